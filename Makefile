@@ -1,0 +1,68 @@
+# Parmena: `make run` starts the program under Wine, `make test` builds and runs every test.
+SHELL := /bin/bash
+JOBS ?= 2
+HOST := build/host
+ASAN := build/asan
+WIN := build/win
+WINEPREFIX_RUN ?= $(CURDIR)/build/wineprefix-run
+
+.PHONY: all test run deps host asan win host-test asan-test e2e bench clean
+
+all: host win
+
+deps:
+	@need=""; \
+	command -v cmake >/dev/null || need="$$need cmake"; \
+	command -v g++ >/dev/null || need="$$need g++"; \
+	[ -e /usr/src/googletest ] || [ -e /usr/include/gtest/gtest.h ] || need="$$need googletest libgtest-dev"; \
+	command -v i686-w64-mingw32-g++-posix >/dev/null || need="$$need g++-mingw-w64-i686-posix"; \
+	command -v wine >/dev/null || need="$$need wine"; \
+	dpkg -s wine32:i386 >/dev/null 2>&1 || need="$$need wine32:i386"; \
+	command -v Xvfb >/dev/null || need="$$need xvfb"; \
+	command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need="$$need imagemagick"; \
+	command -v xwd >/dev/null || need="$$need x11-apps"; \
+	if [ -n "$$need" ]; then \
+	  if [ "$$(id -u)" != 0 ]; then echo "Missing:$$need (run as root to install)"; exit 1; fi; \
+	  echo "Installing:$$need"; \
+	  dpkg --print-foreign-architectures | grep -q i386 || dpkg --add-architecture i386; \
+	  apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$need >/dev/null || exit 1; \
+	fi
+
+host: deps
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build $(HOST) -j $(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DPARMENA_SANITIZE=ON >/dev/null
+	cmake --build $(ASAN) -j $(JOBS)
+
+win: deps
+	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(WIN) -j $(JOBS)
+
+host-test: host
+	cd $(HOST) && ctest --output-on-failure -j $(JOBS) 2>&1 | tee ctest.log
+
+asan-test: asan
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) 2>&1 | tee ctest.log
+
+e2e: win
+	@if [ -x e2e/run.sh ]; then e2e/run.sh $(WIN) build/e2e; else echo "no e2e scenarios"; fi
+
+test: deps
+	@set -o pipefail; rc=0; \
+	$(MAKE) --no-print-directory host-test || rc=1; \
+	$(MAKE) --no-print-directory asan-test || rc=1; \
+	$(MAKE) --no-print-directory e2e || rc=1; \
+	bash .ci/totals.sh $(HOST)/ctest.log $(ASAN)/ctest.log build/e2e/results.txt; \
+	exit $$rc
+
+run: win
+	@e2e/run-program.sh $(WIN)
+
+bench: host
+	@if [ -x $(HOST)/parmena_bench ]; then $(HOST)/parmena_bench; fi
+	@if [ -x e2e/bench.sh ]; then e2e/bench.sh $(WIN); fi
+
+clean:
+	rm -rf build

@@ -1,0 +1,60 @@
+// Application globals, start-up and shutdown, the main window procedure and worker threads.
+#pragma once
+#include <cstdint>
+
+#include "platform/types.h"
+
+extern plat::Hinstance instance;
+extern plat::Hwnd CommandWindow;
+extern std::uint32_t dialogThreadId;
+extern plat::Handle dialogThread;
+extern plat::Handle moveThread;
+extern volatile std::uint8_t settingsDialogOpen;
+extern volatile std::uint8_t aboutDialogOpen;
+
+// Pager window private messages
+constexpr std::uint32_t MsgWindowCell = plat::WM_USER;
+constexpr std::uint32_t MsgPositionList = plat::WM_USER + 1;
+constexpr std::uint32_t MsgTrayIcon = plat::WM_USER + 2;
+constexpr std::uint32_t MsgShellHotkey = plat::WM_USER + 17;
+constexpr std::uint32_t MsgDesktopHotkeys = plat::WM_USER + 18;
+constexpr std::uint32_t MsgMoveCursor = plat::WM_USER + 42;
+
+// Dialog thread messages
+constexpr std::uint32_t MsgShowSettings = plat::WM_USER;
+constexpr std::uint32_t MsgShowStartupAbout = plat::WM_USER + 2;
+constexpr std::uint32_t MsgShowAbout = plat::WM_USER + 3;
+
+// Menu commands
+constexpr int CmdAbout = 101, CmdSettings = 102, CmdClose = 103, CmdCompress = 104,
+              CmdResetPositions = 105, CmdHelp = 107;
+constexpr int MenuResource = 101;
+constexpr int IconProgram = 201, IconTray = 202;
+
+extern const char PagerClassName[];  // "ParmClass"
+extern const char HelpFile[];        // "parm.hlp"
+
+// The whole program: start-up, message loop, shutdown. Returns the exit code (always 0).
+int ParmenaMain(plat::Hinstance inst);
+
+void PLAT_CALLBACK StartPollTimer();
+plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                           plat::LParam lp);
+void RequestClose();
+void RestoreOnExit();
+void ReplacePositionList(plat::Hwnd listBox);
+
+// Hotkeys and tray icon
+void RegisterDesktopHotkeys();
+void UnregisterDesktopHotkeys();
+void RegisterShellHotkey();
+void UnregisterShellHotkey();
+void AddTrayIcon();
+void RemoveTrayIcon();
+
+// Worker threads
+std::uint32_t PLAT_CALLBACK DialogThreadMain(void*);
+std::uint32_t PLAT_CALLBACK MoveThreadMain(void*);
+void PLAT_CALLBACK MoveDone(plat::Hwnd w, std::uint32_t msg, std::uintptr_t data,
+                            plat::LResult result);
+void RunSettingsDialog(std::uint32_t requested);

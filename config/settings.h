@@ -1,0 +1,98 @@
+// The settings record, shared byte for byte with the dialog library, and its registry load.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/types.h"
+
+// One remembered window; also the list head inside Settings.
+struct WindowPositionEntry {
+    WindowPositionEntry* next;
+    char* name;
+    std::uint32_t position;  // DesktopCell in bits 0-15, flags above
+};
+
+constexpr std::uint32_t KeepInPlace = 1u << 16;
+constexpr std::uint32_t MinimizeOnSwitch = 1u << 17;
+
+struct MiddleButtonEntry;
+
+// Field names follow the registry value they hold.
+struct Settings {
+    plat::Hwnd pagerWindow;
+    std::int32_t disableNavigation;    // "Disable navigation"
+    std::int32_t disableMiddleButton;  // "Disable middle button"
+    std::int32_t disableShell;         // "Disable shell"
+    std::int32_t corner;               // "Corner"
+    std::int32_t xResolution;          // "XResolution"
+    std::int32_t yResolution;          // "YResolution"
+    std::int32_t hideProgramManager;   // "HideProgramManager"
+    std::int32_t followActive;         // "Follow active" (low byte at load)
+    std::int32_t switchAtBorders;      // "Switch at borders" (low byte at load)
+    std::int32_t onlyWhenButtonDown;   // "Only when button down" (low byte at load)
+    std::int32_t switchHotkeys;        // "Switch hotkeys"
+    std::int32_t enableTopmost;        // "Enable topmost"
+    std::int32_t rescaleOnExit;        // "Rescale On Exit"
+    std::int32_t minimizeTolvo;        // "MinimizeTolvo"
+    std::int32_t navMouseSwitch;       // "NavMouseSwitch"
+    std::int32_t navMouseDrag;         // "NavMouseDrag"
+    std::int32_t navMouseDragDD;       // "NavMouseDragDD"
+    std::int32_t navMouseMenu;         // "NavMouseMenu"
+    std::int32_t navMouseMove;         // "NavMouseMove"
+    std::uint32_t background;          // "Background"
+    std::uint32_t grid;                // "Grid"
+    std::uint32_t window;              // "Window"
+    std::uint32_t windowFrame;         // "WindowFrame"
+    std::uint32_t windowCaption;       // "WindowCaption"
+    std::uint32_t windowText;          // "WindowText"
+    plat::LogFontA font;               // "Height" ... "FaceName"
+    std::int32_t resetAtStart;         // "ResetAtStart"
+    WindowPositionEntry positionList;  // sentinel; positionList.next is the first entry
+    MiddleButtonEntry* defaultMiddleEntry;
+    MiddleButtonEntry* programEntries;
+    std::int32_t programEntryCount;
+    std::int32_t shellHotkeyModif;     // "ShellHotkey Modif"
+    std::int32_t shellHotkeyKey;       // "ShellHotkey Key"
+    std::int32_t xSize;                // "XSize"
+    std::int32_t ySize;                // "YSize"
+    plat::Hgdi pagerFont;
+};
+
+extern Settings settings;
+
+// The eight keys opened at load and kept for the whole run.
+struct SettingsKeys {
+    plat::Hkey root;
+    plat::Hkey preferences;
+    plat::Hkey colors;
+    plat::Hkey font;
+    plat::Hkey windowPositions;
+    plat::Hkey middleButton;
+    plat::Hkey userShortcuts;
+    plat::Hkey machineShortcuts;
+};
+extern SettingsKeys settingsKeys;
+
+// Virtual keys of the shell hotkey, indexed by "ShellHotkey Key".
+constexpr int ShellHotkeyKeyCount = 40;
+extern const std::uint8_t ShellHotkeyKeyTable[ShellHotkeyKeyCount];
+
+// Loads everything; returns the pager's initial (collapsed) position through the out args.
+void LoadSettings(int* initialX, int* initialY);
+
+std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def);
+// Copies the value's data into buf only when it fits; buf is untouched on failure.
+bool ReadBytes(plat::Hkey key, const char* name, void* buf, std::uint32_t size);
+void WriteDword(plat::Hkey key, const char* name, std::int32_t value);
+void WriteString(plat::Hkey key, const char* name, const char* text);
+void ParseColor(const char* text, std::uint32_t* color);
+
+// Frees every remembered window; the list is empty afterwards.
+void FreePositionList();
+
+// Font exchange shared by painting (main thread) and the settings save (dialog thread).
+// Painting takes the font with AcquirePagerFont and gives it back with ReleasePagerFont;
+// ReplacePagerFont deletes the old font only once no painter holds it.
+plat::Hgdi AcquirePagerFont();
+void ReleasePagerFont();
+void ReplacePagerFont(plat::Hgdi newFont);

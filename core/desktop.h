@@ -1,0 +1,52 @@
+// The virtual screen: the grid of desktops, the current one, and every coordinate conversion.
+#pragma once
+#include <cstdint>
+
+#include "platform/types.h"
+
+struct DesktopState {
+    std::int32_t screenWidth;
+    std::int32_t screenHeight;
+    std::int32_t workWidth;
+    std::int32_t workHeight;
+    std::int32_t columns;
+    std::int32_t rows;
+    std::int32_t currentColumn;
+    std::int32_t currentRow;
+    volatile std::uint8_t switching;
+    volatile std::uint8_t edgeSwitching;
+    volatile std::uint8_t compressBusy;
+    plat::Hwnd lastForeground;
+};
+extern DesktopState desktop;
+
+// Column in bits 0-7, row in bits 8-15.
+using DesktopCell = std::uint32_t;
+inline int CellColumn(DesktopCell c) { return static_cast<int>(c & 0xFF); }
+inline int CellRow(DesktopCell c) { return static_cast<int>((c >> 8) & 0xFF); }
+
+struct ScreenMeasure {
+    std::int32_t screenWidth, screenHeight, workWidth, workHeight;
+};
+// Reads the screen size and work area from the system; stores nothing.
+ScreenMeasure ReadScreenMeasure();
+// Stores all four fields unconditionally (used at load).
+void MeasureScreen();
+
+int VirtualToPagerX(int vx, const plat::Rect& mini);
+int VirtualToPagerY(int vy, const plat::Rect& mini);
+// Callers must pass a rectangle of positive width and height.
+int PagerToVirtualX(int px, const plat::Rect& mini);
+int PagerToVirtualY(int py, const plat::Rect& mini);
+
+bool RectTouchesVirtualScreen(const plat::Rect& r);
+bool IsOnCurrentScreen(plat::Hwnd w);
+DesktopCell DesktopCellOfPoint(int x, int y);
+DesktopCell DesktopCellOfWindow(plat::Hwnd w);
+
+struct FoldResult {
+    plat::Rect rect;
+    int sx, sy;
+    bool moved;
+};
+FoldResult FoldOntoScreen(const plat::Rect& r);

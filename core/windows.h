@@ -1,0 +1,12 @@
+// Which windows switching manages, and how remembered windows are recognised by title.
+#pragma once
+#include "config/settings.h"
+#include "platform/types.h"
+
+bool MatchWindowName(const char* pattern, const char* title);
+bool IsKeptInPlace(plat::Hwnd w);
+bool IsMinimizedOnSwitch(plat::Hwnd w);
+bool IsTaskbar(plat::Hwnd w);
+
+// First entry of the remembered-window list (null when empty).
+inline WindowPositionEntry* FirstPositionEntry() { return settings.positionList.next; }

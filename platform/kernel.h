@@ -1,0 +1,33 @@
+// Kernel operations the product uses, under their Win32 names.
+#pragma once
+#include "platform/types.h"
+
+namespace plat {
+
+Handle CreateThread(void* security, std::size_t stack, ThreadProc proc, void* arg,
+                    std::uint32_t flags, std::uint32_t* threadId);
+std::uint32_t GetCurrentThreadId();
+std::uint32_t WaitForSingleObject(Handle h, std::uint32_t ms);
+std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
+                                     std::uint32_t ms);
+Handle CreateEventA(void* security, Bool manualReset, Bool initial, const char* name);
+Bool SetEvent(Handle h);
+Bool CloseHandle(Handle h);
+void Sleep(std::uint32_t ms);
+
+Handle CreateFileMappingA(Handle file, void* security, std::uint32_t protect,
+                          std::uint32_t sizeHigh, std::uint32_t sizeLow, const char* name);
+void* MapViewOfFile(Handle mapping, std::uint32_t access, std::uint32_t offHigh,
+                    std::uint32_t offLow, std::size_t bytes);
+Bool UnmapViewOfFile(const void* view);
+Handle CreateMutexA(void* security, Bool initialOwner, const char* name);
+Bool ReleaseMutex(Handle h);
+std::uint32_t GetLastError();
+void SetLastError(std::uint32_t code);
+
+Handle FindFirstFileA(const char* pattern, Win32FindDataA* data);
+Bool FindNextFileA(Handle h, Win32FindDataA* data);
+Bool FindClose(Handle h);
+std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_t size);
+
+}  // namespace plat

@@ -1,0 +1,22 @@
+// Registry operations the product uses, under their Win32 names.
+#pragma once
+#include "platform/types.h"
+
+namespace plat {
+
+long RegCreateKeyExA(Hkey parent, const char* subKey, std::uint32_t reserved, const char* cls,
+                     std::uint32_t options, std::uint32_t sam, void* security, Hkey* result,
+                     std::uint32_t* disposition);
+long RegOpenKeyExA(Hkey parent, const char* subKey, std::uint32_t options, std::uint32_t sam,
+                   Hkey* result);
+long RegCloseKey(Hkey key);
+long RegQueryValueExA(Hkey key, const char* name, std::uint32_t* reserved, std::uint32_t* type,
+                      std::uint8_t* data, std::uint32_t* cbData);
+long RegSetValueExA(Hkey key, const char* name, std::uint32_t reserved, std::uint32_t type,
+                    const std::uint8_t* data, std::uint32_t cbData);
+long RegDeleteValueA(Hkey key, const char* name);
+long RegEnumValueA(Hkey key, std::uint32_t index, char* name, std::uint32_t* cchName,
+                   std::uint32_t* reserved, std::uint32_t* type, std::uint8_t* data,
+                   std::uint32_t* cbData);
+
+}  // namespace plat

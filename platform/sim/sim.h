@@ -1,0 +1,223 @@
+// Test-facing control of the simulated desktop. Product code never includes this;
+// tests use it to build a scene and read back what the product did.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/libs.h"
+#include "platform/types.h"
+
+namespace sim {
+
+using plat::Hwnd;
+using plat::Rect;
+
+// Clears every window, registry key, record, timer, hotkey, named object and setting,
+// and restores the default screen (1024 x 768, work area 1024 x 740, 3 buttons).
+void Reset();
+
+// ---- Screen and system ----
+struct Screen {
+    int width = 1024, height = 768;        // HORZRES, VERTRES
+    int cxFullScreen = 1024;               // SM_CXFULLSCREEN
+    int cyFullScreen = 721;                // SM_CYFULLSCREEN
+    int cyCaption = 19;                    // SM_CYCAPTION (work height = 721 + 19 = 740)
+    int cxFrame = 4, cyFrame = 4;          // SM_CXFRAME, SM_CYFRAME
+    int mouseButtons = 3;                  // SM_CMOUSEBUTTONS
+};
+void SetScreen(const Screen& s);
+Screen GetScreen();
+void SetSysColor(int index, std::uint32_t color);
+void SetIconTitleFont(const plat::LogFontA& lf);
+void SetCursor(int x, int y);
+plat::Point Cursor();
+void SetKeyDown(int vk, bool down);        // GetAsyncKeyState answer
+
+// ---- Windows of other programs ----
+struct WindowSpec {
+    std::string title;
+    std::string className = "TestApp";
+    Rect rect{0, 0, 100, 100};
+    bool visible = true;
+    bool minimized = false;
+    bool maximized = false;
+    bool topmost = false;
+    Hwnd owner = nullptr;                  // GetParent answers this for a top-level window
+};
+// Creates a top-level window at the top of its Z-order band (topmost windows above
+// the others), owned by no product thread. Its messages are answered by the simulation.
+Hwnd AddWindow(const WindowSpec& spec);
+void RemoveWindow(Hwnd w);                 // as if its program closed it
+void SetTitle(Hwnd w, const std::string& title);
+void SetRect(Hwnd w, const Rect& r);       // does not count as a move
+void SetVisible(Hwnd w, bool visible);
+void SetMinimized(Hwnd w, bool minimized);
+void SetMaximized(Hwnd w, bool maximized);
+void SetOwner(Hwnd w, Hwnd owner);
+// A hung window fails every SendMessageTimeoutA; SendMessageCallbackA to it is held and its
+// callback is queued to the sending thread once SetHung(w, false) is called.
+void SetHung(Hwnd w, bool hung);
+void BringToTop(Hwnd w);                   // Z-order change within its band
+Rect WindowRect(Hwnd w);
+std::string Title(Hwnd w);
+std::string ClassName(Hwnd w);
+bool IsVisible(Hwnd w);
+bool IsMinimized(Hwnd w);
+bool Exists(Hwnd w);
+std::vector<Hwnd> ZOrder();                // top-level windows, topmost first
+void SetForeground(Hwnd w);
+Hwnd Foreground();
+
+// ---- What the product did to windows ----
+struct MoveRecord {
+    Hwnd window;
+    int x, y, cx, cy;
+    std::uint32_t flags;
+    int batch;          // 1-based number of the EndDeferWindowPos that applied it; 0 = direct call
+    std::string via;    // "defer", "SetWindowPos", "MoveWindow"
+    std::uint32_t threadId;  // plat thread id of the caller
+};
+std::vector<MoveRecord> Moves();
+int BatchCount();                          // EndDeferWindowPos calls so far
+void ClearMoves();
+struct ShowRecord {
+    Hwnd window;
+    int cmd;            // SW_* value, or -1 for CloseWindow
+};
+std::vector<ShowRecord> Shows();
+std::vector<Hwnd> ForegroundRequests();    // every SetForegroundWindow argument, in order
+
+// ---- Registry ----
+// Loads text in the .reg file format ("Windows Registry Editor Version 5.00", [HKEY_...\path],
+// "name"="text", "name"=dword:0000000a, "name"=hex:01,02, @=...). Keys are created as needed.
+void LoadReg(const std::string& text);
+struct RegValue {
+    bool exists = false;
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    std::uint32_t AsDword() const;         // first 4 bytes, little-endian (0 if shorter)
+    std::string AsString() const;          // data up to the first NUL
+};
+// root: "HKCU" or "HKLM"; path without the root, e.g. "Software\\Orvanne\\Parmena\\Preferences".
+RegValue GetValue(const std::string& root, const std::string& path, const std::string& name);
+bool KeyExists(const std::string& root, const std::string& path);
+std::vector<std::string> ValueNames(const std::string& root, const std::string& path);
+// Opening or creating any key at or below this path fails with ERROR_ACCESS_DENIED.
+void DenyAccess(const std::string& root, const std::string& path);
+
+// ---- Message boxes ----
+struct MessageBoxRecord {
+    Hwnd owner;
+    std::string text;
+    std::string caption;    // as shown: a null caption is recorded as "Error"
+    std::uint32_t type;
+};
+std::vector<MessageBoxRecord> MessageBoxes();
+void SetMessageBoxAnswer(int answer);      // default IDOK
+
+// ---- Messages, threads, timers, hotkeys ----
+struct PostRecord {
+    std::uint32_t threadId;     // target thread (PostThreadMessageA), 0 for window posts
+    Hwnd window;                // target window (PostMessageA), null for thread posts
+    std::uint32_t message;
+    plat::WParam wParam;
+    plat::LParam lParam;
+    bool delivered;             // false when the post failed
+};
+std::vector<PostRecord> Posts();
+// Makes PostThreadMessageA to this thread id fail (as for a thread without a queue).
+void FailThreadPosts(std::uint32_t threadId, bool fail);
+struct HotkeyRecord {
+    Hwnd window;
+    int id;
+    std::uint32_t modifiers;
+    std::uint32_t vk;
+};
+std::vector<HotkeyRecord> Hotkeys();                    // currently registered by the product
+std::vector<HotkeyRecord> HotkeyAttempts();             // every RegisterHotKey call
+void HoldHotkey(std::uint32_t modifiers, std::uint32_t vk);  // another program has it
+struct TimerRecord {
+    Hwnd window;
+    std::uintptr_t id;
+    std::uint32_t ms;
+};
+std::vector<TimerRecord> Timers();
+void FailSetTimer(bool fail);
+// Timers do not fire by themselves; this posts one WM_TIMER per live timer.
+void FireTimers();
+
+// ---- Tray, help, shell ----
+std::vector<plat::NotifyIconDataA> TrayIcons();         // currently present
+struct HelpRecord {
+    Hwnd window;
+    std::string file;
+    std::uint32_t command;
+    std::uintptr_t data;
+};
+std::vector<HelpRecord> HelpCalls();
+struct ShellExecuteRecord {
+    std::string verb, file, params, dir;
+    bool hasParams, hasDir;
+    int show;
+};
+std::vector<ShellExecuteRecord> ShellExecutes();
+void SetEnv(const std::string& name, const std::string& value);
+// Files seen by FindFirstFileA: full path of each entry; a trailing '\' marks a folder.
+void AddFile(const std::string& path);
+
+// ---- Drawing ----
+struct DrawCall {
+    std::string op;             // "FillRect", "Rectangle", "MoveToEx", "LineTo", "TextOutA",
+                                // "BitBlt", "SelectClipRgn", "SetBkMode", "SetTextColor", ...
+    plat::Hdc dc;
+    std::vector<int> args;      // coordinates in call order
+    std::string text;           // TextOutA
+    std::uint32_t penColor;     // pen selected at the call
+    int penStyle, penWidth;
+    std::uint32_t brushColor;   // brush used (FillRect's argument, else the selected one)
+    std::uint32_t textColor;
+    Rect clip;                  // current clip box, {0,0,0,0} when none
+    bool hasClip;
+};
+std::vector<DrawCall> DrawCalls();
+void ClearDrawCalls();
+int LiveGdiObjects();           // created by the product and not yet deleted
+int LiveDCs();                  // memory DCs not deleted, window DCs not released
+void SetTextExtentHeight(int h);  // height reported by GetTextExtentPointA (default 16)
+
+// ---- Companion libraries ----
+struct HookCall {
+    std::string op;             // "SetMBHook", "RemoveMBHook", "GetClickFuncs", "GetMoveFuncs"
+    std::uint32_t value;
+};
+std::vector<HookCall> HookCalls();
+void SetLibrariesMissing(bool missing);
+// Called on the dialog thread in place of the real dialogs. Defaults: about returns at once,
+// preferences returns 0.
+void OnShowAbout(std::function<void(plat::StartRoutine)> handler);
+void OnShowPref(std::function<int(void* settings, int page, void* shortcutStore)> handler);
+
+// ---- Controls owned by the dialog library or the system ----
+// A list box answering LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT and LB_GETITEMDATA.
+Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items);
+
+// ---- Menus ----
+struct MenuRecord {
+    int x, y;
+    std::uint32_t flags;
+    Hwnd owner;
+    std::vector<int> grayed;    // item identifiers greyed at the time of the call
+};
+std::vector<MenuRecord> MenusShown();
+// Item the next TrackPopupMenu picks (posted to the owner as WM_COMMAND); 0 = dismissed.
+void SetMenuChoice(int id);
+
+// ---- Waiting on the product's threads ----
+// Polls cond every millisecond until it holds or timeoutMs passes; returns its last value.
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
+// Product windows (created through CreateWindowExA) by class name; null if none.
+Hwnd FindProductWindow(const std::string& className);
+
+}  // namespace sim

@@ -1,0 +1,101 @@
+// Window-system operations the product uses, under their Win32 names.
+#pragma once
+#include "platform/types.h"
+
+namespace plat {
+
+// Classes and windows
+std::uint16_t RegisterClassA(const WndClassA* wc);
+Bool UnregisterClassA(const char* className, Hinstance inst);
+Hwnd CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
+                     std::uint32_t style, int x, int y, int w, int h, Hwnd parent, Hmenu menu,
+                     Hinstance inst, void* param);
+Bool DestroyWindow(Hwnd w);
+LResult DefWindowProcA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
+LResult CallWindowProcA(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
+std::intptr_t GetWindowLongPtrA(Hwnd w, int index);
+std::intptr_t SetWindowLongPtrA(Hwnd w, int index, std::intptr_t value);
+
+// State and geometry
+Bool ShowWindow(Hwnd w, int cmd);
+Bool UpdateWindow(Hwnd w);
+Bool InvalidateRect(Hwnd w, const Rect* r, Bool erase);
+Bool ValidateRect(Hwnd w, const Rect* r);
+Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_t flags);
+Bool MoveWindow(Hwnd w, int x, int y, int cx, int cy, Bool repaint);
+Bool GetWindowRect(Hwnd w, Rect* r);
+Bool GetClientRect(Hwnd w, Rect* r);
+Bool ClientToScreen(Hwnd w, Point* p);
+Bool CloseWindow(Hwnd w);  // minimizes
+Bool IsWindow(Hwnd w);
+Bool IsWindowVisible(Hwnd w);
+Bool IsIconic(Hwnd w);
+Bool IsZoomed(Hwnd w);
+int GetWindowTextA(Hwnd w, char* buf, int max);
+Bool SetWindowTextA(Hwnd w, const char* text);
+int GetClassNameA(Hwnd w, char* buf, int max);
+Hwnd GetDlgItem(Hwnd dlg, int id);
+std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max);
+
+// Z-order and relations
+Hwnd GetTopWindow(Hwnd parent);
+Hwnd GetWindow(Hwnd w, std::uint32_t cmd);
+Hwnd GetParent(Hwnd w);
+Hwnd GetDesktopWindow();
+Bool EnumWindows(EnumWindowsProc proc, LParam lp);
+
+// Deferred positioning
+Hdwp BeginDeferWindowPos(int n);
+Hdwp DeferWindowPos(Hdwp batch, Hwnd w, Hwnd after, int x, int y, int cx, int cy,
+                    std::uint32_t flags);
+Bool EndDeferWindowPos(Hdwp batch);
+
+// Focus, foreground, input
+Hwnd GetForegroundWindow();
+Bool SetForegroundWindow(Hwnd w);
+Hwnd SetFocus(Hwnd w);
+Hwnd SetCapture(Hwnd w);
+Bool ReleaseCapture();
+Bool GetCursorPos(Point* p);
+Bool SetCursorPos(int x, int y);
+std::int16_t GetAsyncKeyState(int vk);
+
+// Messages
+LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
+LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
+                            std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result);
+Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
+                          std::uintptr_t data);
+Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
+Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp);
+void PostQuitMessage(int code);
+Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max);
+Bool TranslateMessage(const Msg* m);
+LResult DispatchMessageA(const Msg* m);
+
+// Timers and hotkeys
+std::uintptr_t SetTimer(Hwnd w, std::uintptr_t id, std::uint32_t ms, void* proc);
+Bool KillTimer(Hwnd w, std::uintptr_t id);
+Bool RegisterHotKey(Hwnd w, int id, std::uint32_t mods, std::uint32_t vk);
+Bool UnregisterHotKey(Hwnd w, int id);
+
+// System information
+int GetSystemMetrics(int index);
+std::uint32_t GetSysColor(int index);
+Bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* pv,
+                           std::uint32_t winIni);
+
+// Resources, menus, dialogs of the system
+Hmenu LoadMenuA(Hinstance inst, const char* name);
+Hmenu GetSubMenu(Hmenu m, int pos);
+Bool EnableMenuItem(Hmenu m, std::uint32_t id, std::uint32_t flags);
+Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int reserved, Hwnd owner,
+                    const Rect* excl);
+Bool DestroyMenu(Hmenu m);
+Hicon LoadIconA(Hinstance inst, const char* name);
+Hicon LoadCursorA(Hinstance inst, const char* name);
+Bool DestroyIcon(Hicon icon);
+int MessageBoxA(Hwnd owner, const char* text, const char* caption, std::uint32_t type);
+Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data);
+
+}  // namespace plat
