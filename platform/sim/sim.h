@@ -220,4 +220,23 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
 // Product windows (created through CreateWindowExA) by class name; null if none.
 Hwnd FindProductWindow(const std::string& className);
 
+// ---- Input and failures ----
+// Posts WM_HOTKEY to the window that registered (modifiers, vk); false when none has.
+bool PressHotkey(std::uint32_t modifiers, std::uint32_t vk);
+struct InvalidateRecord {
+    Hwnd window;
+    bool erase;
+    bool wholeClient;
+};
+std::vector<InvalidateRecord> Invalidations();
+// Another process holds (or releases) the named mutex.
+void HoldNamedMutex(const std::string& name, bool hold);
+// Makes the named plat function fail (returning its Win32 failure value) until cleared.
+// Supported at least: RegisterClassA, CreateWindowExA, SetTimer, CreateFileMappingA,
+// MapViewOfFile, CreateMutexA, PostThreadMessageA, BeginDeferWindowPos, CreateThread.
+void FailCall(const std::string& function, bool fail);
+// Product errors in the use of GDI: deleting a selected object, selecting a deleted one,
+// releasing a DC twice, drawing on a deleted DC.
+int GdiViolations();
+
 }  // namespace sim
