@@ -13,6 +13,9 @@ struct MoveRequest {
 
 constexpr std::uint32_t MsgMoveWindow = plat::WM_USER;
 
+// Requests are allocated with new; whoever ends up owning one frees it with this.
+void FreeMoveRequest(MoveRequest* request);
+
 // Thread id of the move thread; 0 until it exists.
 extern volatile std::uint32_t moveThreadId;
 

@@ -8,5 +8,8 @@ bool IsKeptInPlace(plat::Hwnd w);
 bool IsMinimizedOnSwitch(plat::Hwnd w);
 bool IsTaskbar(plat::Hwnd w);
 
+// The title as matching sees it: cut to size - 1 characters, empty when it cannot be read.
+void ReadWindowTitle(plat::Hwnd w, char* buf, int size);
+
 // First entry of the remembered-window list (null when empty).
 inline WindowPositionEntry* FirstPositionEntry() { return settings.positionList.next; }

@@ -1,0 +1,94 @@
+#include "core/poll.h"
+
+#include <cstdint>
+
+#include "config/settings.h"
+#include "core/desktop.h"
+#include "core/movebatch.h"
+#include "core/switching.h"
+#include "core/windows.h"
+#include "pager/pager.h"
+#include "platform/gdi.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr int EdgeZone = 2;
+constexpr int ReentryInset = 8;
+
+bool ButtonDown(int vk) { return (plat::GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+// Switches when the cursor is pushed against a border of the screen. Returns true when a
+// border and the grid both allowed a switch (whether or not the switch itself succeeded).
+bool EdgeSwitch() {
+    if (settings.onlyWhenButtonDown && !(ButtonDown(plat::VK_LBUTTON) && ButtonDown(plat::VK_RBUTTON)))
+        return false;
+    plat::Point p{};
+    if (!plat::GetCursorPos(&p)) return false;
+
+    const std::int64_t x = p.x, y = p.y;
+    const std::int64_t sw = desktop.screenWidth, sh = desktop.screenHeight;
+    const std::int64_t ww = desktop.workWidth, wh = desktop.workHeight;
+    bool fired = true;
+    desktop.edgeSwitching = 1;
+    if (x < EdgeZone && desktop.currentColumn > 0) {
+        SwitchBy(1, 0);
+        plat::SetCursorPos(OffsetCoordinate(desktop.workWidth, -ReentryInset), p.y);
+    } else if ((x > sw - EdgeZone || (x > ww - EdgeZone && x < ww)) &&
+               desktop.currentColumn < static_cast<std::int64_t>(desktop.columns) - 1) {
+        SwitchBy(-1, 0);
+        plat::SetCursorPos(ReentryInset, p.y);
+    } else if (y < EdgeZone && desktop.currentRow > 0) {
+        SwitchBy(0, 1);
+        plat::SetCursorPos(p.x, OffsetCoordinate(desktop.workHeight, -ReentryInset));
+    } else if ((y > sh - EdgeZone || (y > wh - EdgeZone && y < wh)) &&
+               desktop.currentRow < static_cast<std::int64_t>(desktop.rows) - 1) {
+        SwitchBy(0, -1);
+        plat::SetCursorPos(p.x, ReentryInset);
+    } else {
+        fired = false;
+    }
+    desktop.edgeSwitching = 0;
+    return fired;
+}
+
+bool ShouldFollow(plat::Hwnd f) {
+    if (plat::IsIconic(f) || !plat::IsWindowVisible(f) || IsTaskbar(f)) return false;
+    // Leaving a window that was itself off the screen (and still shown) is not a reason to switch.
+    plat::Hwnd prev = desktop.lastForeground;
+    return plat::IsIconic(prev) || IsOnCurrentScreen(prev) || !plat::IsWindow(prev) ||
+           IsTaskbar(prev);
+}
+
+void FollowActive() {
+    plat::Hwnd f = plat::GetForegroundWindow();
+    if (f == desktop.lastForeground || f == PagerWindow) return;
+    if (ShouldFollow(f)) FollowWindow(f);
+    desktop.lastForeground = f;
+}
+
+}  // namespace
+
+void PollTick() {
+    if (desktop.switching) return;
+    if (pager.expanded && !pager.pagerDrag.active) CheckPagerLeave();
+    if (!pager.expanded && settings.switchAtBorders && EdgeSwitch()) return;
+    if (settings.followActive) FollowActive();
+    if (!settings.minimizeTolvo || pager.expanded) {
+        plat::Hdc dc = plat::GetDC(PagerWindow);
+        if (dc) {
+            PaintPager(dc, true);
+            plat::ReleaseDC(PagerWindow, dc);
+        }
+    }
+}
+
+void FollowWindow(plat::Hwnd w) {
+    plat::Rect r{};
+    if (!plat::GetWindowRect(w, &r)) return;
+    if (!RectTouchesVirtualScreen(r)) return;
+    const FoldResult fold = FoldOntoScreen(r);
+    if (fold.sx == 0 && fold.sy == 0) return;
+    if (fold.sx < -10 || fold.sx > 10 || fold.sy < -10 || fold.sy > 10) return;
+    SwitchBy(fold.sx, fold.sy);
+}
