@@ -1,0 +1,263 @@
+// Drawing the miniature: off-screen, in one transfer, and only when a window changed.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#include "config/settings.h"
+#include "core/desktop.h"
+#include "pager/pager.h"
+#include "platform/gdi.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr int TitleBufferSize = 64;
+constexpr int LargestGrid = 256;  // a cell index must fit 8 bits
+// Far outside any pager bitmap, yet safe for 16-bit GDI coordinates.
+constexpr std::int64_t CoordinateLimit = 16000;
+
+// The grid as it stands at the start of one drawing. Reading it once keeps the drawing
+// consistent, and a zero screen width (set for a moment by the settings apply before it
+// re-measures) never reaches a division.
+struct Geometry {
+    std::int64_t width, height;  // screen size
+    int columns, rows;           // at least 1
+    int cx, cy;
+    bool usable;                 // false with no screen size: nothing but the background
+    plat::Rect r;                // client rectangle drawn into
+};
+
+Geometry ReadGeometry(const plat::Rect& r) {
+    Geometry g;
+    g.width = desktop.screenWidth;
+    g.height = desktop.screenHeight;
+    g.columns = std::clamp<int>(desktop.columns, 1, LargestGrid);
+    g.rows = std::clamp<int>(desktop.rows, 1, LargestGrid);
+    g.cx = desktop.currentColumn;
+    g.cy = desktop.currentRow;
+    g.usable = g.width > 0 && g.height > 0;
+    g.r = r;
+    return g;
+}
+
+int ClampCoordinate(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, -CoordinateLimit, CoordinateLimit));
+}
+
+// The virtual-to-pager mapping, done in 64 bits so that far-off windows cannot overflow.
+int ToPagerX(const Geometry& g, std::int64_t vx) {
+    const std::int64_t span = g.width * g.columns;
+    return ClampCoordinate(vx * (g.r.right - g.r.left) / span + g.r.left);
+}
+int ToPagerY(const Geometry& g, std::int64_t vy) {
+    const std::int64_t span = g.height * g.rows;
+    return ClampCoordinate(vy * (g.r.bottom - g.r.top) / span + g.r.top);
+}
+
+struct Tools {
+    plat::Hgdi buttonFace, background, window, caption;
+    plat::Hgdi framePen, gridPen, outlinePen;
+};
+
+Tools CreateTools() {
+    Tools t;
+    t.buttonFace = plat::CreateSolidBrush(plat::GetSysColor(plat::COLOR_BTNFACE));
+    t.background = plat::CreateSolidBrush(settings.background);
+    t.window = plat::CreateSolidBrush(settings.window);
+    t.caption = plat::CreateSolidBrush(settings.windowCaption);
+    t.framePen = plat::CreatePen(plat::PS_SOLID, 0, settings.windowFrame);
+    t.gridPen = plat::CreatePen(plat::PS_DOT, 0, settings.grid);
+    t.outlinePen = plat::CreatePen(plat::PS_SOLID, 2, settings.grid);
+    return t;
+}
+
+void DeleteTools(const Tools& t) {
+    const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,    t.caption,
+                              t.framePen,   t.gridPen,    t.outlinePen};
+    for (plat::Hgdi h : all)
+        if (h) plat::DeleteObject(h);
+}
+
+void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
+                plat::Hgdi font) {
+    char title[TitleBufferSize];
+    title[0] = '\0';
+    plat::GetWindowTextA(w, title, TitleBufferSize);
+    title[TitleBufferSize - 1] = '\0';
+    if (settings.hideProgramManager && std::strcmp(title, "Program Manager") == 0) return;
+    const int length = static_cast<int>(std::strlen(title));
+
+    plat::Rect wr{0, 0, 0, 0};
+    plat::GetWindowRect(w, &wr);
+    const std::int64_t ox = static_cast<std::int64_t>(g.cx) * g.width;
+    const std::int64_t oy = static_cast<std::int64_t>(g.cy) * g.height;
+    const int left = ToPagerX(g, ox + wr.left);
+    const int right = ToPagerX(g, ox + wr.right);
+    const int top = ToPagerY(g, oy + wr.top);
+    const int bottom = ToPagerY(g, oy + wr.bottom);
+    plat::Rectangle(mem, left, top, right, bottom);
+
+    // Measured with the context's own font: the strip height follows the system font.
+    plat::Rect strip{left + 1, top + 1, right - 1, bottom - 1};
+    plat::Size extent{0, 0};
+    plat::GetTextExtentPointA(mem, title, length, &extent);
+    if (strip.bottom - strip.top >= extent.cy + 2) strip.bottom = strip.top + extent.cy + 1;
+
+    const int saved = plat::SaveDC(mem);
+    plat::FillRect(mem, &strip, t.caption);
+    plat::Hgdi clip =
+        plat::CreateRectRgn(strip.left + 1, strip.top + 1, strip.right - 1, strip.bottom - 1);
+    if (clip) {
+        plat::SelectClipRgn(mem, clip);
+        plat::DeleteObject(clip);
+    }
+    const std::uint32_t oldColor = plat::SetTextColor(mem, settings.windowText);
+    plat::Hgdi oldFont = font ? plat::SelectObject(mem, font) : nullptr;
+    plat::TextOutA(mem, strip.left + 1, strip.top + 1, title, length);
+    if (oldFont) plat::SelectObject(mem, oldFont);
+    plat::SetTextColor(mem, oldColor);
+    plat::RestoreDC(mem, saved);
+}
+
+void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
+    plat::Hgdi font = AcquirePagerFont();
+    // Bottom of the Z-order first, so that upper windows cover lower ones.
+    for (plat::Hwnd w = plat::GetWindow(PagerWindow, plat::GW_HWNDLAST); w;
+         w = plat::GetWindow(w, plat::GW_HWNDPREV)) {
+        if (w == PagerWindow || !plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
+        DrawWindow(mem, g, w, t, font);
+    }
+    ReleasePagerFont();
+}
+
+void DrawGrid(plat::Hdc mem, const Geometry& g) {
+    for (int i = 1; i < g.rows; ++i) {
+        const int y = ToPagerY(g, i * g.height);
+        plat::MoveToEx(mem, g.r.left, y, nullptr);
+        plat::LineTo(mem, g.r.right, y);
+    }
+    for (int i = 1; i < g.columns; ++i) {
+        const int x = ToPagerX(g, i * g.width);
+        plat::MoveToEx(mem, x, g.r.top, nullptr);
+        plat::LineTo(mem, x, g.r.bottom);
+    }
+}
+
+// Sides on the pager's outer edge are left out.
+void DrawCurrentOutline(plat::Hdc mem, const Geometry& g) {
+    const int x0 = ToPagerX(g, g.cx * g.width);
+    const int x1 = ToPagerX(g, (g.cx + 1) * g.width);
+    const int y0 = ToPagerY(g, g.cy * g.height);
+    const int y1 = ToPagerY(g, (g.cy + 1) * g.height);
+    auto line = [mem](int ax, int ay, int bx, int by) {
+        plat::MoveToEx(mem, ax, ay, nullptr);
+        plat::LineTo(mem, bx, by);
+    };
+    if (g.cx > 0) line(x0, y0, x0, y1);
+    if (g.cx < g.columns - 1) line(x1, y0, x1, y1);
+    if (g.cy > 0) line(x0, y0, x1, y0);
+    if (g.cy < g.rows - 1) line(x0, y1, x1, y1);
+}
+
+bool SnapshotMatches() {
+    plat::Hwnd w = plat::GetTopWindow(nullptr);
+    const SnapshotEntry* e = pager.snapshot;
+    for (; w && e; w = plat::GetWindow(w, plat::GW_HWNDNEXT), e = e->next) {
+        if (e->window != w) return false;
+        plat::Rect r{0, 0, 0, 0};
+        plat::GetWindowRect(w, &r);
+        if (std::memcmp(&r, &e->rect, sizeof r) != 0) return false;
+    }
+    return !w && !e;
+}
+
+// Rebuilds the list in Z-order, reusing the existing entries so that a changed window
+// costs no allocation unless the number of windows grew.
+void RebuildSnapshot() {
+    SnapshotEntry** link = &pager.snapshot;
+    for (plat::Hwnd w = plat::GetTopWindow(nullptr); w; w = plat::GetWindow(w, plat::GW_HWNDNEXT)) {
+        SnapshotEntry* e = *link;
+        if (!e) {
+            e = new (std::nothrow) SnapshotEntry{nullptr, nullptr, {0, 0, 0, 0}};
+            if (!e) break;  // a short list only means the next comparison redraws
+            *link = e;
+        }
+        e->window = w;
+        e->rect = plat::Rect{0, 0, 0, 0};
+        plat::GetWindowRect(w, &e->rect);
+        link = &e->next;
+    }
+    SnapshotEntry* rest = *link;
+    *link = nullptr;
+    while (rest) {
+        SnapshotEntry* next = rest->next;
+        delete rest;
+        rest = next;
+    }
+}
+
+}  // namespace
+
+void FreeWindowSnapshot() {
+    SnapshotEntry* e = pager.snapshot;
+    pager.snapshot = nullptr;
+    while (e) {
+        SnapshotEntry* next = e->next;
+        delete e;
+        e = next;
+    }
+}
+
+bool TakeWindowSnapshot(bool compareFirst) {
+    if (compareFirst && SnapshotMatches()) return false;
+    RebuildSnapshot();
+    return true;
+}
+
+void PaintPager(plat::Hdc target, bool onlyIfChanged) {
+    if (!pager.expanded) CheckDisplaySize();
+    if (!TakeWindowSnapshot(onlyIfChanged)) return;
+
+    const Tools tools = CreateTools();
+    plat::Rect r{0, 0, 0, 0};
+    plat::GetClientRect(PagerWindow, &r);
+    plat::Hdc mem = plat::CreateCompatibleDC(target);
+    if (!mem) {
+        DeleteTools(tools);
+        return;
+    }
+    plat::Hgdi bitmap = plat::CreateCompatibleBitmap(target, r.right - r.left, r.bottom - r.top);
+    plat::Hgdi initialBitmap = bitmap ? plat::SelectObject(mem, bitmap) : nullptr;
+    plat::SetBkMode(mem, plat::TRANSPARENT);
+
+    plat::Hgdi initialBrush = nullptr, initialPen = nullptr;
+    if (!pager.expanded && settings.minimizeTolvo) {
+        plat::FillRect(mem, &r, tools.buttonFace);
+    } else {
+        plat::FillRect(mem, &r, tools.background);
+        initialBrush = plat::SelectObject(mem, tools.window);
+        initialPen = plat::SelectObject(mem, tools.framePen);
+        const Geometry g = ReadGeometry(r);
+        if (g.usable) {
+            DrawWindows(mem, g, tools);
+            plat::SelectObject(mem, tools.gridPen);
+            DrawGrid(mem, g);
+            plat::SelectObject(mem, tools.outlinePen);
+            DrawCurrentOutline(mem, g);
+        }
+        pager.miniatureRect = r;
+    }
+
+    plat::Rect c{0, 0, 0, 0};
+    plat::GetClientRect(PagerWindow, &c);
+    plat::BitBlt(target, c.left, c.top, c.right - c.left, c.bottom - c.top, mem, c.left, c.top,
+                 plat::SRCCOPY);
+
+    if (initialBitmap) plat::SelectObject(mem, initialBitmap);
+    if (bitmap) plat::DeleteObject(bitmap);
+    if (initialPen) plat::SelectObject(mem, initialPen);
+    if (initialBrush) plat::SelectObject(mem, initialBrush);
+    DeleteTools(tools);
+    plat::DeleteDC(mem);
+}
