@@ -80,12 +80,30 @@ extern const std::uint8_t ShellHotkeyKeyTable[ShellHotkeyKeyCount];
 // Loads everything; returns the pager's initial (collapsed) position through the out args.
 void LoadSettings(int* initialX, int* initialY);
 
+// A REG_DWORD or REG_BINARY value of exactly 4 bytes; anything else reads as missing.
 std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def);
-// Copies the value's data into buf only when it fits; buf is untouched on failure.
+// Reads a text value (REG_SZ or REG_EXPAND_SZ) into buf only when it fits together with a
+// terminating zero, which is added when the stored data lacks one; buf is untouched on failure.
 bool ReadBytes(plat::Hkey key, const char* name, void* buf, std::uint32_t size);
 void WriteDword(plat::Hkey key, const char* name, std::int32_t value);
 void WriteString(plat::Hkey key, const char* name, const char* text);
 void ParseColor(const char* text, std::uint32_t* color);
+// Lowercase hexadecimal without prefix or leading zeros; buf holds at least 9 bytes.
+void FormatColor(char* buf, std::uint32_t color);
+
+// Writes the record, the middle-button entries and the position list back, re-creates the
+// pager font and repaints the pager (dialog thread, hook mutex held).
+void SaveSettings();
+
+// A loaded "Pos%iName" holds at most this many characters.
+constexpr std::uint32_t MaxPositionNameLength = 1023;
+// Loading the position list stops after this many consecutive missing names, so that a huge
+// "Count" cannot keep start-up busy.
+constexpr std::int32_t MaxPositionGap = 1024;
+
+// An unlinked entry owning a copy of name (null when memory runs out). Every entry in the
+// list must come from here: FreePositionList releases them.
+WindowPositionEntry* NewPositionEntry(const char* name, std::uint32_t position);
 
 // Frees every remembered window; the list is empty afterwards.
 void FreePositionList();

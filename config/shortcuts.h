@@ -31,7 +31,11 @@ struct ShortcutStore {
 };
 extern ShortcutStore shortcutStore;
 
+// Values that do not fit a node (name over 31 characters, directory or command over 511) are
+// skipped and enumeration goes on; AddShortcut truncates such texts instead.
 void LoadShortcuts(plat::Hkey key, int root);
+// Returns 1 when an existing node was updated, 0 for a new node, -1 (outNode set to null)
+// when no memory was left for a new node.
 int PLAT_CALLBACK AddShortcut(const char* name, const char* command, const char* directory,
                               int show, int root, Shortcut** outNode);
 int PLAT_CALLBACK RemoveShortcut(const char* name, int root);
@@ -40,3 +44,8 @@ void PLAT_CALLBACK DeleteShortcut(Shortcut* node);
 Shortcut* PLAT_CALLBACK FindShortcut(const char* name, int root, Shortcut* except);
 // Frees every node (tests and shutdown).
 void FreeShortcuts();
+
+// Guards the list between the dialog thread's edits and the command window's lookups.
+// The operations above take it themselves; hold it only around a direct walk of the list.
+void LockShortcuts();
+void UnlockShortcuts();

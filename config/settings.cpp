@@ -1,0 +1,365 @@
+// The settings record, its registry load and the registry helpers.
+#include "config/settings.h"
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "config/shortcuts.h"
+#include "core/desktop.h"
+#include "pager/pager.h"
+#include "platform/gdi.h"
+#include "platform/registry.h"
+#include "platform/window.h"
+
+Settings settings;
+SettingsKeys settingsKeys;
+
+const std::uint8_t ShellHotkeyKeyTable[ShellHotkeyKeyCount] = {
+    plat::VK_SPACE, plat::VK_RETURN,
+    plat::VK_F1 + 0, plat::VK_F1 + 1, plat::VK_F1 + 2, plat::VK_F1 + 3,
+    plat::VK_F1 + 4, plat::VK_F1 + 5, plat::VK_F1 + 6, plat::VK_F1 + 7,
+    plat::VK_F1 + 8, plat::VK_F1 + 9, plat::VK_F1 + 10, plat::VK_F1 + 11,
+    'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M',
+    'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z',
+};
+
+namespace {
+
+constexpr int DefaultResolution = 3;
+constexpr int MaxResolution = 256;  // a cell index must fit one byte
+
+const char RootPath[] = "Software\\Orvanne\\Parmena";
+
+plat::Hkey CreateKey(plat::Hkey parent, const char* path) {
+    plat::Hkey key = nullptr;
+    if (!parent) return nullptr;
+    if (plat::RegCreateKeyExA(parent, path, 0, "", plat::REG_OPTION_NON_VOLATILE,
+                              plat::KEY_ALL_ACCESS, nullptr, &key, nullptr) != plat::ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+int GridSize(std::int32_t v) {
+    return (v >= 1 && v <= MaxResolution) ? v : DefaultResolution;
+}
+
+std::uint8_t ReadByteField(plat::Hkey key, const char* name, std::uint8_t current) {
+    return static_cast<std::uint8_t>(ReadDword(key, name, current) & 0xFF);
+}
+
+std::int32_t LowByte(std::int32_t v) { return v & 0xFF; }
+
+void LoadColor(const char* name, std::uint32_t* field) {
+    char text[30];
+    if (ReadBytes(settingsKeys.colors, name, text, sizeof text)) ParseColor(text, field);
+}
+
+void LoadFont() {
+    plat::Hkey k = settingsKeys.font;
+    plat::LogFontA& f = settings.font;
+    f.lfHeight = ReadDword(k, "Height", f.lfHeight);
+    f.lfWidth = ReadDword(k, "Width", f.lfWidth);
+    f.lfEscapement = ReadDword(k, "Escapement", f.lfEscapement);
+    f.lfOrientation = ReadDword(k, "Orientation", f.lfOrientation);
+    f.lfWeight = ReadDword(k, "Weight", f.lfWeight);
+    f.lfItalic = ReadByteField(k, "Italic", f.lfItalic);
+    f.lfUnderline = ReadByteField(k, "Underline", f.lfUnderline);
+    f.lfStrikeOut = ReadByteField(k, "StrikeOut", f.lfStrikeOut);
+    f.lfCharSet = ReadByteField(k, "CharSet", f.lfCharSet);
+    f.lfOutPrecision = ReadByteField(k, "OutPrecision", f.lfOutPrecision);
+    f.lfClipPrecision = ReadByteField(k, "ClipPrecision", f.lfClipPrecision);
+    f.lfQuality = ReadByteField(k, "Quality", f.lfQuality);
+    f.lfPitchAndFamily = ReadByteField(k, "PitchAndFamily", f.lfPitchAndFamily);
+
+    // A face name longer than the field cannot name an installed font; a truncated one
+    // would silently pick some other face, so the system face stays.
+    char face[80];
+    if (ReadBytes(k, "FaceName", face, sizeof face) && std::strlen(face) < sizeof f.lfFaceName)
+        std::memcpy(f.lfFaceName, face, std::strlen(face) + 1);
+}
+
+void LoadPositionList() {
+    plat::Hkey k = settingsKeys.windowPositions;
+    settings.resetAtStart = ReadDword(k, "ResetAtStart", 0);
+    FreePositionList();
+    std::int32_t count = ReadDword(k, "Count", 0);
+    WindowPositionEntry* tail = &settings.positionList;
+    std::int32_t gap = 0;
+    for (std::int32_t i = 0; i < count && gap < MaxPositionGap; ++i) {
+        char valueName[32];
+        char name[MaxPositionNameLength + 1];
+        std::snprintf(valueName, sizeof valueName, "Pos%iName", static_cast<int>(i));
+        if (!ReadBytes(k, valueName, name, sizeof name)) {
+            ++gap;
+            continue;
+        }
+        gap = 0;
+        std::snprintf(valueName, sizeof valueName, "Pos%iPos", static_cast<int>(i));
+        WindowPositionEntry* e =
+            NewPositionEntry(name, static_cast<std::uint32_t>(ReadDword(k, valueName, 0)));
+        if (!e) break;
+        tail->next = e;
+        tail = e;
+    }
+}
+
+// Painters hold the font between Acquire and Release; a replaced font waits here until
+// the last of them lets go.
+std::mutex fontLock;
+int fontUsers = 0;
+std::vector<plat::Hgdi> retiredFonts;
+
+}  // namespace
+
+std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def) {
+    if (!key) return def;
+    std::uint8_t data[4];
+    std::uint32_t size = sizeof data;
+    std::uint32_t type = plat::REG_NONE;
+    if (plat::RegQueryValueExA(key, name, nullptr, &type, data, &size) != plat::ERROR_SUCCESS)
+        return def;
+    if (size != sizeof data || (type != plat::REG_DWORD && type != plat::REG_BINARY)) return def;
+    std::uint32_t v = static_cast<std::uint32_t>(data[0]) |
+                      (static_cast<std::uint32_t>(data[1]) << 8) |
+                      (static_cast<std::uint32_t>(data[2]) << 16) |
+                      (static_cast<std::uint32_t>(data[3]) << 24);
+    return static_cast<std::int32_t>(v);
+}
+
+bool ReadBytes(plat::Hkey key, const char* name, void* buf, std::uint32_t size) {
+    if (!key || !buf || size == 0) return false;
+    // The query may scribble on its buffer even when it fails, so it gets a scratch copy.
+    std::uint8_t local[1024];
+    std::uint8_t* tmp = local;
+    if (size > sizeof local) {
+        tmp = new (std::nothrow) std::uint8_t[size];
+        if (!tmp) return false;
+    }
+    std::uint32_t got = size;
+    std::uint32_t type = plat::REG_NONE;
+    bool ok = plat::RegQueryValueExA(key, name, nullptr, &type, tmp, &got) == plat::ERROR_SUCCESS &&
+              (type == plat::REG_SZ || type == plat::REG_EXPAND_SZ) && got <= size;
+    if (ok && !std::memchr(tmp, 0, got)) {
+        if (got < size)
+            tmp[got++] = 0;
+        else
+            ok = false;
+    }
+    if (ok) std::memcpy(buf, tmp, got);
+    if (tmp != local) delete[] tmp;
+    return ok;
+}
+
+void WriteDword(plat::Hkey key, const char* name, std::int32_t value) {
+    if (!key) return;
+    std::uint32_t v = static_cast<std::uint32_t>(value);
+    std::uint8_t data[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                            static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+    plat::RegSetValueExA(key, name, 0, plat::REG_DWORD, data, sizeof data);
+}
+
+void WriteString(plat::Hkey key, const char* name, const char* text) {
+    if (!key) return;
+    if (!text) text = "";
+    plat::RegSetValueExA(key, name, 0, plat::REG_SZ, reinterpret_cast<const std::uint8_t*>(text),
+                         static_cast<std::uint32_t>(std::strlen(text) + 1));
+}
+
+// strtoul in base 16, but always 32 bits wide whatever the host's unsigned long is.
+void ParseColor(const char* text, std::uint32_t* color) {
+    if (!color) return;
+    std::uint32_t value = 0;
+    if (!text) {
+        *color = 0;
+        return;
+    }
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && digit(p[2]) >= 0) p += 2;
+    bool overflow = false;
+    for (; digit(*p) >= 0; ++p) {
+        if (value > 0x0FFFFFFFu) overflow = true;
+        value = (value << 4) | static_cast<std::uint32_t>(digit(*p));
+    }
+    if (overflow)
+        value = 0xFFFFFFFFu;
+    else if (negative)
+        value = 0u - value;
+    *color = value;
+}
+
+void FormatColor(char* buf, std::uint32_t color) {
+    if (!buf) return;
+    static const char digits[] = "0123456789abcdef";
+    char rev[8];
+    int n = 0;
+    do {
+        rev[n++] = digits[color & 0xF];
+        color >>= 4;
+    } while (color != 0);
+    for (int i = 0; i < n; ++i) buf[i] = rev[n - 1 - i];
+    buf[n] = 0;
+}
+
+WindowPositionEntry* NewPositionEntry(const char* name, std::uint32_t position) {
+    if (!name) name = "";
+    std::size_t len = std::strlen(name);
+    char* copy = new (std::nothrow) char[len + 1];
+    if (!copy) return nullptr;
+    std::memcpy(copy, name, len + 1);
+    WindowPositionEntry* e = new (std::nothrow) WindowPositionEntry;
+    if (!e) {
+        delete[] copy;
+        return nullptr;
+    }
+    e->next = nullptr;
+    e->name = copy;
+    e->position = position;
+    return e;
+}
+
+void FreePositionList() {
+    WindowPositionEntry* e = settings.positionList.next;
+    settings.positionList.next = nullptr;
+    while (e) {
+        WindowPositionEntry* next = e->next;
+        delete[] e->name;
+        delete e;
+        e = next;
+    }
+}
+
+plat::Hgdi AcquirePagerFont() {
+    std::lock_guard<std::mutex> hold(fontLock);
+    ++fontUsers;
+    return settings.pagerFont;
+}
+
+void ReleasePagerFont() {
+    std::vector<plat::Hgdi> dead;
+    {
+        std::lock_guard<std::mutex> hold(fontLock);
+        if (fontUsers > 0) --fontUsers;
+        if (fontUsers == 0) dead.swap(retiredFonts);
+    }
+    for (plat::Hgdi f : dead) plat::DeleteObject(f);
+}
+
+void ReplacePagerFont(plat::Hgdi newFont) {
+    plat::Hgdi dead = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(fontLock);
+        plat::Hgdi old = settings.pagerFont;
+        settings.pagerFont = newFont;
+        if (old && old != newFont) {
+            if (fontUsers == 0)
+                dead = old;
+            else
+                retiredFonts.push_back(old);
+        }
+    }
+    if (dead) plat::DeleteObject(dead);
+}
+
+void LoadSettings(int* initialX, int* initialY) {
+    // 1. Keys
+    settingsKeys.root = CreateKey(plat::HKEY_CURRENT_USER, RootPath);
+    settingsKeys.preferences = CreateKey(settingsKeys.root, "Preferences");
+    settingsKeys.colors = CreateKey(settingsKeys.root, "Colors");
+    settingsKeys.font = CreateKey(settingsKeys.root, "Font");
+    settingsKeys.windowPositions = CreateKey(settingsKeys.root, "Window Positions");
+    settingsKeys.middleButton = CreateKey(settingsKeys.root, "Middle Button");
+    settingsKeys.userShortcuts = CreateKey(settingsKeys.root, "Shortcuts");
+    settingsKeys.machineShortcuts =
+        CreateKey(plat::HKEY_LOCAL_MACHINE, "Software\\Orvanne\\Parmena\\Shortcuts");
+
+    // 2. Screen
+    MeasureScreen();
+
+    // 3. Switching preferences and the grid
+    plat::Hkey p = settingsKeys.preferences;
+    settings.disableNavigation = ReadDword(p, "Disable navigation", 0);
+    settings.disableMiddleButton = ReadDword(p, "Disable middle button", 0);
+    settings.disableShell = ReadDword(p, "Disable shell", 0);
+    settings.switchHotkeys = ReadDword(p, "Switch hotkeys", 1);
+    settings.enableTopmost = ReadDword(p, "Enable topmost", 1);
+    settings.rescaleOnExit = ReadDword(p, "Rescale On Exit", 1);
+    settings.xResolution = GridSize(ReadDword(p, "XResolution", DefaultResolution));
+    settings.yResolution = GridSize(ReadDword(p, "YResolution", DefaultResolution));
+    desktop.columns = settings.xResolution;
+    desktop.rows = settings.yResolution;
+    desktop.currentColumn = 0;
+    desktop.currentRow = 0;
+
+    // 4. Corner and the pager's first position
+    settings.corner = ReadDword(p, "Corner", 2);
+    int x = (settings.corner == 2 || settings.corner == 4) ? desktop.screenWidth - 8 : -1;
+    int y = (settings.corner == 3 || settings.corner == 4) ? desktop.screenHeight - 8 : -1;
+    if (initialX) *initialX = x;
+    if (initialY) *initialY = y;
+
+    // 5. Pager behaviour and gestures
+    settings.xSize = ReadDword(p, "XSize", 192);
+    settings.ySize = ReadDword(p, "YSize", 144);
+    settings.followActive = LowByte(ReadDword(p, "Follow active", 1));
+    settings.switchAtBorders = LowByte(ReadDword(p, "Switch at borders", 1));
+    settings.onlyWhenButtonDown = LowByte(ReadDword(p, "Only when button down", 1));
+    settings.hideProgramManager = ReadDword(p, "HideProgramManager", 1);
+    settings.minimizeTolvo = ReadDword(p, "MinimizeTolvo", 1);
+    settings.navMouseSwitch = ReadDword(p, "NavMouseSwitch", 1);
+    settings.navMouseDrag = ReadDword(p, "NavMouseDrag", 4);
+    settings.navMouseDragDD = ReadDword(p, "NavMouseDragDD", 0);
+    settings.navMouseMenu = ReadDword(p, "NavMouseMenu", 2);
+    settings.navMouseMove = ReadDword(p, "NavMouseMove", 6);
+    desktop.switching = 0;
+    desktop.edgeSwitching = 0;
+    desktop.compressBusy = 0;
+    desktop.lastForeground = nullptr;
+    ResetPagerState();
+
+    // 6-7. System defaults
+    settings.background = plat::GetSysColor(plat::COLOR_BACKGROUND);
+    settings.grid = plat::GetSysColor(plat::COLOR_WINDOWFRAME);
+    settings.window = plat::GetSysColor(plat::COLOR_WINDOW);
+    settings.windowFrame = plat::GetSysColor(plat::COLOR_WINDOWFRAME);
+    settings.windowCaption = plat::GetSysColor(plat::COLOR_ACTIVECAPTION);
+    settings.windowText = plat::GetSysColor(plat::COLOR_CAPTIONTEXT);
+    plat::SystemParametersInfoA(plat::SPI_GETICONTITLELOGFONT, sizeof(plat::LogFontA),
+                                &settings.font, 0);
+
+    // 8. Colours
+    LoadColor("Background", &settings.background);
+    LoadColor("Grid", &settings.grid);
+    LoadColor("Window", &settings.window);
+    LoadColor("WindowFrame", &settings.windowFrame);
+    LoadColor("WindowCaption", &settings.windowCaption);
+    LoadColor("WindowText", &settings.windowText);
+
+    // 9-10. Font
+    LoadFont();
+    ReplacePagerFont(plat::CreateFontIndirectA(&settings.font));
+
+    // 11. Remembered windows
+    LoadPositionList();
+
+    // 12. Shortcuts, machine-wide first so per-user ones end up in front
+    LoadShortcuts(settingsKeys.machineShortcuts, 1);
+    LoadShortcuts(settingsKeys.userShortcuts, 0);
+
+    // 13. Shell hotkey
+    settings.shellHotkeyModif = ReadDword(p, "ShellHotkey Modif", 6);
+    settings.shellHotkeyKey = ReadDword(p, "ShellHotkey Key", 0);
+    if (settings.shellHotkeyKey < 0 || settings.shellHotkeyKey >= ShellHotkeyKeyCount)
+        settings.shellHotkeyKey = 0;
+}
