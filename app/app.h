@@ -43,8 +43,13 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
 void RequestClose();
 void RestoreOnExit();
 void ReplacePositionList(plat::Hwnd listBox);
+// Destroys the pager at the very end of a run, without restoring windows or posting a quit.
+void DiscardPagerWindow();
 
 // Hotkeys and tray icon
+constexpr int HotkeyUp = 1, HotkeyDown = 2, HotkeyLeft = 3, HotkeyRight = 4, HotkeyShell = 5;
+constexpr std::uint32_t TrayIconId = 1742;
+extern plat::NotifyIconDataA TrayIconData;
 void RegisterDesktopHotkeys();
 void UnregisterDesktopHotkeys();
 void RegisterShellHotkey();

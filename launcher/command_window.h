@@ -1,10 +1,28 @@
 // The one-line command window summoned by the shell hotkey.
 #pragma once
+#include <cstdint>
+
 #include "platform/types.h"
 
 extern const char CommandClassName[];  // "cmdlinewnd"
+extern plat::Hwnd CommandWindow;
+
+// Posted by the edit field: wParam 0 runs the typed text, 1 cancels.
+constexpr std::uint32_t MsgRunCommand = plat::WM_USER + 1;
+constexpr std::uint32_t MsgCommandHelp = plat::WM_USER + 2;
+constexpr int CommandEditId = 101;
+constexpr int CommandHelpContext = 1004;
 
 bool CreateCommandWindow();
 void DestroyCommandWindow();
 plat::LResult PLAT_CALLBACK CommandWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                               plat::LParam lp);
+// The edit field's procedure; what it does not handle goes to the edit control's own.
+plat::LResult PLAT_CALLBACK CommandEditProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                            plat::LParam lp);
+
+// Show command for a shortcut's stored show value.
+int ShortcutShowCommand(std::int32_t show);
+// Cuts line in place at the first space outside double quotes and removes the quotes from the
+// file part. Returns the parameters (the text after that space), or null when there is none.
+char* SplitFileAndParameters(char* line);

@@ -1,0 +1,231 @@
+// Entry point: start-up in a fixed order, the main message loop, and shutdown in reverse.
+#include <cstdio>
+
+#include "app/app.h"
+#include "config/hookblock.h"
+#include "config/settings.h"
+#include "config/shortcuts.h"
+#include "core/compress.h"
+#include "core/desktop.h"
+#include "core/poll.h"
+#include "core/switching.h"
+#include "launcher/command_window.h"
+#include "pager/pager.h"
+#include "platform/gdi.h"
+#include "platform/kernel.h"
+#include "platform/libs.h"
+#include "platform/registry.h"
+#include "platform/window.h"
+
+plat::Hinstance instance;
+std::uint32_t dialogThreadId;
+plat::Handle dialogThread;
+plat::Handle moveThread;
+volatile std::uint8_t settingsDialogOpen;
+volatile std::uint8_t aboutDialogOpen;
+
+const char PagerClassName[] = "ParmClass";
+const char HelpFile[] = "parm.hlp";
+
+namespace {
+
+const char PagerTitle[] = "Parmena";
+
+void StartFailed(const char* what) {
+    char text[256];
+    std::snprintf(text, sizeof text, "Parmena cannot start: %s.", what);
+    plat::MessageBoxA(nullptr, text, "Parmena", plat::MB_ICONERROR);
+}
+
+// A thread that has not yet made its message queue refuses posts; a single failed post of
+// the quit would leave the wait below blocked for ever.
+void PostQuitToThread(plat::Handle thread, std::uint32_t threadId) {
+    while (!plat::PostThreadMessageA(threadId, plat::WM_QUIT, 0, 0)) {
+        if (plat::WaitForSingleObject(thread, 0) != plat::WAIT_TIMEOUT) return;  // already ended
+        plat::Sleep(1);
+    }
+}
+
+// Ends both worker threads and waits for them; a thread that was never created is skipped.
+void StopWorkerThreads() {
+    plat::Handle threads[2];
+    std::uint32_t count = 0;
+    if (dialogThread) {
+        PostQuitToThread(dialogThread, dialogThreadId);
+        threads[count++] = dialogThread;
+    }
+    if (moveThread) {
+        PostQuitToThread(moveThread, moveThreadId);
+        threads[count++] = moveThread;
+    }
+    if (count) plat::WaitForMultipleObjects(count, threads, 1, plat::INFINITE);
+}
+
+// The real process ends right after the run; tests start the program again in the same
+// process, so everything the run made is given back here.
+void ReleaseRunResources(bool classRegistered) {
+    if (dialogThread) plat::CloseHandle(dialogThread);
+    if (moveThread) plat::CloseHandle(moveThread);
+    dialogThread = moveThread = nullptr;
+    dialogThreadId = 0;
+    moveThreadId = 0;
+
+    DiscardPagerWindow();
+    if (classRegistered) plat::UnregisterClassA(PagerClassName, instance);
+
+    FreeWindowSnapshot();
+    FreePositionList();
+    FreeShortcuts();
+    ReplacePagerFont(nullptr);
+    plat::Hkey* keys[] = {&settingsKeys.root,           &settingsKeys.preferences,
+                          &settingsKeys.colors,         &settingsKeys.font,
+                          &settingsKeys.windowPositions, &settingsKeys.middleButton,
+                          &settingsKeys.userShortcuts,  &settingsKeys.machineShortcuts};
+    for (plat::Hkey* k : keys) {
+        if (*k) plat::RegCloseKey(*k);
+        *k = nullptr;
+    }
+    settings.pagerWindow = nullptr;
+}
+
+bool RegisterPagerClass() {
+    plat::WndClassA wc{};
+    wc.style = plat::CS_VREDRAW | plat::CS_HREDRAW | plat::CS_DBLCLKS;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = plat::LoadIconA(instance, plat::MakeIntResource(IconProgram));
+    wc.hCursor = plat::LoadCursorA(nullptr, plat::MakeIntResource(plat::IDC_ARROW));
+    wc.hbrBackground = plat::GetStockObject(plat::WHITE_BRUSH);
+    wc.lpszClassName = PagerClassName;
+    return plat::RegisterClassA(&wc) != 0;
+}
+
+void RunMessageLoop() {
+    plat::Msg m;
+    while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
+        plat::TranslateMessage(&m);
+        plat::DispatchMessageA(&m);
+    }
+}
+
+}  // namespace
+
+void PLAT_CALLBACK StartPollTimer() {
+    plat::SetWindowPos(PagerWindow, plat::HWND_TOPMOST, 0, 0, 0, 0,
+                       plat::SWP_NOMOVE | plat::SWP_NOSIZE);
+    if (plat::SetTimer(PagerWindow, PollTimerId, PollTimerMs, nullptr) == 0) {
+        plat::MessageBoxA(nullptr, "No timer available. Can't initialize.", "Error",
+                          plat::MB_ICONWARNING);
+        plat::PostQuitMessage(1);
+    }
+    if (!settings.minimizeTolvo) RestorePagerPosition();
+}
+
+int ParmenaMain(plat::Hinstance inst) {
+    char missing[256] = "";
+    if (!plat::LoadCompanionLibraries(missing, sizeof missing)) {
+        char what[300];
+        std::snprintf(what, sizeof what, "%s is missing", missing[0] ? missing : "a library");
+        StartFailed(what);
+        return 0;
+    }
+
+    // A run starts from a clean slate even when an earlier run happened in this process.
+    settingsDialogOpen = 0;
+    aboutDialogOpen = 0;
+    desktop.currentColumn = desktop.currentRow = 0;
+    desktop.switching = desktop.edgeSwitching = desktop.compressBusy = 0;
+    desktop.lastForeground = nullptr;
+    PagerWindow = nullptr;
+    ResetPagerState();
+
+    instance = inst;
+
+    std::uint32_t id = 0;
+    dialogThread = plat::CreateThread(nullptr, 0, DialogThreadMain, nullptr, 0, &id);
+    dialogThreadId = id;
+    id = 0;
+    moveThread = plat::CreateThread(nullptr, 0, MoveThreadMain, nullptr, 0, &id);
+    moveThreadId = id;
+    if (!dialogThread || !moveThread) {
+        // Without the dialog thread the pager's creation would wait for ever.
+        StartFailed("a worker thread could not be created");
+        StopWorkerThreads();
+        ReleaseRunResources(false);
+        return 0;
+    }
+
+    int initialX = -1, initialY = -1;
+    LoadSettings(&initialX, &initialY);
+
+    if (!CreateHookBlock()) {
+        plat::MessageBoxA(nullptr, "You can only have one instance of Parmena running!",
+                          "Another Parm found", plat::MB_ICONERROR);
+        ReleaseHookBlock();
+        StopWorkerThreads();
+        ReleaseRunResources(false);
+        return 0;
+    }
+
+    if (!RegisterPagerClass()) {
+        ReleaseHookBlock();
+        StopWorkerThreads();
+        ReleaseRunResources(false);
+        return 0;
+    }
+
+    CreateCommandWindow();
+
+    plat::Hwnd w = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, PagerClassName, PagerTitle,
+                                         plat::WS_POPUP | plat::WS_THICKFRAME, initialX,
+                                         initialY, CollapsedSize, CollapsedSize, nullptr,
+                                         nullptr, instance, nullptr);
+    PagerWindow = w;
+    settings.pagerWindow = w;
+    if (hookBlock)
+        hookBlock->pagerWindow =
+            static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(w));
+    if (!w) {
+        ReleaseHookBlock();
+        DestroyCommandWindow();
+        StopWorkerThreads();
+        ReleaseRunResources(true);
+        return 0;
+    }
+
+    if (settings.disableNavigation)
+        AddTrayIcon();
+    else
+        plat::ShowWindow(w, plat::SW_SHOWNOACTIVATE);
+    plat::UpdateWindow(w);
+    StartPollTimer();
+
+    if (!settings.disableNavigation && settings.switchHotkeys) RegisterDesktopHotkeys();
+    if (!settings.disableShell) RegisterShellHotkey();
+
+    if (!settings.disableMiddleButton && plat::GetSystemMetrics(plat::SM_CMOUSEBUTTONS) < 3) {
+        plat::MessageBoxA(nullptr,
+                          "Two button mouse detected.\r\nMiddle button features unavailable.",
+                          "Too few buttons", plat::MB_ICONINFORMATION);
+        settings.disableMiddleButton = 1;
+        WriteDword(settingsKeys.preferences, "Disable middle button", 1);
+    }
+    if (!settings.disableMiddleButton) InstallMouseHook();
+    if (settings.resetAtStart) ApplyRememberedPositions();
+
+    RunMessageLoop();
+
+    // Shutdown: the settings as they are now, which the dialog or a failed hotkey may have changed.
+    if (!settings.disableMiddleButton) RemoveMouseHook();
+    if (!settings.disableNavigation && settings.switchHotkeys) UnregisterDesktopHotkeys();
+    if (!settings.disableShell) UnregisterShellHotkey();
+    plat::WinHelpA(PagerWindow, HelpFile, plat::HELP_QUIT, 0);
+    plat::WinHelpA(CommandWindow, HelpFile, plat::HELP_QUIT, 0);
+    ReleaseHookBlock();
+    DestroyCommandWindow();
+    if (settings.disableNavigation) RemoveTrayIcon();
+    StopWorkerThreads();
+
+    ReleaseRunResources(true);
+    return 0;
+}

@@ -1,0 +1,277 @@
+// The pager window procedure: one operation per message.
+#include <cstring>
+#include <new>
+
+#include "app/app.h"
+#include "config/settings.h"
+#include "core/compress.h"
+#include "core/desktop.h"
+#include "core/poll.h"
+#include "core/switching.h"
+#include "launcher/command_window.h"
+#include "pager/pager.h"
+#include "platform/gdi.h"
+#include "platform/kernel.h"
+#include "platform/window.h"
+
+namespace {
+
+// Set only while the finished run destroys its pager, so that the destruction neither
+// restores the windows a second time nor posts a quit into the next run.
+bool discardingPager;
+
+// A list box answer beyond this is not a window name; the item is skipped.
+constexpr plat::LResult MaxListTextLength = 1 << 20;
+
+int MouseX(plat::LParam lp) { return static_cast<std::int16_t>(plat::LOWORD(static_cast<std::uintptr_t>(lp))); }
+// The high word as a signed 16-bit value: dividing the whole lParam by 65536 would put
+// every negative y one pixel off whenever x is not 0.
+int MouseY(plat::LParam lp) { return static_cast<std::int16_t>(plat::HIWORD(static_cast<std::uintptr_t>(lp))); }
+int ShiftFlag(plat::WParam wp) { return static_cast<int>(wp & plat::MK_SHIFT); }
+
+void StartupHandshake() {
+    plat::Handle done = plat::CreateEventA(nullptr, 0, 0, nullptr);
+    while (!plat::PostThreadMessageA(dialogThreadId, MsgShowStartupAbout, 0,
+                                     reinterpret_cast<plat::LParam>(done)))
+        plat::Sleep(0);
+    plat::WaitForSingleObject(done, plat::INFINITE);
+    if (done) plat::CloseHandle(done);
+}
+
+void DesktopHotkey(plat::Hwnd w, plat::WParam id) {
+    switch (id) {
+        case HotkeyUp:
+            if (desktop.currentRow > 0) SwitchBy(0, 1);
+            break;
+        case HotkeyDown:
+            if (desktop.currentRow < desktop.rows - 1) SwitchBy(0, -1);
+            break;
+        case HotkeyLeft:
+            if (desktop.currentColumn > 0) SwitchBy(1, 0);
+            break;
+        case HotkeyRight:
+            if (desktop.currentColumn < desktop.columns - 1) SwitchBy(-1, 0);
+            break;
+        case HotkeyShell:
+            plat::PostMessageA(CommandWindow, plat::WM_HOTKEY, 0, 0);
+            break;
+        default:
+            break;
+    }
+    if (pager.expanded) plat::InvalidateRect(w, nullptr, 0);
+}
+
+void TrayClick(plat::Hwnd w, plat::LParam mouseMessage) {
+    if (mouseMessage != plat::WM_LBUTTONDOWN && mouseMessage != plat::WM_RBUTTONDOWN) return;
+    plat::Point at{0, 0};
+    plat::GetCursorPos(&at);
+    plat::Hwnd previous = plat::GetForegroundWindow();
+    plat::SetForegroundWindow(w);
+    ShowPagerMenu(at.x, at.y);
+    plat::SetForegroundWindow(previous);
+}
+
+void MenuCommand(plat::Hwnd w, plat::WParam wp) {
+    switch (plat::LOWORD(wp)) {
+        case CmdAbout:
+            plat::PostThreadMessageA(dialogThreadId, MsgShowAbout, 0, 0);
+            break;
+        case CmdSettings:
+            plat::PostThreadMessageA(dialogThreadId, MsgShowSettings, plat::HIWORD(wp), 0);
+            break;
+        case CmdClose:
+            RequestClose();
+            break;
+        case CmdCompress:
+            CompressDesktop(false);
+            plat::InvalidateRect(w, nullptr, 0);
+            break;
+        case CmdResetPositions:
+            ApplyRememberedPositions();
+            break;
+        case CmdHelp:
+            plat::WinHelpA(w, HelpFile, plat::HELP_CONTENTS, 0);
+            break;
+        default:
+            break;
+    }
+}
+
+void MoveCursorLater(plat::WParam x, plat::LParam y) {
+    plat::Sleep(50);
+    plat::SetCursorPos(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+}
+
+// Appends the list box items whose KeepInPlace bit equals `kept`, in list box order.
+WindowPositionEntry** AppendPositions(plat::Hwnd listBox, plat::LResult count, bool kept,
+                                      WindowPositionEntry** tail) {
+    for (plat::LResult i = 0; i < count; ++i) {
+        auto index = static_cast<plat::WParam>(i);
+        auto position =
+            static_cast<std::uint32_t>(plat::SendMessageA(listBox, plat::LB_GETITEMDATA, index, 0));
+        if (((position & KeepInPlace) != 0) != kept) continue;
+        plat::LResult length = plat::SendMessageA(listBox, plat::LB_GETTEXTLEN, index, 0);
+        if (length < 0 || length > MaxListTextLength) continue;
+        char* text = new (std::nothrow) char[static_cast<std::size_t>(length) + 1];
+        if (!text) continue;
+        text[0] = '\0';
+        plat::SendMessageA(listBox, plat::LB_GETTEXT, index, reinterpret_cast<plat::LParam>(text));
+        text[length] = '\0';
+        // Longer names could be saved but never loaded again.
+        if (length > static_cast<plat::LResult>(MaxPositionNameLength))
+            text[MaxPositionNameLength] = '\0';
+        WindowPositionEntry* entry = NewPositionEntry(text, position);
+        delete[] text;
+        if (!entry) continue;
+        *tail = entry;
+        tail = &entry->next;
+    }
+    return tail;
+}
+
+}  // namespace
+
+void RequestClose() {
+    if (settingsDialogOpen) {
+        plat::MessageBoxA(PagerWindow, "You must close the settings dialog first.", "Can't close",
+                          plat::MB_ICONERROR);
+        return;
+    }
+    if (aboutDialogOpen) {
+        plat::MessageBoxA(PagerWindow, "You must close the about dialog first.", "Can't close",
+                          plat::MB_ICONERROR);
+        return;
+    }
+    RestoreOnExit();
+    plat::PostQuitMessage(0);
+}
+
+void RestoreOnExit() {
+    if (settings.rescaleOnExit) {
+        CompressDesktop(false);
+        return;
+    }
+    ShiftWindows(desktop.currentColumn, desktop.currentRow);
+    desktop.currentColumn = 0;
+    desktop.currentRow = 0;
+}
+
+void ReplacePositionList(plat::Hwnd listBox) {
+    FreePositionList();
+    plat::LResult count = plat::SendMessageA(listBox, plat::LB_GETCOUNT, 0, 0);
+    if (count < 0) count = 0;  // LB_ERR
+    WindowPositionEntry** tail = &settings.positionList.next;
+    tail = AppendPositions(listBox, count, false, tail);
+    AppendPositions(listBox, count, true, tail);
+}
+
+void DiscardPagerWindow() {
+    if (PagerWindow && plat::IsWindow(PagerWindow)) {
+        discardingPager = true;
+        plat::DestroyWindow(PagerWindow);
+        discardingPager = false;
+    }
+    PagerWindow = nullptr;
+}
+
+plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                           plat::LParam lp) {
+    switch (msg) {
+        case plat::WM_CREATE:
+            StartupHandshake();
+            return plat::DefWindowProcA(w, msg, wp, lp);
+        case plat::WM_DESTROY:
+            if (!discardingPager) plat::PostQuitMessage(0);
+            return 0;
+        case plat::WM_SIZE:
+            if (pager.expanded) RememberPagerSize();
+            return 0;
+        case plat::WM_PAINT: {
+            plat::PaintStruct ps{};
+            plat::Hdc dc = plat::BeginPaint(w, &ps);
+            PaintPager(dc, false);
+            plat::EndPaint(w, &ps);
+            return 0;
+        }
+        case plat::WM_ERASEBKGND:
+            return 0;
+        case plat::WM_GETMINMAXINFO:
+            if (auto* info = reinterpret_cast<plat::MinMaxInfo*>(lp)) {
+                info->ptMinTrackSize.x = CollapsedSize;
+                info->ptMinTrackSize.y = CollapsedSize;
+            }
+            return 0;
+        case plat::WM_QUERYDRAGICON:
+            return reinterpret_cast<plat::LResult>(
+                plat::LoadIconA(instance, plat::MakeIntResource(IconProgram)));
+        case plat::WM_HELP:
+            plat::PostMessageA(w, plat::WM_COMMAND, CmdHelp, 0);
+            return 0;
+        case plat::WM_DISPLAYCHANGE:
+            CheckDisplaySize();
+            return 0;
+        case plat::WM_NCDESTROY:
+            if (!discardingPager) RestoreOnExit();
+            return plat::DefWindowProcA(w, msg, wp, lp);
+        case plat::WM_NCMOUSEMOVE:
+            ExpandPager(false);
+            return 0;
+        case plat::WM_COMMAND:
+            MenuCommand(w, wp);
+            return 0;
+        case plat::WM_SYSCOMMAND:
+            if (wp != plat::SC_CLOSE) return plat::DefWindowProcA(w, msg, wp, lp);
+            RequestClose();
+            return 0;
+        case plat::WM_TIMER:
+            PollTick();
+            return 0;
+        case plat::WM_MOUSEMOVE:
+            TrackPagerMouse(MouseX(lp), MouseY(lp));
+            return 0;
+        case plat::WM_LBUTTONDOWN:
+            DispatchPagerButton(0 + ShiftFlag(wp), MouseX(lp), MouseY(lp));
+            return 0;
+        case plat::WM_LBUTTONUP:
+            PagerLeftButtonUp();
+            return 0;
+        case plat::WM_LBUTTONDBLCLK:
+            DispatchPagerButton(1 + ShiftFlag(wp), MouseX(lp), MouseY(lp));
+            return 0;
+        case plat::WM_RBUTTONDOWN:
+            DispatchPagerButton(2 + ShiftFlag(wp), MouseX(lp), MouseY(lp));
+            return 0;
+        case plat::WM_RBUTTONUP:
+            PagerRightButtonUp();
+            return 0;
+        case plat::WM_RBUTTONDBLCLK:
+            DispatchPagerButton(3 + ShiftFlag(wp), MouseX(lp), MouseY(lp));
+            return 0;
+        case plat::WM_HOTKEY:
+            DesktopHotkey(w, wp);
+            return 0;
+        case MsgWindowCell:
+            return static_cast<plat::LResult>(DesktopCellOfWindow(reinterpret_cast<plat::Hwnd>(wp)));
+        case MsgPositionList:
+            ReplacePositionList(reinterpret_cast<plat::Hwnd>(lp));
+            return 0;
+        case MsgTrayIcon:
+            TrayClick(w, lp);
+            return 0;
+        case MsgShellHotkey:
+            if (wp == 0 || wp == 2) UnregisterShellHotkey();
+            if (wp == 1 || wp == 2) RegisterShellHotkey();
+            return 0;
+        case MsgDesktopHotkeys:
+            if (wp)
+                RegisterDesktopHotkeys();
+            else
+                UnregisterDesktopHotkeys();
+            return 0;
+        case MsgMoveCursor:
+            MoveCursorLater(wp, lp);
+            return 0;
+        default:
+            return plat::DefWindowProcA(w, msg, wp, lp);
+    }
+}

@@ -1,0 +1,163 @@
+// The dialog thread (about and settings dialogs) and the move thread (late moves of windows
+// that were hung during a switch), and the settings dialog run with its application.
+#include <algorithm>
+#include <vector>
+
+#include "app/app.h"
+#include "config/hookblock.h"
+#include "config/settings.h"
+#include "config/shortcuts.h"
+#include "core/compress.h"
+#include "core/desktop.h"
+#include "core/switching.h"
+#include "pager/pager.h"
+#include "platform/kernel.h"
+#include "platform/libs.h"
+#include "platform/window.h"
+
+namespace {
+
+// Requests handed to the move thread whose window has not answered yet. Touched only on the
+// move thread: MoveDone runs there too.
+std::vector<MoveRequest*> outstandingMoves;
+
+void ForgetMove(MoveRequest* request) {
+    outstandingMoves.erase(std::remove(outstandingMoves.begin(), outstandingMoves.end(), request),
+                           outstandingMoves.end());
+    FreeMoveRequest(request);
+}
+
+void ShowAbout(plat::StartRoutine start, plat::Handle done) {
+    aboutDialogOpen = 1;
+    plat::ShowAboutDlg(start);
+    if (done) plat::SetEvent(done);
+    aboutDialogOpen = 0;
+}
+
+// The values an apply compares against.
+struct SettingsSnapshot {
+    std::int32_t disableMiddleButton;
+    std::int32_t disableNavigation;
+    std::int32_t switchHotkeys;
+    std::int32_t disableShell;
+    std::int32_t minimizeTolvo;
+    std::int32_t shellHotkeyModif;
+    std::int32_t shellHotkeyKey;
+};
+
+SettingsSnapshot TakeSnapshot() {
+    return {settings.disableMiddleButton, settings.disableNavigation, settings.switchHotkeys,
+            settings.disableShell,        settings.minimizeTolvo,     settings.shellHotkeyModif,
+            settings.shellHotkeyKey};
+}
+
+void PostToPager(std::uint32_t msg, plat::WParam wp) { plat::PostMessageA(PagerWindow, msg, wp, 0); }
+
+void ApplySettings(const SettingsSnapshot& old) {
+    const bool middleOff = settings.disableMiddleButton != 0;
+    if (old.disableMiddleButton && !middleOff) InstallMouseHook();
+    if (!old.disableMiddleButton && middleOff) RemoveMouseHook();
+
+    const bool navOff = settings.disableNavigation != 0;
+    if (old.disableNavigation && !navOff) {
+        plat::ShowWindow(PagerWindow, plat::SW_SHOW);
+        RemoveTrayIcon();
+        if (settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 1);
+    } else if (!old.disableNavigation && navOff) {
+        plat::ShowWindow(PagerWindow, plat::SW_HIDE);
+        AddTrayIcon();
+        if (settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 0);
+    } else if (!navOff) {
+        if (old.switchHotkeys && !settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 0);
+        if (!old.switchHotkeys && settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 1);
+    }
+
+    const bool shellOff = settings.disableShell != 0;
+    if (old.disableShell && !shellOff)
+        PostToPager(MsgShellHotkey, 1);
+    else if (!old.disableShell && shellOff)
+        PostToPager(MsgShellHotkey, 0);
+    else if (!shellOff && (settings.shellHotkeyModif != old.shellHotkeyModif ||
+                           settings.shellHotkeyKey != old.shellHotkeyKey))
+        PostToPager(MsgShellHotkey, 2);
+
+    if (old.minimizeTolvo && !settings.minimizeTolvo) RestorePagerPosition();
+    if (!old.minimizeTolvo && settings.minimizeTolvo) pager.expanded = true;
+
+    SaveSettings();
+    desktop.screenWidth = 0;
+    CheckDisplaySize();
+    plat::InvalidateRect(PagerWindow, nullptr, 1);
+    plat::UpdateWindow(PagerWindow);
+    CompressDesktop(true);
+}
+
+}  // namespace
+
+std::uint32_t PLAT_CALLBACK DialogThreadMain(void*) {
+    plat::Msg m;
+    while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
+        switch (m.message) {
+            case MsgShowSettings:
+                RunSettingsDialog(static_cast<std::uint32_t>(m.wParam));
+                break;
+            case MsgShowStartupAbout:
+                ShowAbout(StartPollTimer, reinterpret_cast<plat::Handle>(m.lParam));
+                break;
+            case MsgShowAbout:
+                ShowAbout(nullptr, nullptr);
+                break;
+            default:
+                break;
+        }
+    }
+    return 0;
+}
+
+std::uint32_t PLAT_CALLBACK MoveThreadMain(void*) {
+    plat::Msg m;
+    while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
+        if (m.message != MsgMoveWindow || m.lParam == 0) continue;
+        auto* request = reinterpret_cast<MoveRequest*>(m.lParam);
+        outstandingMoves.push_back(request);
+        // WM_QUERYDRAGICON only probes; the move happens in MoveDone once the window answers.
+        if (!plat::SendMessageCallbackA(request->window, plat::WM_QUERYDRAGICON, 0, 0, MoveDone,
+                                        reinterpret_cast<std::uintptr_t>(request)))
+            ForgetMove(request);
+    }
+    // Windows that never answered are not moved; their requests end with the thread.
+    for (MoveRequest* request : outstandingMoves) FreeMoveRequest(request);
+    std::vector<MoveRequest*>().swap(outstandingMoves);
+    return 0;
+}
+
+void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t data, plat::LResult) {
+    auto* request = reinterpret_cast<MoveRequest*>(data);
+    if (!request) return;
+    plat::SetWindowPos(request->window, nullptr, request->x, request->y, 0, 0,
+                       plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
+    ForgetMove(request);
+}
+
+void RunSettingsDialog(std::uint32_t requested) {
+    SettingsSnapshot snapshot = TakeSnapshot();
+    const int page = static_cast<int>(requested) - 1;
+
+    if (plat::WaitForSingleObject(hookMutex, 500) == plat::WAIT_TIMEOUT) return;
+    if (hookBlock) settings.programEntryCount = hookBlock->entryCount;
+    settingsDialogOpen = 1;
+
+    for (;;) {
+        std::uint32_t moveFuncs = plat::GetMoveFuncs();
+        std::uint32_t clickFuncs = plat::GetClickFuncs();
+        int result = plat::ShowPrefDlg(&settings, clickFuncs, moveFuncs, page, &shortcutStore);
+        if (result == 0) break;
+        ApplySettings(snapshot);
+        // The next apply compares with what is now in force, so nothing is applied twice.
+        snapshot = TakeSnapshot();
+        if (result == 1) break;
+    }
+
+    settingsDialogOpen = 0;
+    plat::ReleaseMutex(hookMutex);
+}

@@ -1,0 +1,248 @@
+// The command window: a hidden pop-up with one edit field that runs shortcuts or shell text.
+#include "launcher/command_window.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "config/shortcuts.h"
+#include "pager/pager.h"
+#include "platform/gdi.h"
+#include "platform/kernel.h"
+#include "platform/shell.h"
+#include "platform/window.h"
+
+const char CommandClassName[] = "cmdlinewnd";
+plat::Hwnd CommandWindow;
+
+namespace {
+
+const char CommandTitle[] = "Maroke command line";
+constexpr int CommandWidth = 128, CommandHeight = 18;
+constexpr int MaxTypedText = 255;
+constexpr std::uint32_t LineBufferSize = 1024;
+
+plat::WndProc savedEditProc;
+bool classRegistered;
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Length of a fixed text field that may lack its terminating zero.
+std::size_t FieldLength(const char* field, std::size_t size) {
+    const void* end = std::memchr(field, 0, size);
+    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : size;
+}
+
+// The shortcut's name equals the whole text, or its start followed by a space.
+bool NameStartsCommand(const char* name, std::size_t nameLength, const char* text) {
+    for (std::size_t i = 0; i < nameLength; ++i)
+        if (text[i] == '\0' || FoldAscii(name[i]) != FoldAscii(text[i])) return false;
+    return text[nameLength] == '\0' || text[nameLength] == ' ';
+}
+
+struct FoundShortcut {
+    char command[sizeof(Shortcut::command) + 1];
+    char directory[sizeof(Shortcut::directory) + 1];
+    std::int32_t show;
+    std::size_t nameLength;
+};
+
+// Copies what running needs while the list is locked, so the dialog thread may edit it after.
+bool FindTypedShortcut(const char* text, FoundShortcut* found) {
+    bool hit = false;
+    LockShortcuts();
+    for (const Shortcut* s = shortcutStore.head; s; s = s->next) {
+        std::size_t n = FieldLength(s->name, sizeof s->name);
+        if (n == 0 || !NameStartsCommand(s->name, n, text)) continue;
+        std::size_t c = FieldLength(s->command, sizeof s->command);
+        std::size_t d = FieldLength(s->directory, sizeof s->directory);
+        std::memcpy(found->command, s->command, c);
+        found->command[c] = '\0';
+        std::memcpy(found->directory, s->directory, d);
+        found->directory[d] = '\0';
+        found->show = s->show;
+        found->nameLength = n;
+        hit = true;
+        break;
+    }
+    UnlockShortcuts();
+    return hit;
+}
+
+// False when the expansion does not fit: a cut command line must not be run.
+bool Expand(const char* text, char* out) {
+    std::uint32_t needed = plat::ExpandEnvironmentStringsA(text, out, LineBufferSize);
+    if (needed == 0 || needed > LineBufferSize) return false;
+    out[LineBufferSize - 1] = '\0';
+    return true;
+}
+
+void RunTypedText(plat::Hwnd w) {
+    char text[MaxTypedText + 1] = "";
+    plat::GetDlgItemTextA(w, CommandEditId, text, sizeof text);
+    text[MaxTypedText] = '\0';
+    if (text[0] == '\0') return;
+
+    FoundShortcut found;
+    if (!FindTypedShortcut(text, &found)) {
+        char* params = SplitFileAndParameters(text);
+        plat::ShellExecuteA(nullptr, "open", text, params, nullptr, plat::SW_SHOWDEFAULT);
+        return;
+    }
+
+    char line[LineBufferSize];
+    std::snprintf(line, sizeof line, "%s%s", found.command, text + found.nameLength);
+    char file[LineBufferSize];
+    char directory[LineBufferSize];
+    if (!Expand(line, file) || !Expand(found.directory, directory)) return;
+    char* params = SplitFileAndParameters(file);
+    plat::ShellExecuteA(nullptr, "open", file, params, directory,
+                        ShortcutShowCommand(found.show));
+}
+
+void ShowAtCursor(plat::Hwnd w) {
+    plat::Point cursor{0, 0};
+    plat::Rect r{0, 0, CommandWidth, CommandHeight};
+    plat::Rect desk{0, 0, 0, 0};
+    plat::GetCursorPos(&cursor);
+    plat::GetWindowRect(w, &r);
+    plat::GetWindowRect(plat::GetDesktopWindow(), &desk);
+
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    int x = cursor.x - width / 2, y = cursor.y - height / 2;
+    if (x < desk.left)
+        x = desk.left;
+    else if (x + width > desk.right)
+        x = desk.right - width;
+    if (y < desk.top)
+        y = desk.top;
+    else if (y + height > desk.bottom)
+        y = desk.bottom - height;
+
+    plat::MoveWindow(w, x, y, width, height, 0);
+    plat::ShowWindow(w, plat::SW_SHOW);
+    plat::SetForegroundWindow(w);
+    plat::Hwnd edit = plat::GetDlgItem(w, CommandEditId);
+    plat::SetFocus(edit);
+    plat::SendMessageA(edit, plat::EM_SETSEL, 0, -1);
+}
+
+}  // namespace
+
+int ShortcutShowCommand(std::int32_t show) {
+    switch (show) {
+        case 1:
+            return plat::SW_SHOWMAXIMIZED;
+        case 2:
+            return plat::SW_MINIMIZE;
+        default:  // 0, and values no dialog offers
+            return plat::SW_SHOWDEFAULT;
+    }
+}
+
+char* SplitFileAndParameters(char* line) {
+    char* params = nullptr;
+    bool quoted = false;
+    for (char* p = line; *p; ++p) {
+        if (*p == '"') {
+            quoted = !quoted;
+        } else if (*p == ' ' && !quoted) {
+            *p = '\0';
+            params = p + 1;
+            break;
+        }
+    }
+    char* out = line;
+    for (const char* in = line; *in; ++in)
+        if (*in != '"') *out++ = *in;
+    *out = '\0';
+    return params;
+}
+
+bool CreateCommandWindow() {
+    plat::WndClassA wc{};
+    wc.lpfnWndProc = CommandWindowProc;
+    wc.cbWndExtra = sizeof(std::intptr_t);  // slot 0: the completion position
+    wc.hInstance = instance;
+    wc.hCursor = plat::LoadCursorA(nullptr, plat::MakeIntResource(plat::IDC_ARROW));
+    wc.lpszClassName = CommandClassName;
+    classRegistered = plat::RegisterClassA(&wc) != 0;
+    if (!classRegistered) return false;
+
+    CommandWindow = plat::CreateWindowExA(plat::WS_EX_TOPMOST, CommandClassName, CommandTitle,
+                                          plat::WS_POPUP | plat::WS_BORDER, 0, 0, CommandWidth,
+                                          CommandHeight, nullptr, nullptr, instance, nullptr);
+    if (!CommandWindow) return false;
+    plat::SetWindowLongPtrA(CommandWindow, 0, 0);
+
+    plat::Hwnd edit = plat::CreateWindowExA(
+        0, "EDIT", "", plat::WS_CHILD | plat::WS_VISIBLE | plat::ES_AUTOHSCROLL, 0, 0,
+        CommandWidth, CommandHeight, CommandWindow,
+        reinterpret_cast<plat::Hmenu>(static_cast<std::uintptr_t>(CommandEditId)), instance,
+        nullptr);
+    if (!edit) return false;
+    savedEditProc = reinterpret_cast<plat::WndProc>(plat::SetWindowLongPtrA(
+        edit, plat::GWL_WNDPROC, reinterpret_cast<std::intptr_t>(&CommandEditProc)));
+    plat::SendMessageA(edit, plat::WM_SETFONT,
+                       reinterpret_cast<plat::WParam>(plat::GetStockObject(plat::DEFAULT_GUI_FONT)),
+                       0);
+    return true;
+}
+
+void DestroyCommandWindow() {
+    if (CommandWindow) {
+        plat::SetWindowLongPtrA(CommandWindow, 0, 0);
+        plat::DestroyWindow(CommandWindow);
+    }
+    CommandWindow = nullptr;
+    savedEditProc = nullptr;
+    if (classRegistered) plat::UnregisterClassA(CommandClassName, instance);
+    classRegistered = false;
+}
+
+plat::LResult PLAT_CALLBACK CommandWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                              plat::LParam lp) {
+    switch (msg) {
+        case plat::WM_HOTKEY:
+            ShowAtCursor(w);
+            return 0;
+        case plat::WM_COMMAND:
+            if (plat::HIWORD(wp) == plat::EN_KILLFOCUS) plat::ShowWindow(w, plat::SW_HIDE);
+            return 0;
+        case plat::WM_CLOSE:
+            return 0;
+        case MsgRunCommand:
+            plat::ShowWindow(w, plat::SW_HIDE);
+            if (wp == 0) RunTypedText(w);
+            return 0;
+        case MsgCommandHelp:
+            plat::WinHelpA(PagerWindow, HelpFile, plat::HELP_CONTEXT, CommandHelpContext);
+            return 0;
+        default:
+            return plat::DefWindowProcA(w, msg, wp, lp);
+    }
+}
+
+plat::LResult PLAT_CALLBACK CommandEditProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                            plat::LParam lp) {
+    switch (msg) {
+        case plat::WM_HELP:
+            plat::PostMessageA(plat::GetParent(w), MsgCommandHelp, 0, 0);
+            return 0;
+        case plat::WM_CHAR:
+            // History and file-name completion hook in here and on WM_KEYDOWN.
+            if (wp == plat::VK_RETURN) {
+                plat::PostMessageA(plat::GetParent(w), MsgRunCommand, 0, 0);
+                return 0;
+            }
+            if (wp == plat::VK_ESCAPE) {
+                plat::PostMessageA(plat::GetParent(w), MsgRunCommand, 1, 0);
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    if (!savedEditProc) return plat::DefWindowProcA(w, msg, wp, lp);
+    return plat::CallWindowProcA(savedEditProc, w, msg, wp, lp);
+}
