@@ -13,46 +13,39 @@
 namespace {
 
 constexpr int TitleBufferSize = 64;
-constexpr int LargestGrid = 256;  // a cell index must fit 8 bits
 // Far outside any pager bitmap, yet safe for 16-bit GDI coordinates.
 constexpr std::int64_t CoordinateLimit = 16000;
 
-// The grid as it stands at the start of one drawing. Reading it once keeps the drawing
-// consistent, and a zero screen width (set for a moment by the settings apply before it
-// re-measures) never reaches a division.
+// The grid as it stands at the start of one drawing.
 struct Geometry {
     std::int64_t width, height;  // screen size
-    int columns, rows;           // at least 1
+    int columns, rows;
     int cx, cy;
-    bool usable;                 // false with no screen size: nothing but the background
     plat::Rect r;                // client rectangle drawn into
 };
 
 Geometry ReadGeometry(const plat::Rect& r) {
-    Geometry g;
-    g.width = desktop.screenWidth;
-    g.height = desktop.screenHeight;
-    g.columns = std::clamp<int>(desktop.columns, 1, LargestGrid);
-    g.rows = std::clamp<int>(desktop.rows, 1, LargestGrid);
-    g.cx = desktop.currentColumn;
-    g.cy = desktop.currentRow;
-    g.usable = g.width > 0 && g.height > 0;
-    g.r = r;
-    return g;
+    return Geometry{desktop.screenWidth, desktop.screenHeight, desktop.columns, desktop.rows,
+                    desktop.currentColumn, desktop.currentRow, r};
 }
 
-int ClampCoordinate(std::int64_t v) {
+// A stored grid of zero cells or a screen without size has nothing to map onto: the
+// pager then shows its background only.
+bool HasGrid(const Geometry& g) {
+    return g.width > 0 && g.height > 0 && g.columns > 0 && g.rows > 0;
+}
+
+int ToVirtual(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+int ClampCoordinate(int v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, -CoordinateLimit, CoordinateLimit));
 }
-
-// The virtual-to-pager mapping, done in 64 bits so that far-off windows cannot overflow.
 int ToPagerX(const Geometry& g, std::int64_t vx) {
-    const std::int64_t span = g.width * g.columns;
-    return ClampCoordinate(vx * (g.r.right - g.r.left) / span + g.r.left);
+    return ClampCoordinate(VirtualToPagerX(ToVirtual(vx), g.r));
 }
 int ToPagerY(const Geometry& g, std::int64_t vy) {
-    const std::int64_t span = g.height * g.rows;
-    return ClampCoordinate(vy * (g.r.bottom - g.r.top) / span + g.r.top);
+    return ClampCoordinate(VirtualToPagerY(ToVirtual(vy), g.r));
 }
 
 struct Tools {
@@ -239,7 +232,7 @@ void PaintPager(plat::Hdc target, bool onlyIfChanged) {
         initialBrush = plat::SelectObject(mem, tools.window);
         initialPen = plat::SelectObject(mem, tools.framePen);
         const Geometry g = ReadGeometry(r);
-        if (g.usable) {
+        if (HasGrid(g)) {
             DrawWindows(mem, g, tools);
             plat::SelectObject(mem, tools.gridPen);
             DrawGrid(mem, g);

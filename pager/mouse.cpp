@@ -1,0 +1,213 @@
+// Mouse gestures in the pager: switching, dragging windows, moving the pager, the menu.
+#include <algorithm>
+#include <cstdint>
+
+#include "app/app.h"
+#include "config/settings.h"
+#include "core/desktop.h"
+#include "core/switching.h"
+#include "pager/pager.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr int ClickMargin = 3;
+constexpr std::int32_t RightButtonBit = 2;
+constexpr std::uint32_t QuietMove = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
+
+bool IsGestureCode(std::int32_t v) { return v >= 0 && v <= 7; }
+
+// A disabled gesture (no code 0 to 7) pairs with no release either.
+bool ReleasedBy(std::int32_t setting, bool rightButton) {
+    return IsGestureCode(setting) && ((setting & RightButtonBit) != 0) == rightButton;
+}
+
+// Mapping pager points back needs a drawn miniature and a screen to map onto; before the
+// first full drawing there is neither, and the press does nothing.
+bool CanMapPagerPoints() {
+    const plat::Rect& m = pager.miniatureRect;
+    return m.right > m.left && m.bottom > m.top && desktop.screenWidth > 0 &&
+           desktop.screenHeight > 0;
+}
+
+int ScreenXUnder(int x) {
+    const std::int64_t sx = static_cast<std::int64_t>(PagerToVirtualX(x, pager.miniatureRect)) -
+                            static_cast<std::int64_t>(desktop.currentColumn) * desktop.screenWidth;
+    return static_cast<int>(std::clamp<std::int64_t>(sx, INT32_MIN, INT32_MAX));
+}
+int ScreenYUnder(int y) {
+    const std::int64_t sy = static_cast<std::int64_t>(PagerToVirtualY(y, pager.miniatureRect)) -
+                            static_cast<std::int64_t>(desktop.currentRow) * desktop.screenHeight;
+    return static_cast<int>(std::clamp<std::int64_t>(sy, INT32_MIN, INT32_MAX));
+}
+
+int Offset(int start, std::int64_t delta) {
+    return static_cast<int>(std::clamp<std::int64_t>(start + delta, INT32_MIN, INT32_MAX));
+}
+
+void EndReleasedDrags(bool rightButton) {
+    if (ReleasedBy(settings.navMouseDrag, rightButton) ||
+        ReleasedBy(settings.navMouseDragDD, rightButton))
+        EndWindowDrag();
+    if (ReleasedBy(settings.navMouseMove, rightButton)) EndPagerDrag();
+}
+
+}  // namespace
+
+void DispatchPagerButton(int code, int x, int y) {
+    if (settings.navMouseSwitch == code) SwitchToDesktopAt(x, y);
+    if (settings.navMouseDrag == code) BeginWindowDrag(x, y);
+    if (settings.navMouseDragDD == code) BeginSnappingWindowDrag(x, y);
+    if (settings.navMouseMenu == code) ShowPagerMenu(x, y);
+    if (settings.navMouseMove == code) BeginPagerDrag(x, y);
+}
+
+void SwitchToDesktopAt(int x, int y) {
+    plat::Rect c{0, 0, 0, 0};
+    plat::GetClientRect(PagerWindow, &c);
+    const int left = c.left + ClickMargin, top = c.top + ClickMargin;
+    const std::int64_t width = static_cast<std::int64_t>(c.right) - ClickMargin - left;
+    const std::int64_t height = static_cast<std::int64_t>(c.bottom) - ClickMargin - top;
+    // A pager too small to leave a positive area inside the margin maps no click.
+    if (width <= 0 || height <= 0) return;
+    const int columns = std::max(desktop.columns, 1);
+    const int rows = std::max(desktop.rows, 1);
+
+    std::int64_t column = (static_cast<std::int64_t>(x) - left) * columns / width;
+    std::int64_t row = (static_cast<std::int64_t>(y) - top) * rows / height;
+    if (column == desktop.currentColumn && row == desktop.currentRow) return;
+    column = std::clamp<std::int64_t>(column, 0, columns - 1);
+    row = std::clamp<std::int64_t>(row, 0, rows - 1);
+
+    const std::int64_t dx = desktop.currentColumn - column;
+    const std::int64_t dy = desktop.currentRow - row;
+    // Beyond any int the step is out of range anyway; ShiftWindows refuses it.
+    if (dx >= INT32_MIN && dx <= INT32_MAX && dy >= INT32_MIN && dy <= INT32_MAX &&
+        ShiftWindows(static_cast<int>(dx), static_cast<int>(dy))) {
+        desktop.currentColumn = static_cast<int>(column);
+        desktop.currentRow = static_cast<int>(row);
+    }
+    plat::InvalidateRect(PagerWindow, nullptr, 0);
+}
+
+void BeginWindowDrag(int x, int y) {
+    if (!CanMapPagerPoints()) return;
+    const int sx = ScreenXUnder(x);
+    const int sy = ScreenYUnder(y);
+    for (plat::Hwnd w = plat::GetWindow(PagerWindow, plat::GW_HWNDNEXT); w && w != PagerWindow;
+         w = plat::GetWindow(w, plat::GW_HWNDNEXT)) {
+        if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
+        plat::Rect r{0, 0, 0, 0};
+        if (!plat::GetWindowRect(w, &r)) continue;
+        if (r.left <= sx && sx <= r.right && r.top <= sy && sy <= r.bottom) {
+            WindowDrag& d = pager.windowDrag;
+            d.startLeft = r.left;
+            d.startTop = r.top;
+            d.startCell = DesktopCellOfWindow(w);
+            d.pressX = x;
+            d.pressY = y;
+            d.window = w;
+            d.snap = false;
+            return;
+        }
+    }
+}
+
+void BeginSnappingWindowDrag(int x, int y) {
+    BeginWindowDrag(x, y);
+    pager.windowDrag.snap = true;
+}
+
+void EndWindowDrag() { pager.windowDrag.window = nullptr; }
+
+void TrackPagerMouse(int x, int y) {
+    WindowDrag& d = pager.windowDrag;
+    if (!pager.expanded) {
+        ExpandPager(true);
+    } else if (d.window && CanMapPagerPoints()) {
+        const plat::Rect& m = pager.miniatureRect;
+        int left = Offset(d.startLeft, static_cast<std::int64_t>(PagerToVirtualX(x, m)) -
+                                           PagerToVirtualX(d.pressX, m));
+        int top = Offset(d.startTop, static_cast<std::int64_t>(PagerToVirtualY(y, m)) -
+                                         PagerToVirtualY(d.pressY, m));
+        if (d.snap || plat::IsZoomed(d.window)) {
+            // Whole desktops only, so a maximized window stays aligned with one.
+            const DesktopCell cell = DesktopCellOfPoint(ScreenXUnder(x), ScreenYUnder(y));
+            left = Offset(d.startLeft, static_cast<std::int64_t>(CellColumn(cell) -
+                                                                 CellColumn(d.startCell)) *
+                                           desktop.screenWidth);
+            top = Offset(d.startTop,
+                         static_cast<std::int64_t>(CellRow(cell) - CellRow(d.startCell)) *
+                             desktop.screenHeight);
+        }
+        plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, QuietMove);
+        plat::InvalidateRect(PagerWindow, nullptr, 0);
+    }
+    if (pager.pagerDrag.active) MovePagerWithMouse(x, y);
+}
+
+void BeginPagerDrag(int x, int y) {
+    // A pager that collapses into its corner cannot be moved.
+    if (settings.minimizeTolvo) return;
+    PagerDrag& d = pager.pagerDrag;
+    plat::Point p{x, y};
+    plat::ClientToScreen(PagerWindow, &p);
+    d.pressX = p.x;
+    d.pressY = p.y;
+    plat::Rect r{0, 0, 0, 0};
+    plat::GetWindowRect(PagerWindow, &r);
+    d.startLeft = r.left;
+    d.startTop = r.top;
+    d.previousCapture = plat::SetCapture(PagerWindow);
+    d.active = true;
+}
+
+void MovePagerWithMouse(int x, int y) {
+    const PagerDrag& d = pager.pagerDrag;
+    plat::Point p{x, y};
+    plat::ClientToScreen(PagerWindow, &p);
+    plat::SetWindowPos(PagerWindow, nullptr,
+                       Offset(d.startLeft, static_cast<std::int64_t>(p.x) - d.pressX),
+                       Offset(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY), 0, 0,
+                       QuietMove);
+}
+
+void EndPagerDrag() {
+    PagerDrag& d = pager.pagerDrag;
+    if (d.previousCapture)
+        plat::SetCapture(d.previousCapture);
+    else
+        plat::ReleaseCapture();
+    // Forgotten, so that a later release without a drag hands the capture to no stale window.
+    d.previousCapture = nullptr;
+    plat::Rect r{0, 0, 0, 0};
+    if (plat::GetWindowRect(PagerWindow, &r)) {
+        WriteDword(settingsKeys.preferences, "XPos", r.left);
+        WriteDword(settingsKeys.preferences, "YPos", r.top);
+    }
+    d.active = false;
+}
+
+void PagerLeftButtonUp() { EndReleasedDrags(false); }
+
+void PagerRightButtonUp() { EndReleasedDrags(true); }
+
+void ShowPagerMenu(int x, int y) {
+    plat::Hmenu menu = plat::LoadMenuA(instance, plat::MakeIntResource(MenuResource));
+    if (!menu) return;
+    plat::Hmenu popup = plat::GetSubMenu(menu, 0);
+    if (popup) {
+        if (settingsDialogOpen || aboutDialogOpen) {
+            plat::EnableMenuItem(popup, CmdAbout, plat::MF_BYCOMMAND | plat::MF_GRAYED);
+            plat::EnableMenuItem(popup, CmdSettings, plat::MF_BYCOMMAND | plat::MF_GRAYED);
+        }
+        // From the tray the pager is hidden and the point is already on the screen.
+        plat::Point p{x, y};
+        if (plat::IsWindowVisible(PagerWindow)) plat::ClientToScreen(PagerWindow, &p);
+        const std::uint32_t button = (settings.navMouseMenu & RightButtonBit)
+                                         ? plat::TPM_RIGHTBUTTON
+                                         : plat::TPM_LEFTBUTTON;
+        plat::TrackPopupMenu(popup, button, p.x, p.y, 0, PagerWindow, nullptr);
+    }
+    plat::DestroyMenu(menu);
+}
