@@ -1,0 +1,138 @@
+// Pager refresh cost on the simulated desktop: the timer's unchanged refresh, a full
+// drawing, and the heap allocations of an unchanged tick. Prints figures only.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "config/settings.h"
+#include "core/desktop.h"
+#include "pager/pager.h"
+#include "platform/gdi.h"
+#include "platform/sim/sim.h"
+#include "platform/window.h"
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+void* CountedAlloc(std::size_t n) {
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(n ? n : 1);
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    void* p = CountedAlloc(n);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return CountedAlloc(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return CountedAlloc(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+plat::LResult PLAT_CALLBACK BenchPagerProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                           plat::LParam lp) {
+    return plat::DefWindowProcA(w, msg, wp, lp);
+}
+
+void SetUpDesktop(int windowCount) {
+    sim::Reset();
+    int x = 0, y = 0;
+    LoadSettings(&x, &y);
+
+    plat::WndClassA wc{};
+    wc.lpfnWndProc = BenchPagerProc;
+    wc.lpszClassName = "BenchPager";
+    plat::RegisterClassA(&wc);
+    PagerWindow = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, "BenchPager", "Parmena",
+                                        plat::WS_POPUP | plat::WS_THICKFRAME, x, y, 9, 9,
+                                        nullptr, nullptr, nullptr, nullptr);
+    settings.pagerWindow = PagerWindow;
+    // Expanded and at full size: the state in which the timer refresh runs.
+    ExpandPager(false);
+
+    // Windows spread over all desktops of the grid, some overlapping.
+    const int spanX = desktop.screenWidth * desktop.columns;
+    const int spanY = desktop.screenHeight * desktop.rows;
+    for (int i = 0; i < windowCount; ++i) {
+        sim::WindowSpec spec;
+        spec.title = "Window number " + std::to_string(i);
+        const int left = (i * 397) % (spanX - 400);
+        const int top = (i * 211) % (spanY - 300);
+        spec.rect = plat::Rect{left, top, left + 400, top + 300};
+        spec.minimized = (i % 17) == 0;
+        sim::AddWindow(spec);
+    }
+}
+
+double MicrosSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+void Run(int windowCount) {
+    SetUpDesktop(windowCount);
+    plat::Hdc dc = plat::GetDC(PagerWindow);
+
+    PaintPager(dc, false);
+    sim::ClearDrawCalls();
+
+    const int fullRounds = windowCount >= 1000 ? 20 : 100;
+    double fullMicros = 0;
+    for (int i = 0; i < fullRounds; ++i) {
+        const Clock::time_point t = Clock::now();
+        PaintPager(dc, false);
+        fullMicros += MicrosSince(t);
+        sim::ClearDrawCalls();  // the recording would otherwise grow without bound
+    }
+
+    const int quietRounds = 1000;
+    Clock::time_point t = Clock::now();
+    for (int i = 0; i < quietRounds; ++i) TakeWindowSnapshot(true);
+    const double snapshotMicros = MicrosSince(t);
+
+    t = Clock::now();
+    for (int i = 0; i < quietRounds; ++i) PaintPager(dc, true);
+    const double quietMicros = MicrosSince(t);
+    const std::size_t drawnWhileQuiet = sim::DrawCalls().size();
+
+    allocations = 0;
+    counting = true;
+    for (int i = 0; i < quietRounds; ++i) PaintPager(dc, true);
+    counting = false;
+    const long quietAllocations = allocations.load();
+
+    std::printf("%5d windows: unchanged refresh %8.2f us (compare only %8.2f us, %6.3f us/window),"
+                " full drawing %9.1f us (%6.2f us/window), allocations per unchanged tick %.2f,"
+                " draw calls while unchanged %zu\n",
+                windowCount, quietMicros / quietRounds, snapshotMicros / quietRounds,
+                snapshotMicros / quietRounds / windowCount, fullMicros / fullRounds,
+                fullMicros / fullRounds / windowCount,
+                static_cast<double>(quietAllocations) / quietRounds, drawnWhileQuiet);
+
+    plat::ReleaseDC(PagerWindow, dc);
+    FreeWindowSnapshot();
+}
+
+}  // namespace
+
+int main() {
+    std::printf("Pager refresh on the simulated desktop (host build)\n");
+    for (int n : {50, 200, 1000}) Run(n);
+    return 0;
+}
