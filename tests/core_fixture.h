@@ -1,0 +1,69 @@
+// Shared set-up for the desktop-core tests: a fresh simulated desktop of 1024 x 768 (work area
+// 1024 x 740), a 3 x 3 grid on desktop (0, 0), a topmost stand-in for the pager, and helpers
+// for the remembered-window list.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "core/desktop.h"
+#include "pager/pager.h"
+#include "platform/sim/sim.h"
+
+class CoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::Reset();
+        FreePositionList();
+        settings = Settings{};
+        settings.enableTopmost = 1;
+        desktop = DesktopState{};
+        MeasureScreen();
+        desktop.columns = 3;
+        desktop.rows = 3;
+        ResetPagerState();
+        sim::WindowSpec spec;
+        spec.title = "Parmena";
+        spec.className = "ParmClass";
+        spec.rect = plat::Rect{1016, -1, 1025, 8};
+        spec.topmost = true;
+        PagerWindow = sim::AddWindow(spec);
+        settings.pagerWindow = PagerWindow;
+    }
+    void TearDown() override {
+        FreePositionList();
+        PagerWindow = nullptr;
+    }
+
+    // Appends a remembered window, allocated the way the settings load does.
+    static void Remember(const char* name, std::uint32_t position) {
+        WindowPositionEntry* e = new WindowPositionEntry;
+        const std::size_t n = std::strlen(name);
+        e->name = new char[n + 1];
+        std::memcpy(e->name, name, n + 1);
+        e->position = position;
+        e->next = nullptr;
+        WindowPositionEntry* tail = &settings.positionList;
+        while (tail->next) tail = tail->next;
+        tail->next = e;
+    }
+
+    // An ordinary application window; later windows lie above earlier ones.
+    static plat::Hwnd Add(const std::string& title, plat::Rect r, plat::Hwnd owner = nullptr) {
+        sim::WindowSpec spec;
+        spec.title = title;
+        spec.rect = r;
+        spec.owner = owner;
+        return sim::AddWindow(spec);
+    }
+
+    static std::vector<sim::MoveRecord> MovesOf(plat::Hwnd w) {
+        std::vector<sim::MoveRecord> out;
+        for (const sim::MoveRecord& m : sim::Moves())
+            if (m.window == w) out.push_back(m);
+        return out;
+    }
+};
