@@ -1,0 +1,829 @@
+// Windows of the simulated desktop: Z-order, geometry, moves, visibility, foreground, texts.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sim/sim_internal.h"
+#include "platform/window.h"
+
+namespace simi {
+
+Window* Win(std::uintptr_t id) {
+    auto it = S().windows.find(id);
+    return it == S().windows.end() ? nullptr : &it->second;
+}
+
+Window* Win(Hwnd w) { return Win(Id(w)); }
+
+Rect ScreenRect(const Window& w) {
+    if (!w.child) return w.rect;
+    Rect r = w.rect;
+    if (const Window* p = Win(w.parent)) {
+        Rect pr = ScreenRect(*p);
+        Rect pc = ClientRect(*p);
+        // Client origin of the parent: its frame offset inside the window rectangle.
+        int ox = pr.left + ((pr.right - pr.left) - pc.right) / 2;
+        int oy = pr.top + ((pr.bottom - pr.top) - pc.bottom) / 2;
+        r = {r.left + ox, r.top + oy, r.right + ox, r.bottom + oy};
+    }
+    return r;
+}
+
+Rect ClientRect(const Window& w) {
+    int fx = 0, fy = 0;
+    if (w.style & WS_THICKFRAME) {
+        fx = S().screen.cxFrame;
+        fy = S().screen.cyFrame;
+    } else if (w.style & WS_BORDER) {
+        fx = fy = 1;
+    }
+    int cx = w.rect.right - w.rect.left - 2 * fx;
+    int cy = w.rect.bottom - w.rect.top - 2 * fy;
+    return {0, 0, cx < 0 ? 0 : cx, cy < 0 ? 0 : cy};
+}
+
+void ZRemove(std::uintptr_t id) {
+    auto& z = S().zorder;
+    z.erase(std::remove(z.begin(), z.end(), id), z.end());
+}
+
+void ZInsertTop(std::uintptr_t id) {
+    ZRemove(id);
+    Window* w = Win(id);
+    if (!w) return;
+    auto& z = S().zorder;
+    auto pos = z.begin();
+    if (!w->topmost) {
+        while (pos != z.end() && Win(*pos) && Win(*pos)->topmost) ++pos;
+    }
+    z.insert(pos, id);
+}
+
+namespace {
+
+void ZInsertBottom(std::uintptr_t id) {
+    ZRemove(id);
+    Window* w = Win(id);
+    if (!w) return;
+    auto& z = S().zorder;
+    auto pos = z.end();
+    if (w->topmost) {
+        pos = z.begin();
+        while (pos != z.end() && Win(*pos) && Win(*pos)->topmost) ++pos;
+    }
+    z.insert(pos, id);
+}
+
+// Places id right below `after`, kept inside its own band.
+void ZInsertAfter(std::uintptr_t id, std::uintptr_t after) {
+    if (after == id) return;
+    ZRemove(id);
+    Window* w = Win(id);
+    if (!w) return;
+    auto& z = S().zorder;
+    auto it = std::find(z.begin(), z.end(), after);
+    if (it == z.end()) {
+        ZInsertTop(id);
+        return;
+    }
+    ++it;
+    auto firstNormal = z.begin();
+    while (firstNormal != z.end() && Win(*firstNormal) && Win(*firstNormal)->topmost) ++firstNormal;
+    std::size_t pos = static_cast<std::size_t>(it - z.begin());
+    std::size_t band = static_cast<std::size_t>(firstNormal - z.begin());
+    if (w->topmost && pos > band) pos = band;
+    if (!w->topmost && pos < band) pos = band;
+    z.insert(z.begin() + static_cast<std::ptrdiff_t>(pos), id);
+}
+
+const std::vector<std::uintptr_t>* Siblings(const Window& w) {
+    if (!w.child) return &S().zorder;
+    if (Window* p = Win(w.parent)) return &p->children;
+    return nullptr;
+}
+
+bool Visible(const Window& w) {
+    if (!w.visible) return false;
+    if (!w.child || w.parent == 0) return true;
+    const Window* p = Win(w.parent);
+    return p && Visible(*p);
+}
+
+struct SizeChange {
+    Hwnd w;
+    int cx, cy;
+};
+
+// Applies one move with the lock held; returns whether a product window changed size.
+bool ApplyMove(Window& w, Hwnd after, int x, int y, int cx, int cy, std::uint32_t flags,
+               SizeChange* change) {
+    Rect old = w.rect;
+    if (!(flags & SWP_NOMOVE)) {
+        int width = w.rect.right - w.rect.left, height = w.rect.bottom - w.rect.top;
+        w.rect = {x, y, x + width, y + height};
+    }
+    if (!(flags & SWP_NOSIZE)) {
+        w.rect.right = w.rect.left + (cx < 0 ? 0 : cx);
+        w.rect.bottom = w.rect.top + (cy < 0 ? 0 : cy);
+    }
+    if (!(flags & SWP_NOZORDER) && !w.child) {
+        if (after == HWND_TOPMOST) {
+            w.topmost = true;
+            ZInsertTop(w.id);
+        } else if (after == HWND_NOTOPMOST) {
+            w.topmost = false;
+            ZInsertTop(w.id);
+        } else if (after == HWND_TOP) {
+            ZInsertTop(w.id);
+        } else if (Id(after) == 1) {  // HWND_BOTTOM
+            ZInsertBottom(w.id);
+        } else if (Win(after)) {
+            ZInsertAfter(w.id, Id(after));
+        }
+    }
+    if (flags & SWP_SHOWWINDOW) w.visible = true;
+    if (flags & 0x0080) w.visible = false;  // SWP_HIDEWINDOW
+    bool resized = (old.right - old.left) != (w.rect.right - w.rect.left) ||
+                   (old.bottom - old.top) != (w.rect.bottom - w.rect.top);
+    if (resized && w.product) {
+        Rect c = ClientRect(w);
+        *change = {As<Hwnd>(w.id), c.right, c.bottom};
+        auto cls = S().classes.find(Lower(w.cls));
+        if (cls != S().classes.end() && (cls->second.style & (CS_HREDRAW | CS_VREDRAW)))
+            InvalidateInternal(w, nullptr, true);
+        return true;
+    }
+    return false;
+}
+
+void NotifySizes(const std::vector<SizeChange>& changes) {
+    for (const SizeChange& c : changes) {
+        LParam lp = static_cast<LParam>((static_cast<std::uint32_t>(c.cy & 0xFFFF) << 16) |
+                                        static_cast<std::uint32_t>(c.cx & 0xFFFF));
+        plat::SendMessageA(c.w, WM_SIZE, 0, lp);
+    }
+}
+
+int CopyText(const std::string& text, char* buf, int max) {
+    if (!buf || max <= 0) return 0;
+    int n = static_cast<int>(text.size());
+    if (n > max - 1) n = max - 1;
+    std::memcpy(buf, text.data(), static_cast<std::size_t>(n));
+    buf[n] = 0;
+    return n;
+}
+
+}  // namespace
+
+LResult ForeignAnswer(Window& w, std::uint32_t msg, WParam wp, LParam lp) {
+    switch (msg) {
+        case WM_GETTEXTLENGTH: return static_cast<LResult>(w.title.size());
+        case WM_GETTEXT: return CopyText(w.title, reinterpret_cast<char*>(lp), static_cast<int>(wp));
+        case WM_SETTEXT:
+            w.title = lp ? reinterpret_cast<const char*>(lp) : "";
+            return 1;
+        default: break;
+    }
+    if (w.kind == Kind::ListBox) {
+        const auto& items = w.items;
+        bool inRange = wp < items.size();
+        switch (msg) {
+            case LB_GETCOUNT: return static_cast<LResult>(items.size());
+            case LB_GETTEXTLEN: return inRange ? static_cast<LResult>(items[wp].first.size()) : -1;
+            case LB_GETTEXT:
+                if (!inRange || !lp) return -1;
+                std::memcpy(reinterpret_cast<char*>(lp), items[wp].first.c_str(), items[wp].first.size() + 1);
+                return static_cast<LResult>(items[wp].first.size());
+            case LB_GETITEMDATA: return inRange ? static_cast<LResult>(items[wp].second) : -1;
+            case LB_SETITEMDATA:
+                if (!inRange) return -1;
+                w.items[wp].second = static_cast<std::uint32_t>(lp);
+                return 0;
+            case LB_ADDSTRING:
+                w.items.push_back({lp ? reinterpret_cast<const char*>(lp) : "", 0});
+                return static_cast<LResult>(w.items.size() - 1);
+            default: break;
+        }
+    }
+    return 0;
+}
+
+void ForgetWindow(std::uintptr_t id) {
+    Window* w = Win(id);
+    if (!w) return;
+    std::vector<std::uintptr_t> kids = w->children;
+    for (std::uintptr_t k : kids) ForgetWindow(k);
+    w = Win(id);
+    if (!w) return;
+    if (w->child) {
+        if (Window* p = Win(w->parent)) {
+            auto& c = p->children;
+            c.erase(std::remove(c.begin(), c.end(), id), c.end());
+        }
+    } else {
+        ZRemove(id);
+    }
+    State& s = S();
+    if (s.foreground == id) s.foreground = 0;
+    if (s.focus == id) s.focus = 0;
+    if (s.capture == id) s.capture = 0;
+    s.timers.erase(std::remove_if(s.timers.begin(), s.timers.end(),
+                                  [id](const Timer& t) { return t.window == id; }),
+                   s.timers.end());
+    s.windows.erase(id);
+    Cv().notify_all();
+}
+
+}  // namespace simi
+
+using namespace simi;
+
+namespace plat {
+
+Bool IsWindow(Hwnd w) {
+    Lock lk(Mu());
+    return Id(w) == kDesktopWindow || Win(w) != nullptr;
+}
+
+Bool IsWindowVisible(Hwnd w) {
+    Lock lk(Mu());
+    if (Id(w) == kDesktopWindow) return 1;
+    Window* x = Win(w);
+    return x && Visible(*x);
+}
+
+Bool IsIconic(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    return x && x->minimized;
+}
+
+Bool IsZoomed(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    return x && x->maximized && !x->minimized;
+}
+
+Bool GetWindowRect(Hwnd w, Rect* r) {
+    Lock lk(Mu());
+    if (!r) return 0;
+    if (Id(w) == kDesktopWindow) {
+        *r = {0, 0, S().screen.width, S().screen.height};
+        return 1;
+    }
+    Window* x = Win(w);
+    if (!x) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    *r = ScreenRect(*x);
+    return 1;
+}
+
+Bool GetClientRect(Hwnd w, Rect* r) {
+    Lock lk(Mu());
+    if (!r) return 0;
+    if (Id(w) == kDesktopWindow) {
+        *r = {0, 0, S().screen.width, S().screen.height};
+        return 1;
+    }
+    Window* x = Win(w);
+    if (!x) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    *r = ClientRect(*x);
+    return 1;
+}
+
+Bool ClientToScreen(Hwnd w, Point* p) {
+    Lock lk(Mu());
+    if (!p) return 0;
+    if (Id(w) == kDesktopWindow) return 1;
+    Window* x = Win(w);
+    if (!x) return 0;
+    Rect r = ScreenRect(*x);
+    Rect c = ClientRect(*x);
+    p->x += r.left + ((r.right - r.left) - c.right) / 2;
+    p->y += r.top + ((r.bottom - r.top) - c.bottom) / 2;
+    return 1;
+}
+
+int GetClassNameA(Hwnd w, char* buf, int max) {
+    Lock lk(Mu());
+    if (Id(w) == kDesktopWindow) return CopyText("#32769", buf, max);
+    Window* x = Win(w);
+    if (!x) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return CopyText(x->cls, buf, max);
+}
+
+int GetWindowTextA(Hwnd w, char* buf, int max) {
+    if (buf && max > 0) buf[0] = 0;
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    // Other programs' texts are read without a message, so a hung window cannot block this.
+    if (!x->product) return CopyText(x->title, buf, max);
+    lk.unlock();
+    if (!buf || max <= 0) return 0;
+    return static_cast<int>(SendMessageA(w, WM_GETTEXT, static_cast<WParam>(max), Id(buf)));
+}
+
+Bool SetWindowTextA(Hwnd w, const char* text) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (!x->product) {
+        x->title = text ? text : "";
+        return 1;
+    }
+    lk.unlock();
+    return SendMessageA(w, WM_SETTEXT, 0, static_cast<LParam>(Id(text))) ? 1 : 0;
+}
+
+Hwnd GetDlgItem(Hwnd dlg, int id) {
+    Lock lk(Mu());
+    Window* x = Win(dlg);
+    if (!x) return nullptr;
+    for (std::uintptr_t c : x->children) {
+        Window* k = Win(c);
+        if (k && k->ctrlId == id) return As<Hwnd>(c);
+    }
+    return nullptr;
+}
+
+std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max) {
+    if (buf && max > 0) buf[0] = 0;
+    Hwnd item = GetDlgItem(dlg, id);
+    if (!item) return 0;
+    return static_cast<std::uint32_t>(GetWindowTextA(item, buf, max));
+}
+
+Hwnd GetTopWindow(Hwnd parent) {
+    Lock lk(Mu());
+    if (parent == nullptr || Id(parent) == kDesktopWindow)
+        return S().zorder.empty() ? nullptr : As<Hwnd>(S().zorder.front());
+    Window* p = Win(parent);
+    if (!p || p->children.empty()) return nullptr;
+    return As<Hwnd>(p->children.front());
+}
+
+Hwnd GetWindow(Hwnd w, std::uint32_t cmd) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if (cmd == GW_OWNER) return x->child ? nullptr : As<Hwnd>(x->owner);
+    const std::vector<std::uintptr_t>* list = Siblings(*x);
+    if (!list || list->empty()) return nullptr;
+    auto it = std::find(list->begin(), list->end(), x->id);
+    switch (cmd) {
+        case GW_HWNDFIRST: return As<Hwnd>(list->front());
+        case GW_HWNDLAST: return As<Hwnd>(list->back());
+        case GW_HWNDNEXT:
+            if (it == list->end() || it + 1 == list->end()) return nullptr;
+            return As<Hwnd>(*(it + 1));
+        case GW_HWNDPREV:
+            if (it == list->end() || it == list->begin()) return nullptr;
+            return As<Hwnd>(*(it - 1));
+        default: return nullptr;
+    }
+}
+
+Hwnd GetParent(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return As<Hwnd>(x->child ? x->parent : x->owner);
+}
+
+Hwnd GetDesktopWindow() { return As<Hwnd>(kDesktopWindow); }
+
+Bool EnumWindows(EnumWindowsProc proc, LParam lp) {
+    if (!proc) return 0;
+    std::vector<std::uintptr_t> list;
+    {
+        Lock lk(Mu());
+        list = S().zorder;
+    }
+    for (std::uintptr_t id : list) {
+        {
+            Lock lk(Mu());
+            if (!Win(id)) continue;
+        }
+        if (!proc(As<Hwnd>(id), lp)) return 0;
+    }
+    return 1;
+}
+
+Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_t flags) {
+    std::vector<SizeChange> changes;
+    {
+        Lock lk(Mu());
+        Window* win = Win(w);
+        if (!win) {
+            SetError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        SizeChange c{};
+        if (ApplyMove(*win, after, x, y, cx, cy, flags, &c)) changes.push_back(c);
+        if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
+            S().moves.push_back({w, x, y, cx, cy, flags, 0, "SetWindowPos", CurrentThread()});
+        Cv().notify_all();
+    }
+    NotifySizes(changes);
+    return 1;
+}
+
+Bool MoveWindow(Hwnd w, int x, int y, int cx, int cy, Bool) {
+    std::vector<SizeChange> changes;
+    {
+        Lock lk(Mu());
+        Window* win = Win(w);
+        if (!win) {
+            SetError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        SizeChange c{};
+        if (ApplyMove(*win, nullptr, x, y, cx, cy, SWP_NOZORDER, &c)) changes.push_back(c);
+        S().moves.push_back({w, x, y, cx, cy, SWP_NOZORDER, 0, "MoveWindow", CurrentThread()});
+        Cv().notify_all();
+    }
+    NotifySizes(changes);
+    return 1;
+}
+
+Hdwp BeginDeferWindowPos(int n) {
+    Lock lk(Mu());
+    if (S().failing.count("BeginDeferWindowPos") || n < 0) {
+        SetError(n < 0 ? ERROR_INVALID_PARAMETER : ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    Batch b;
+    b.id = NewHandle();
+    b.capacity = n;
+    S().batches[b.id] = b;
+    return As<Hdwp>(b.id);
+}
+
+Hdwp DeferWindowPos(Hdwp batch, Hwnd w, Hwnd after, int x, int y, int cx, int cy,
+                    std::uint32_t flags) {
+    Lock lk(Mu());
+    auto it = S().batches.find(Id(batch));
+    if (it == S().batches.end()) {
+        SetError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (!Win(w)) {
+        // The whole batch is lost, as on the real system.
+        S().batches.erase(it);
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    Batch b = std::move(it->second);
+    S().batches.erase(it);
+    b.moves.push_back({w, x, y, cx, cy, flags, 0, "defer", CurrentThread()});
+    b.after.push_back(after);
+    // A batch that outgrows its size is reallocated under a new handle.
+    if (static_cast<int>(b.moves.size()) > b.capacity) {
+        b.id = NewHandle();
+        b.capacity = static_cast<int>(b.moves.size()) * 2;
+    }
+    std::uintptr_t id = b.id;
+    S().batches[id] = std::move(b);
+    return As<Hdwp>(id);
+}
+
+Bool EndDeferWindowPos(Hdwp batch) {
+    std::vector<SizeChange> changes;
+    {
+        Lock lk(Mu());
+        auto it = S().batches.find(Id(batch));
+        if (it == S().batches.end()) {
+            SetError(ERROR_INVALID_HANDLE);
+            return 0;
+        }
+        Batch b = std::move(it->second);
+        S().batches.erase(it);
+        int number = ++S().batchCount;
+        std::uint32_t thread = CurrentThread();
+        for (std::size_t i = 0; i < b.moves.size(); ++i) {
+            sim::MoveRecord m = b.moves[i];
+            Window* win = Win(m.window);
+            if (!win) continue;  // closed since it was deferred
+            SizeChange c{};
+            if (ApplyMove(*win, b.after[i], m.x, m.y, m.cx, m.cy, m.flags, &c)) changes.push_back(c);
+            m.batch = number;
+            m.threadId = thread;
+            S().moves.push_back(m);
+        }
+        Cv().notify_all();
+    }
+    NotifySizes(changes);
+    return 1;
+}
+
+Hwnd GetForegroundWindow() {
+    Lock lk(Mu());
+    return As<Hwnd>(S().foreground);
+}
+
+Bool SetForegroundWindow(Hwnd w) {
+    Lock lk(Mu());
+    S().foregroundRequests.push_back(w);
+    Window* x = Win(w);
+    if (!x || x->child) return 0;
+    S().foreground = x->id;
+    ZInsertTop(x->id);
+    return 1;
+}
+
+Bool ShowWindow(Hwnd w, int cmd) {
+    Lock lk(Mu());
+    S().shows.push_back({w, cmd});
+    Window* x = Win(w);
+    if (!x) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    bool wasVisible = x->visible;
+    switch (cmd) {
+        case SW_HIDE: x->visible = false; break;
+        case SW_SHOWNORMAL:
+        case SW_RESTORE:
+            x->visible = true;
+            x->minimized = false;
+            if (cmd == SW_SHOWNORMAL || !x->minimized) x->maximized = false;
+            break;
+        case SW_SHOWMINIMIZED:
+        case SW_MINIMIZE:
+        case 7:  // SW_SHOWMINNOACTIVE
+            x->visible = true;
+            x->minimized = true;
+            break;
+        case SW_SHOWMAXIMIZED:
+            x->visible = true;
+            x->minimized = false;
+            x->maximized = true;
+            break;
+        default: x->visible = true; break;
+    }
+    if (!wasVisible && x->visible && x->product) InvalidateInternal(*x, nullptr, true);
+    Cv().notify_all();
+    return wasVisible ? 1 : 0;
+}
+
+Bool CloseWindow(Hwnd w) {
+    Lock lk(Mu());
+    S().shows.push_back({w, -1});
+    Window* x = Win(w);
+    if (!x || x->child) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    x->minimized = true;
+    Cv().notify_all();
+    return 1;
+}
+
+Hwnd SetCapture(Hwnd w) {
+    Lock lk(Mu());
+    std::uintptr_t old = S().capture;
+    S().capture = Win(w) ? Id(w) : 0;
+    return As<Hwnd>(old);
+}
+
+Bool ReleaseCapture() {
+    Lock lk(Mu());
+    S().capture = 0;
+    return 1;
+}
+
+Hwnd SetFocus(Hwnd w) {
+    std::uintptr_t old;
+    {
+        Lock lk(Mu());
+        if (w && !Win(w)) {
+            SetError(ERROR_INVALID_WINDOW_HANDLE);
+            return nullptr;
+        }
+        old = S().focus;
+        if (old == Id(w)) return As<Hwnd>(old);
+        S().focus = Id(w);
+    }
+    if (old) SendNotify(As<Hwnd>(old), WM_KILLFOCUS, Id(w), 0);
+    if (w) SendNotify(w, WM_SETFOCUS, old, 0);
+    return As<Hwnd>(old);
+}
+
+}  // namespace plat
+
+namespace sim {
+
+Hwnd AddWindow(const WindowSpec& spec) {
+    Lock lk(Mu());
+    Window w;
+    w.id = NewHandle();
+    w.title = spec.title;
+    w.cls = spec.className;
+    w.rect = spec.rect;
+    w.visible = spec.visible;
+    w.minimized = spec.minimized;
+    w.maximized = spec.maximized;
+    w.topmost = spec.topmost;
+    w.owner = Id(spec.owner);
+    w.style = WS_OVERLAPPEDWINDOW | (spec.visible ? WS_VISIBLE : 0);
+    std::uintptr_t id = w.id;
+    S().windows[id] = std::move(w);
+    ZInsertTop(id);
+    Cv().notify_all();
+    return As<Hwnd>(id);
+}
+
+void RemoveWindow(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x || x->product) return;
+    ForgetWindow(x->id);
+}
+
+namespace {
+template <class F>
+void Edit(Hwnd w, F f) {
+    Lock lk(Mu());
+    if (Window* x = Win(w)) {
+        f(*x);
+        Cv().notify_all();
+    }
+}
+}  // namespace
+
+void SetTitle(Hwnd w, const std::string& title) {
+    Edit(w, [&](Window& x) { x.title = title; });
+}
+void SetRect(Hwnd w, const Rect& r) {
+    Edit(w, [&](Window& x) { x.rect = r; });
+}
+void SetVisible(Hwnd w, bool visible) {
+    Edit(w, [&](Window& x) { x.visible = visible; });
+}
+void SetMinimized(Hwnd w, bool minimized) {
+    Edit(w, [&](Window& x) { x.minimized = minimized; });
+}
+void SetMaximized(Hwnd w, bool maximized) {
+    Edit(w, [&](Window& x) { x.maximized = maximized; });
+}
+void SetOwner(Hwnd w, Hwnd owner) {
+    Edit(w, [&](Window& x) {
+        if (!x.child) x.owner = Id(owner);
+    });
+}
+
+void SetHung(Hwnd w, bool hung) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x) return;
+    x->hung = hung;
+    if (hung) return;
+    // The recovered window answers every held send; each callback goes to its sender.
+    std::vector<HeldCallback> held;
+    held.swap(x->held);
+    for (const HeldCallback& h : held) {
+        LResult r = ForeignAnswer(*x, h.msg, 0, 0);
+        EnsureQueue(h.thread).callbacks.push_back({h.cb, w, h.msg, h.data, r});
+    }
+    Cv().notify_all();
+}
+
+void BringToTop(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (x && !x->child) ZInsertTop(x->id);
+}
+
+Rect WindowRect(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    return x ? ScreenRect(*x) : Rect{0, 0, 0, 0};
+}
+
+std::string Title(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    return x ? x->title : std::string();
+}
+
+std::string ClassName(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    return x ? x->cls : std::string();
+}
+
+bool IsVisible(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    return x && Visible(*x);
+}
+
+bool IsMinimized(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    return x && x->minimized;
+}
+
+bool Exists(Hwnd w) {
+    Lock lk(Mu());
+    return Win(w) != nullptr;
+}
+
+std::vector<Hwnd> ZOrder() {
+    Lock lk(Mu());
+    std::vector<Hwnd> r;
+    for (std::uintptr_t id : S().zorder) r.push_back(As<Hwnd>(id));
+    return r;
+}
+
+void SetForeground(Hwnd w) {
+    std::uintptr_t oldFocus = 0;
+    {
+        Lock lk(Mu());
+        Window* x = Win(w);
+        if (w && (!x || x->child)) return;
+        S().foreground = Id(w);
+        if (x) ZInsertTop(x->id);
+        // Activating another program's window takes the keyboard focus away from ours.
+        if (S().focus && (!x || !x->product)) {
+            oldFocus = S().focus;
+            S().focus = 0;
+        }
+        Cv().notify_all();
+    }
+    if (oldFocus) SendNotify(As<Hwnd>(oldFocus), WM_KILLFOCUS, Id(w), 0);
+}
+
+Hwnd Foreground() {
+    Lock lk(Mu());
+    return As<Hwnd>(S().foreground);
+}
+
+std::vector<MoveRecord> Moves() {
+    Lock lk(Mu());
+    return S().moves;
+}
+
+int BatchCount() {
+    Lock lk(Mu());
+    return S().batchCount;
+}
+
+void ClearMoves() {
+    Lock lk(Mu());
+    S().moves.clear();
+}
+
+std::vector<ShowRecord> Shows() {
+    Lock lk(Mu());
+    return S().shows;
+}
+
+std::vector<Hwnd> ForegroundRequests() {
+    Lock lk(Mu());
+    return S().foregroundRequests;
+}
+
+Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items) {
+    Lock lk(Mu());
+    Window w;
+    w.id = NewHandle();
+    w.kind = Kind::ListBox;
+    w.cls = "ListBox";
+    w.child = true;  // belongs to a dialog, never in the top-level Z-order
+    w.items = items;
+    w.rect = {0, 0, 100, 100};
+    std::uintptr_t id = w.id;
+    S().windows[id] = std::move(w);
+    return As<Hwnd>(id);
+}
+
+Hwnd FindProductWindow(const std::string& className) {
+    Lock lk(Mu());
+    for (auto& [id, w] : S().windows) {
+        if (w.product && EqualNoCase(w.cls, className)) return As<Hwnd>(id);
+    }
+    return nullptr;
+}
+
+}  // namespace sim
