@@ -15,17 +15,18 @@ void WriteColor(const char* name, std::uint32_t color) {
 }
 
 void SaveMiddleButton() {
+    const MiddleButtonEntry* def = settings.defaultMiddleEntry;
+    const MiddleButtonEntry* entries = settings.programEntries;
+    // Without the block there is nothing to save, and the stored values must survive.
+    if (!def || !entries) return;
     plat::Hkey k = settingsKeys.middleButton;
     char name[48];
-    const MiddleButtonEntry* def = settings.defaultMiddleEntry;
-    if (def) {
-        WriteDword(k, "DefTransmit", def->transmit);
-        for (int j = 0; j < 4; ++j) {
-            std::snprintf(name, sizeof name, "DefClick%i", j);
-            WriteDword(k, name, def->click[j]);
-            std::snprintf(name, sizeof name, "DefDrag%i", j);
-            WriteDword(k, name, def->drag[j]);
-        }
+    WriteDword(k, "DefTransmit", def->transmit);
+    for (int j = 0; j < 4; ++j) {
+        std::snprintf(name, sizeof name, "DefClick%i", j);
+        WriteDword(k, name, def->click[j]);
+        std::snprintf(name, sizeof name, "DefDrag%i", j);
+        WriteDword(k, name, def->drag[j]);
     }
 
     // The dialog may leave any number here; the block only has room for so many.
@@ -33,8 +34,6 @@ void SaveMiddleButton() {
     if (count < 0) count = 0;
     if (count > MaxProgramEntries) count = MaxProgramEntries;
     settings.programEntryCount = count;
-    const MiddleButtonEntry* entries = settings.programEntries;
-    if (!entries) count = 0;
     WriteDword(k, "ProgSpecCount", count);
     for (int i = 0; i < count; ++i) {
         const MiddleButtonEntry& e = entries[i];
