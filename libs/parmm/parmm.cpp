@@ -1,0 +1,49 @@
+// parmm.dll: the middle-button mouse hook.
+#include "libs/parmm/parmm.h"
+
+#include <cstdint>
+
+#include "libs/parmm/actions.h"
+
+namespace {
+
+HINSTANCE module = nullptr;
+
+// The program's shared block and the mutex that guards it while the settings dialog edits
+// it. A low-level hook runs in the installing thread, so the block address stays valid.
+void* volatile sharedBlock = nullptr;
+HANDLE volatile sharedMutex = nullptr;
+
+LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wp, LPARAM lp) {
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+DWORD AddressOf(const MouseAction* table) {
+    return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(table));
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE inst, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        module = inst;
+        DisableThreadLibraryCalls(inst);
+    }
+    return TRUE;
+}
+
+extern "C" DWORD WINAPI SetMBHook(void* hookBlock, HANDLE mutex) {
+    sharedBlock = hookBlock;
+    sharedMutex = mutex;
+    HHOOK hook = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, module, 0);
+    return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(hook));
+}
+
+extern "C" BOOL WINAPI RemoveMBHook(DWORD hook) {
+    if (hook == 0) return FALSE;
+    return UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<std::uintptr_t>(hook)));
+}
+
+extern "C" DWORD WINAPI GetClickFuncs(void) { return AddressOf(ClickActions); }
+
+extern "C" DWORD WINAPI GetMoveFuncs(void) { return AddressOf(DragActions); }

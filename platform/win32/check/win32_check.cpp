@@ -1,0 +1,445 @@
+// Checks of the Win32 backend and the two companion libraries against the real system
+// (run under Wine by run.sh). Built outside the product: it links libparmena_win32.a.
+//   win32_check [--expect-missing parmm.dll|parmdlg.dll]
+#include <cstdio>
+#include <cstring>
+
+#include "platform/win32/win.h"
+
+#include "libs/parmm/actions.h"
+
+namespace {
+
+// The plat constants of these names are hidden by the Win32 macros here.
+const plat::Hkey Hkcu = reinterpret_cast<plat::Hkey>(HKEY_CURRENT_USER);
+const plat::Handle NoHandle = reinterpret_cast<plat::Handle>(INVALID_HANDLE_VALUE);
+
+int failures = 0;
+int checks = 0;
+
+#define CHECK(cond)                                                             \
+    do {                                                                        \
+        ++checks;                                                               \
+        if (!(cond)) {                                                          \
+            ++failures;                                                         \
+            std::printf("FAIL %s:%d: %s\n", __FILE__, __LINE__, #cond);         \
+        }                                                                       \
+    } while (0)
+
+// ---- window wrappers: class registration, plat callbacks, messages, long values
+
+int createCount = 0;
+plat::LParam lastUserParam = 0;
+
+plat::LResult PLAT_CALLBACK TestProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                     plat::LParam lp) {
+    if (msg == WM_CREATE) ++createCount;
+    if (msg == WM_USER + 5) {
+        lastUserParam = lp;
+        return static_cast<plat::LResult>(wp * 2);
+    }
+    return plat::DefWindowProcA(w, msg, wp, lp);
+}
+
+int enumSeen = 0;
+plat::Hwnd enumTarget = nullptr;
+plat::Bool PLAT_CALLBACK CountWindows(plat::Hwnd w, plat::LParam lp) {
+    if (w == enumTarget && lp == 77) ++enumSeen;
+    return TRUE;
+}
+
+std::uintptr_t callbackData = 0;
+plat::LResult callbackResult = 0;
+void PLAT_CALLBACK SendDone(plat::Hwnd, std::uint32_t, std::uintptr_t data, plat::LResult r) {
+    callbackData = data;
+    callbackResult = r;
+}
+
+void CheckWindows(plat::Hinstance inst) {
+    plat::WndClassA wc{};
+    wc.lpfnWndProc = TestProc;
+    wc.hInstance = inst;
+    wc.hCursor = plat::LoadCursorA(nullptr, plat::MakeIntResource(32512));
+    wc.lpszClassName = "Win32CheckClass";
+    CHECK(wc.hCursor != nullptr);
+    CHECK(plat::RegisterClassA(&wc) != 0);
+
+    plat::Hwnd w = plat::CreateWindowExA(WS_EX_TOOLWINDOW, "Win32CheckClass", "check",
+                                         WS_POPUP, 10, 20, 130, 140, nullptr, nullptr, inst,
+                                         nullptr);
+    CHECK(w != nullptr);
+    CHECK(createCount == 1);
+    CHECK(plat::SendMessageA(w, WM_USER + 5, 21, -9) == 42);
+    CHECK(lastUserParam == -9);
+
+    std::uintptr_t answer = 0;
+    CHECK(plat::SendMessageTimeoutA(w, WM_USER + 5, 50, 1, SMTO_ABORTIFHUNG, 40, &answer) != 0);
+    CHECK(answer == 100);
+    CHECK(plat::SendMessageTimeoutA(w, WM_USER + 5, 1, 1, SMTO_NORMAL, 40, nullptr) != 0);
+
+    // The callback of a message sent to a window of our own thread comes through the queue.
+    CHECK(plat::SendMessageCallbackA(w, WM_USER + 5, 8, 0, SendDone, 1234));
+    plat::Msg m{};
+    for (int i = 0; i < 50 && callbackData == 0; ++i) {
+        while (PeekMessageA(reinterpret_cast<MSG*>(&m), nullptr, 0, 0, PM_REMOVE)) {
+            plat::TranslateMessage(&m);
+            plat::DispatchMessageA(&m);
+        }
+        if (callbackData == 0) plat::Sleep(5);
+    }
+    CHECK(callbackData == 1234);
+    CHECK(callbackResult == 16);
+
+    plat::Rect r{};
+    CHECK(plat::GetWindowRect(w, &r));
+    CHECK(r.left == 10 && r.top == 20 && r.right == 140 && r.bottom == 160);
+    CHECK(plat::SetWindowPos(w, nullptr, -3000, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    CHECK(plat::GetWindowRect(w, &r) && r.left == -3000 && r.top == 5 && r.right == -2870);
+
+    plat::Hdwp batch = plat::BeginDeferWindowPos(1);
+    CHECK(batch != nullptr);
+    batch = plat::DeferWindowPos(batch, w, nullptr, 40, 50, 0, 0,
+                                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CHECK(batch != nullptr && plat::EndDeferWindowPos(batch));
+    CHECK(plat::GetWindowRect(w, &r) && r.left == 40 && r.top == 50);
+
+    plat::Point p{1, 2};
+    CHECK(plat::ClientToScreen(w, &p));
+    CHECK(p.x == 41 && p.y == 52);  // popup without border: client origin is the window's
+
+    // The window procedure read back through the Ptr wrappers must be callable.
+    auto proc = reinterpret_cast<plat::WndProc>(plat::GetWindowLongPtrA(w, GWLP_WNDPROC));
+    CHECK(proc != nullptr);
+    CHECK(plat::CallWindowProcA(proc, w, WM_USER + 5, 4, 0) == 8);
+    plat::SetWindowLongPtrA(w, GWLP_USERDATA, -12345);
+    CHECK(plat::GetWindowLongPtrA(w, GWLP_USERDATA) == -12345);
+
+    char text[8];
+    CHECK(plat::SetWindowTextA(w, "abcdefghij"));
+    CHECK(plat::GetWindowTextA(w, text, sizeof text) == 7);
+    CHECK(std::strcmp(text, "abcdefg") == 0);
+    char cls[64];
+    CHECK(plat::GetClassNameA(w, cls, sizeof cls) > 0 && std::strcmp(cls, "Win32CheckClass") == 0);
+
+    enumTarget = w;
+    CHECK(plat::EnumWindows(CountWindows, 77));
+    CHECK(enumSeen == 1);
+
+    // Posted messages round-trip through the plat Msg record.
+    CHECK(plat::PostMessageA(w, WM_USER + 9, 0xABCD, -2));
+    CHECK(plat::PostThreadMessageA(plat::GetCurrentThreadId(), WM_USER + 10, 1, 2));
+    plat::PostQuitMessage(3);
+    bool sawPost = false, sawThread = false;
+    int quitCode = -1;
+    while (int got = plat::GetMessageA(&m, nullptr, 0, 0)) {
+        if (got < 0) break;
+        if (m.message == WM_USER + 9 && m.hwnd == w && m.wParam == 0xABCD && m.lParam == -2)
+            sawPost = true;
+        if (m.message == WM_USER + 10 && m.hwnd == nullptr && m.wParam == 1 && m.lParam == 2)
+            sawThread = true;
+        plat::DispatchMessageA(&m);
+    }
+    quitCode = static_cast<int>(m.wParam);
+    CHECK(m.message == WM_QUIT && quitCode == 3);
+    CHECK(sawPost && sawThread);
+
+    CHECK(plat::SetTimer(w, 472, 100, nullptr) == 472);
+    CHECK(plat::KillTimer(w, 472));
+    CHECK(plat::IsWindow(w));
+    CHECK(plat::DestroyWindow(w));
+    CHECK(!plat::IsWindow(w));
+    CHECK(plat::UnregisterClassA("Win32CheckClass", inst));
+}
+
+// ---- GDI: off-screen drawing with the plat records
+
+void CheckGdi() {
+    plat::Hdc screen = plat::GetDC(nullptr);
+    CHECK(screen != nullptr);
+    CHECK(plat::GetDeviceCaps(screen, HORZRES) > 0);
+    plat::Hdc mem = plat::CreateCompatibleDC(screen);
+    plat::Hgdi bmp = plat::CreateCompatibleBitmap(screen, 20, 20);
+    CHECK(mem != nullptr && bmp != nullptr);
+    plat::Hgdi oldBmp = plat::SelectObject(mem, bmp);
+    plat::Hgdi brush = plat::CreateSolidBrush(RGB(0, 0, 255));
+    plat::Rect all{0, 0, 20, 20};
+    CHECK(plat::FillRect(mem, &all, brush) != 0);
+    CHECK(GetPixel(reinterpret_cast<HDC>(mem), 5, 5) == RGB(0, 0, 255));
+
+    plat::LogFontA lf{};
+    lf.lfHeight = -11;
+    std::strcpy(lf.lfFaceName, "Tahoma");
+    plat::Hgdi font = plat::CreateFontIndirectA(&lf);
+    CHECK(font != nullptr);
+    plat::Hgdi oldFont = plat::SelectObject(mem, font);
+    plat::Size sz{};
+    CHECK(plat::GetTextExtentPointA(mem, "Wide", 4, &sz));
+    CHECK(sz.cx > 0 && sz.cy > 0);
+    plat::Size sz2{};
+    CHECK(plat::GetTextExtentPointA(mem, "WideWide", 8, &sz2) && sz2.cx > sz.cx);
+
+    plat::Hgdi rgn = plat::CreateRectRgn(0, 0, 5, 5);
+    CHECK(plat::SelectClipRgn(mem, rgn) == SIMPLEREGION);
+    plat::Point old{};
+    CHECK(plat::MoveToEx(mem, 1, 1, &old));
+    CHECK(plat::MoveToEx(mem, 3, 3, &old) && old.x == 1 && old.y == 1);
+
+    plat::SelectObject(mem, oldFont);
+    plat::SelectObject(mem, oldBmp);
+    CHECK(plat::DeleteObject(rgn) && plat::DeleteObject(font) && plat::DeleteObject(brush) &&
+          plat::DeleteObject(bmp));
+    CHECK(plat::DeleteDC(mem));
+    CHECK(plat::ReleaseDC(nullptr, screen) == 1);
+}
+
+// ---- registry: the in/out counts travel through local DWORDs
+
+void CheckRegistry() {
+    const char* path = "Software\\ParmenaWin32Check";
+    plat::Hkey key = nullptr;
+    std::uint32_t disposition = 0xDEAD;
+    CHECK(plat::RegCreateKeyExA(Hkcu, path, 0, nullptr,
+                                REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                                &disposition) == ERROR_SUCCESS);
+    CHECK(key != nullptr);
+    CHECK(disposition == REG_CREATED_NEW_KEY || disposition == REG_OPENED_EXISTING_KEY);
+
+    const std::uint32_t number = 0x12345678;
+    CHECK(plat::RegSetValueExA(key, "Number", 0, REG_DWORD,
+                               reinterpret_cast<const std::uint8_t*>(&number), 4) == 0);
+    const char text[] = "hello registry";
+    CHECK(plat::RegSetValueExA(key, "Text", 0, REG_SZ,
+                               reinterpret_cast<const std::uint8_t*>(text), sizeof text) == 0);
+
+    std::uint32_t type = 0, value = 0, cb = 4;
+    CHECK(plat::RegQueryValueExA(key, "Number", nullptr, &type,
+                                 reinterpret_cast<std::uint8_t*>(&value), &cb) == 0);
+    CHECK(type == REG_DWORD && value == number && cb == 4);
+
+    // Too small a buffer: the needed size comes back through cbData.
+    char small[4];
+    cb = sizeof small;
+    CHECK(plat::RegQueryValueExA(key, "Text", nullptr, &type,
+                                 reinterpret_cast<std::uint8_t*>(small), &cb) == ERROR_MORE_DATA);
+    CHECK(cb == sizeof text);
+    // Size query without a buffer.
+    cb = 0;
+    CHECK(plat::RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, &cb) == 0);
+    CHECK(cb == sizeof text);
+
+    char name[32];
+    std::uint32_t cch = sizeof name, enumType = 0;
+    int found = 0;
+    for (std::uint32_t i = 0;; ++i) {
+        cch = sizeof name;
+        if (plat::RegEnumValueA(key, i, name, &cch, nullptr, &enumType, nullptr, nullptr) != 0)
+            break;
+        if (std::strcmp(name, "Text") == 0 && cch == 4 && enumType == REG_SZ) ++found;
+        if (std::strcmp(name, "Number") == 0 && cch == 6 && enumType == REG_DWORD) ++found;
+    }
+    CHECK(found == 2);
+
+    CHECK(plat::RegDeleteValueA(key, "Number") == 0);
+    CHECK(plat::RegQueryValueExA(key, "Number", nullptr, nullptr, nullptr, nullptr) ==
+          ERROR_FILE_NOT_FOUND);
+    CHECK(plat::RegCloseKey(key) == 0);
+
+    plat::Hkey again = nullptr;
+    CHECK(plat::RegOpenKeyExA(Hkcu, path, 0, KEY_READ, &again) == 0);
+    CHECK(again != nullptr && plat::RegCloseKey(again) == 0);
+    RegDeleteKeyA(HKEY_CURRENT_USER, path);
+    CHECK(plat::RegOpenKeyExA(Hkcu, path, 0, KEY_READ, &again) ==
+          ERROR_FILE_NOT_FOUND);
+}
+
+// ---- kernel: threads, events, named mapping and mutex, file search
+
+std::uint32_t seenThreadId = 0;
+std::uint32_t PLAT_CALLBACK ThreadBody(void* arg) {
+    seenThreadId = plat::GetCurrentThreadId();
+    plat::SetEvent(static_cast<plat::Handle>(arg));
+    return 5;
+}
+
+void CheckKernel(const char* ownPath) {
+    plat::Handle ev = plat::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::uint32_t id = 0;
+    plat::Handle t = plat::CreateThread(nullptr, 0, ThreadBody, ev, 0, &id);
+    CHECK(t != nullptr && id != 0);
+    CHECK(plat::WaitForSingleObject(ev, 5000) == WAIT_OBJECT_0);
+    plat::Handle both[2] = {t, ev};
+    CHECK(plat::WaitForMultipleObjects(2, both, TRUE, 5000) < 2);
+    CHECK(seenThreadId == id);
+    DWORD code = 0;
+    CHECK(GetExitCodeThread(reinterpret_cast<HANDLE>(t), &code) && code == 5);
+    CHECK(plat::CloseHandle(t) && plat::CloseHandle(ev));
+
+    const char* name = "parmena.win32check.map";
+    plat::Handle map = plat::CreateFileMappingA(NoHandle, nullptr,
+                                                PAGE_READWRITE, 0, 0x29538, name);
+    CHECK(map != nullptr && plat::GetLastError() != ERROR_ALREADY_EXISTS);
+    auto* view = static_cast<std::uint8_t*>(plat::MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, 0));
+    CHECK(view != nullptr);
+    if (view) {
+        CHECK(view[0x29537] == 0);
+        view[0x490] = 7;
+    }
+    plat::Handle second = plat::CreateFileMappingA(NoHandle, nullptr,
+                                                   PAGE_READWRITE, 0, 0x29538, name);
+    CHECK(second != nullptr && plat::GetLastError() == ERROR_ALREADY_EXISTS);
+    auto* view2 = static_cast<std::uint8_t*>(plat::MapViewOfFile(second, FILE_MAP_WRITE, 0, 0, 0));
+    CHECK(view2 != nullptr && view2[0x490] == 7);
+    CHECK(plat::UnmapViewOfFile(view2) && plat::CloseHandle(second));
+    CHECK(plat::UnmapViewOfFile(view) && plat::CloseHandle(map));
+
+    plat::Handle mtx = plat::CreateMutexA(nullptr, FALSE, "parmena.win32check.mutex");
+    CHECK(mtx != nullptr);
+    CHECK(plat::WaitForSingleObject(mtx, 500) == WAIT_OBJECT_0);
+    CHECK(plat::ReleaseMutex(mtx));
+    CHECK(!plat::ReleaseMutex(mtx));  // not owned any more
+    CHECK(plat::CloseHandle(mtx));
+
+    plat::SetLastError(1234);
+    CHECK(plat::GetLastError() == 1234);
+
+    plat::Win32FindDataA fd{};
+    plat::Handle find = plat::FindFirstFileA(ownPath, &fd);
+    CHECK(find != NoHandle);
+    const char* base = std::strrchr(ownPath, '\\');
+    CHECK(base && _stricmp(fd.cFileName, base + 1) == 0);
+    CHECK((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && fd.nFileSizeLow > 0);
+    CHECK(!plat::FindNextFileA(find, &fd));
+    CHECK(plat::FindClose(find));
+    CHECK(plat::FindFirstFileA("C:\\no\\such\\place\\*", &fd) == NoHandle);
+
+    SetEnvironmentVariableA("PARMENA_CHECK", "abc");
+    char expanded[32];
+    CHECK(plat::ExpandEnvironmentStringsA("x%PARMENA_CHECK%y", expanded, sizeof expanded) == 6);
+    CHECK(std::strcmp(expanded, "xabcy") == 0);
+}
+
+// ---- companion libraries
+
+bool startCalled = false;
+void PLAT_CALLBACK StartRoutine() { startCalled = true; }
+
+struct DialogJob {
+    int which;  // 0 about, 1 settings
+    int result;
+};
+
+std::uint32_t PLAT_CALLBACK DialogThread(void* arg) {
+    auto* job = static_cast<DialogJob*>(arg);
+    if (job->which == 0)
+        plat::ShowAboutDlg(StartRoutine);
+    else
+        job->result = plat::ShowPrefDlg(nullptr, plat::GetClickFuncs(), plat::GetMoveFuncs(),
+                                        -1, nullptr);
+    return 0;
+}
+
+// Opens the dialog on its own thread, finds it by caption, sends it `msg`/`wp` and waits
+// for the call to return. Returns false when the dialog never appeared or never closed.
+bool RunDialog(DialogJob* job, const char* caption, UINT msg, WPARAM wp) {
+    plat::Handle t = plat::CreateThread(nullptr, 0, DialogThread, job, 0, nullptr);
+    HWND dlg = nullptr;
+    for (int i = 0; i < 500 && !dlg; ++i) {
+        dlg = FindWindowA(nullptr, caption);
+        if (!dlg) Sleep(10);
+    }
+    bool shown = dlg != nullptr;
+    bool ownCaption = false;
+    if (dlg) {
+        LONG style = GetWindowLongA(dlg, GWL_STYLE);
+        ownCaption = (style & WS_CAPTION) == WS_CAPTION && GetParent(dlg) == nullptr;
+        if (msg == WM_COMMAND)
+            SendMessageA(dlg, msg, wp, 0);
+        else
+            PostMessageA(dlg, msg, wp, 0);
+    }
+    bool ended = plat::WaitForSingleObject(t, 5000) == WAIT_OBJECT_0;
+    plat::CloseHandle(t);
+    return shown && ownCaption && ended && FindWindowA(nullptr, caption) == nullptr;
+}
+
+void CheckLibrariesLoaded() {
+    char what[128] = "unchanged";
+    CHECK(plat::LoadCompanionLibraries(what, sizeof what));
+    CHECK(what[0] == '\0');
+    CHECK(plat::LoadCompanionLibraries(what, sizeof what));  // a second call keeps them
+
+    auto* clicks = reinterpret_cast<const MouseAction*>(
+        static_cast<std::uintptr_t>(plat::GetClickFuncs()));
+    auto* drags = reinterpret_cast<const MouseAction*>(
+        static_cast<std::uintptr_t>(plat::GetMoveFuncs()));
+    CHECK(clicks != nullptr && drags != nullptr && clicks != drags);
+    if (clicks && drags) {
+        CHECK(CountMouseActions(clicks, 64) > 0 && CountMouseActions(drags, 64) > 0);
+        CHECK(FindMouseAction(clicks, 101) != nullptr && FindMouseAction(drags, 206) != nullptr);
+    }
+
+    // A block the size of the shared one; the hook only keeps its address.
+    static std::uint8_t block[0x29538];
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    std::uint32_t hook = plat::SetMBHook(block, reinterpret_cast<plat::Handle>(mutex));
+    CHECK(hook != 0);
+    // Mouse input still flows while the hook is in: a synthetic move reaches the cursor.
+    POINT before{};
+    GetCursorPos(&before);
+    CHECK(plat::SetCursorPos(before.x + 3, before.y + 2));
+    plat::Point after{};
+    CHECK(plat::GetCursorPos(&after) && after.x == before.x + 3 && after.y == before.y + 2);
+    plat::RemoveMBHook(hook);
+    CHECK(!UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<std::uintptr_t>(hook))));
+    plat::RemoveMBHook(0);  // harmless
+    CloseHandle(mutex);
+
+    DialogJob about{0, -1};
+    CHECK(RunDialog(&about, "About Parmena", WM_COMMAND, IDOK));
+    CHECK(!startCalled);
+
+    DialogJob ok{1, -1};
+    CHECK(RunDialog(&ok, "Parmena Settings", WM_COMMAND, IDOK));
+    CHECK(ok.result == 1);
+    DialogJob cancel{1, -1};
+    CHECK(RunDialog(&cancel, "Parmena Settings", WM_COMMAND, IDCANCEL));
+    CHECK(cancel.result == 0);
+    DialogJob closed{1, -1};
+    CHECK(RunDialog(&closed, "Parmena Settings", WM_CLOSE, 0));
+    CHECK(closed.result == 0);
+}
+
+void CheckLibrariesMissing(const char* expected) {
+    char what[128] = "unchanged";
+    CHECK(!plat::LoadCompanionLibraries(what, sizeof what));
+    CHECK(std::strcmp(what, expected) == 0);
+    if (std::strcmp(what, expected) != 0) std::printf("  what = \"%s\"\n", what);
+    // Unresolved entry points do nothing rather than crash.
+    CHECK(plat::SetMBHook(nullptr, nullptr) == 0);
+    CHECK(plat::GetClickFuncs() == 0 && plat::GetMoveFuncs() == 0);
+    CHECK(plat::ShowPrefDlg(nullptr, 0, 0, -1, nullptr) == 0);
+    plat::ShowAboutDlg(nullptr);
+    plat::RemoveMBHook(1);
+    // A tiny buffer is cut, never overrun.
+    char tiny[4] = {'x', 'x', 'x', 'x'};
+    CHECK(!plat::LoadCompanionLibraries(tiny, 3));
+    CHECK(tiny[2] == '\0' && tiny[3] == 'x');
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    char own[MAX_PATH];
+    GetModuleFileNameA(nullptr, own, sizeof own);
+    if (argc == 3 && std::strcmp(argv[1], "--expect-missing") == 0) {
+        CheckLibrariesMissing(argv[2]);
+    } else {
+        CheckWindows(reinterpret_cast<plat::Hinstance>(GetModuleHandleA(nullptr)));
+        CheckGdi();
+        CheckRegistry();
+        CheckKernel(own);
+        CheckLibrariesLoaded();
+    }
+    std::printf("%s: %d checks, %d failed\n", failures ? "FAILED" : "PASSED", checks, failures);
+    return failures ? 1 : 0;
+}
