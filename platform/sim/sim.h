@@ -163,6 +163,7 @@ struct ShellExecuteRecord {
     int show;
 };
 std::vector<ShellExecuteRecord> ShellExecutes();
+void SetShellExecuteResult(int result);    // ShellExecuteA's answer (default 33: success)
 void SetEnv(const std::string& name, const std::string& value);
 // Files seen by FindFirstFileA: full path of each entry; a trailing '\' marks a folder.
 void AddFile(const std::string& path);

@@ -71,7 +71,8 @@ struct Window {
     std::uint32_t thread = 0;  // owning plat thread; 0 for other programs' windows
     int ctrlId = 0;
     std::intptr_t userData = 0;
-    std::vector<std::intptr_t> extra;  // window extra bytes, in pointer-sized slots
+    int extraBytes = 0;
+    std::map<int, std::intptr_t> extra;  // window extra slots by byte offset
     bool destroying = false;
     // Pending update region, kept as its bounding box.
     bool invalid = false, erase = false;
@@ -259,7 +260,7 @@ struct State {
     std::map<std::uintptr_t, std::shared_ptr<KObject>> handles;
     std::map<std::string, std::weak_ptr<KObject>> named;
     std::map<std::string, std::shared_ptr<KObject>> externalHolds;  // HoldNamedMutex
-    std::map<const void*, std::shared_ptr<KObject>> views;
+    std::multimap<const void*, std::shared_ptr<KObject>> views;  // one entry per mapped view
     std::map<std::string, std::string> env;  // by lower-case name
     std::vector<std::string> files;
 
@@ -300,6 +301,7 @@ Window* Win(Hwnd w);
 Window* Win(std::uintptr_t id);
 Rect ScreenRect(const Window& w);
 Rect ClientRect(const Window& w);
+bool Shown(const Window& w);  // visible, and so are its parents
 void ZRemove(std::uintptr_t id);
 void ZInsertTop(std::uintptr_t id);
 void ResetStockObjects();
@@ -313,6 +315,8 @@ void ForgetWindow(std::uintptr_t id);  // drops every trace without messages
 // Without the lock: sends and does not wait when the window belongs to another thread.
 void SendNotify(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
 void StopThreads();  // lock NOT held
+void SetThreadIdForNewThread(std::uint32_t id);
+std::uint32_t AllocateThreadId();
 LResult PLAT_CALLBACK EditProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
 void RegisterBuiltinClasses();
 

@@ -1,0 +1,187 @@
+// Shell, help, icons and the two companion libraries, as records the tests can read.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/libs.h"
+#include "platform/shell.h"
+#include "platform/sim/sim_internal.h"
+#include "platform/window.h"
+
+namespace simi {
+namespace {
+
+std::string Str(const char* s) { return s ? s : ""; }
+
+// Icons and cursors from resources are shared: one handle per name.
+std::map<std::string, std::uintptr_t>& Icons() {
+    static std::map<std::string, std::uintptr_t> icons;
+    return icons;
+}
+
+Hicon LoadShared(Hinstance inst, const char* name, const char* kind) {
+    if (!name) return nullptr;
+    std::string key = std::string(kind) + ":" + std::to_string(Id(inst)) + ":" +
+                      (IsIntResource(name) ? "#" + std::to_string(Id(name)) : Lower(name));
+    Lock lk(Mu());
+    auto& icons = Icons();
+    auto it = icons.find(key);
+    if (it == icons.end()) it = icons.emplace(key, NewHandle()).first;
+    return As<Hicon>(it->second);
+}
+
+constexpr std::uint32_t kClickFuncs = 0x00C11C00u, kMoveFuncs = 0x00A0E000u;
+std::uint32_t nextHook = 0x4B00;
+
+}  // namespace
+}  // namespace simi
+
+using namespace simi;
+
+namespace plat {
+
+Hicon LoadIconA(Hinstance inst, const char* name) { return LoadShared(inst, name, "icon"); }
+Hicon LoadCursorA(Hinstance inst, const char* name) { return LoadShared(inst, name, "cursor"); }
+Bool DestroyIcon(Hicon icon) { return icon ? 1 : 0; }
+
+Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data) {
+    Lock lk(Mu());
+    S().help.push_back({w, Str(file), cmd, data});
+    return 1;
+}
+
+Bool Shell_NotifyIconA(std::uint32_t message, NotifyIconDataA* data) {
+    if (!data) return 0;
+    Lock lk(Mu());
+    auto& tray = S().tray;
+    auto it = std::find_if(tray.begin(), tray.end(), [&](const NotifyIconDataA& t) {
+        return t.hWnd == data->hWnd && t.uID == data->uID;
+    });
+    switch (message) {
+        case NIM_ADD: {
+            if (it != tray.end()) return 0;
+            NotifyIconDataA copy = *data;
+            copy.szTip[sizeof copy.szTip - 1] = 0;  // a tip without its NUL is cut
+            tray.push_back(copy);
+            return 1;
+        }
+        case NIM_MODIFY:
+            if (it == tray.end()) return 0;
+            if (data->uFlags & NIF_MESSAGE) it->uCallbackMessage = data->uCallbackMessage;
+            if (data->uFlags & NIF_ICON) it->hIcon = data->hIcon;
+            if (data->uFlags & NIF_TIP) {
+                std::memcpy(it->szTip, data->szTip, sizeof it->szTip);
+                it->szTip[sizeof it->szTip - 1] = 0;
+            }
+            it->uFlags |= data->uFlags;
+            return 1;
+        case NIM_DELETE:
+            if (it == tray.end()) return 0;
+            tray.erase(it);
+            return 1;
+        default: return 0;
+    }
+}
+
+Hinstance ShellExecuteA(Hwnd, const char* verb, const char* file, const char* params, const char* dir, int show) {
+    Lock lk(Mu());
+    S().shellExecutes.push_back({Str(verb), Str(file), Str(params), Str(dir), params != nullptr, dir != nullptr, show});
+    return As<Hinstance>(static_cast<std::uintptr_t>(S().shellExecuteResult));
+}
+
+bool LoadCompanionLibraries(char* what, std::size_t whatSize) {
+    Lock lk(Mu());
+    if (!S().librariesMissing) return true;
+    if (what && whatSize) {
+        std::strncpy(what, "parmm.dll", whatSize - 1);
+        what[whatSize - 1] = 0;
+    }
+    return false;
+}
+
+std::uint32_t SetMBHook(void*, Handle) {
+    Lock lk(Mu());
+    std::uint32_t h = nextHook++;
+    S().hookCalls.push_back({"SetMBHook", h});
+    return h;
+}
+
+void RemoveMBHook(std::uint32_t hook) {
+    Lock lk(Mu());
+    S().hookCalls.push_back({"RemoveMBHook", hook});
+}
+
+std::uint32_t GetClickFuncs() {
+    Lock lk(Mu());
+    S().hookCalls.push_back({"GetClickFuncs", kClickFuncs});
+    return kClickFuncs;
+}
+
+std::uint32_t GetMoveFuncs() {
+    Lock lk(Mu());
+    S().hookCalls.push_back({"GetMoveFuncs", kMoveFuncs});
+    return kMoveFuncs;
+}
+
+int ShowPrefDlg(void* settings, std::uint32_t, std::uint32_t, int page, void* shortcutStore) {
+    std::function<int(void*, int, void*)> handler;
+    {
+        Lock lk(Mu());
+        handler = S().onPref;
+    }
+    return handler ? handler(settings, page, shortcutStore) : 0;
+}
+
+void ShowAboutDlg(StartRoutine start) {
+    std::function<void(StartRoutine)> handler;
+    {
+        Lock lk(Mu());
+        handler = S().onAbout;
+    }
+    if (handler) handler(start);
+}
+
+}  // namespace plat
+
+namespace sim {
+
+std::vector<plat::NotifyIconDataA> TrayIcons() {
+    Lock lk(Mu());
+    return S().tray;
+}
+
+std::vector<HelpRecord> HelpCalls() {
+    Lock lk(Mu());
+    return S().help;
+}
+
+std::vector<ShellExecuteRecord> ShellExecutes() {
+    Lock lk(Mu());
+    return S().shellExecutes;
+}
+
+void SetShellExecuteResult(int result) {
+    Lock lk(Mu());
+    S().shellExecuteResult = result;
+}
+
+std::vector<HookCall> HookCalls() {
+    Lock lk(Mu());
+    return S().hookCalls;
+}
+
+void SetLibrariesMissing(bool missing) {
+    Lock lk(Mu());
+    S().librariesMissing = missing;
+}
+
+void OnShowAbout(std::function<void(plat::StartRoutine)> handler) {
+    Lock lk(Mu());
+    S().onAbout = std::move(handler);
+}
+
+void OnShowPref(std::function<int(void* settings, int page, void* shortcutStore)> handler) {
+    Lock lk(Mu());
+    S().onPref = std::move(handler);
+}
+
+}  // namespace sim

@@ -1,0 +1,243 @@
+// The simulation's threads and messages: queues, cross-thread sends, completion callbacks,
+// window creation, and named kernel objects.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <vector>
+
+#include "platform/kernel.h"
+#include "platform/sim/sim.h"
+#include "platform/window.h"
+
+using namespace plat;
+
+namespace {
+
+std::vector<std::uint32_t> g_seen;          // messages the test procedure received
+std::atomic<std::uint32_t> g_procThread{0};  // thread that ran the procedure last
+LResult g_createResult = 0;
+
+LResult PLAT_CALLBACK TestProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+    g_seen.push_back(msg);
+    g_procThread = GetCurrentThreadId();
+    if (msg == WM_CREATE) return g_createResult;
+    if (msg == WM_USER) return static_cast<LResult>(wp * 2);
+    if (msg == WM_DESTROY) PostQuitMessage(7);
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+Hwnd g_window = nullptr;
+Handle g_ready = nullptr;
+
+// A product thread owning one window and running a plain message loop.
+std::uint32_t PLAT_CALLBACK WindowThread(void*) {
+    WndClassA wc{};
+    wc.lpfnWndProc = TestProc;
+    wc.lpszClassName = "SimTestClass";
+    RegisterClassA(&wc);
+    g_window = CreateWindowExA(0, "SimTestClass", "Test", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    SetEvent(g_ready);
+    Msg m;
+    while (GetMessageA(&m, nullptr, 0, 0)) DispatchMessageA(&m);
+    return static_cast<std::uint32_t>(m.wParam);
+}
+
+struct CallbackLog {
+    std::vector<LResult> results;
+    std::vector<std::uint32_t> threads;
+};
+CallbackLog g_callbacks;
+
+void PLAT_CALLBACK Recorded(Hwnd, std::uint32_t, std::uintptr_t data, LResult result) {
+    g_callbacks.results.push_back(result);
+    g_callbacks.threads.push_back(GetCurrentThreadId());
+    if (data) PostQuitMessage(0);
+}
+
+class SimMessages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::Reset();
+        g_seen.clear();
+        g_createResult = 0;
+        g_window = nullptr;
+        g_callbacks = {};
+    }
+    void TearDown() override { sim::Reset(); }
+};
+
+TEST_F(SimMessages, CrossThreadSendRunsOnTheOwnerAndQuitEndsTheLoop) {
+    g_ready = CreateEventA(nullptr, 0, 0, nullptr);
+    std::uint32_t tid = 0;
+    Handle t = CreateThread(nullptr, 0, WindowThread, nullptr, 0, &tid);
+    ASSERT_NE(nullptr, t);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_ready, 5000));
+    ASSERT_NE(nullptr, g_window);
+    EXPECT_EQ(WM_NCCREATE, g_seen.at(0));
+    EXPECT_EQ(WM_CREATE, g_seen.at(1));
+    EXPECT_EQ(42, SendMessageA(g_window, WM_USER, 21, 0));
+    EXPECT_EQ(tid, g_procThread.load());
+    EXPECT_NE(tid, GetCurrentThreadId());
+    std::uintptr_t r = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(g_window, WM_USER, 5, 0, SMTO_ABORTIFHUNG, 1000, &r));
+    EXPECT_EQ(10u, r);
+    // WM_CLOSE reaches DefWindowProcA, which destroys the window: WM_DESTROY posts the quit.
+    EXPECT_TRUE(PostMessageA(g_window, WM_CLOSE, 0, 0));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
+    EXPECT_FALSE(IsWindow(g_window));
+    EXPECT_EQ(WM_NCDESTROY, g_seen.back());
+    EXPECT_FALSE(PostThreadMessageA(tid, WM_USER, 0, 0));  // its queue went with it
+    CloseHandle(t);
+    CloseHandle(g_ready);
+}
+
+std::uint32_t PLAT_CALLBACK LateLoop(void* arg) {
+    WaitForSingleObject(static_cast<Handle>(arg), INFINITE);
+    Msg m;
+    while (GetMessageA(&m, nullptr, 0, 0)) {
+    }
+    return 0;
+}
+
+TEST_F(SimMessages, ThreadPostsFailUntilTheQueueExists) {
+    Handle go = CreateEventA(nullptr, 1, 0, nullptr);
+    std::uint32_t tid = 0;
+    Handle t = CreateThread(nullptr, 0, LateLoop, go, 0, &tid);
+    EXPECT_FALSE(PostThreadMessageA(tid, WM_USER, 1, 2));
+    SetEvent(go);
+    EXPECT_TRUE(sim::WaitFor([&] { return PostThreadMessageA(tid, WM_USER, 1, 2) != 0; }));
+    EXPECT_TRUE(PostThreadMessageA(tid, WM_QUIT, 0, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
+    auto posts = sim::Posts();
+    ASSERT_GE(posts.size(), 3u);
+    EXPECT_FALSE(posts.front().delivered);
+    EXPECT_TRUE(posts.back().delivered);
+    EXPECT_EQ(tid, posts.back().threadId);
+    sim::FailThreadPosts(GetCurrentThreadId(), true);
+    EXPECT_FALSE(PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0));
+}
+
+TEST_F(SimMessages, CallbacksRunInsideTheSendersGetMessage) {
+    sim::WindowSpec spec;
+    spec.title = "abc";
+    Hwnd a = sim::AddWindow(spec);
+    Hwnd hung = sim::AddWindow(spec);
+    Hwnd removed = sim::AddWindow(spec);
+    sim::SetHung(hung, true);
+    sim::SetHung(removed, true);
+    EXPECT_TRUE(SendMessageCallbackA(a, WM_GETTEXTLENGTH, 0, 0, Recorded, 0));
+    EXPECT_TRUE(SendMessageCallbackA(hung, WM_GETTEXTLENGTH, 0, 0, Recorded, 1));
+    EXPECT_TRUE(SendMessageCallbackA(removed, WM_GETTEXTLENGTH, 0, 0, Recorded, 1));
+    EXPECT_TRUE(g_callbacks.results.empty());  // nothing runs before the sender takes messages
+    sim::RemoveWindow(removed);
+    EXPECT_FALSE(SendMessageCallbackA(removed, WM_GETTEXTLENGTH, 0, 0, Recorded, 0));
+    PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0);
+    Msg m;
+    EXPECT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(WM_USER, m.message);
+    ASSERT_EQ(1u, g_callbacks.results.size());
+    EXPECT_EQ(3, g_callbacks.results[0]);
+    sim::SetHung(hung, false);  // its callback asks the loop to end
+    EXPECT_FALSE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(2u, g_callbacks.results.size());  // the removed window never called back
+    EXPECT_EQ(GetCurrentThreadId(), g_callbacks.threads[1]);
+}
+
+TEST_F(SimMessages, CreateFailsWhenWmCreateRefuses) {
+    WndClassA wc{};
+    wc.lpfnWndProc = TestProc;
+    wc.lpszClassName = "Refuser";
+    ASSERT_NE(0, RegisterClassA(&wc));
+    EXPECT_EQ(0, RegisterClassA(&wc));
+    g_createResult = -1;
+    EXPECT_EQ(nullptr, CreateWindowExA(0, "refuser", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(WM_NCDESTROY, g_seen.back());
+    EXPECT_EQ(nullptr, sim::FindProductWindow("Refuser"));
+    sim::FailCall("RegisterClassA", true);
+    wc.lpszClassName = "Other";
+    EXPECT_EQ(0, RegisterClassA(&wc));
+}
+
+TEST_F(SimMessages, PaintIsGeneratedLastAndOnlyForVisibleInvalidWindows) {
+    WndClassA wc{};
+    wc.lpfnWndProc = TestProc;
+    wc.lpszClassName = "Painter";
+    RegisterClassA(&wc);
+    Hwnd w = CreateWindowExA(0, "Painter", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    InvalidateRect(w, nullptr, 0);
+    PostMessageA(w, WM_USER, 0, 0);
+    PostQuitMessage(3);
+    Msg m;
+    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(WM_USER, m.message);
+    EXPECT_FALSE(GetMessageA(&m, nullptr, 0, 0));  // quit before paint, hidden window anyway
+    EXPECT_EQ(3u, m.wParam);
+    ShowWindow(w, SW_SHOWNOACTIVATE);
+    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(WM_PAINT, m.message);
+    DispatchMessageA(&m);  // DefWindowProcA validates
+    PostMessageA(w, WM_USER + 1, 0, 0);
+    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(WM_USER + 1, m.message);
+    ASSERT_EQ(1u, sim::Invalidations().size());
+    EXPECT_TRUE(sim::Invalidations()[0].wholeClient);
+}
+
+TEST_F(SimMessages, NamedObjectsAreSharedUntilTheLastHandleCloses) {
+    Handle m1 = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
+    ASSERT_NE(nullptr, m1);
+    EXPECT_EQ(0u, GetLastError());
+    Handle m2 = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
+    ASSERT_NE(nullptr, m2);
+    EXPECT_EQ(static_cast<std::uint32_t>(ERROR_ALREADY_EXISTS), GetLastError());
+    auto* v1 = static_cast<unsigned char*>(MapViewOfFile(m1, FILE_MAP_WRITE, 0, 0, 0));
+    auto* v2 = static_cast<unsigned char*>(MapViewOfFile(m2, FILE_MAP_WRITE, 0, 0, 0));
+    ASSERT_TRUE(v1 && v2);
+    EXPECT_EQ(0, v1[63]);  // zero-filled
+    v1[5] = 9;
+    EXPECT_EQ(9, v2[5]);
+    EXPECT_TRUE(UnmapViewOfFile(v1));
+    EXPECT_TRUE(UnmapViewOfFile(v2));
+    EXPECT_FALSE(UnmapViewOfFile(v2));
+    CloseHandle(m1);
+    CloseHandle(m2);
+    Handle m3 = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
+    EXPECT_EQ(0u, GetLastError());  // a new object: the old one went with its last handle
+    EXPECT_EQ(nullptr, CreateEventA(nullptr, 0, 0, "sim.test.map"));  // the name is taken by another type
+    CloseHandle(m3);
+}
+
+std::atomic<std::uint32_t> g_waitResult{0};
+
+std::uint32_t PLAT_CALLBACK TakeMutex(void* arg) {
+    g_waitResult = WaitForSingleObject(static_cast<Handle>(arg), 0);
+    return 0;
+}
+
+TEST_F(SimMessages, MutexesBelongToTheirOwnerAndToOtherProcesses) {
+    Handle m = CreateMutexA(nullptr, 0, "sim.test.mutex");
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m, 0));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m, 0));  // recursive for the owner
+    Handle t = CreateThread(nullptr, 0, TakeMutex, m, 0, nullptr);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
+    EXPECT_EQ(WAIT_TIMEOUT, g_waitResult.load());
+    CloseHandle(t);
+    EXPECT_TRUE(ReleaseMutex(m));
+    EXPECT_TRUE(ReleaseMutex(m));
+    EXPECT_FALSE(ReleaseMutex(m));
+    sim::HoldNamedMutex("sim.test.mutex", true);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(m, 10));
+    sim::HoldNamedMutex("sim.test.mutex", false);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m, 10));
+    ReleaseMutex(m);
+    // A thread that ends while owning it leaves it abandoned.
+    t = CreateThread(nullptr, 0, TakeMutex, m, 0, nullptr);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
+    EXPECT_EQ(WAIT_OBJECT_0, g_waitResult.load());
+    EXPECT_EQ(WAIT_ABANDONED, WaitForSingleObject(m, 0));
+    ReleaseMutex(m);
+    CloseHandle(t);
+    CloseHandle(m);
+}
+
+}  // namespace
