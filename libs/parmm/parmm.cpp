@@ -41,7 +41,12 @@ extern "C" DWORD WINAPI SetMBHook(void* hookBlock, HANDLE mutex) {
 
 extern "C" BOOL WINAPI RemoveMBHook(DWORD hook) {
     if (hook == 0) return FALSE;
-    return UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<std::uintptr_t>(hook)));
+    if (!UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<std::uintptr_t>(hook))))
+        return FALSE;
+    // The program may unmap the block once the hook is gone.
+    sharedBlock = nullptr;
+    sharedMutex = nullptr;
+    return TRUE;
 }
 
 extern "C" DWORD WINAPI GetClickFuncs(void) { return AddressOf(ClickActions); }
