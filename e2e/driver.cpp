@@ -1,0 +1,62 @@
+// parmdriver.exe: runs inside Wine next to parmena.exe.
+//   parmdriver run   [app folder] [screenshot folder]   the end-to-end scenarios
+//   parmdriver demo  [app folder] [screenshot folder]   sample windows, one switch, pictures
+//   parmdriver bench [app folder]                       switch latency and idle processor share
+// One line per scenario on stdout: "PASS name" or "FAIL name: reason"; other lines start "INFO".
+#include <cstdio>
+#include <cstring>
+
+#include "e2e/driver.h"
+#include "e2e/scene.h"
+
+namespace e2e {
+
+int RunDemo() {
+    if (!ParmenaPresent()) {
+        ReportFail("demo", "parmena.exe not found in %s", appDir.c_str());
+        return 1;
+    }
+    Outcome o;
+    if (o.Expect(SetUpScene(false), "set-up failed")) {
+        Parmena p;
+        if (o.Expect(StartParmena(p, "demo-1-about"), "Parmena did not start")) {
+            Shot("demo-2-started");
+            o.Expect(SettleAnchor(p.pager));
+            const std::vector<HWND> ws = scene.Managed();
+            const std::vector<RECT> base = Rects(ws);
+            SendHotkey(VK_RIGHT);
+            if (o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000), "Ctrl+Alt+Right"))
+                Shot("demo-3-after-ctrl-alt-right");
+            PostMessageA(p.pager, WM_COMMAND, 103, 0);
+            DWORD code = 1;
+            o.Check(WaitExit(p, 20000, &code) && code == 0, "Parmena did not close cleanly");
+            o.Expect(WaitPositions(Shifted(ws, base, 0, 0), Sizes(base), 5000), "after closing");
+            Shot("demo-4-closed");
+        }
+        EndParmena(p);
+    }
+    TearDownScene();
+    Report("demo", o);
+    return o.Ok() ? 0 : 1;
+}
+
+}  // namespace e2e
+
+int main(int argc, char** argv) {
+    using namespace e2e;
+    const char* mode = argc > 1 ? argv[1] : "run";
+    if (argc > 2) {
+        appDir = argv[2];
+    } else {
+        char path[MAX_PATH];
+        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        appDir.assign(path, n);
+        appDir.erase(appDir.find_last_of("\\/") == std::string::npos ? 0 : appDir.find_last_of("\\/"));
+    }
+    if (argc > 3) shotDir = argv[3];
+    if (std::strcmp(mode, "run") == 0) return RunScenarios();
+    if (std::strcmp(mode, "demo") == 0) return RunDemo();
+    if (std::strcmp(mode, "bench") == 0) return RunBench();
+    std::fprintf(stderr, "usage: parmdriver run|demo|bench [app folder] [screenshot folder]\n");
+    return 2;
+}

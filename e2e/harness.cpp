@@ -1,0 +1,629 @@
+// Reporting, waits, test windows, process control, input, registry and screenshots.
+#include <cstdarg>
+#include <cstdio>
+
+#include "e2e/driver.h"
+
+namespace e2e {
+
+std::string appDir;
+std::string shotDir;
+HWND anchor = nullptr;
+MoveWatch moveWatch;
+const char* const RegRoot = "Software\\Orvanne\\Parmena";
+
+// ---------------------------------------------------------------- reporting
+
+namespace {
+int passes = 0, failures = 0;
+
+std::string VFormat(const char* fmt, va_list ap) {
+    char buf[1024];
+    vsnprintf(buf, sizeof buf, fmt, ap);
+    return buf;
+}
+}  // namespace
+
+std::string Format(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    std::string s = VFormat(fmt, ap);
+    va_end(ap);
+    return s;
+}
+
+bool Outcome::Check(bool ok, const char* fmt, ...) {
+    if (!ok && reason.empty()) {
+        va_list ap;
+        va_start(ap, fmt);
+        reason = VFormat(fmt, ap);
+        va_end(ap);
+        if (reason.empty()) reason = "failed";
+    }
+    return ok;
+}
+
+bool Outcome::Expect(const std::string& error, const char* context) {
+    if (!error.empty() && reason.empty()) reason = context ? std::string(context) + ": " + error : error;
+    return error.empty();
+}
+
+void Report(const char* scenario, const Outcome& o) {
+    if (o.Ok()) {
+        ++passes;
+        std::printf("PASS %s\n", scenario);
+    } else {
+        ++failures;
+        std::printf("FAIL %s: %s\n", scenario, o.reason.c_str());
+    }
+    std::fflush(stdout);
+}
+
+void ReportFail(const char* scenario, const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    Outcome o;
+    o.reason = VFormat(fmt, ap);
+    va_end(ap);
+    if (o.reason.empty()) o.reason = "failed";
+    Report(scenario, o);
+}
+
+void Info(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    std::string s = VFormat(fmt, ap);
+    va_end(ap);
+    std::printf("INFO %s\n", s.c_str());
+    std::fflush(stdout);
+}
+
+int PassCount() { return passes; }
+int FailCount() { return failures; }
+
+// ---------------------------------------------------------------- waits
+
+double NowMs() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) * 1000.0 / double(freq.QuadPart);
+}
+
+// ---------------------------------------------------------------- test windows
+
+namespace {
+const char TestClass[] = "ParmenaE2EWindow";
+constexpr UINT MsgCreateWindow = WM_APP + 1;
+constexpr UINT MsgStall = WM_APP + 2;
+
+struct CreateRequest {
+    std::string title;
+    int x, y, w, h;
+    bool topmost;
+    TestWindow* window;
+    HANDLE done;
+    volatile LONG abandoned;
+};
+
+LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* tw = reinterpret_cast<TestWindow*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+    switch (msg) {
+    case WM_NCCREATE: {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+        SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        break;
+    }
+    case WM_WINDOWPOSCHANGED: {
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+        if (tw && tw->watching && !(pos->flags & SWP_NOMOVE) && pos->x == tw->targetX &&
+            pos->y == tw->targetY && InterlockedExchange(&tw->arrived, 1) == 0) {
+            QueryPerformanceCounter(&tw->arrivedAt);
+            if (InterlockedDecrement(&moveWatch.remaining) == 0 && moveWatch.done)
+                SetEvent(moveWatch.done);
+        }
+        break;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        RECT rc;
+        GetClientRect(w, &rc);
+        HBRUSH b = CreateSolidBrush(tw ? tw->colour : RGB(255, 255, 255));
+        FillRect(dc, &rc, b);
+        DeleteObject(b);
+        wchar_t title[128];
+        int n = InternalGetWindowText(w, title, 128);
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, title, n, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+void CreateFromRequest(CreateRequest* rq) {
+    DWORD ex = rq->topmost ? WS_EX_TOPMOST : 0;
+    DWORD style = rq->topmost ? (WS_OVERLAPPED | WS_CAPTION) : WS_OVERLAPPEDWINDOW;
+    HWND w = CreateWindowExA(ex, TestClass, rq->title.c_str(), style, rq->x, rq->y, rq->w, rq->h,
+                             nullptr, nullptr, GetModuleHandleA(nullptr), rq->window);
+    rq->window->hwnd = w;
+    if (w) {
+        ShowWindow(w, SW_SHOWNOACTIVATE);
+        UpdateWindow(w);
+    }
+}
+
+DWORD WINAPI WindowThreadMain(void* arg) {
+    auto* t = static_cast<WindowThread*>(arg);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    SetEvent(t->ready);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!msg.hwnd && msg.message == MsgCreateWindow) {
+            auto* rq = reinterpret_cast<CreateRequest*>(msg.lParam);
+            CreateFromRequest(rq);
+            SetEvent(rq->done);
+            if (InterlockedExchange(&rq->abandoned, 1) == 1) {  // the caller gave up waiting
+                CloseHandle(rq->done);
+                delete rq;
+            }
+            continue;
+        }
+        if (!msg.hwnd && msg.message == MsgStall) {
+            SetEvent(t->stalled);
+            WaitForSingleObject(t->resume, static_cast<DWORD>(msg.wParam));
+            ResetEvent(t->resume);
+            ResetEvent(t->stalled);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    for (TestWindow* tw : t->windows)
+        if (tw->hwnd) DestroyWindow(tw->hwnd);
+    return 0;
+}
+}  // namespace
+
+bool StartWindowThread(WindowThread& t) {
+    static bool registered = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = TestWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.lpszClassName = TestClass;
+        return RegisterClassA(&wc) != 0;
+    }();
+    if (!registered) return false;
+    t.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    t.stalled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    t.resume = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    t.thread = CreateThread(nullptr, 0, WindowThreadMain, &t, 0, &t.id);
+    return t.thread && WaitForSingleObject(t.ready, 10000) == WAIT_OBJECT_0;
+}
+
+TestWindow* CreateTestWindow(WindowThread& t, const char* title, int x, int y, int w, int h,
+                             COLORREF colour, bool topmost) {
+    auto* tw = new TestWindow;
+    tw->colour = colour;
+    auto* rq = new CreateRequest{title, x, y, w, h, topmost, tw, CreateEventA(nullptr, TRUE, FALSE, nullptr), 0};
+    if (!PostThreadMessageA(t.id, MsgCreateWindow, 0, reinterpret_cast<LPARAM>(rq))) {
+        CloseHandle(rq->done);
+        delete rq;
+        delete tw;
+        return nullptr;
+    }
+    bool done = WaitForSingleObject(rq->done, 10000) == WAIT_OBJECT_0;
+    // Whichever side marks the request second frees it.
+    if (InterlockedExchange(&rq->abandoned, 1) == 1) {
+        CloseHandle(rq->done);
+        delete rq;
+    }
+    if (!done || !tw->hwnd) return nullptr;  // tw stays allocated: the window may still appear
+    t.windows.push_back(tw);
+    return tw;
+}
+
+bool StallThread(WindowThread& t, DWORD maxStallMs) {
+    ResetEvent(t.stalled);
+    if (!PostThreadMessageA(t.id, MsgStall, maxStallMs, 0)) return false;
+    return WaitForSingleObject(t.stalled, 5000) == WAIT_OBJECT_0;
+}
+
+void UnstallThread(WindowThread& t) { SetEvent(t.resume); }
+
+void StopWindowThread(WindowThread& t) {
+    if (!t.thread) return;
+    UnstallThread(t);
+    PostThreadMessageA(t.id, WM_QUIT, 0, 0);
+    WaitForSingleObject(t.thread, 10000);
+    CloseHandle(t.thread);
+    CloseHandle(t.ready);
+    CloseHandle(t.stalled);
+    CloseHandle(t.resume);
+    for (TestWindow* tw : t.windows) delete tw;
+    t = WindowThread{};
+}
+
+// ---------------------------------------------------------------- geometry
+
+RECT RectOf(HWND w) {
+    RECT r{0, 0, 0, 0};
+    if (!GetWindowRect(w, &r)) r = RECT{0, 0, 0, 0};
+    return r;
+}
+
+std::string RectText(const RECT& r) {
+    return Format("(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
+}
+
+std::string TitleOf(HWND w) {
+    // Reads the stored caption without sending a message: the owner may be stalled.
+    wchar_t wide[256];
+    int n = InternalGetWindowText(w, wide, 256);
+    char narrow[512];
+    int m = WideCharToMultiByte(CP_UTF8, 0, wide, n, narrow, sizeof narrow - 1, nullptr, nullptr);
+    narrow[m > 0 ? m : 0] = 0;
+    return narrow;
+}
+
+std::vector<RECT> Rects(const std::vector<HWND>& ws) {
+    std::vector<RECT> out;
+    for (HWND w : ws) out.push_back(RectOf(w));
+    return out;
+}
+
+std::vector<SIZE> Sizes(const std::vector<RECT>& rs) {
+    std::vector<SIZE> out;
+    for (const RECT& r : rs) out.push_back(SIZE{r.right - r.left, r.bottom - r.top});
+    return out;
+}
+
+std::vector<Expected> Shifted(const std::vector<HWND>& ws, const std::vector<RECT>& base, int dx,
+                              int dy) {
+    std::vector<Expected> out;
+    for (size_t i = 0; i < ws.size(); ++i)
+        out.push_back(Expected{ws[i], int(base[i].left) + dx, int(base[i].top) + dy});
+    return out;
+}
+
+std::string WaitPositions(const std::vector<Expected>& expected, const std::vector<SIZE>& sizes,
+                          DWORD timeoutMs) {
+    auto wrong = [&](size_t i) {
+        RECT r = RectOf(expected[i].hwnd);
+        return r.left != expected[i].left || r.top != expected[i].top ||
+               r.right - r.left != sizes[i].cx || r.bottom - r.top != sizes[i].cy;
+    };
+    auto allThere = [&] {
+        for (size_t i = 0; i < expected.size(); ++i)
+            if (wrong(i)) return false;
+        return true;
+    };
+    if (WaitFor(timeoutMs, allThere)) return "";
+    std::string out;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (!wrong(i)) continue;
+        out += Format("%s'%s' is at %s, expected top-left (%d,%d) size %ldx%ld", out.empty() ? "" : "; ",
+                      TitleOf(expected[i].hwnd).c_str(), RectText(RectOf(expected[i].hwnd)).c_str(),
+                      expected[i].left, expected[i].top, sizes[i].cx, sizes[i].cy);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- windows of other processes
+
+namespace {
+struct FindArgs {
+    DWORD pid;
+    const char* cls;
+    const char* title;
+    bool visibleOnly;
+    HWND found;
+    std::string* list;
+};
+
+BOOL CALLBACK FindProc(HWND w, LPARAM lp) {
+    auto* a = reinterpret_cast<FindArgs*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != a->pid) return TRUE;
+    if (a->visibleOnly && !IsWindowVisible(w)) return TRUE;
+    char cls[128];
+    if (a->cls && (!GetClassNameA(w, cls, sizeof cls) || lstrcmpA(cls, a->cls) != 0)) return TRUE;
+    std::string title = TitleOf(w);
+    if (a->list) {
+        *a->list += (a->list->empty() ? "\"" : ", \"") + title + "\"";
+        return TRUE;
+    }
+    if (a->title && title != a->title) return TRUE;
+    a->found = w;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindProcessWindow(DWORD pid, const char* cls, const char* title, bool visibleOnly) {
+    FindArgs a{pid, cls, title, visibleOnly, nullptr, nullptr};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&a));
+    return a.found;
+}
+
+std::string DialogsOf(DWORD pid) {
+    std::string list;
+    FindArgs a{pid, "#32770", nullptr, true, nullptr, &list};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&a));
+    return list;
+}
+
+namespace {
+BOOL CALLBACK CollectStatic(HWND w, LPARAM lp) {
+    char cls[32];
+    if (GetClassNameA(w, cls, sizeof cls) && lstrcmpiA(cls, "Static") == 0) {
+        std::string t = TitleOf(w);
+        if (!t.empty()) *reinterpret_cast<std::string*>(lp) += t;
+    }
+    return TRUE;
+}
+}  // namespace
+
+bool DismissDialog(DWORD pid, const char* caption, DWORD timeoutMs, std::string* text) {
+    HWND box = nullptr;
+    if (!WaitFor(timeoutMs, [&] { return (box = FindProcessWindow(pid, "#32770", caption, true)) != nullptr; }))
+        return false;
+    if (text) {
+        text->clear();
+        EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(text));
+    }
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return WaitFor(10000, [&] { return !IsWindow(box); });
+}
+
+// ---------------------------------------------------------------- Parmena process
+
+bool ParmenaPresent() {
+    return GetFileAttributesA((appDir + "\\parmena.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool LaunchProcess(const std::string& exe, const std::string& cmdline, PROCESS_INFORMATION* pi) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cl = cmdline;
+    *pi = PROCESS_INFORMATION{};
+    return CreateProcessA(exe.empty() ? nullptr : exe.c_str(), &cl[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          appDir.empty() ? nullptr : appDir.c_str(), &si, pi) != 0;
+}
+
+bool Running(const Parmena& p) {
+    return p.pi.hProcess && WaitForSingleObject(p.pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Responsive(HWND w, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+std::string StartParmena(Parmena& p, const char* aboutShot) {
+    p = Parmena{};
+    if (!LaunchProcess(appDir + "\\parmena.exe", "parmena.exe", &p.pi))
+        return Format("CreateProcess of parmena.exe failed (error %lu)", GetLastError());
+    const DWORD pid = p.pi.dwProcessId;
+    HWND about = nullptr, dialog = nullptr;
+    WaitFor(30000, [&] {
+        about = FindProcessWindow(pid, "#32770", "About Parmena", true);
+        dialog = FindProcessWindow(pid, "#32770", nullptr, true);
+        return about || dialog || FindProcessWindow(pid, "ParmClass", nullptr, true) || !Running(p);
+    });
+    if (about) {
+        p.aboutSeen = true;
+        if (aboutShot && *aboutShot) Shot(aboutShot);
+        PostMessageA(about, WM_COMMAND, IDOK, 0);
+        if (!WaitFor(10000, [&] { return !IsWindow(about); }))
+            return "the about box did not close on IDOK within 10 s";
+    } else if (dialog) {
+        return "instead of the about box a dialog appeared: " + DialogsOf(pid);
+    }
+    if (!WaitFor(20000, [&] {
+            p.pager = FindProcessWindow(pid, "ParmClass", nullptr, false);
+            return (p.pager && IsWindowVisible(p.pager)) || !Running(p);
+        }))
+        return p.pager ? "the pager window exists but was not shown within 20 s" : "no ParmClass window within 20 s";
+    if (!Running(p)) {
+        DWORD code = 0;
+        GetExitCodeProcess(p.pi.hProcess, &code);
+        return Format("parmena.exe ended during start-up with exit code %lu", code);
+    }
+    if (!Responsive(p.pager, 10000)) return "the pager window does not answer messages 10 s after start-up";
+    const std::string boxes = DialogsOf(pid);
+    if (!boxes.empty()) return "unexpected dialog after start-up: " + boxes;
+    return "";
+}
+
+bool WaitExit(Parmena& p, DWORD timeoutMs, DWORD* code) {
+    if (!p.pi.hProcess || WaitForSingleObject(p.pi.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(p.pi.hProcess, code);
+    return true;
+}
+
+void EndParmena(Parmena& p) {
+    if (!p.pi.hProcess) return;
+    if (Running(p)) {
+        TerminateProcess(p.pi.hProcess, 99);
+        WaitForSingleObject(p.pi.hProcess, 5000);
+    }
+    CloseHandle(p.pi.hProcess);
+    CloseHandle(p.pi.hThread);
+    p = Parmena{};
+}
+
+// ---------------------------------------------------------------- input
+
+namespace {
+bool Extended(WORD vk) {
+    return vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN || vk == VK_INSERT ||
+           vk == VK_DELETE || vk == VK_HOME || vk == VK_END || vk == VK_PRIOR || vk == VK_NEXT;
+}
+
+INPUT Key(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (Extended(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return in;
+}
+}  // namespace
+
+void KeyDown(WORD vk) {
+    INPUT in = Key(vk, false);
+    SendInput(1, &in, sizeof in);
+}
+
+void KeyUp(WORD vk) {
+    INPUT in = Key(vk, true);
+    SendInput(1, &in, sizeof in);
+}
+
+void SendHotkey(WORD vk) {
+    INPUT seq[6] = {Key(VK_CONTROL, false), Key(VK_MENU, false), Key(vk, false),
+                    Key(vk, true),          Key(VK_MENU, true),  Key(VK_CONTROL, true)};
+    SendInput(6, seq, sizeof(INPUT));
+}
+
+void MoveMouseTo(int x, int y) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Round up so that the conversion back to pixels lands on (x, y) itself.
+    in.mi.dx = static_cast<LONG>((x * 65536LL + w - 1) / w);
+    in.mi.dy = static_cast<LONG>((y * 65536LL + h - 1) / h);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+void MouseButton(bool right, bool down) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                          : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    SendInput(1, &in, sizeof in);
+}
+
+// ---------------------------------------------------------------- registry
+
+namespace {
+std::string KeyPath(const char* subKey) {
+    return subKey && *subKey ? std::string(RegRoot) + "\\" + subKey : std::string(RegRoot);
+}
+}  // namespace
+
+bool KeyExists(const char* subKey) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(subKey).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(k);
+    return true;
+}
+
+bool ReadDword(const char* subKey, const char* name, DWORD* value) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(subKey).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, size = sizeof *value;
+    LONG rc = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof *value;
+}
+
+bool WriteDword(const char* subKey, const char* name, DWORD value) {
+    HKEY k;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(subKey).c_str(), 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &k, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                             sizeof value);
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS;
+}
+
+bool DeleteTree(HKEY parent, const char* subKey) {
+    HKEY k;
+    LONG rc = RegOpenKeyExA(parent, subKey, 0, KEY_READ | KEY_WRITE, &k);
+    if (rc == ERROR_FILE_NOT_FOUND) return true;
+    if (rc != ERROR_SUCCESS) return false;
+    char name[512];
+    for (;;) {
+        DWORD len = sizeof name;
+        if (RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (!DeleteTree(k, name)) {
+            RegCloseKey(k);
+            return false;
+        }
+    }
+    RegCloseKey(k);
+    return RegDeleteKeyA(parent, subKey) == ERROR_SUCCESS;
+}
+
+// ---------------------------------------------------------------- screenshots
+
+std::string Screenshot(const char* name) {
+    if (shotDir.empty()) return Format("screenshot %s skipped: no screenshot folder", name);
+    const std::string req = shotDir + "\\" + name + ".req", png = shotDir + "\\" + name + ".png";
+    DeleteFileA(png.c_str());
+    HANDLE f = CreateFileA(req.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return Format("cannot write %s (error %lu)", req.c_str(), GetLastError());
+    CloseHandle(f);
+    auto exists = [](const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    // The runner removes the request once the picture is written, or once it has failed.
+    if (!WaitFor(20000, [&] { return !exists(req); })) {
+        DeleteFileA(req.c_str());
+        return Format("no picture %s within 20 s (is the runner serving screenshot requests?)", png.c_str());
+    }
+    if (!exists(png)) return Format("the runner could not take the picture %s", png.c_str());
+    Info("screenshot %s.png", name);
+    return "";
+}
+
+std::vector<std::string> missingShots, takenShots;
+
+void Shot(const char* name) {
+    const std::string why = Screenshot(name);
+    if (why.empty())
+        takenShots.push_back(name);
+    else
+        missingShots.push_back(why);
+}
+
+// ---------------------------------------------------------------- foreground anchor
+
+namespace {
+// True when a comes before b walking down the Z-order of top-level windows.
+bool Above(HWND a, HWND b) {
+    HWND w = GetTopWindow(nullptr);
+    for (int i = 0; w && i < 100000; ++i, w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == a) return true;
+        if (w == b) return false;
+    }
+    return false;
+}
+}  // namespace
+
+std::string SettleAnchor(HWND pager) {
+    if (!anchor) return "no anchor window";
+    SetWindowPos(anchor, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(anchor);
+    if (WaitFor(5000, [&] { return GetForegroundWindow() == anchor && (!pager || Above(anchor, pager)); }))
+        return "";
+    return GetForegroundWindow() != anchor ? "the driver's anchor window did not become the foreground window"
+                                           : "the driver's topmost anchor window did not get above the pager";
+}
+
+}  // namespace e2e

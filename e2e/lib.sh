@@ -1,0 +1,126 @@
+# shellcheck shell=bash
+# Shared by run.sh, run-program.sh and bench.sh: a private Xvfb, a private Wine prefix with a
+# 1024x768 virtual desktop, staging of the Windows build, and screenshot service for the driver.
+# Every process started here is ended by e2e_cleanup, and nothing else is touched.
+
+E2E_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+E2E_XVFB_PID=""
+E2E_DISPLAY=""
+
+e2e_log() { printf '[e2e] %s\n' "$*" >&2; }
+
+# wait_until SECONDS COMMAND...: polls COMMAND every 0.1 s; fails when time runs out.
+wait_until() {
+    local limit=$(( $1 * 10 )) i=0
+    shift
+    until "$@"; do
+        i=$((i + 1))
+        [ "$i" -ge "$limit" ] && return 1
+        sleep 0.1
+    done
+}
+
+_xvfb_ready() { [ -S "/tmp/.X11-unix/X$1" ] || ! kill -0 "$2" 2>/dev/null; }
+
+# Starts Xvfb on the first free display from :97 on; sets E2E_DISPLAY and E2E_XVFB_PID.
+e2e_start_xvfb() {
+    local logdir=$1 n pid
+    for n in $(seq 97 160); do
+        if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then continue; fi
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$logdir/xvfb.log" 2>&1 &
+        pid=$!
+        if wait_until 10 _xvfb_ready "$n" "$pid" && kill -0 "$pid" 2>/dev/null; then
+            E2E_XVFB_PID=$pid
+            E2E_DISPLAY=":$n"
+            return 0
+        fi
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    e2e_log "no free X display between :97 and :160"
+    return 1
+}
+
+# Creates a fresh prefix at $1 with the virtual desktop "Default" of 1024x768.
+e2e_make_prefix() {
+    export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=$E2E_DISPLAY
+    rm -rf "$WINEPREFIX"
+    local log=$WINEPREFIX.log
+    : >"$log"
+    timeout 180 wineboot -i >>"$log" 2>&1 || { e2e_log "wineboot failed (see $log)"; return 1; }
+    local reg=$WINEPREFIX.desktop.reg
+    printf '%s\r\n' 'REGEDIT4' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1024x768"' '' >"$reg"
+    timeout 60 wine regedit /S "$(e2e_winpath "$reg")" >>"$log" 2>&1 || { e2e_log "regedit failed"; return 1; }
+    # The desktop was created before the setting existed: let this server end, the next start
+    # creates the virtual desktop.
+    timeout 60 wineserver -w || { e2e_log "wineserver did not end"; return 1; }
+}
+
+# Unix path -> the same file through Wine's Z: drive.
+e2e_winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+
+# Copies what the driver needs from a Windows build folder into $2.
+e2e_stage() {
+    local build=$1 dest=$2 f
+    mkdir -p "$dest"
+    for f in parmena.exe parmm.dll parmdlg.dll parmdriver.exe; do
+        [ -f "$build/$f" ] && cp "$build/$f" "$dest/"
+    done
+    return 0
+}
+
+# Builds the Windows programs if a build folder lacks them.
+e2e_ensure_build() {
+    local build=$1
+    if [ -f "$build/parmena.exe" ] && [ -f "$build/parmdriver.exe" ]; then return 0; fi
+    (cd "$E2E_REPO" &&
+        cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+        cmake --build "$build" -j 2) || e2e_log "the Windows build failed"
+}
+
+# Takes one picture of the whole X screen for each request file the driver left in $1.
+e2e_serve_shots() {
+    local dir=$1 req name
+    for req in "$dir"/*.req; do
+        [ -e "$req" ] || continue
+        name=${req%.req}
+        if import -window root -display "$E2E_DISPLAY" "$name.part.png" 2>>"$dir/import.log" ||
+            { xwd -root -silent -display "$E2E_DISPLAY" | convert xwd:- "$name.part.png"; } 2>>"$dir/import.log"; then
+            mv -f "$name.part.png" "$name.png"
+        fi
+        rm -f "$req"
+    done
+}
+
+# Runs the driver under Wine, serving screenshot requests until it ends. Returns its exit code.
+# e2e_run_driver APPDIR SHOTDIR LOG TIMEOUT MODE
+e2e_run_driver() {
+    local app=$1 shots=$2 log=$3 limit=$4 mode=$5 pid rc
+    mkdir -p "$shots"
+    (cd "$app" && exec timeout "$limit" wine parmdriver.exe "$mode" "$(e2e_winpath "$app")" \
+        "$(e2e_winpath "$shots")" >"$log" 2>"$log.stderr") &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        e2e_serve_shots "$shots"
+        sleep 0.1
+    done
+    wait "$pid"
+    rc=$?
+    e2e_serve_shots "$shots"
+    return "$rc"
+}
+
+# Ends what this script started: the Wine processes of its own prefix, then its Xvfb.
+e2e_cleanup() {
+    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+        wineserver -k 2>/dev/null
+        timeout 20 wineserver -w 2>/dev/null
+    fi
+    if [ -n "$E2E_XVFB_PID" ]; then
+        kill "$E2E_XVFB_PID" 2>/dev/null
+        wait "$E2E_XVFB_PID" 2>/dev/null
+        E2E_XVFB_PID=""
+    fi
+}

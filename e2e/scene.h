@@ -1,0 +1,34 @@
+// The windows every scenario works with, and the pieces shared by the scenario files.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "e2e/driver.h"
+
+namespace e2e {
+
+struct Scene {
+    int screenW = 0, screenH = 0;
+    WindowThread windows;     // owns one, two, three and the anchor
+    WindowThread hungThread;  // owns stuck; can be made to stop answering
+    TestWindow* one = nullptr;
+    TestWindow* two = nullptr;
+    TestWindow* three = nullptr;
+    TestWindow* stuck = nullptr;
+    HWND notepad = nullptr;  // a window of another program
+    PROCESS_INFORMATION notepadPi{};
+
+    // Every window a switch must move.
+    std::vector<HWND> Managed() const;
+};
+extern Scene scene;
+
+std::string SetUpScene(bool withHungThread);  // empty on success
+void TearDownScene();
+bool PutOnDesktop(HWND w, const RECT& base, int column, int row);
+
+// Pager scenarios run in the second session, before it closes Parmena.
+std::vector<const char*> PagerScenarioNames();
+void RunPagerScenarios(Parmena& p);
+
+}  // namespace e2e
