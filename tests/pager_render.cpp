@@ -1,0 +1,402 @@
+// Pager drawing: the miniature's mapping and layers, the GDI hygiene of every drawing,
+// and the timer refresh that draws only after a change.
+#include <cstring>
+#include <string>
+
+#include "tests/pager_fixture.h"
+
+namespace {
+
+using pagertest::PagerTest;
+using plat::Rect;
+
+constexpr std::uint32_t Background = 0x101010, GridColor = 0x202020, WindowColor = 0x303030,
+                        FrameColor = 0x404040, CaptionColor = 0x505050, TextColor = 0x606060,
+                        ButtonFace = 0x707070;
+
+struct Segment {
+    int x0, y0, x1, y1;
+    int style, width;
+    bool operator==(const Segment& o) const {
+        return x0 == o.x0 && y0 == o.y0 && x1 == o.x1 && y1 == o.y1 && style == o.style &&
+               width == o.width;
+    }
+};
+
+std::ostream& operator<<(std::ostream& os, const Segment& s) {
+    return os << "(" << s.x0 << "," << s.y0 << ")-(" << s.x1 << "," << s.y1 << ") style "
+              << s.style << " width " << s.width;
+}
+
+// Expanded pager at the top-right corner: client area 184 x 136 over a 3 x 3 grid of
+// 1024 x 768 desktops, so x' = vx * 184 / 3072 and y' = vy * 136 / 2304.
+class Render : public PagerTest {
+protected:
+    void SetUp() override {
+        PagerTest::SetUp();
+        sim::SetSysColor(plat::COLOR_BTNFACE, ButtonFace);
+        settings.background = Background;
+        settings.grid = GridColor;
+        settings.window = WindowColor;
+        settings.windowFrame = FrameColor;
+        settings.windowCaption = CaptionColor;
+        settings.windowText = TextColor;
+        Expand();
+        sim::ClearDrawCalls();
+    }
+
+    static plat::Hwnd Add(const std::string& title, Rect r) {
+        sim::WindowSpec spec;
+        spec.title = title;
+        spec.rect = r;
+        return sim::AddWindow(spec);
+    }
+
+    static std::vector<Segment> Lines() {
+        std::vector<Segment> out;
+        int x = 0, y = 0;
+        for (const sim::DrawCall& c : sim::DrawCalls()) {
+            if (c.op == "MoveToEx" && c.args.size() >= 2) {
+                x = c.args[0];
+                y = c.args[1];
+            } else if (c.op == "LineTo" && c.args.size() >= 2) {
+                out.push_back({x, y, c.args[0], c.args[1], c.penStyle, c.penWidth});
+                x = c.args[0];
+                y = c.args[1];
+            }
+        }
+        return out;
+    }
+
+    static std::vector<Segment> LinesOfWidth(int width) {
+        std::vector<Segment> out;
+        for (const Segment& s : Lines())
+            if (s.width == width) out.push_back(s);
+        return out;
+    }
+
+    static std::vector<std::string> Titles() {
+        std::vector<std::string> out;
+        for (const sim::DrawCall& c : Calls("TextOutA")) out.push_back(c.text);
+        return out;
+    }
+
+    static std::vector<int> Args(const sim::DrawCall& c) { return c.args; }
+};
+
+TEST_F(Render, WindowsAreMappedFromVirtualCoordinatesTruncatingTowardZero) {
+    desktop.currentColumn = 1;
+    Add("Here", {0, 0, 512, 384});                 // on the current desktop (1, 0)
+    Add("Below right", {1124, 1636, 1624, 2036});  // on desktop (2, 2)
+    Add("Straddling", {-1100, 10, -900, 300});     // partly left of the virtual screen
+    Draw();
+    const auto rects = Calls("Rectangle");
+    ASSERT_EQ(rects.size(), 3u);
+    // Bottom of the Z-order first: the window added first is drawn first.
+    EXPECT_EQ(Args(rects[0]), (std::vector<int>{61, 0, 92, 22}));
+    EXPECT_EQ(Args(rects[1]), (std::vector<int>{128, 96, 158, 120}));
+    EXPECT_EQ(Args(rects[2]), (std::vector<int>{-4, 0, 7, 17}));  // not clipped
+    for (const sim::DrawCall& c : rects) {
+        EXPECT_EQ(c.penColor, FrameColor);
+        EXPECT_EQ(c.penWidth, 0);
+        EXPECT_EQ(c.brushColor, WindowColor);
+    }
+}
+
+TEST_F(Render, CaptionStripFollowsTheSystemFontHeight) {
+    Add("Tall", {0, 0, 512, 384});  // Rectangle(0, 0, 30, 22): inner height 20
+    Draw();
+    std::vector<sim::DrawCall> captions;
+    for (const sim::DrawCall& c : Calls("FillRect"))
+        if (c.brushColor == CaptionColor) captions.push_back(c);
+    ASSERT_EQ(captions.size(), 1u);
+    EXPECT_EQ(Args(captions[0]), (std::vector<int>{1, 1, 29, 18}));  // 16 high plus 1
+    const auto texts = Calls("TextOutA");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "Tall");
+    EXPECT_EQ(Args(texts[0]), (std::vector<int>{2, 2}));
+    EXPECT_EQ(texts[0].textColor, TextColor);
+    ASSERT_TRUE(texts[0].hasClip);
+    EXPECT_EQ(texts[0].clip.left, 2);
+    EXPECT_EQ(texts[0].clip.top, 2);
+    EXPECT_EQ(texts[0].clip.right, 28);
+    EXPECT_EQ(texts[0].clip.bottom, 17);
+
+    // A font taller than the inner rectangle less two: the whole inside is the strip.
+    sim::SetTextExtentHeight(19);
+    sim::ClearDrawCalls();
+    Draw();
+    captions.clear();
+    for (const sim::DrawCall& c : Calls("FillRect"))
+        if (c.brushColor == CaptionColor) captions.push_back(c);
+    ASSERT_EQ(captions.size(), 1u);
+    EXPECT_EQ(Args(captions[0]), (std::vector<int>{1, 1, 29, 21}));
+    ASSERT_EQ(Calls("TextOutA").size(), 1u);
+    EXPECT_EQ(Calls("TextOutA")[0].clip.bottom, 20);
+}
+
+TEST_F(Render, TitleIsNotLeftInTheClipOrColourOfLaterDrawing) {
+    Add("First", {0, 0, 512, 384});
+    Add("Second", {600, 400, 1000, 700});
+    Draw();
+    for (const sim::DrawCall& c : sim::DrawCalls()) {
+        if (c.op == "Rectangle" || c.op == "LineTo") {
+            EXPECT_FALSE(c.hasClip) << c.op;
+        }
+        if (c.op == "FillRect" && c.brushColor == CaptionColor) {
+            EXPECT_FALSE(c.hasClip);
+        }
+    }
+}
+
+TEST_F(Render, OnlyVisibleRestoredWindowsOtherThanThePagerAppear) {
+    Add("Shown", {0, 0, 300, 300});
+    sim::WindowSpec hidden;
+    hidden.title = "Hidden";
+    hidden.visible = false;
+    sim::AddWindow(hidden);
+    sim::WindowSpec minimized;
+    minimized.title = "Minimized";
+    minimized.minimized = true;
+    sim::AddWindow(minimized);
+    sim::WindowSpec topmost;
+    topmost.title = "Always on top";
+    topmost.topmost = true;
+    sim::AddWindow(topmost);
+    Draw();
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Shown", "Always on top"}));
+}
+
+TEST_F(Render, ProgramManagerIsLeftOutByExactTitleOnly) {
+    Add("Program Manager", {0, 0, 1024, 768});
+    Add("program manager", {0, 0, 100, 100});
+    Add("Program Manager ", {0, 0, 100, 100});
+    Draw();
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"program manager", "Program Manager "}));
+
+    settings.hideProgramManager = 0;
+    sim::ClearDrawCalls();
+    Draw();
+    ASSERT_EQ(Titles().size(), 3u);
+    EXPECT_EQ(Titles()[0], "Program Manager");
+    // The shell's desktop window covers the current desktop's cell.
+    EXPECT_EQ(Args(Calls("Rectangle")[0]), (std::vector<int>{0, 0, 61, 45}));
+}
+
+TEST_F(Render, LongTitlesAreCutToSixtyThreeCharacters) {
+    const std::string longTitle = "Program Manager" + std::string(80, 'x');
+    Add(longTitle, {0, 0, 300, 300});
+    Draw();
+    ASSERT_EQ(Titles().size(), 1u);
+    EXPECT_EQ(Titles()[0], longTitle.substr(0, 63));
+}
+
+TEST_F(Render, DottedGridLinesSeparateTheDesktops) {
+    Draw();
+    const std::vector<Segment> expected = {
+        {0, 45, 184, 45, plat::PS_DOT, 0},
+        {0, 90, 184, 90, plat::PS_DOT, 0},
+        {61, 0, 61, 136, plat::PS_DOT, 0},
+        {122, 0, 122, 136, plat::PS_DOT, 0},
+    };
+    std::vector<Segment> dotted;
+    for (const Segment& s : Lines())
+        if (s.style == plat::PS_DOT) dotted.push_back(s);
+    EXPECT_EQ(dotted, expected);
+    for (const sim::DrawCall& c : Calls("LineTo")) EXPECT_EQ(c.penColor, GridColor);
+}
+
+TEST_F(Render, CurrentDesktopIsOutlinedOnItsInnerSidesOnly) {
+    desktop.currentColumn = 1;
+    desktop.currentRow = 1;
+    Draw();
+    EXPECT_EQ(LinesOfWidth(2), (std::vector<Segment>{{61, 45, 61, 90, plat::PS_SOLID, 2},
+                                                     {122, 45, 122, 90, plat::PS_SOLID, 2},
+                                                     {61, 45, 122, 45, plat::PS_SOLID, 2},
+                                                     {61, 90, 122, 90, plat::PS_SOLID, 2}}));
+
+    desktop.currentColumn = 0;
+    desktop.currentRow = 0;
+    sim::ClearDrawCalls();
+    Draw();
+    EXPECT_EQ(LinesOfWidth(2), (std::vector<Segment>{{61, 0, 61, 45, plat::PS_SOLID, 2},
+                                                     {0, 45, 61, 45, plat::PS_SOLID, 2}}));
+
+    desktop.currentColumn = 2;
+    desktop.currentRow = 2;
+    sim::ClearDrawCalls();
+    Draw();
+    EXPECT_EQ(LinesOfWidth(2), (std::vector<Segment>{{122, 90, 122, 136, plat::PS_SOLID, 2},
+                                                     {122, 90, 184, 90, plat::PS_SOLID, 2}}));
+}
+
+TEST_F(Render, SingleDesktopGridHasNoLines) {
+    desktop.columns = 1;
+    desktop.rows = 1;
+    Add("Editor", {0, 0, 512, 384});
+    Draw();
+    EXPECT_TRUE(Lines().empty());
+    ASSERT_EQ(Calls("Rectangle").size(), 1u);
+    EXPECT_EQ(Args(Calls("Rectangle")[0]), (std::vector<int>{0, 0, 92, 68}));
+}
+
+TEST_F(Render, EveryDrawingIsOneTransferOfTheWholeClientArea) {
+    Add("Editor", {0, 0, 512, 384});
+    plat::Hdc dc = plat::GetDC(PagerWindow);
+    PaintPager(dc, false);
+    plat::ReleaseDC(PagerWindow, dc);
+
+    const auto blits = Calls("BitBlt");
+    ASSERT_EQ(blits.size(), 1u);
+    EXPECT_EQ(blits[0].dc, dc);
+    EXPECT_EQ(Args(blits[0]),
+              (std::vector<int>{0, 0, 184, 136, 0, 0, static_cast<int>(plat::SRCCOPY)}));
+    for (const sim::DrawCall& c : sim::DrawCalls()) {
+        if (c.op != "BitBlt") {
+            EXPECT_NE(c.dc, dc) << c.op << " drawn straight on the window";
+        }
+    }
+    const auto fills = Calls("FillRect");
+    ASSERT_FALSE(fills.empty());
+    EXPECT_EQ(fills[0].brushColor, Background);
+    EXPECT_EQ(Args(fills[0]), (std::vector<int>{0, 0, 184, 136}));
+    const Rect m = pager.miniatureRect;
+    EXPECT_EQ(m.right - m.left, 184);
+    EXPECT_EQ(m.bottom - m.top, 136);
+}
+
+TEST_F(Render, DrawingReturnsEveryObjectAndContext) {
+    Add("Editor", {0, 0, 512, 384});
+    Add("Tiny", {600, 600, 610, 610});
+    const int objects = sim::LiveGdiObjects(), dcs = sim::LiveDCs(),
+              violations = sim::GdiViolations();
+    struct Case {
+        const char* name;
+        bool expanded;
+        int columns;
+    } cases[] = {{"full", true, 3}, {"collapsed", false, 3}, {"no grid", true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pager.expanded = c.expanded;
+        desktop.columns = c.columns;
+        Draw();
+        EXPECT_EQ(sim::LiveGdiObjects(), objects);
+        EXPECT_EQ(sim::LiveDCs(), dcs);
+        EXPECT_EQ(sim::GdiViolations(), violations);
+    }
+}
+
+TEST_F(Render, CollapsedPagerShowsOnlyTheButtonFace) {
+    Add("Editor", {0, 0, 512, 384});
+    Draw();
+    const Rect drawn = pager.miniatureRect;
+    sim::SetCursor(500, 400);
+    CheckPagerLeave();  // cursor is elsewhere: collapse to 9 x 9
+    ASSERT_FALSE(pager.expanded);
+    sim::ClearDrawCalls();
+    Draw();
+    const auto fills = Calls("FillRect");
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0].brushColor, ButtonFace);
+    EXPECT_EQ(Args(fills[0]), (std::vector<int>{0, 0, 1, 1}));
+    EXPECT_TRUE(Calls("Rectangle").empty());
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(Calls("BitBlt").size(), 1u);
+    EXPECT_EQ(pager.miniatureRect.right, drawn.right);  // kept from the last full drawing
+
+    // Without collapsing, a sleeping pager is still drawn in full.
+    settings.minimizeTolvo = 0;
+    sim::ClearDrawCalls();
+    Draw();
+    EXPECT_EQ(Calls("Rectangle").size(), 1u);
+}
+
+TEST_F(Render, ZeroGridOrScreenShowsOnlyTheBackground) {
+    Add("Editor", {0, 0, 512, 384});
+    desktop.rows = 0;
+    Draw();
+    ASSERT_EQ(Calls("FillRect").size(), 1u);
+    EXPECT_EQ(Calls("FillRect")[0].brushColor, Background);
+    EXPECT_TRUE(Calls("Rectangle").empty());
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(Calls("BitBlt").size(), 1u);
+
+    // The settings apply zeroes the width just before it re-measures.
+    desktop.rows = 3;
+    desktop.screenWidth = 0;
+    sim::ClearDrawCalls();
+    Draw();
+    EXPECT_TRUE(Calls("Rectangle").empty());
+    EXPECT_EQ(Calls("BitBlt").size(), 1u);
+
+    // Asleep, the drawing measures the screen first and so draws the windows again.
+    pager.expanded = false;
+    settings.minimizeTolvo = 0;
+    sim::ClearDrawCalls();
+    Draw();
+    EXPECT_EQ(desktop.screenWidth, 1024);
+    EXPECT_EQ(Calls("Rectangle").size(), 1u);
+}
+
+TEST_F(Render, SnapshotHoldsEveryTopLevelWindowInZOrder) {
+    const plat::Hwnd a = Add("A", {1, 2, 3, 4});
+    sim::WindowSpec hidden;
+    hidden.rect = {5, 6, 7, 8};
+    hidden.visible = false;
+    sim::AddWindow(hidden);
+    EXPECT_TRUE(TakeWindowSnapshot(false));
+    std::vector<plat::Hwnd> listed;
+    for (const SnapshotEntry* e = pager.snapshot; e; e = e->next) {
+        listed.push_back(e->window);
+        const Rect r = sim::WindowRect(e->window);
+        EXPECT_EQ(std::memcmp(&r, &e->rect, sizeof r), 0);
+    }
+    EXPECT_EQ(listed, sim::ZOrder());
+    EXPECT_TRUE(TakeWindowSnapshot(false));  // without comparing it always rebuilds
+    EXPECT_FALSE(TakeWindowSnapshot(true));
+
+    sim::RemoveWindow(a);
+    EXPECT_TRUE(TakeWindowSnapshot(true));
+    listed.clear();
+    for (const SnapshotEntry* e = pager.snapshot; e; e = e->next) listed.push_back(e->window);
+    EXPECT_EQ(listed, sim::ZOrder());
+}
+
+TEST_F(Render, TimerRefreshDrawsOnlyAfterAWindowChanged) {
+    const plat::Hwnd editor = Add("Editor", {0, 0, 512, 384});
+    sim::WindowSpec spec;
+    spec.title = "Hidden";
+    spec.visible = false;
+    const plat::Hwnd hidden = sim::AddWindow(spec);
+    Draw();
+    const int objects = sim::LiveGdiObjects();
+
+    sim::ClearDrawCalls();
+    Draw(true);
+    EXPECT_TRUE(sim::DrawCalls().empty());
+    EXPECT_EQ(sim::LiveGdiObjects(), objects);
+
+    sim::SetTitle(editor, "Editor - renamed");  // a title alone is no change
+    Draw(true);
+    EXPECT_TRUE(sim::DrawCalls().empty());
+
+    sim::SetRect(hidden, {10, 10, 20, 20});  // even a hidden window's move counts
+    Draw(true);
+    EXPECT_EQ(Calls("BitBlt").size(), 1u);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Editor - renamed"}));
+
+    sim::ClearDrawCalls();
+    sim::BringToTop(editor);  // Z-order change
+    Draw(true);
+    EXPECT_EQ(Calls("BitBlt").size(), 1u);
+
+    sim::ClearDrawCalls();
+    Add("New", {0, 0, 10, 10});
+    Draw(true);
+    EXPECT_EQ(Calls("BitBlt").size(), 1u);
+    sim::ClearDrawCalls();
+    Draw(true);
+    EXPECT_TRUE(sim::DrawCalls().empty());
+}
+
+}  // namespace
