@@ -36,6 +36,8 @@ protected:
     void TearDown() override {
         FreePositionList();
         PagerWindow = nullptr;
+        // Drops the simulation's records too, so that the sanitizer sees anything leaked.
+        sim::Reset();
     }
 
     // Appends a remembered window, allocated the way the settings load does.

@@ -1,0 +1,234 @@
+// Compressing windows onto the screen and applying remembered desktops.
+#include <string>
+#include <vector>
+
+#include "core/compress.h"
+#include "core_fixture.h"
+#include "platform/window.h"
+
+namespace {
+
+using plat::Rect;
+
+constexpr std::uint32_t MoveFlags = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
+constexpr std::uint32_t Cell(int column, int row) { return static_cast<std::uint32_t>(column + row * 256); }
+
+class Compress : public CoreTest {};
+
+TEST_F(Compress, FoldsEveryWindowOntoTheScreen) {
+    desktop.currentColumn = 1;
+    desktop.currentRow = 1;
+    plat::Hwnd right = Add("right", Rect{2100, 800, 2300, 900});
+    plat::Hwnd left = Add("left", Rect{-1500, -700, -1300, -600});
+    plat::Hwnd here = Add("here", Rect{10, 10, 100, 100});
+    sim::WindowSpec spec;
+    spec.rect = Rect{5000, 5000, 5100, 5100};
+    spec.minimized = true;
+    plat::Hwnd iconic = sim::AddWindow(spec);
+    spec.minimized = false;
+    spec.visible = false;
+    plat::Hwnd hidden = sim::AddWindow(spec);
+    plat::Hwnd hung = Add("hung", Rect{1500, 10, 1600, 100});
+    sim::SetHung(hung, true);  // no probe here: it moves with the others
+
+    CompressDesktop(false);
+    EXPECT_EQ(sim::BatchCount(), 1);
+    EXPECT_EQ(sim::WindowRect(right).left, 2100 - 2048);
+    EXPECT_EQ(sim::WindowRect(right).top, 800 - 768);
+    EXPECT_EQ(sim::WindowRect(left).left, -1500 + 2048);
+    EXPECT_EQ(sim::WindowRect(left).top, -700 + 768);
+    EXPECT_EQ(sim::WindowRect(hung).left, 1500 - 1024);
+    EXPECT_TRUE(MovesOf(here).empty());
+    EXPECT_TRUE(MovesOf(iconic).empty());
+    EXPECT_TRUE(MovesOf(hidden).empty());
+    for (const sim::MoveRecord& m : sim::Moves()) {
+        EXPECT_EQ(m.flags, MoveFlags);
+        EXPECT_EQ(m.batch, 1);
+    }
+    // The current desktop is not changed, and the flags are down again.
+    EXPECT_EQ(desktop.currentColumn, 1);
+    EXPECT_EQ(desktop.currentRow, 1);
+    EXPECT_EQ(desktop.switching, 0);
+    EXPECT_EQ(desktop.compressBusy, 0);
+}
+
+TEST_F(Compress, MaximizedWindowsGoToTheCorner) {
+    sim::WindowSpec spec;
+    spec.maximized = true;
+    spec.rect = Rect{1020, 764, 2052, 1536};
+    plat::Hwnd away = sim::AddWindow(spec);
+    spec.rect = Rect{-4, -4, 1028, 772};
+    plat::Hwnd home = sim::AddWindow(spec);
+    CompressDesktop(false);
+    for (plat::Hwnd w : {away, home}) {
+        std::vector<sim::MoveRecord> m = MovesOf(w);
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].x, -4);
+        EXPECT_EQ(m[0].y, -4);
+    }
+}
+
+TEST_F(Compress, CentreOnTheRightEdgeStays) {
+    plat::Hwnd edge = Add("edge", Rect{924, 100, 1124, 200});  // left + right = 2048
+    plat::Hwnd bottom = Add("bottom", Rect{0, 668, 100, 868});  // top + bottom = 1536
+    CompressDesktop(false);
+    EXPECT_TRUE(MovesOf(edge).empty());
+    EXPECT_TRUE(MovesOf(bottom).empty());
+}
+
+TEST_F(Compress, OnlyKeptWindows) {
+    Remember("Clock", KeepInPlace);
+    Remember("Notes", Cell(1, 0));
+    plat::Hwnd clock = Add("Clock", Rect{1100, 100, 1200, 200});
+    plat::Hwnd notes = Add("Notes", Rect{1100, 100, 1200, 200});
+    plat::Hwnd other = Add("other", Rect{-900, 100, -800, 200});
+    CompressDesktop(true);
+    EXPECT_EQ(sim::WindowRect(clock).left, 1100 - 1024);
+    EXPECT_TRUE(MovesOf(notes).empty());
+    EXPECT_TRUE(MovesOf(other).empty());
+}
+
+TEST_F(Compress, BusyDropsTheRequest) {
+    plat::Hwnd w = Add("w", Rect{2100, 100, 2200, 200});
+    desktop.compressBusy = 1;
+    CompressDesktop(false);
+    EXPECT_TRUE(sim::Moves().empty());
+    EXPECT_EQ(sim::BatchCount(), 0);
+    EXPECT_EQ(desktop.compressBusy, 1);  // the running compress owns the flag
+    desktop.compressBusy = 0;
+    CompressDesktop(false);
+    EXPECT_EQ(MovesOf(w).size(), 1u);
+}
+
+// A window that asks for another compress while the first one reads its title.
+int nestedRequests = 0;
+plat::LResult PLAT_CALLBACK NestingProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                        plat::LParam lp) {
+    if (msg == plat::WM_GETTEXT && desktop.compressBusy) {
+        ++nestedRequests;
+        CompressDesktop(false);
+    }
+    return plat::DefWindowProcA(w, msg, wp, lp);
+}
+
+TEST_F(Compress, RequestDuringARunIsDropped) {
+    plat::WndClassA wc{};
+    wc.lpfnWndProc = NestingProc;
+    wc.lpszClassName = "CoreNesting";
+    plat::RegisterClassA(&wc);
+    plat::Hwnd nesting = plat::CreateWindowExA(0, "CoreNesting", "Kept", plat::WS_POPUP | plat::WS_VISIBLE,
+                                               1100, 100, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nesting, nullptr);
+    plat::Hwnd other = Add("other", Rect{2100, 100, 2200, 200});
+    Remember("Kept", KeepInPlace);
+    nestedRequests = 0;
+
+    CompressDesktop(true);
+    EXPECT_GT(nestedRequests, 0);
+    // The nested full compress did nothing: one batch, and the unkept window stayed.
+    EXPECT_EQ(sim::BatchCount(), 1);
+    EXPECT_TRUE(MovesOf(other).empty());
+    EXPECT_EQ(MovesOf(nesting).size(), 1u);
+    EXPECT_EQ(desktop.compressBusy, 0);
+    plat::DestroyWindow(nesting);
+}
+
+// ---- Remembered positions ----
+
+class Remembered : public CoreTest {};
+
+TEST_F(Remembered, MovesToTheRememberedDesktop) {
+    Remember("Mail", Cell(2, 1));
+    plat::Hwnd mail = Add("Mail", Rect{100, 100, 300, 300});
+    ApplyRememberedPositions();
+    EXPECT_EQ(sim::WindowRect(mail).left, 100 + 2048);
+    EXPECT_EQ(sim::WindowRect(mail).top, 100 + 768);
+    EXPECT_EQ(sim::BatchCount(), 1);
+    EXPECT_EQ(desktop.switching, 0);
+    // Already there: a second run leaves it alone.
+    sim::ClearMoves();
+    ApplyRememberedPositions();
+    EXPECT_TRUE(sim::Moves().empty());
+}
+
+TEST_F(Remembered, FromAnotherCurrentDesktop) {
+    desktop.currentColumn = 2;
+    desktop.currentRow = 1;
+    Remember("Mail", Cell(0, 0));
+    plat::Hwnd mail = Add("Mail", Rect{100, 100, 300, 300});  // on desktop (2, 1)
+    ApplyRememberedPositions();
+    EXPECT_EQ(sim::WindowRect(mail).left, 100 - 2048);
+    EXPECT_EQ(sim::WindowRect(mail).top, 100 - 768);
+}
+
+TEST_F(Remembered, FirstEntryNeedingAMoveWins) {
+    Remember("Mail*", Cell(0, 0));   // already satisfied: the search goes on
+    Remember("Mail", Cell(1, 2));
+    Remember("*", Cell(2, 2));       // not reached
+    Remember("Mail", KeepInPlace | Cell(2, 0));
+    plat::Hwnd mail = Add("Mail", Rect{100, 100, 300, 300});
+    ApplyRememberedPositions();
+    std::vector<sim::MoveRecord> m = MovesOf(mail);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].x, 100 + 1024);
+    EXPECT_EQ(m[0].y, 100 + 2 * 768);
+    EXPECT_EQ(m[0].flags, MoveFlags);
+}
+
+TEST_F(Remembered, KeptEntriesNeverMoveAnything) {
+    Remember("Clock", KeepInPlace | Cell(2, 2));
+    plat::Hwnd clock = Add("Clock", Rect{100, 100, 300, 300});
+    ApplyRememberedPositions();
+    EXPECT_TRUE(MovesOf(clock).empty());
+}
+
+TEST_F(Remembered, HiddenMinimizedAndTopmostWindowsToo) {
+    Remember("App", Cell(1, 0));
+    sim::WindowSpec spec;
+    spec.title = "App";
+    spec.rect = Rect{100, 100, 300, 300};
+    spec.visible = false;
+    plat::Hwnd hidden = sim::AddWindow(spec);
+    spec.visible = true;
+    spec.minimized = true;
+    plat::Hwnd iconic = sim::AddWindow(spec);
+    spec.minimized = false;
+    spec.topmost = true;  // above the pager
+    plat::Hwnd top = sim::AddWindow(spec);
+    ApplyRememberedPositions();
+    for (plat::Hwnd w : {hidden, iconic, top}) {
+        std::vector<sim::MoveRecord> m = MovesOf(w);
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].x, 100 + 1024);
+    }
+}
+
+TEST_F(Remembered, StoredCellIsNotClampedButTheWindowsIs) {
+    Remember("Far", Cell(5, 0));
+    plat::Hwnd far = Add("Far", Rect{4000, 100, 4200, 300});  // clamped to column 2
+    ApplyRememberedPositions();
+    EXPECT_EQ(sim::WindowRect(far).left, 4000 + 3 * 1024);
+}
+
+TEST_F(Remembered, TitlesAreCutAt255) {
+    const std::string title = std::string(255, 'x') + "END";
+    Remember("*end", Cell(1, 0));
+    plat::Hwnd w = Add(title, Rect{100, 100, 300, 300});
+    ApplyRememberedPositions();
+    EXPECT_TRUE(MovesOf(w).empty());
+    FreePositionList();
+    Remember(std::string(255, 'x').c_str(), Cell(1, 0));
+    ApplyRememberedPositions();
+    EXPECT_EQ(MovesOf(w).size(), 1u);
+}
+
+TEST_F(Remembered, PagerIsRedrawnAfterwards) {
+    ApplyRememberedPositions();
+    std::vector<sim::InvalidateRecord> inv = sim::Invalidations();
+    ASSERT_FALSE(inv.empty());
+    EXPECT_EQ(inv.back().window, PagerWindow);
+    EXPECT_TRUE(inv.back().erase);
+    EXPECT_TRUE(inv.back().wholeClient);
+}
+
+}  // namespace

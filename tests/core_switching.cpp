@@ -1,0 +1,315 @@
+// Switching: the shift of every managed window, the move-thread hand-over and activation.
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "core/switching.h"
+#include "core/windows.h"
+#include "core_fixture.h"
+#include "platform/kernel.h"
+#include "platform/window.h"
+
+namespace {
+
+using plat::Rect;
+
+constexpr std::uint32_t MoveFlags = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
+
+class Switching : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        moveThreadId = plat::GetCurrentThreadId();
+    }
+    void TearDown() override {
+        // Requests that reached the (stand-in) move thread's queue are ours to free.
+        for (const sim::PostRecord& p : sim::Posts())
+            if (p.delivered && p.threadId != 0 && p.message == MsgMoveWindow)
+                FreeMoveRequest(reinterpret_cast<MoveRequest*>(p.lParam));
+        moveThreadId = 0;
+        CoreTest::TearDown();
+    }
+    static std::vector<sim::PostRecord> MovePosts() {
+        std::vector<sim::PostRecord> out;
+        for (const sim::PostRecord& p : sim::Posts())
+            if (p.threadId != 0 && p.message == MsgMoveWindow) out.push_back(p);
+        return out;
+    }
+};
+
+TEST_F(Switching, StepRangeIsTenDesktops) {
+    plat::Hwnd w = Add("w", Rect{10, 20, 110, 120});
+    EXPECT_FALSE(ShiftWindows(11, 0));
+    EXPECT_FALSE(ShiftWindows(0, -11));
+    EXPECT_FALSE(ShiftWindows(-11, 0));
+    EXPECT_FALSE(ShiftWindows(0, 11));
+    EXPECT_TRUE(sim::Moves().empty());
+    EXPECT_EQ(sim::BatchCount(), 0);
+
+    EXPECT_TRUE(ShiftWindows(10, -10));
+    Rect r = sim::WindowRect(w);
+    EXPECT_EQ(r.left, 10 + 10 * 1024);
+    EXPECT_EQ(r.top, 20 - 10 * 768);
+    EXPECT_EQ(r.right - r.left, 100);
+}
+
+TEST_F(Switching, ZeroStepRepositionsInPlace) {
+    plat::Hwnd w = Add("w", Rect{10, 20, 110, 120});
+    EXPECT_TRUE(ShiftWindows(0, 0));
+    std::vector<sim::MoveRecord> m = MovesOf(w);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].x, 10);
+    EXPECT_EQ(m[0].y, 20);
+    EXPECT_EQ(m[0].batch, 1);
+}
+
+TEST_F(Switching, SwitchByAppliesTheCallerRule) {
+    desktop.currentColumn = 1;
+    desktop.currentRow = 1;
+    EXPECT_TRUE(SwitchBy(-1, 0));
+    EXPECT_EQ(desktop.currentColumn, 2);
+    EXPECT_TRUE(SwitchBy(2, 1));
+    EXPECT_EQ(desktop.currentColumn, 0);
+    EXPECT_EQ(desktop.currentRow, 0);
+    EXPECT_FALSE(SwitchBy(0, -11));
+    EXPECT_EQ(desktop.currentRow, 0);
+}
+
+TEST_F(Switching, ManagedWindowsMoveInOneBatch) {
+    plat::Hwnd a = Add("a", Rect{0, 0, 100, 100});
+    plat::Hwnd b = Add("b", Rect{-1024, 5, -900, 50});
+    plat::Hwnd c = Add("c", Rect{2000, 800, 2100, 900});
+    sim::WindowSpec hidden;
+    hidden.rect = Rect{50, 50, 60, 60};
+    hidden.visible = false;
+    plat::Hwnd h = sim::AddWindow(hidden);
+    sim::WindowSpec iconic = hidden;
+    iconic.visible = true;
+    iconic.minimized = true;
+    plat::Hwnd m = sim::AddWindow(iconic);
+    sim::WindowSpec above;
+    above.rect = Rect{300, 300, 400, 400};
+    above.topmost = true;  // lands above the pager
+    plat::Hwnd top = sim::AddWindow(above);
+    ASSERT_EQ(sim::ZOrder().front(), top);
+
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_EQ(sim::BatchCount(), 1);
+    EXPECT_EQ(desktop.switching, 0);
+    for (plat::Hwnd w : {a, b, c}) {
+        std::vector<sim::MoveRecord> moves = MovesOf(w);
+        ASSERT_EQ(moves.size(), 1u);
+        EXPECT_EQ(moves[0].via, "defer");
+        EXPECT_EQ(moves[0].batch, 1);
+        EXPECT_EQ(moves[0].flags, MoveFlags);
+    }
+    EXPECT_EQ(sim::WindowRect(a).left, -1024);
+    EXPECT_EQ(sim::WindowRect(b).left, -2048);
+    EXPECT_EQ(sim::WindowRect(c).left, 976);
+    EXPECT_EQ(sim::WindowRect(c).top, 800);
+    EXPECT_TRUE(MovesOf(h).empty());
+    EXPECT_TRUE(MovesOf(m).empty());
+    EXPECT_TRUE(MovesOf(top).empty());
+    EXPECT_TRUE(MovesOf(PagerWindow).empty());
+}
+
+TEST_F(Switching, HungWindowGoesToTheMoveThread) {
+    plat::Hwnd ok = Add("ok", Rect{0, 0, 100, 100});
+    plat::Hwnd hung = Add("hung", Rect{-1000, 30, -800, 130});
+    sim::SetHung(hung, true);
+
+    EXPECT_TRUE(ShiftWindows(1, -1));
+    EXPECT_TRUE(MovesOf(hung).empty());
+    EXPECT_EQ(MovesOf(ok).size(), 1u);
+    EXPECT_EQ(sim::BatchCount(), 1);
+
+    std::vector<sim::PostRecord> posts = MovePosts();
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].threadId, moveThreadId);
+    EXPECT_EQ(posts[0].wParam, 0u);
+    EXPECT_TRUE(posts[0].delivered);
+    const MoveRequest* req = reinterpret_cast<const MoveRequest*>(posts[0].lParam);
+    ASSERT_NE(req, nullptr);
+    EXPECT_EQ(req->window, hung);
+    // An absolute target, computed from the rectangle at the time of the switch.
+    EXPECT_EQ(req->x, -1000 + 1024);
+    EXPECT_EQ(req->y, 30 - 768);
+}
+
+TEST_F(Switching, FailedPostLeavesTheWindowAndFreesTheRequest) {
+    plat::Hwnd hung = Add("hung", Rect{0, 0, 100, 100});
+    sim::SetHung(hung, true);
+    sim::FailThreadPosts(moveThreadId, true);
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    std::vector<sim::PostRecord> posts = MovePosts();
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_FALSE(posts[0].delivered);  // the sanitizer build reports the record if it leaked
+    EXPECT_TRUE(MovesOf(hung).empty());
+    EXPECT_EQ(sim::WindowRect(hung).left, 0);
+}
+
+TEST_F(Switching, KeptAndMinimizedApplicationsStay) {
+    Remember("Clock", KeepInPlace);
+    Remember("Mail", MinimizeOnSwitch);
+    Remember("Both", KeepInPlace | MinimizeOnSwitch);
+    plat::Hwnd clock = Add("Clock", Rect{0, 0, 50, 50});
+    plat::Hwnd mail = Add("Mail", Rect{0, 0, 50, 50});
+    plat::Hwnd compose = Add("Compose", Rect{0, 0, 50, 50}, mail);
+    plat::Hwnd both = Add("Both", Rect{0, 0, 50, 50});
+    plat::Hwnd bothChild = Add("Child", Rect{0, 0, 50, 50}, both);
+    plat::Hwnd plain = Add("Plain", Rect{0, 0, 50, 50});
+
+    EXPECT_TRUE(ShiftWindows(0, -1));
+    for (plat::Hwnd w : {clock, mail, compose, both, bothChild}) EXPECT_TRUE(MovesOf(w).empty());
+    EXPECT_EQ(MovesOf(plain).size(), 1u);
+
+    // Only the unowned root of a minimize-on-switch application is minimized.
+    std::vector<int> mailShows;
+    int others = 0;
+    for (const sim::ShowRecord& s : sim::Shows()) {
+        if (s.window == mail)
+            mailShows.push_back(s.cmd);
+        else
+            ++others;
+    }
+    EXPECT_EQ(mailShows, (std::vector<int>{plat::SW_HIDE, -1, plat::SW_SHOW}));
+    EXPECT_EQ(others, 0);
+    EXPECT_TRUE(sim::IsMinimized(mail));
+    EXPECT_FALSE(sim::IsMinimized(both));
+    EXPECT_FALSE(sim::IsMinimized(compose));
+}
+
+TEST_F(Switching, ActivatesTopWindowOnTheNewScreen) {
+    Remember("Kept", KeepInPlace);
+    plat::Hwnd target = Add("target", Rect{1100, 100, 1300, 300});  // on desktop (1, 0)
+    sim::WindowSpec iconic;
+    iconic.title = "iconic";
+    iconic.rect = Rect{1100, 100, 1300, 300};
+    iconic.minimized = true;
+    sim::AddWindow(iconic);
+    Add("Kept", Rect{10, 10, 100, 100});            // stays on screen but is passed over
+    Add("leaving", Rect{0, 0, 300, 300});           // uppermost, but leaves the screen
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_EQ(sim::ForegroundRequests(), std::vector<plat::Hwnd>{target});
+}
+
+TEST_F(Switching, NoActivationDuringEdgeSwitchOrWithTopmostOff) {
+    Add("target", Rect{1100, 100, 1300, 300});
+    desktop.edgeSwitching = 1;
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_TRUE(sim::ForegroundRequests().empty());
+    desktop.edgeSwitching = 0;
+    settings.enableTopmost = 0;
+    EXPECT_TRUE(ShiftWindows(1, 0));
+    EXPECT_TRUE(sim::ForegroundRequests().empty());
+}
+
+TEST_F(Switching, UppermostQualifyingWindowIsLeftAlone) {
+    sim::WindowSpec spec;
+    spec.rect = Rect{100, 100, 200, 200};
+    spec.topmost = true;
+    plat::Hwnd first = sim::AddWindow(spec);  // above the pager, on the screen
+    ASSERT_EQ(sim::ZOrder().front(), first);
+    ActivateTopWindowOnScreen(true);
+    EXPECT_TRUE(sim::ForegroundRequests().empty());
+}
+
+TEST_F(Switching, HugeOffsetsSaturate) {
+    desktop.screenWidth = INT_MAX / 4;
+    desktop.screenHeight = INT_MAX / 4;
+    plat::Hwnd w = Add("w", Rect{1000, -1000, 1100, -900});
+    sim::SetHung(w, true);  // the target is read from the request, not applied
+    EXPECT_TRUE(ShiftWindows(10, -10));
+    std::vector<sim::PostRecord> posts = MovePosts();
+    ASSERT_EQ(posts.size(), 1u);
+    const MoveRequest* req = reinterpret_cast<const MoveRequest*>(posts[0].lParam);
+    EXPECT_EQ(req->x, INT_MAX);
+    EXPECT_EQ(req->y, INT_MIN);
+}
+
+// ---- Windows that vanish while the batch is built ----
+
+// A window of this class closes itself while it answers the switch's probe, so its handle is
+// stale when it would be deferred.
+bool failBatchesAfterClose = false;
+plat::LResult PLAT_CALLBACK VanishingProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
+                                          plat::LParam lp) {
+    if (msg == plat::WM_GETTEXTLENGTH && desktop.switching) {
+        plat::DestroyWindow(w);
+        if (failBatchesAfterClose) sim::FailCall("BeginDeferWindowPos", true);
+        return 0;
+    }
+    return plat::DefWindowProcA(w, msg, wp, lp);
+}
+
+class VanishingWindows : public Switching {
+protected:
+    plat::Hwnd AddVanishing(Rect r) {
+        plat::WndClassA wc{};
+        wc.lpfnWndProc = VanishingProc;
+        wc.lpszClassName = "CoreVanishing";
+        plat::RegisterClassA(&wc);  // fails harmlessly when already registered
+        return plat::CreateWindowExA(0, "CoreVanishing", "vanishing", plat::WS_POPUP | plat::WS_VISIBLE,
+                                     r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
+                                     nullptr, nullptr, nullptr);
+    }
+    void TearDown() override {
+        failBatchesAfterClose = false;
+        sim::FailCall("BeginDeferWindowPos", false);
+        Switching::TearDown();
+    }
+};
+
+TEST_F(VanishingWindows, WindowsDeferredEarlierStillMove) {
+    plat::Hwnd low = Add("low", Rect{0, 0, 100, 100});
+    plat::Hwnd v = AddVanishing(Rect{0, 0, 50, 50});
+    ASSERT_NE(v, nullptr);
+    plat::Hwnd high1 = Add("high1", Rect{200, 0, 300, 100});
+    plat::Hwnd high2 = Add("high2", Rect{400, 0, 500, 100});
+    // Below the pager: high2, high1, the vanishing window, low.
+
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_FALSE(sim::Exists(v));
+    EXPECT_EQ(sim::WindowRect(high2).left, 400 - 1024);
+    EXPECT_EQ(sim::WindowRect(high1).left, 200 - 1024);
+    // The walk went on below the closed window.
+    EXPECT_EQ(sim::WindowRect(low).left, -1024);
+    EXPECT_EQ(sim::BatchCount(), 1);
+    for (plat::Hwnd w : {high1, high2, low}) {
+        std::vector<sim::MoveRecord> m = MovesOf(w);
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].batch, 1);
+    }
+}
+
+TEST_F(VanishingWindows, NoNewBatchMeansDirectMoves) {
+    failBatchesAfterClose = true;
+    plat::Hwnd low = Add("low", Rect{0, 0, 100, 100});
+    ASSERT_NE(AddVanishing(Rect{0, 0, 50, 50}), nullptr);
+    plat::Hwnd high = Add("high", Rect{200, 0, 300, 100});
+
+    EXPECT_TRUE(ShiftWindows(0, 1));
+    EXPECT_EQ(sim::WindowRect(high).top, 768);
+    EXPECT_EQ(sim::WindowRect(low).top, 768);
+    for (plat::Hwnd w : {high, low}) {
+        std::vector<sim::MoveRecord> m = MovesOf(w);
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].via, "SetWindowPos");
+        EXPECT_EQ(m[0].flags, MoveFlags);
+    }
+}
+
+TEST_F(Switching, WithoutAnyBatchEachWindowMovesDirectly) {
+    sim::FailCall("BeginDeferWindowPos", true);
+    plat::Hwnd a = Add("a", Rect{0, 0, 100, 100});
+    plat::Hwnd b = Add("b", Rect{10, 10, 100, 100});
+    EXPECT_TRUE(ShiftWindows(1, 0));
+    sim::FailCall("BeginDeferWindowPos", false);
+    EXPECT_EQ(sim::BatchCount(), 0);
+    EXPECT_EQ(sim::WindowRect(a).left, 1024);
+    EXPECT_EQ(sim::WindowRect(b).left, 1034);
+    EXPECT_EQ(MovesOf(a).at(0).flags, MoveFlags);
+    EXPECT_EQ(desktop.switching, 0);
+}
+
+}  // namespace
