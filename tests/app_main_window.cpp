@@ -1,0 +1,292 @@
+// The pager window procedure with the program running: hotkeys, closing, the libraries'
+// messages, the tray icon and the late moves of hung windows.
+#include "core/switching.h"
+#include "tests/app_harness.h"
+
+using namespace apptest;
+
+namespace {
+
+constexpr std::uint32_t CtrlAlt = plat::MOD_ALT | plat::MOD_CONTROL;
+
+class MainWindowTest : public AppTest {
+protected:
+    void Run(const std::vector<std::pair<std::string, int>>& prefs = {}) {
+        if (!prefs.empty()) sim::LoadReg(PrefValues(prefs));
+        program.Start();
+        ASSERT_TRUE(program.WaitRunning());
+    }
+    void Press(int vk) {
+        ASSERT_TRUE(sim::PressHotkey(CtrlAlt, static_cast<std::uint32_t>(vk)));
+        ASSERT_TRUE(program.Barrier());
+    }
+    static int PagerInvalidations() {
+        int n = 0;
+        for (const sim::InvalidateRecord& r : sim::Invalidations())
+            n += r.window == Pager() && !r.erase && r.wholeClient;
+        return n;
+    }
+    Program program;
+};
+
+TEST_F(MainWindowTest, DesktopHotkeysSwitchWithinTheGridAndInvalidateAnExpandedPager) {
+    plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
+    Run();
+    Press(plat::VK_RIGHT);
+    EXPECT_EQ(sim::WindowRect(a).left, 10 - 1024);
+    EXPECT_EQ(desktop.currentColumn, 1);
+    Press(plat::VK_DOWN);
+    EXPECT_EQ(sim::WindowRect(a).top, 10 - 768);
+    EXPECT_EQ(desktop.currentRow, 1);
+    Press(plat::VK_UP);
+    Press(plat::VK_LEFT);
+    EXPECT_EQ(sim::WindowRect(a).left, 10);
+    EXPECT_EQ(sim::WindowRect(a).top, 10);
+
+    // Column 0: nothing moves, but an expanded pager is still redrawn.
+    plat::PostMessageA(Pager(), plat::WM_NCMOUSEMOVE, 0, 0);
+    ASSERT_TRUE(program.Barrier());
+    ASSERT_TRUE(pager.expanded);
+    const int before = PagerInvalidations();
+    sim::ClearMoves();
+    Press(plat::VK_LEFT);
+    EXPECT_TRUE(sim::Moves().empty());
+    EXPECT_EQ(desktop.currentColumn, 0);
+    EXPECT_EQ(PagerInvalidations(), before + 1);
+    EXPECT_EQ(program.Close(), 0);
+}
+
+TEST_F(MainWindowTest, ShellHotkeyBringsUpTheCommandWindow) {
+    Run();
+    sim::SetCursor(500, 400);
+    ASSERT_TRUE(sim::PressHotkey(CtrlAlt, plat::VK_SPACE));
+    ASSERT_TRUE(sim::WaitFor([] { return sim::IsVisible(CommandWin()); }));
+    EXPECT_EQ(sim::WindowRect(CommandWin()).left, 500 - 64);
+    EXPECT_EQ(program.Close(), 0);
+}
+
+TEST_F(MainWindowTest, HotkeysTakenByAnotherProgram) {
+    sim::HoldHotkey(CtrlAlt, plat::VK_LEFT);
+    sim::HoldHotkey(CtrlAlt, plat::VK_SPACE);
+    plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
+    Run();
+    EXPECT_EQ(HotkeyIds(sim::HotkeyAttempts()), (std::vector<int>{1, 2, 3, 5}));
+    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2}));
+    ASSERT_EQ(sim::MessageBoxes().size(), 2u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, "Unable to register hot keys - disabling!");
+    EXPECT_EQ(sim::MessageBoxes()[1].text, "Unable to register shell hotkey - disabling!");
+    for (const sim::MessageBoxRecord& m : sim::MessageBoxes()) {
+        EXPECT_EQ(m.owner, Pager());
+        EXPECT_EQ(m.caption, "Error");  // no caption of our own
+        EXPECT_EQ(m.type, plat::MB_ICONINFORMATION);
+    }
+    // The desktop set is off for this run only; the shell hotkey stays off.
+    EXPECT_FALSE(sim::GetValue("HKCU", Pref, "Switch hotkeys").exists);
+    EXPECT_EQ(sim::GetValue("HKCU", Pref, "Disable shell").AsDword(), 1u);
+    Press(plat::VK_DOWN);  // registered before the failure: still works
+    EXPECT_EQ(sim::WindowRect(a).top, 10 - 768);
+    EXPECT_EQ(program.Close(), 0);
+
+    Program second;
+    second.Start();
+    ASSERT_TRUE(second.WaitRunning());
+    // The desktop set is tried again; the shell hotkey is not.
+    ASSERT_EQ(sim::MessageBoxes().size(), 3u);
+    EXPECT_EQ(sim::MessageBoxes()[2].text, "Unable to register hot keys - disabling!");
+    int shellAttempts = 0;
+    for (const sim::HotkeyRecord& h : sim::HotkeyAttempts()) shellAttempts += h.id == 5;
+    EXPECT_EQ(shellAttempts, 1);
+    EXPECT_EQ(second.Close(), 0);
+}
+
+TEST_F(MainWindowTest, CloseIsRefusedWhileADialogIsOpen) {
+    Gate pref, about;
+    sim::OnShowPref([&](void*, int, void*) {
+        pref.Wait();
+        return 0;
+    });
+    sim::OnShowAbout([&](plat::StartRoutine start) {
+        if (!start) about.Wait();
+    });
+    Run();
+    program.Command(CmdSettings);
+    ASSERT_TRUE(sim::WaitFor([] { return settingsDialogOpen != 0; }));
+    program.Command(CmdClose);
+    plat::PostMessageA(Pager(), plat::WM_SYSCOMMAND, plat::SC_CLOSE, 0);
+    // Chosen while the settings dialog is open, About waits for it.
+    program.Command(CmdAbout);
+    ASSERT_TRUE(program.Barrier());
+    ASSERT_EQ(sim::MessageBoxes().size(), 2u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, "You must close the settings dialog first.");
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Can't close");
+    EXPECT_EQ(sim::MessageBoxes()[0].owner, Pager());
+    EXPECT_EQ(sim::MessageBoxes()[0].type, plat::MB_ICONERROR);
+    EXPECT_EQ(aboutDialogOpen, 0);
+
+    pref.Open();
+    ASSERT_TRUE(sim::WaitFor([] { return aboutDialogOpen != 0; }));
+    program.Command(CmdClose);
+    ASSERT_TRUE(program.Barrier());
+    ASSERT_EQ(sim::MessageBoxes().size(), 3u);
+    EXPECT_EQ(sim::MessageBoxes()[2].text, "You must close the about dialog first.");
+    EXPECT_FALSE(program.Done());
+
+    about.Open();
+    ASSERT_TRUE(sim::WaitFor([] { return aboutDialogOpen == 0; }));
+    EXPECT_EQ(program.Close(), 0);
+}
+
+TEST_F(MainWindowTest, CloseWithoutRescaleReturnsToTheFirstDesktop) {
+    plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
+    Run({{"Rescale On Exit", 0}});
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_DOWN);
+    ASSERT_EQ(sim::WindowRect(a).left, 10 - 2048);
+    plat::Hwnd b = AddWindow("B", {5, 300, 105, 400});  // opened on desktop (2, 1)
+    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(sim::WindowRect(a).left, 10);
+    EXPECT_EQ(sim::WindowRect(a).top, 10);
+    EXPECT_EQ(sim::WindowRect(b).left, 2048 + 5);
+    EXPECT_EQ(sim::WindowRect(b).top, 768 + 300);
+    EXPECT_EQ(desktop.currentColumn, 0);
+    EXPECT_EQ(desktop.currentRow, 0);
+}
+
+TEST_F(MainWindowTest, CloseWithRescaleFoldsEveryWindowOntoTheScreen) {
+    plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
+    Run();
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_RIGHT);
+    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(sim::WindowRect(a).left, 10);
+    EXPECT_EQ(desktop.currentColumn, 2);  // left as it was
+}
+
+TEST_F(MainWindowTest, ClosedFromOutsideWhileTheSettingsDialogIsOpen) {
+    Gate pref;
+    sim::OnShowPref([&](void*, int, void*) {
+        pref.Wait();
+        return 0;
+    });
+    plat::Hwnd far = AddWindow("Far", {1024 + 10, 10, 1024 + 110, 110});
+    Run();
+    program.Command(CmdSettings);
+    ASSERT_TRUE(sim::WaitFor([] { return settingsDialogOpen != 0; }));
+    plat::PostMessageA(Pager(), plat::WM_CLOSE, 0, 0);
+    ASSERT_TRUE(sim::WaitFor([] { return Pager() == nullptr; }));
+    EXPECT_EQ(sim::WindowRect(far).left, 10);  // restored in WM_NCDESTROY
+    // Shutdown has run up to the wait for the dialog thread.
+    ASSERT_TRUE(sim::WaitFor([] { return sim::HelpCalls().size() >= 2; }));
+    EXPECT_FALSE(program.Done());
+    pref.Open();
+    EXPECT_EQ(program.Join(), 0);
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
+TEST_F(MainWindowTest, OtherSystemCommandsGoToTheDefaultProcedure) {
+    Run();
+    // SC_CLOSE with low bits set is not exactly SC_CLOSE: the default procedure closes the
+    // window, so the program ends through the destruction route.
+    plat::PostMessageA(Pager(), plat::WM_SYSCOMMAND, plat::SC_CLOSE + 1, 0);
+    EXPECT_EQ(program.Join(), 0);
+}
+
+TEST_F(MainWindowTest, PositionListIsRebuiltWithKeptEntriesLast) {
+    Run();
+    plat::Hwnd list = sim::AddListBox({{"kept one", KeepInPlace | 1},
+                                       {"b", 0x0102},
+                                       {"kept two", KeepInPlace | MinimizeOnSwitch},
+                                       {"c*", MinimizeOnSwitch | 2}});
+    plat::SendMessageA(Pager(), MsgPositionList, 0, reinterpret_cast<plat::LParam>(list));
+    std::vector<std::pair<std::string, std::uint32_t>> got;
+    for (const WindowPositionEntry* e = settings.positionList.next; e; e = e->next)
+        got.push_back({e->name, e->position});
+    EXPECT_EQ(got, (std::vector<std::pair<std::string, std::uint32_t>>{
+                       {"b", 0x0102},
+                       {"c*", MinimizeOnSwitch | 2},
+                       {"kept one", KeepInPlace | 1},
+                       {"kept two", KeepInPlace | MinimizeOnSwitch}}));
+
+    plat::SendMessageA(Pager(), MsgPositionList, 0,
+                       reinterpret_cast<plat::LParam>(sim::AddListBox({})));
+    EXPECT_EQ(settings.positionList.next, nullptr);
+    EXPECT_FALSE(sim::GetValue("HKCU", "Software\\Orvanne\\Parmena\\Window Positions", "Count").exists);
+    EXPECT_EQ(program.Close(), 0);
+}
+
+TEST_F(MainWindowTest, LibraryMessagesAreAnswered) {
+    plat::Hwnd w = AddWindow("W", {1024 + 10, 2 * 768 + 10, 1024 + 110, 2 * 768 + 110});
+    Run();
+    EXPECT_EQ(plat::SendMessageA(Pager(), MsgWindowCell, reinterpret_cast<plat::WParam>(w), 0),
+              0x0201);
+    plat::PostMessageA(Pager(), MsgMoveCursor, 17, 5);
+    ASSERT_TRUE(sim::WaitFor([] { return sim::Cursor().x == 17 && sim::Cursor().y == 5; }));
+    plat::MinMaxInfo info{};
+    plat::SendMessageA(Pager(), plat::WM_GETMINMAXINFO, 0, reinterpret_cast<plat::LParam>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 9);
+    EXPECT_EQ(info.ptMinTrackSize.y, 9);
+    EXPECT_EQ(program.Close(), 0);
+}
+
+TEST_F(MainWindowTest, TrayPressOpensTheMenuAtTheCursorAndGivesTheForegroundBack) {
+    plat::Hwnd other = AddWindow("Other", {10, 10, 110, 110});
+    sim::SetForeground(other);
+    Run({{"Disable navigation", 1}});
+    sim::SetCursor(700, 750);
+    plat::PostMessageA(Pager(), MsgTrayIcon, TrayIconId, plat::WM_RBUTTONDOWN);
+    plat::PostMessageA(Pager(), MsgTrayIcon, TrayIconId, plat::WM_LBUTTONDBLCLK);
+    plat::PostMessageA(Pager(), MsgTrayIcon, TrayIconId, plat::WM_RBUTTONUP);
+    ASSERT_TRUE(sim::WaitFor([] { return !sim::MenusShown().empty(); }));
+    ASSERT_TRUE(program.Barrier());
+    ASSERT_EQ(sim::MenusShown().size(), 1u);
+    EXPECT_EQ(sim::MenusShown()[0].x, 700);
+    EXPECT_EQ(sim::MenusShown()[0].y, 750);
+    EXPECT_EQ(sim::MenusShown()[0].owner, Pager());
+    std::vector<plat::Hwnd> fg = sim::ForegroundRequests();
+    ASSERT_GE(fg.size(), 2u);
+    EXPECT_EQ(fg[fg.size() - 2], Pager());
+    EXPECT_EQ(fg.back(), other);
+    EXPECT_EQ(program.Close(), 0);
+}
+
+TEST_F(MainWindowTest, HungWindowIsMovedToItsTargetWhenItAnswersAgain) {
+    plat::Hwnd hung = AddWindow("Hung", {10, 10, 110, 110});
+    plat::Hwnd fine = AddWindow("Fine", {20, 20, 120, 120});
+    sim::SetHung(hung, true);
+    Run();
+    Press(plat::VK_RIGHT);
+    EXPECT_EQ(sim::WindowRect(fine).left, 20 - 1024);
+    EXPECT_EQ(sim::WindowRect(hung).left, 10);
+    // The program moves its own window meanwhile; the late move still goes to the
+    // position computed at the switch, not by an offset.
+    sim::SetRect(hung, {50, 60, 150, 160});
+    sim::SetHung(hung, false);
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::WindowRect(hung).left == 10 - 1024; }));
+    EXPECT_EQ(sim::WindowRect(hung).top, 10);
+    const sim::MoveRecord last = sim::Moves().back();
+    EXPECT_EQ(last.window, hung);
+    EXPECT_EQ(last.via, "SetWindowPos");
+    EXPECT_EQ(last.threadId, static_cast<std::uint32_t>(moveThreadId));
+
+    // A window that never answers is not moved; its request ends with the move thread.
+    sim::SetHung(hung, true);
+    Press(plat::VK_LEFT);
+    EXPECT_EQ(sim::WindowRect(hung).left, 10 - 1024);
+    EXPECT_EQ(program.Close(), 0);
+}
+
+TEST_F(MainWindowTest, MouseCoordinatesAreSignedWords) {
+    Run({{"MinimizeTolvo", 0}});
+    // A right press at client (-3, -5), as under a captured mouse, opens the menu there.
+    const plat::LParam lp = static_cast<plat::LParam>(static_cast<std::int32_t>(0xFFFBFFFDu));
+    plat::PostMessageA(Pager(), plat::WM_RBUTTONDOWN, 0, lp);
+    ASSERT_TRUE(sim::WaitFor([] { return !sim::MenusShown().empty(); }));
+    plat::Point at{-3, -5};
+    plat::ClientToScreen(Pager(), &at);
+    EXPECT_EQ(sim::MenusShown()[0].x, at.x);
+    EXPECT_EQ(sim::MenusShown()[0].y, at.y);
+    EXPECT_EQ(program.Close(), 0);
+}
+
+}  // namespace

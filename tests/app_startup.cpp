@@ -1,0 +1,236 @@
+// Start-up and shutdown of the whole program: order, failure exits, and what is left behind.
+#include <cstring>
+
+#include "config/hookblock.h"
+#include "platform/kernel.h"
+#include "tests/app_harness.h"
+
+using namespace apptest;
+
+namespace {
+
+using StartupTest = AppTest;
+
+// After a run nothing of it may remain: windows, classes, GDI objects, hotkeys, tray icons.
+void ExpectNothingLeft() {
+    EXPECT_EQ(Pager(), nullptr);
+    EXPECT_EQ(CommandWin(), nullptr);
+    EXPECT_EQ(sim::LiveGdiObjects(), 0);
+    EXPECT_EQ(sim::LiveDCs(), 0);
+    EXPECT_TRUE(sim::TrayIcons().empty());
+    EXPECT_TRUE(sim::Timers().empty());
+    EXPECT_EQ(sim::GdiViolations(), 0);
+}
+
+// The shared block is gone when a new mapping of its name is not reported as existing.
+bool HookBlockReleased() {
+    plat::Handle m = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
+                                              plat::PAGE_READWRITE, 0, HookBlockSize, HookMapName);
+    bool released = m && plat::GetLastError() != static_cast<std::uint32_t>(plat::ERROR_ALREADY_EXISTS);
+    if (m) plat::CloseHandle(m);
+    return released;
+}
+
+TEST_F(StartupTest, FirstStartWaitsForTheAboutBoxThenRunsAndShutsDownCleanly) {
+    Gate about;
+    std::atomic<bool> startRoutineGiven{false};
+    std::atomic<std::uint32_t> aboutThread{0};
+    sim::OnShowAbout([&](plat::StartRoutine start) {
+        startRoutineGiven = start == &StartPollTimer;
+        aboutThread = plat::GetCurrentThreadId();
+        about.Wait();
+    });
+    Program p;
+    p.Start();
+
+    // The pager is being created while the box is open: nothing after step 8 has happened.
+    ASSERT_TRUE(sim::WaitFor([] { return aboutDialogOpen != 0; }));
+    EXPECT_TRUE(sim::KeyExists("HKCU", Pref));
+    EXPECT_TRUE(sim::KeyExists("HKLM", "Software\\Orvanne\\Parmena\\Shortcuts"));
+    ASSERT_NE(CommandWin(), nullptr);
+    EXPECT_FALSE(sim::IsVisible(CommandWin()));
+    EXPECT_TRUE(sim::Timers().empty());
+    EXPECT_TRUE(sim::HotkeyAttempts().empty());
+    EXPECT_TRUE(startRoutineGiven);
+    EXPECT_EQ(aboutThread.load(), dialogThreadId);
+
+    about.Open();
+    ASSERT_TRUE(p.WaitRunning());
+    EXPECT_EQ(aboutDialogOpen, 0);
+    plat::Hwnd pager = Pager();
+    EXPECT_TRUE(sim::IsVisible(pager));
+    EXPECT_EQ(settings.pagerWindow, pager);
+    EXPECT_EQ(sim::WindowRect(pager).right - sim::WindowRect(pager).left, 9);
+    EXPECT_EQ(sim::ZOrder().front(), pager);  // topmost
+    ASSERT_EQ(sim::Timers().size(), 1u);
+    EXPECT_EQ(sim::Timers()[0].window, pager);
+    EXPECT_EQ(sim::Timers()[0].ms, 100u);
+    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 5}));
+    for (const sim::HotkeyRecord& h : sim::Hotkeys()) {
+        EXPECT_EQ(h.window, pager);
+        EXPECT_EQ(h.modifiers, plat::MOD_ALT | plat::MOD_CONTROL);
+    }
+    EXPECT_EQ(sim::Hotkeys()[4].vk, static_cast<std::uint32_t>(plat::VK_SPACE));
+    EXPECT_EQ(CountHookCalls("SetMBHook"), 1);
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+
+    EXPECT_EQ(p.Close(), 0);
+    EXPECT_EQ(CountHookCalls("RemoveMBHook"), 1);
+    EXPECT_TRUE(sim::Hotkeys().empty());
+    std::vector<plat::Hwnd> quitHelp;
+    for (const sim::HelpRecord& h : sim::HelpCalls()) {
+        EXPECT_EQ(h.file, "parm.hlp");
+        if (h.command == plat::HELP_QUIT) quitHelp.push_back(h.window);
+    }
+    EXPECT_EQ(quitHelp.size(), 2u);
+    EXPECT_TRUE(HookBlockReleased());
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, SecondInstanceLeavesTheFirstUntouched) {
+    // The running first instance, as another process holding the shared block.
+    plat::Handle first = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
+                                                  plat::PAGE_READWRITE, 0, HookBlockSize, HookMapName);
+    auto* block = static_cast<HookBlock*>(plat::MapViewOfFile(first, plat::FILE_MAP_WRITE, 0, 0, 0));
+    ASSERT_NE(block, nullptr);
+    block->pagerWindow = 0x1234;
+    block->entryCount = 7;
+
+    Program p;
+    p.Start();
+    EXPECT_EQ(p.Join(), 0);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].owner, nullptr);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, "You can only have one instance of Parmena running!");
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Another Parm found");
+    EXPECT_EQ(sim::MessageBoxes()[0].type, plat::MB_ICONERROR);
+    EXPECT_EQ(block->pagerWindow, 0x1234u);
+    EXPECT_EQ(block->entryCount, 7);
+    EXPECT_TRUE(sim::ValueNames("HKCU", Pref).empty());
+    EXPECT_TRUE(sim::HotkeyAttempts().empty());
+    ExpectNothingLeft();
+    EXPECT_FALSE(HookBlockReleased());  // the first instance's block is still there
+    plat::UnmapViewOfFile(block);
+    plat::CloseHandle(first);
+}
+
+TEST_F(StartupTest, FailedClassOrWindowEndsQuietlyWithEverythingReleased) {
+    for (const char* call : {"RegisterClassA", "CreateWindowExA", "CreateFileMappingA",
+                             "MapViewOfFile"}) {
+        SCOPED_TRACE(call);
+        sim::Reset();
+        sim::FailCall(call, true);
+        Program p;
+        p.Start();
+        EXPECT_EQ(p.Join(), 0);
+        sim::FailCall(call, false);
+        const bool blockFailed = std::strcmp(call, "CreateFileMappingA") == 0 ||
+                                 std::strcmp(call, "MapViewOfFile") == 0;
+        EXPECT_EQ(sim::MessageBoxes().size(), blockFailed ? 1u : 0u);
+        EXPECT_TRUE(sim::HotkeyAttempts().empty());
+        EXPECT_TRUE(sim::HookCalls().empty());
+        EXPECT_TRUE(HookBlockReleased());
+        ExpectNothingLeft();
+    }
+}
+
+TEST_F(StartupTest, MissingLibraryOrThreadIsReportedBeforeAnythingElse) {
+    sim::SetLibrariesMissing(true);
+    Program p;
+    p.Start();
+    EXPECT_EQ(p.Join(), 0);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Parmena");
+    EXPECT_NE(sim::MessageBoxes()[0].text.find("is missing"), std::string::npos);
+    EXPECT_FALSE(sim::KeyExists("HKCU", Pref));
+
+    sim::Reset();
+    sim::FailCall("CreateThread", true);
+    Program q;
+    q.Start();
+    EXPECT_EQ(q.Join(), 0);
+    sim::FailCall("CreateThread", false);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].type, plat::MB_ICONERROR);
+    EXPECT_FALSE(sim::KeyExists("HKCU", Pref));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, FailedTimerStillRunsTheWholeShutdown) {
+    sim::FailSetTimer(true);
+    Program p;
+    p.Start();
+    EXPECT_EQ(p.Join(), 0);  // not the 1 posted with the quit
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, "No timer available. Can't initialize.");
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Error");
+    EXPECT_EQ(sim::MessageBoxes()[0].type, plat::MB_ICONWARNING);
+    // Start-up went on to the loop, and shutdown undid each step.
+    EXPECT_EQ(HotkeyIds(sim::HotkeyAttempts()), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_TRUE(sim::Hotkeys().empty());
+    EXPECT_EQ(CountHookCalls("SetMBHook"), 1);
+    EXPECT_EQ(CountHookCalls("RemoveMBHook"), 1);
+    EXPECT_TRUE(HookBlockReleased());
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, TwoButtonMouseIsReportedOnceAndSaved) {
+    sim::Screen s = sim::GetScreen();
+    s.mouseButtons = 2;
+    sim::SetScreen(s);
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        Program p;
+        p.Start();
+        ASSERT_TRUE(p.WaitRunning());
+        EXPECT_EQ(p.Close(), 0);
+    }
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text,
+              "Two button mouse detected.\r\nMiddle button features unavailable.");
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Too few buttons");
+    EXPECT_EQ(sim::MessageBoxes()[0].type, plat::MB_ICONINFORMATION);
+    sim::RegValue v = sim::GetValue("HKCU", Pref, "Disable middle button");
+    EXPECT_EQ(v.type, plat::REG_DWORD);
+    EXPECT_EQ(v.AsDword(), 1u);
+    EXPECT_EQ(CountHookCalls("SetMBHook"), 0);
+    EXPECT_EQ(CountHookCalls("RemoveMBHook"), 0);
+}
+
+TEST_F(StartupTest, DisabledNavigationShowsTheTrayIconInsteadOfThePager) {
+    sim::LoadReg(PrefValues({{"Disable navigation", 1}}));
+    Program p;
+    p.Start();
+    ASSERT_TRUE(p.WaitRunning());
+    EXPECT_FALSE(sim::IsVisible(Pager()));
+    ASSERT_EQ(sim::TrayIcons().size(), 1u);
+    const plat::NotifyIconDataA icon = sim::TrayIcons()[0];
+    EXPECT_EQ(icon.cbSize, 88u);
+    EXPECT_EQ(icon.hWnd, Pager());
+    EXPECT_EQ(icon.uID, 1742u);
+    EXPECT_EQ(icon.uFlags, 7u);
+    EXPECT_EQ(icon.uCallbackMessage, 1026u);
+    EXPECT_STREQ(icon.szTip, "Parmena");
+    EXPECT_EQ(HotkeyIds(sim::HotkeyAttempts()), (std::vector<int>{5}));
+    EXPECT_EQ(p.Close(), 0);
+    EXPECT_TRUE(sim::TrayIcons().empty());
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, ResetAtStartAppliesRememberedPositionsBeforeTheLoop) {
+    sim::LoadReg(PrefValues({{"Rescale On Exit", 0}}));  // leave the window there at the end
+    sim::LoadReg(RegHeader() +
+                 "[HKEY_CURRENT_USER\\Software\\Orvanne\\Parmena\\Window Positions]\n"
+                 "\"ResetAtStart\"=dword:00000001\n\"Count\"=dword:00000001\n"
+                 "\"Pos0Name\"=\"Mail\"\n\"Pos0Pos\"=dword:00000102\n");
+    plat::Hwnd mail = AddWindow("Mail", {10, 20, 110, 120});
+    Program p;
+    p.Start();
+    ASSERT_TRUE(p.WaitRunning());
+    EXPECT_EQ(sim::WindowRect(mail).left, 10 + 2 * 1024);
+    EXPECT_EQ(sim::WindowRect(mail).top, 20 + 768);
+    EXPECT_EQ(p.Close(), 0);
+    EXPECT_EQ(sim::WindowRect(mail).left, 10 + 2 * 1024);
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// The command window driven on the test thread: showing at the cursor, and running what is typed.
+#include "config/shortcuts.h"
+#include "launcher/command_window.h"
+#include "pager/pager.h"
+#include "platform/sim/sim.h"
+#include "platform/window.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CommandWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::Reset();
+        FreeShortcuts();
+        ASSERT_TRUE(CreateCommandWindow());
+        edit = plat::GetDlgItem(CommandWindow, CommandEditId);
+        ASSERT_NE(edit, nullptr);
+    }
+    void TearDown() override {
+        DestroyCommandWindow();
+        FreeShortcuts();
+    }
+    // Types the text and runs it as Enter would.
+    void Run(const char* text) {
+        plat::SetWindowTextA(edit, text);
+        plat::SendMessageA(CommandWindow, MsgRunCommand, 0, 0);
+    }
+    static void Add(const char* name, const char* command, const char* dir, int show, int root) {
+        AddShortcut(name, command, dir, show, root, nullptr);
+    }
+    static sim::ShellExecuteRecord OnlyRun() {
+        EXPECT_EQ(sim::ShellExecutes().size(), 1u);
+        return sim::ShellExecutes().empty() ? sim::ShellExecuteRecord{} : sim::ShellExecutes()[0];
+    }
+    plat::Hwnd edit = nullptr;
+};
+
+TEST_F(CommandWindowTest, CreatedHiddenWithItsEditField) {
+    EXPECT_FALSE(sim::IsVisible(CommandWindow));
+    EXPECT_EQ(sim::Title(CommandWindow), "Maroke command line");
+    EXPECT_EQ(sim::ClassName(CommandWindow), "cmdlinewnd");
+    const plat::Rect r = sim::WindowRect(CommandWindow);
+    EXPECT_EQ(r.right - r.left, 128);
+    EXPECT_EQ(r.bottom - r.top, 18);
+    EXPECT_EQ(plat::GetWindowLongPtrA(CommandWindow, 0), 0);
+    EXPECT_EQ(plat::GetParent(edit), CommandWindow);
+}
+
+TEST_F(CommandWindowTest, ShowsAtTheCursorClampedToTheDesktop) {
+    struct Case {
+        int cx, cy;
+        plat::Rect expect;
+    };
+    const Case cases[] = {{500, 400, {436, 391, 564, 409}},
+                          {3, 2, {0, 0, 128, 18}},
+                          {1023, 767, {1024 - 128, 768 - 18, 1024, 768}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cx);
+        plat::SendMessageA(CommandWindow, MsgRunCommand, 1, 0);  // hidden again
+        plat::SetWindowTextA(edit, "previous");
+        sim::SetCursor(c.cx, c.cy);
+        plat::SendMessageA(CommandWindow, plat::WM_HOTKEY, 5, 0);
+        const plat::Rect r = sim::WindowRect(CommandWindow);
+        EXPECT_EQ(r.left, c.expect.left);
+        EXPECT_EQ(r.top, c.expect.top);
+        EXPECT_EQ(r.right, c.expect.right);
+        EXPECT_EQ(r.bottom, c.expect.bottom);
+        EXPECT_TRUE(sim::IsVisible(CommandWindow));
+        EXPECT_EQ(sim::Foreground(), CommandWindow);
+        std::uint32_t start = 1, end = 0;
+        plat::SendMessageA(edit, plat::EM_GETSEL, reinterpret_cast<plat::WParam>(&start),
+                           reinterpret_cast<plat::LParam>(&end));
+        EXPECT_EQ(start, 0u);  // the whole previous command is selected
+        EXPECT_EQ(end, 8u);
+    }
+}
+
+TEST_F(CommandWindowTest, ShortcutNameAndArgumentsIgnoringCase) {
+    Add("ed", "notepad.exe", "", 0, 0);
+    Run("ED readme.txt");
+    sim::ShellExecuteRecord r = OnlyRun();
+    EXPECT_EQ(r.verb, "open");
+    EXPECT_EQ(r.file, "notepad.exe");
+    EXPECT_TRUE(r.hasParams);
+    EXPECT_EQ(r.params, "readme.txt");
+    EXPECT_EQ(r.show, plat::SW_SHOWDEFAULT);
+    EXPECT_FALSE(sim::IsVisible(CommandWindow));
+}
+
+TEST_F(CommandWindowTest, TextThatIsNoShortcutIsOpenedAsTyped) {
+    Add("ed", "notepad.exe", "", 0, 0);
+    Run("edit");
+    sim::ShellExecuteRecord r = OnlyRun();
+    EXPECT_EQ(r.file, "edit");
+    EXPECT_FALSE(r.hasParams);
+    EXPECT_FALSE(r.hasDir);
+    EXPECT_EQ(r.show, plat::SW_SHOWDEFAULT);
+}
+
+TEST_F(CommandWindowTest, EnvironmentReferencesAreExpandedInCommandAndDirectory) {
+    sim::SetEnv("windir", "C:\\WINDOWS");
+    sim::SetEnv("TEMP", "C:\\Temp Files");
+    Add("np", "%windir%\\notepad.exe", "%TEMP%", 1, 0);
+    Run("np");
+    sim::ShellExecuteRecord r = OnlyRun();
+    EXPECT_EQ(r.file, "C:\\WINDOWS\\notepad.exe");
+    EXPECT_FALSE(r.hasParams);
+    EXPECT_TRUE(r.hasDir);
+    EXPECT_EQ(r.dir, "C:\\Temp Files");
+    EXPECT_EQ(r.show, plat::SW_SHOWMAXIMIZED);
+}
+
+TEST_F(CommandWindowTest, QuotedFileKeepsItsSpacesAndParametersKeepTheirQuotes) {
+    Add("e", "\"C:\\Program Files\\Editor\\ed.exe\" -n", "", 2, 0);
+    Run("e \"my file.txt\"");
+    sim::ShellExecuteRecord r = OnlyRun();
+    EXPECT_EQ(r.file, "C:\\Program Files\\Editor\\ed.exe");
+    EXPECT_EQ(r.params, "-n \"my file.txt\"");
+    EXPECT_EQ(r.show, plat::SW_MINIMIZE);
+}
+
+TEST_F(CommandWindowTest, PerUserShortcutShadowsTheMachineOne) {
+    Add("ed", "machine.exe", "", 0, 1);
+    Add("ed", "user.exe", "", 0, 0);
+    Run("ed");
+    EXPECT_EQ(OnlyRun().file, "user.exe");
+}
+
+TEST_F(CommandWindowTest, ShowValuesOutsideTheDialogsChoicesOpenNormally) {
+    EXPECT_EQ(ShortcutShowCommand(0), plat::SW_SHOWDEFAULT);
+    EXPECT_EQ(ShortcutShowCommand(1), plat::SW_SHOWMAXIMIZED);
+    EXPECT_EQ(ShortcutShowCommand(2), plat::SW_MINIMIZE);
+    EXPECT_EQ(ShortcutShowCommand(3), plat::SW_SHOWDEFAULT);
+    EXPECT_EQ(ShortcutShowCommand(9), plat::SW_SHOWDEFAULT);
+    EXPECT_EQ(ShortcutShowCommand(-1), plat::SW_SHOWDEFAULT);
+}
+
+TEST_F(CommandWindowTest, SplitAtTheFirstSpaceOutsideQuotes) {
+    char a[] = "\"a b\"c d \"e f\"";
+    EXPECT_STREQ(SplitFileAndParameters(a), "d \"e f\"");
+    EXPECT_STREQ(a, "a bc");
+    char b[] = "x ";
+    EXPECT_STREQ(SplitFileAndParameters(b), "");
+    char c[] = "\"unclosed quote";
+    EXPECT_EQ(SplitFileAndParameters(c), nullptr);
+    EXPECT_STREQ(c, "unclosed quote");
+}
+
+TEST_F(CommandWindowTest, EmptyTextCancelAndAnExpansionTooLongRunNothing) {
+    Run("");
+    plat::SetWindowTextA(edit, "calc");
+    plat::SendMessageA(CommandWindow, MsgRunCommand, 1, 0);
+    sim::SetEnv("BIG", std::string(1500, 'x'));
+    Add("big", "%BIG%", "", 0, 0);
+    Run("big");
+    EXPECT_TRUE(sim::ShellExecutes().empty());
+    EXPECT_FALSE(sim::IsVisible(CommandWindow));
+}
+
+TEST_F(CommandWindowTest, TypedTextIsCutTo255Characters) {
+    const std::string longText(300, 'a');
+    Run(longText.c_str());
+    EXPECT_EQ(OnlyRun().file, std::string(255, 'a'));
+}
+
+TEST_F(CommandWindowTest, EditFieldTurnsKeysIntoRequests) {
+    plat::SendMessageA(edit, plat::WM_CHAR, plat::VK_RETURN, 0);
+    plat::SendMessageA(edit, plat::WM_CHAR, plat::VK_ESCAPE, 0);
+    plat::SendMessageA(edit, plat::WM_HELP, 0, 0);
+    plat::SendMessageA(edit, plat::WM_CHAR, 'q', 0);
+    std::vector<std::pair<std::uint32_t, plat::WParam>> posted;
+    for (const sim::PostRecord& p : sim::Posts())
+        if (p.window == CommandWindow) posted.push_back({p.message, p.wParam});
+    EXPECT_EQ(posted, (std::vector<std::pair<std::uint32_t, plat::WParam>>{
+                          {MsgRunCommand, 0}, {MsgRunCommand, 1}, {MsgCommandHelp, 0}}));
+    char text[16] = "";
+    plat::GetWindowTextA(edit, text, sizeof text);
+    EXPECT_STREQ(text, "q");  // other characters reach the edit control
+
+    plat::SendMessageA(CommandWindow, MsgCommandHelp, 0, 0);
+    ASSERT_EQ(sim::HelpCalls().size(), 1u);
+    EXPECT_EQ(sim::HelpCalls()[0].window, PagerWindow);
+    EXPECT_EQ(sim::HelpCalls()[0].file, "parm.hlp");
+    EXPECT_EQ(sim::HelpCalls()[0].command, plat::HELP_CONTEXT);
+    EXPECT_EQ(sim::HelpCalls()[0].data, 1004u);
+}
+
+TEST_F(CommandWindowTest, LosingFocusHidesAndCloseIsRefused) {
+    sim::SetCursor(500, 400);
+    plat::SendMessageA(CommandWindow, plat::WM_HOTKEY, 5, 0);
+    ASSERT_TRUE(sim::IsVisible(CommandWindow));
+    plat::SendMessageA(CommandWindow, plat::WM_COMMAND,
+                       (static_cast<plat::WParam>(plat::EN_KILLFOCUS) << 16) | CommandEditId,
+                       reinterpret_cast<plat::LParam>(edit));
+    EXPECT_FALSE(sim::IsVisible(CommandWindow));
+    plat::SendMessageA(CommandWindow, plat::WM_CLOSE, 0, 0);
+    EXPECT_TRUE(sim::Exists(CommandWindow));
+}
+
+}  // namespace
