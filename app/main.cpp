@@ -221,10 +221,12 @@ int ParmenaMain(plat::Hinstance inst) {
     if (!settings.disableShell) UnregisterShellHotkey();
     plat::WinHelpA(PagerWindow, HelpFile, plat::HELP_QUIT, 0);
     plat::WinHelpA(CommandWindow, HelpFile, plat::HELP_QUIT, 0);
-    ReleaseHookBlock();
     DestroyCommandWindow();
     if (settings.disableNavigation) RemoveTrayIcon();
     StopWorkerThreads();
+    // Only now: a settings dialog left open when the pager was destroyed from outside still
+    // edits the middle-button entries inside the block until the dialog thread has ended.
+    ReleaseHookBlock();
 
     ReleaseRunResources(true);
     return 0;

@@ -1,5 +1,6 @@
 // The pager window procedure with the program running: hotkeys, closing, the libraries'
 // messages, the tray icon and the late moves of hung windows.
+#include "config/hookblock.h"
 #include "core/switching.h"
 #include "tests/app_harness.h"
 
@@ -165,8 +166,13 @@ TEST_F(MainWindowTest, CloseWithRescaleFoldsEveryWindowOntoTheScreen) {
 
 TEST_F(MainWindowTest, ClosedFromOutsideWhileTheSettingsDialogIsOpen) {
     Gate pref;
-    sim::OnShowPref([&](void*, int, void*) {
+    std::atomic<bool> blockUsable{false};
+    sim::OnShowPref([&](void* record, int, void*) {
         pref.Wait();
+        // The dialog still edits the middle-button entries after the pager has gone.
+        MiddleButtonEntry* entry = static_cast<Settings*>(record)->defaultMiddleEntry;
+        blockUsable = entry != nullptr;
+        if (entry) entry->transmit = 3;
         return 0;
     });
     plat::Hwnd far = AddWindow("Far", {1024 + 10, 10, 1024 + 110, 110});
@@ -181,6 +187,7 @@ TEST_F(MainWindowTest, ClosedFromOutsideWhileTheSettingsDialogIsOpen) {
     EXPECT_FALSE(program.Done());
     pref.Open();
     EXPECT_EQ(program.Join(), 0);
+    EXPECT_TRUE(blockUsable);
     EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 

@@ -37,17 +37,6 @@ protected:
     plat::Hwnd edit = nullptr;
 };
 
-TEST_F(CommandWindowTest, CreatedHiddenWithItsEditField) {
-    EXPECT_FALSE(sim::IsVisible(CommandWindow));
-    EXPECT_EQ(sim::Title(CommandWindow), "Maroke command line");
-    EXPECT_EQ(sim::ClassName(CommandWindow), "cmdlinewnd");
-    const plat::Rect r = sim::WindowRect(CommandWindow);
-    EXPECT_EQ(r.right - r.left, 128);
-    EXPECT_EQ(r.bottom - r.top, 18);
-    EXPECT_EQ(plat::GetWindowLongPtrA(CommandWindow, 0), 0);
-    EXPECT_EQ(plat::GetParent(edit), CommandWindow);
-}
-
 TEST_F(CommandWindowTest, ShowsAtTheCursorClampedToTheDesktop) {
     struct Case {
         int cx, cy;
