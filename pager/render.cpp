@@ -82,7 +82,7 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     const int length = static_cast<int>(std::strlen(title));
 
     plat::Rect wr{0, 0, 0, 0};
-    plat::GetWindowRect(w, &wr);
+    if (!plat::GetWindowRect(w, &wr)) return;  // closed while the drawing walks the list
     const std::int64_t ox = static_cast<std::int64_t>(g.cx) * g.width;
     const std::int64_t oy = static_cast<std::int64_t>(g.cy) * g.height;
     const int left = ToPagerX(g, ox + wr.left);

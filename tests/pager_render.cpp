@@ -103,6 +103,20 @@ TEST_F(Render, WindowsAreMappedFromVirtualCoordinatesTruncatingTowardZero) {
     }
 }
 
+// Win9x GDI keeps 16-bit coordinates: a window millions of pixels away must not wrap
+// around into view.
+TEST_F(Render, FarAwayWindowsStayFarOutsideThePager) {
+    Add("Far right", {3000000, 0, 3000100, 100});
+    Add("Far left", {-3000100, 0, -3000000, 100});
+    Draw();
+    const auto rects = Calls("Rectangle");
+    ASSERT_EQ(rects.size(), 2u);
+    EXPECT_EQ(rects[0].args[0], 16000);
+    EXPECT_EQ(rects[0].args[2], 16000);
+    EXPECT_EQ(rects[1].args[0], -16000);
+    EXPECT_EQ(rects[1].args[2], -16000);
+}
+
 TEST_F(Render, CaptionStripFollowsTheSystemFontHeight) {
     Add("Tall", {0, 0, 512, 384});  // Rectangle(0, 0, 30, 22): inner height 20
     Draw();
