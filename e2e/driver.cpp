@@ -21,17 +21,19 @@ int RunDemo() {
         Parmena p;
         if (o.Expect(StartParmena(p, "demo-1-about"), "Parmena did not start")) {
             Shot("demo-2-started");
+            if (o.Expect(ExpandPager(p), "expanding the pager")) ShotAfterPaint(p.pager, "demo-3-pager-expanded");
+            o.Expect(CollapsePager(p), "collapsing the pager");
             o.Expect(SettleAnchor(p.pager));
             const std::vector<HWND> ws = scene.Managed();
             const std::vector<RECT> base = Rects(ws);
             SendHotkey(VK_RIGHT);
             if (o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000), "Ctrl+Alt+Right"))
-                Shot("demo-3-after-ctrl-alt-right");
+                Shot("demo-4-after-ctrl-alt-right");
             PostMessageA(p.pager, WM_COMMAND, 103, 0);
             DWORD code = 1;
             o.Check(WaitExit(p, 20000, &code) && code == 0, "Parmena did not close cleanly");
             o.Expect(WaitPositions(Shifted(ws, base, 0, 0), Sizes(base), 5000), "after closing");
-            Shot("demo-4-closed");
+            Shot("demo-5-closed");
         }
         EndParmena(p);
     }

@@ -152,6 +152,8 @@ bool DeleteTree(HKEY parent, const char* subKey);
 std::string Screenshot(const char* name);
 // The same, remembering the outcome for the end of the run.
 void Shot(const char* name);
+// The same once window w has painted what it has pending.
+void ShotAfterPaint(HWND w, const char* name);
 extern std::vector<std::string> missingShots, takenShots;
 
 // ---------------------------------------------------------------- foreground anchor
@@ -160,6 +162,7 @@ extern std::vector<std::string> missingShots, takenShots;
 // switch: it is never moved, so a late look at the foreground can never follow an off-screen
 // window and undo the switch under test.
 extern HWND anchor;
+extern POINT anchorHome;
 std::string SettleAnchor(HWND pager);
 
 // ---------------------------------------------------------------- modes

@@ -9,6 +9,7 @@ namespace e2e {
 std::string appDir;
 std::string shotDir;
 HWND anchor = nullptr;
+POINT anchorHome = {0, 0};
 MoveWatch moveWatch;
 const char* const RegRoot = "Software\\Orvanne\\Parmena";
 
@@ -416,11 +417,14 @@ std::string StartParmena(Parmena& p, const char* aboutShot) {
     if (!LaunchProcess(appDir + "\\parmena.exe", "parmena.exe", &p.pi))
         return Format("CreateProcess of parmena.exe failed (error %lu)", GetLastError());
     const DWORD pid = p.pi.dwProcessId;
-    HWND about = nullptr, dialog = nullptr;
+    HWND about = nullptr;
+    std::string dialogs;
     WaitFor(30000, [&] {
         about = FindProcessWindow(pid, "#32770", "About Parmena", true);
-        dialog = FindProcessWindow(pid, "#32770", nullptr, true);
-        return about || dialog || FindProcessWindow(pid, "ParmClass", nullptr, true) || !Running(p);
+        dialogs = DialogsOf(pid);
+        // A dialog still without its caption may yet become the about box.
+        const bool otherDialog = !dialogs.empty() && dialogs.find("\"\"") == std::string::npos;
+        return about || otherDialog || FindProcessWindow(pid, "ParmClass", nullptr, true) || !Running(p);
     });
     if (about) {
         p.aboutSeen = true;
@@ -428,8 +432,8 @@ std::string StartParmena(Parmena& p, const char* aboutShot) {
         PostMessageA(about, WM_COMMAND, IDOK, 0);
         if (!WaitFor(10000, [&] { return !IsWindow(about); }))
             return "the about box did not close on IDOK within 10 s";
-    } else if (dialog) {
-        return "instead of the about box a dialog appeared: " + DialogsOf(pid);
+    } else if (!dialogs.empty()) {
+        return "instead of the about box a dialog appeared: " + dialogs;
     }
     if (!WaitFor(20000, [&] {
             p.pager = FindProcessWindow(pid, "ParmClass", nullptr, false);
@@ -594,6 +598,13 @@ std::string Screenshot(const char* name) {
 
 std::vector<std::string> missingShots, takenShots;
 
+void ShotAfterPaint(HWND w, const char* name) {
+    // A resized window is drawn only when its thread gets to WM_PAINT; have that done first.
+    RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Responsive(w, 2000);
+    Shot(name);
+}
+
 void Shot(const char* name) {
     const std::string why = Screenshot(name);
     if (why.empty())
@@ -618,9 +629,14 @@ bool Above(HWND a, HWND b) {
 
 std::string SettleAnchor(HWND pager) {
     if (!anchor) return "no anchor window";
-    SetWindowPos(anchor, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // A switch made while the pager was above the anchor took the anchor along: put it back.
+    SetWindowPos(anchor, HWND_TOPMOST, anchorHome.x, anchorHome.y, 0, 0, SWP_NOSIZE);
     SetForegroundWindow(anchor);
-    if (WaitFor(5000, [&] { return GetForegroundWindow() == anchor && (!pager || Above(anchor, pager)); }))
+    if (WaitFor(5000, [&] {
+            const RECT r = RectOf(anchor);
+            return GetForegroundWindow() == anchor && (!pager || Above(anchor, pager)) && r.left == anchorHome.x &&
+                   r.top == anchorHome.y;
+        }))
         return "";
     return GetForegroundWindow() != anchor ? "the driver's anchor window did not become the foreground window"
                                            : "the driver's topmost anchor window did not get above the pager";

@@ -80,8 +80,44 @@ e2e_ensure_build() {
         cmake --build "$build" -j 2) || e2e_log "the Windows build failed"
 }
 
-# Takes one picture of the whole X screen for each request file the driver left in $1.
-e2e_serve_shots() {
+# Process id of the first process of this prefix whose command line matches the pattern $1.
+_prefix_pid() {
+    local dir pid
+    for dir in /proc/[0-9]*; do
+        pid=${dir#/proc/}
+        tr '\0' ' ' <"$dir/cmdline" 2>/dev/null | grep -qE "$1" || continue
+        if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+            echo "$pid"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# User plus system clock ticks of a process so far.
+_ticks() { sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | awk '{print $12 + $13}'; }
+
+# Processor share of parmena.exe and of this prefix's wineserver over the seconds in $1.
+_measure_cpu() {
+    local request=$1 seconds pid server p0 s0 p1 s1 hz
+    seconds=$(tr -dc '0-9' <"$request")
+    [ -n "$seconds" ] || seconds=10
+    pid=$(_prefix_pid 'parmena\.exe') || { echo "parmena.exe process not found"; return; }
+    server=$(_prefix_pid '^wineserver|/wineserver')
+    hz=$(getconf CLK_TCK)
+    p0=$(_ticks "$pid")
+    s0=$( [ -n "$server" ] && _ticks "$server")
+    sleep "$seconds"
+    p1=$(_ticks "$pid")
+    s1=$( [ -n "$server" ] && _ticks "$server")
+    awk -v p="$((p1 - p0))" -v s="$(( ${s1:-0} - ${s0:-0} ))" -v hz="$hz" -v t="$seconds" \
+        'BEGIN { printf "parmena.exe %.2f%% of one processor (%d ms), wineserver %.2f%% (%d ms)\n",
+                 100 * p / hz / t, 1000 * p / hz, 100 * s / hz / t, 1000 * s / hz }'
+}
+
+# Serves the driver's requests left in $1: NAME.req asks for a picture of the whole X screen,
+# NAME.cpu for a processor-share measurement answered in NAME.txt.
+e2e_serve_requests() {
     local dir=$1 req name
     for req in "$dir"/*.req; do
         [ -e "$req" ] || continue
@@ -92,9 +128,14 @@ e2e_serve_shots() {
         fi
         rm -f "$req"
     done
+    for req in "$dir"/*.cpu; do
+        [ -e "$req" ] || continue
+        _measure_cpu "$req" >"${req%.cpu}.txt" 2>&1
+        rm -f "$req"
+    done
 }
 
-# Runs the driver under Wine, serving screenshot requests until it ends. Returns its exit code.
+# Runs the driver under Wine, serving its requests until it ends. Returns its exit code.
 # e2e_run_driver APPDIR SHOTDIR LOG TIMEOUT MODE
 e2e_run_driver() {
     local app=$1 shots=$2 log=$3 limit=$4 mode=$5 pid rc
@@ -103,12 +144,12 @@ e2e_run_driver() {
         "$(e2e_winpath "$shots")" >"$log" 2>"$log.stderr") &
     pid=$!
     while kill -0 "$pid" 2>/dev/null; do
-        e2e_serve_shots "$shots"
+        e2e_serve_requests "$shots"
         sleep 0.1
     done
     wait "$pid"
     rc=$?
-    e2e_serve_shots "$shots"
+    e2e_serve_requests "$shots"
     return "$rc"
 }
 

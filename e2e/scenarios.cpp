@@ -40,6 +40,7 @@ std::string SetUpScene(bool withHungThread) {
     scene.three = CreateTestWindow(scene.windows, "E2E three", 150, 420, 320, 180, RGB(200, 200, 250));
     TestWindow* a = CreateTestWindow(scene.windows, "E2E anchor", 10, 680, 170, 60, RGB(250, 250, 160), true);
     anchor = a ? a->hwnd : nullptr;
+    if (anchor) anchorHome = POINT{RectOf(anchor).left, RectOf(anchor).top};
     if (!scene.one || !scene.two || !scene.three || !anchor) return "cannot create the test windows";
     if (withHungThread &&
         (!StartWindowThread(scene.hungThread) ||

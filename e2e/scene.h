@@ -27,6 +27,11 @@ std::string SetUpScene(bool withHungThread);  // empty on success
 void TearDownScene();
 bool PutOnDesktop(HWND w, const RECT& base, int column, int row);
 
+// Mouse into the top-right corner / out to a neutral spot; each waits for the pager's new
+// size and place and returns why it did not come (empty: it did).
+std::string ExpandPager(Parmena& p);
+std::string CollapsePager(Parmena& p);
+
 // Pager scenarios run in the second session, before it closes Parmena.
 std::vector<const char*> PagerScenarioNames();
 void RunPagerScenarios(Parmena& p);
