@@ -420,8 +420,9 @@ std::string StartParmena(Parmena& p, const char* aboutShot) {
     HWND about = nullptr;
     std::string dialogs;
     WaitFor(30000, [&] {
-        about = FindProcessWindow(pid, "#32770", "About Parmena", true);
+        // Dialogs first: an about box seen there is then surely found by the second look.
         dialogs = DialogsOf(pid);
+        about = FindProcessWindow(pid, "#32770", "About Parmena", true);
         // A dialog still without its caption may yet become the about box.
         const bool otherDialog = !dialogs.empty() && dialogs.find("\"\"") == std::string::npos;
         return about || otherDialog || FindProcessWindow(pid, "ParmClass", nullptr, true) || !Running(p);
