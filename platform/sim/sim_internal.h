@@ -316,6 +316,8 @@ void ForgetWindow(std::uintptr_t id);  // drops every trace without messages
 void SendNotify(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
 void StopThreads();  // lock NOT held
 void SetThreadIdForNewThread(std::uint32_t id);
+// Drops the queue, windows and mutex ownership of a thread that has ended.
+void EndThread(std::uint32_t thread);
 std::uint32_t AllocateThreadId();
 LResult PLAT_CALLBACK EditProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
 void RegisterBuiltinClasses();

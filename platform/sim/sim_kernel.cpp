@@ -11,34 +11,18 @@ namespace simi {
 
 namespace {
 
-// Outlives sim::Reset so that threads of one test can be waited for before the next.
+// Outlives sim::Reset so that threads of one test can be waited for before the next, and
+// is never destroyed, so threads still running at exit end with the process.
 std::vector<ThreadRecord>& Threads() {
-    static std::vector<ThreadRecord> threads;
-    return threads;
+    static auto* threads = new std::vector<ThreadRecord>();
+    return *threads;
 }
 
 void ThreadExit(std::uint32_t tid, const std::shared_ptr<KObject>& obj, std::uint32_t code) {
     Lock lk(Mu());
+    EndThread(tid);
     obj->done = true;
     obj->exitCode = code;
-    auto q = S().queues.find(tid);
-    if (q != S().queues.end()) {
-        for (auto& sm : q->second.sent) sm->done = true;  // senders stop waiting
-        S().queues.erase(q);
-    }
-    // Its windows go with it, silently, as at the end of a process.
-    std::vector<std::uintptr_t> owned;
-    for (auto& [id, w] : S().windows) {
-        if (w.product && w.thread == tid && !w.child) owned.push_back(id);
-    }
-    for (std::uintptr_t id : owned) ForgetWindow(id);
-    for (auto& [h, o] : S().handles) {
-        if (o->type == KType::Mutex && o->owner == tid) {
-            o->owner = 0;
-            o->recursion = 0;
-            o->abandoned = true;
-        }
-    }
     Cv().notify_all();
 }
 
@@ -122,6 +106,29 @@ void Fill(Win32FindDataA* d, const std::string& name, bool folder) {
 }
 
 }  // namespace
+
+void EndThread(std::uint32_t tid) {
+    Lock lk(Mu());
+    auto q = S().queues.find(tid);
+    if (q != S().queues.end()) {
+        for (auto& sm : q->second.sent) sm->done = true;  // senders stop waiting
+        S().queues.erase(q);
+    }
+    // Its windows go with it, silently, as at the end of a process.
+    std::vector<std::uintptr_t> owned;
+    for (auto& [id, w] : S().windows) {
+        if (w.product && w.thread == tid && !w.child) owned.push_back(id);
+    }
+    for (std::uintptr_t id : owned) ForgetWindow(id);
+    for (auto& [h, o] : S().handles) {
+        if (o->type == KType::Mutex && o->owner == tid) {
+            o->owner = 0;
+            o->recursion = 0;
+            o->abandoned = true;
+        }
+    }
+    Cv().notify_all();
+}
 
 void StopThreads() {
     std::vector<ThreadRecord> threads;

@@ -16,6 +16,16 @@ std::atomic<std::uint32_t> nextThreadId{1};
 thread_local std::uint32_t threadId = 0;
 thread_local std::uint32_t lastError = 0;
 
+// Any thread that used the simulation, however it was started, loses its windows and its
+// queue when it ends, as on Win32.
+struct ThreadEnd {
+    std::uint32_t id = 0;
+    ~ThreadEnd() {
+        if (id) EndThread(id);
+    }
+};
+thread_local ThreadEnd threadEnd;
+
 State& Fresh(State& s) {
     s.sysColors = {{COLOR_BACKGROUND, 0x808000}, {COLOR_ACTIVECAPTION, 0x800000},
                    {COLOR_WINDOW, 0xFFFFFF},     {COLOR_WINDOWFRAME, 0},
@@ -30,14 +40,15 @@ State& Fresh(State& s) {
 State* state = nullptr;
 }  // namespace
 
+// Never destroyed: product threads may still be waiting on them while the process exits.
 std::recursive_mutex& Mu() {
-    static std::recursive_mutex m;
-    return m;
+    static auto* m = new std::recursive_mutex();
+    return *m;
 }
 
 std::condition_variable_any& Cv() {
-    static std::condition_variable_any cv;
-    return cv;
+    static auto* cv = new std::condition_variable_any();
+    return *cv;
 }
 
 State& S() {
@@ -55,11 +66,17 @@ State& S() {
 std::uintptr_t NewHandle() { return nextHandle.fetch_add(4); }
 
 std::uint32_t CurrentThread() {
-    if (threadId == 0) threadId = nextThreadId.fetch_add(1);
+    if (threadId == 0) {
+        threadId = nextThreadId.fetch_add(1);
+        threadEnd.id = threadId;
+    }
     return threadId;
 }
 
-void SetThreadIdForNewThread(std::uint32_t id) { threadId = id; }
+void SetThreadIdForNewThread(std::uint32_t id) {
+    threadId = id;
+    threadEnd.id = id;
+}
 std::uint32_t AllocateThreadId() { return nextThreadId.fetch_add(1); }
 
 void SetError(std::uint32_t code) { lastError = code; }
