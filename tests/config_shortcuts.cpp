@@ -147,11 +147,11 @@ TEST_F(ShortcutStoreTest, OverlongValuesAreSkippedWithoutEndingTheEnumeration) {
     SetRaw(cu, Shortcuts, "after", plat::REG_SZ, Bytes(std::string("0|z.exe\0", 8)));
     LoadShortcuts(userKey, 0);
     for (const char* name : {"before", "after", "cmd511", "both", "unterminated"})
-        EXPECT_NE(FindShortcut(name, 0, nullptr), nullptr) << name;
+        ASSERT_NE(FindShortcut(name, 0, nullptr), nullptr) << name;
     ASSERT_NE(FindShortcut(std::string(31, 'n').c_str(), 0, nullptr), nullptr);
     for (const char* name : {"bigdata", "cmd512", "dir512"})
         EXPECT_EQ(FindShortcut(name, 0, nullptr), nullptr) << name;
-    EXPECT_EQ(Order().size(), 6u);
+    ASSERT_EQ(Order().size(), 6u);
     EXPECT_EQ(std::strlen(FindShortcut("cmd511", 0, nullptr)->command), 511u);
     Shortcut* both = FindShortcut("both", 0, nullptr);
     EXPECT_EQ(std::strlen(both->directory), 511u);
