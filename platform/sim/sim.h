@@ -235,6 +235,11 @@ void HoldNamedMutex(const std::string& name, bool hold);
 // Makes the named plat function fail (returning its Win32 failure value) until cleared.
 // Supported at least: RegisterClassA, CreateWindowExA, SetTimer, CreateFileMappingA,
 // MapViewOfFile, CreateMutexA, PostThreadMessageA, BeginDeferWindowPos, CreateThread.
+// Also: PostMessageA, SetWindowPos, DeferWindowPos (the batch is lost), EndDeferWindowPos,
+// SendMessageTimeoutA, SendMessageCallbackA, RegisterHotKey, CreateEventA, FindFirstFileA,
+// RegCreateKeyExA, RegOpenKeyExA, RegQueryValueExA, RegSetValueExA, RegEnumValueA, GetDC,
+// CreateCompatibleDC, CreateCompatibleBitmap, CreatePen, CreateSolidBrush,
+// CreateFontIndirectA, CreateRectRgn, LoadMenuA, TrackPopupMenu, Shell_NotifyIconA.
 void FailCall(const std::string& function, bool fail);
 // Product errors in the use of GDI: deleting a selected object, selecting a deleted one,
 // releasing a DC twice, drawing on a deleted DC.

@@ -163,6 +163,10 @@ using namespace simi;
 namespace plat {
 
 Hmenu LoadMenuA(Hinstance, const char* name) {
+    if (Failing("LoadMenuA")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     Lock lk(Mu());
     if (!name || !IsIntResource(name) || Id(name) != kMenuResource) {
         SetError(1814);  // ERROR_RESOURCE_NAME_NOT_FOUND
@@ -223,6 +227,7 @@ Bool EnableMenuItem(Hmenu m, std::uint32_t id, std::uint32_t flags) {
 }
 
 Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int, Hwnd owner, const Rect*) {
+    if (Failing("TrackPopupMenu")) return 0;
     Lock lk(Mu());
     Menu* menu = FindMenu(m);
     Window* w = Win(owner);

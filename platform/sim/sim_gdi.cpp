@@ -144,6 +144,10 @@ using namespace simi;
 namespace plat {
 
 Hdc GetDC(Hwnd w) {
+    if (Failing("GetDC")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     Lock lk(Mu());
     if (w && Id(w) != kDesktopWindow && !Win(w)) {
         SetError(ERROR_INVALID_WINDOW_HANDLE);
@@ -216,6 +220,10 @@ int GetDeviceCaps(Hdc dc, int index) {
 }
 
 Hdc CreateCompatibleDC(Hdc dc) {
+    if (Failing("CreateCompatibleDC")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     Lock lk(Mu());
     if (dc && !UsableDc(dc)) return nullptr;
     return NewDc(Dc::Memory, 0);
@@ -235,6 +243,10 @@ Bool DeleteDC(Hdc dc) {
 }
 
 Hgdi CreateCompatibleBitmap(Hdc dc, int w, int h) {
+    if (Failing("CreateCompatibleBitmap")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     Lock lk(Mu());
     if (!UsableDc(dc) || w < 0 || h < 0 || static_cast<long long>(w) * h > (64LL << 20)) {
         SetError(ERROR_INVALID_PARAMETER);
@@ -305,6 +317,10 @@ Hgdi GetStockObject(int index) {
 }
 
 Hgdi CreatePen(int style, int width, std::uint32_t color) {
+    if (Failing("CreatePen")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     Lock lk(Mu());
     GObject o;
     o.type = GType::Pen;
@@ -315,6 +331,10 @@ Hgdi CreatePen(int style, int width, std::uint32_t color) {
 }
 
 Hgdi CreateSolidBrush(std::uint32_t color) {
+    if (Failing("CreateSolidBrush")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     Lock lk(Mu());
     GObject o;
     o.type = GType::Brush;
@@ -323,6 +343,10 @@ Hgdi CreateSolidBrush(std::uint32_t color) {
 }
 
 Hgdi CreateFontIndirectA(const LogFontA* lf) {
+    if (Failing("CreateFontIndirectA")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     if (!lf) {
         SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -336,6 +360,10 @@ Hgdi CreateFontIndirectA(const LogFontA* lf) {
 }
 
 Hgdi CreateRectRgn(int l, int t, int r, int b) {
+    if (Failing("CreateRectRgn")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     Lock lk(Mu());
     GObject o;
     o.type = GType::Region;

@@ -222,6 +222,10 @@ std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all
 }
 
 Handle CreateEventA(void*, Bool manualReset, Bool initial, const char* name) {
+    if (Failing("CreateEventA")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     Lock lk(Mu());
     bool clash;
     if (Handle h = OpenExisting(name, KType::Event, &clash)) return h;
@@ -355,6 +359,10 @@ Bool ReleaseMutex(Handle h) {
 }
 
 Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
+    if (Failing("FindFirstFileA")) {
+        SetError(ERROR_ACCESS_DENIED_W);
+        return INVALID_HANDLE_VALUE;
+    }
     if (!pattern || !data) {
         SetError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;

@@ -477,6 +477,10 @@ LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
 
 LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std::uint32_t,
                             std::uint32_t timeoutMs, std::uintptr_t* result) {
+    if (Failing("SendMessageTimeoutA")) {
+        SetError(static_cast<std::uint32_t>(ERROR_TIMEOUT));
+        return 0;
+    }
     Lock lk(Mu());
     Window* x = Win(w);
     if (!x) {
@@ -508,6 +512,10 @@ LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std
 
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
+    if (Failing("SendMessageCallbackA")) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     Lock lk(Mu());
     Window* x = Win(w);
     if (!x) {
@@ -691,6 +699,7 @@ Bool KillTimer(Hwnd w, std::uintptr_t id) {
 Bool RegisterHotKey(Hwnd w, int id, std::uint32_t mods, std::uint32_t vk) {
     Lock lk(Mu());
     S().hotkeyAttempts.push_back({w, id, mods, vk});
+    if (S().failing.count("RegisterHotKey")) return 0;
     std::uint32_t m = mods & 0xF;
     if (w && !Win(w)) {
         SetError(ERROR_INVALID_WINDOW_HANDLE);

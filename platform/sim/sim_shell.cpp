@@ -50,6 +50,7 @@ Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data) 
 }
 
 Bool Shell_NotifyIconA(std::uint32_t message, NotifyIconDataA* data) {
+    if (Failing("Shell_NotifyIconA")) return 0;
     if (!data) return 0;
     Lock lk(Mu());
     auto& tray = S().tray;

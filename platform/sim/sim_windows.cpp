@@ -41,6 +41,13 @@ Rect ClientRect(const Window& w) {
     return {0, 0, cx < 0 ? 0 : cx, cy < 0 ? 0 : cy};
 }
 
+bool Shown(const Window& w) {
+    if (!w.visible) return false;
+    if (!w.child || w.parent == 0) return true;
+    const Window* p = Win(w.parent);
+    return p && Shown(*p);
+}
+
 void ZRemove(std::uintptr_t id) {
     auto& z = S().zorder;
     z.erase(std::remove(z.begin(), z.end(), id), z.end());
@@ -99,13 +106,6 @@ const std::vector<std::uintptr_t>* Siblings(const Window& w) {
     if (!w.child) return &S().zorder;
     if (Window* p = Win(w.parent)) return &p->children;
     return nullptr;
-}
-
-bool Visible(const Window& w) {
-    if (!w.visible) return false;
-    if (!w.child || w.parent == 0) return true;
-    const Window* p = Win(w.parent);
-    return p && Visible(*p);
 }
 
 struct SizeChange {
@@ -248,7 +248,7 @@ Bool IsWindowVisible(Hwnd w) {
     Lock lk(Mu());
     if (Id(w) == kDesktopWindow) return 1;
     Window* x = Win(w);
-    return x && Visible(*x);
+    return x && Shown(*x);
 }
 
 Bool IsIconic(Hwnd w) {
@@ -430,6 +430,7 @@ Bool EnumWindows(EnumWindowsProc proc, LParam lp) {
 }
 
 Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_t flags) {
+    if (Failing("SetWindowPos")) return 0;
     std::vector<SizeChange> changes;
     {
         Lock lk(Mu());
@@ -487,7 +488,7 @@ Hdwp DeferWindowPos(Hdwp batch, Hwnd w, Hwnd after, int x, int y, int cx, int cy
         SetError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (!Win(w)) {
+    if (!Win(w) || S().failing.count("DeferWindowPos")) {
         // The whole batch is lost, as on the real system.
         S().batches.erase(it);
         SetError(ERROR_INVALID_WINDOW_HANDLE);
@@ -508,6 +509,11 @@ Hdwp DeferWindowPos(Hdwp batch, Hwnd w, Hwnd after, int x, int y, int cx, int cy
 }
 
 Bool EndDeferWindowPos(Hdwp batch) {
+    if (Failing("EndDeferWindowPos")) {
+        Lock lk(Mu());
+        S().batches.erase(Id(batch));  // nothing moves and the batch is gone
+        return 0;
+    }
     std::vector<SizeChange> changes;
     {
         Lock lk(Mu());
@@ -735,7 +741,7 @@ std::string ClassName(Hwnd w) {
 bool IsVisible(Hwnd w) {
     Lock lk(Mu());
     Window* x = Win(w);
-    return x && Visible(*x);
+    return x && Shown(*x);
 }
 
 bool IsMinimized(Hwnd w) {
