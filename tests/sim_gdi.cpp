@@ -173,4 +173,49 @@ TEST_F(SimGdi, EditControlEditsSelectsAndCanBeSubclassed) {
     EXPECT_EQ((static_cast<std::uint32_t>(EN_KILLFOCUS) << 16) | 101u, g_parentCommands[0]);
 }
 
+LResult g_eraseAnswer = 0;
+int g_erases = 0;
+
+LResult PLAT_CALLBACK Eraser(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+    if (msg == WM_ERASEBKGND) {
+        ++g_erases;
+        return g_eraseAnswer;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+TEST_F(SimGdi, BeginPaintErasesOnlyWhenAskedAndValidates) {
+    WndClassA wc{};
+    wc.lpfnWndProc = Eraser;
+    wc.lpszClassName = "Eraser";
+    RegisterClassA(&wc);
+    Hwnd w = CreateWindowExA(0, "Eraser", "", WS_POPUP | WS_THICKFRAME | WS_VISIBLE, 0, 0, 40, 30, nullptr,
+                             nullptr, nullptr, nullptr);
+    PaintStruct ps;
+    ASSERT_NE(nullptr, BeginPaint(w, &ps));  // shown at creation: whole client, erased
+    EXPECT_EQ(1, g_erases);
+    EXPECT_TRUE(ps.fErase);  // the procedure did not erase
+    EXPECT_EQ(32, ps.rcPaint.right);  // client of a sizing frame
+    EndPaint(w, &ps);
+    EXPECT_EQ(0, sim::LiveDCs());
+    Rect part{1, 2, 3, 4};
+    InvalidateRect(w, &part, 0);
+    BeginPaint(w, &ps);
+    EXPECT_EQ(1, g_erases);
+    EXPECT_EQ(2, ps.rcPaint.top);
+    EXPECT_FALSE(ps.fErase);
+    EndPaint(w, &ps);
+    EXPECT_FALSE(EndPaint(w, &ps));
+    EXPECT_EQ(1, sim::GdiViolations());
+    g_eraseAnswer = 1;
+    InvalidateRect(w, nullptr, 1);
+    BeginPaint(w, &ps);
+    EXPECT_EQ(2, g_erases);
+    EXPECT_FALSE(ps.fErase);  // erased by the procedure
+    EndPaint(w, &ps);
+    BeginPaint(w, &ps);  // nothing left to paint
+    EXPECT_EQ(0, ps.rcPaint.right);
+    EndPaint(w, &ps);
+}
+
 }  // namespace

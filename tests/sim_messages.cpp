@@ -240,4 +240,86 @@ TEST_F(SimMessages, MutexesBelongToTheirOwnerAndToOtherProcesses) {
     CloseHandle(m);
 }
 
+// Two threads sending to each other: the one blocked in a send still answers.
+Hwnd g_back = nullptr;  // a window of the test thread
+
+LResult PLAT_CALLBACK AskBack(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+    if (msg == WM_USER + 5) return SendMessageA(g_back, WM_USER, 4, 0) + 1;  // 4 * 2 + 1
+    if (msg == WM_USER + 6) {
+        Sleep(200);  // busy beyond the caller's time-out
+        return 6;
+    }
+    return TestProc(w, msg, wp, lp);
+}
+
+std::uint32_t PLAT_CALLBACK AskBackThread(void*) {
+    WndClassA wc{};
+    wc.lpfnWndProc = AskBack;
+    wc.lpszClassName = "AskBack";
+    RegisterClassA(&wc);
+    g_window = CreateWindowExA(0, "AskBack", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
+    SetEvent(g_ready);
+    Msg m;
+    while (GetMessageA(&m, nullptr, 0, 0)) DispatchMessageA(&m);
+    return 0;
+}
+
+TEST_F(SimMessages, BlockedSendersAnswerSendsAndTimeOutsGiveUp) {
+    WndClassA wc{};
+    wc.lpfnWndProc = TestProc;
+    wc.lpszClassName = "Back";
+    RegisterClassA(&wc);
+    g_back = CreateWindowExA(0, "Back", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
+    g_ready = CreateEventA(nullptr, 0, 0, nullptr);
+    std::uint32_t tid = 0;
+    Handle t = CreateThread(nullptr, 0, AskBackThread, nullptr, 0, &tid);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_ready, 5000));
+    EXPECT_EQ(9, SendMessageA(g_window, WM_USER + 5, 0, 0));
+    EXPECT_EQ(GetCurrentThreadId(), g_procThread.load());  // WM_USER ran here, inside the send
+    std::uintptr_t r = 77;
+    EXPECT_FALSE(SendMessageTimeoutA(g_window, WM_USER + 6, 0, 0, SMTO_NORMAL, 20, &r));
+    EXPECT_EQ(static_cast<std::uint32_t>(ERROR_TIMEOUT), GetLastError());
+    EXPECT_EQ(77u, r);
+    PostThreadMessageA(tid, WM_QUIT, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
+    EXPECT_FALSE(IsWindow(g_window));  // gone with its thread
+    EXPECT_EQ(0, SendMessageA(g_window, WM_USER, 1, 0));
+    CloseHandle(t);
+    CloseHandle(g_ready);
+}
+
+TEST_F(SimMessages, WaitsForAnyOrAllAndResetKindsOfEvents) {
+    Handle autoEv = CreateEventA(nullptr, 0, 0, nullptr);
+    Handle manual = CreateEventA(nullptr, 1, 0, nullptr);
+    Handle both[] = {autoEv, manual};
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForMultipleObjects(2, both, 0, 0));
+    SetEvent(manual);
+    EXPECT_EQ(WAIT_OBJECT_0 + 1, WaitForMultipleObjects(2, both, 0, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForMultipleObjects(2, both, 1, 0));  // not all of them
+    SetEvent(autoEv);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, both, 1, 0));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(autoEv, 0));  // consumed by the wait
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(manual, 0));  // stays set
+    CloseHandle(autoEv);
+    EXPECT_EQ(WAIT_FAILED, WaitForMultipleObjects(2, both, 0, 0));
+    EXPECT_FALSE(CloseHandle(autoEv));
+    CloseHandle(manual);
+}
+
+std::uint32_t PLAT_CALLBACK Loop(void*) {
+    Msg m;
+    while (GetMessageA(&m, nullptr, 0, 0)) {
+    }
+    return 0;
+}
+
+TEST_F(SimMessages, ResetEndsThreadsLeftInTheirLoops) {
+    std::uint32_t tid = 0;
+    CreateThread(nullptr, 0, Loop, nullptr, 0, &tid);
+    ASSERT_TRUE(sim::WaitFor([&] { return PostThreadMessageA(tid, WM_USER, 0, 0) != 0; }));
+    sim::Reset();
+    EXPECT_FALSE(PostThreadMessageA(tid, WM_USER, 0, 0));
+    EXPECT_TRUE(sim::Posts().size() == 1u && !sim::Posts()[0].delivered);
+}
+
 }  // namespace
