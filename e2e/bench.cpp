@@ -41,17 +41,9 @@ double TimedSwitch(const std::vector<TestWindow*>& ws, WORD vk, int dx) {
     return all ? Ms(start, last) : -1.0;
 }
 
-double CpuMs(HANDLE process) {
-    FILETIME created, ended, kernel, user;
-    if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
-    auto ticks = [](const FILETIME& f) { return (ULONGLONG(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
-    return double(ticks(kernel) + ticks(user)) / 10000.0;
-}
-
-// Measured twice over the same ten seconds: by GetProcessTimes, and by the runner from outside,
-// where the wineserver's work on Parmena's behalf shows too.
-void IdleShare(const Parmena& p) {
-    const double winCpu0 = CpuMs(p.pi.hProcess);
+// Measured by the runner from /proc: under Wine, GetProcessTimes of another process returns the
+// caller's own times. The ten seconds are the measurement itself.
+void IdleShare() {
     const std::string req = shotDir + "\\idle-100.cpu", answer = shotDir + "\\idle-100.txt";
     DeleteFileA(answer.c_str());
     HANDLE f = CreateFileA(req.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -62,7 +54,8 @@ void IdleShare(const Parmena& p) {
     DWORD written;
     WriteFile(f, "10", 2, &written, nullptr);
     CloseHandle(f);
-    const bool done = WaitFor(40000, [&] { return GetFileAttributesA(req.c_str()) == INVALID_FILE_ATTRIBUTES; });
+    Sleep(10000);  // keep still while the runner measures: polling would count as wineserver work
+    const bool done = WaitFor(30000, [&] { return GetFileAttributesA(req.c_str()) == INVALID_FILE_ATTRIBUTES; });
     char text[512] = "";
     HANDLE a = CreateFileA(answer.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (a != INVALID_HANDLE_VALUE) {
@@ -76,10 +69,6 @@ void IdleShare(const Parmena& p) {
         std::printf("BENCH idle share not measured: the runner gave no answer\n");
     else
         std::printf("BENCH idle Parmena with 100 windows over 10 s: %s\n", text);
-    const double winCpu1 = CpuMs(p.pi.hProcess);
-    if (winCpu0 >= 0 && winCpu1 >= 0)
-        std::printf("BENCH idle Parmena by GetProcessTimes: %.0f ms of processor time in the same 10 s\n",
-                    winCpu1 - winCpu0);
     std::fflush(stdout);
 }
 
@@ -136,7 +125,7 @@ int RunBench() {
                         n, times.front(), times[times.size() / 2], times.back(), times.size());
         }
         std::fflush(stdout);
-        if (n == 100) IdleShare(p);
+        if (n == 100) IdleShare();
     }
     if (p.pi.hProcess && Running(p)) {
         PostMessageA(p.pager, WM_COMMAND, 103, 0);

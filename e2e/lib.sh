@@ -71,13 +71,14 @@ e2e_stage() {
     return 0
 }
 
-# Builds the Windows programs if a build folder lacks them.
+# Brings a Windows build folder up to date, configuring it first if it is new.
 e2e_ensure_build() {
     local build=$1
-    if [ -f "$build/parmena.exe" ] && [ -f "$build/parmdriver.exe" ]; then return 0; fi
     (cd "$E2E_REPO" &&
-        cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null &&
-        cmake --build "$build" -j 2) || e2e_log "the Windows build failed"
+        if [ ! -f "$build/CMakeCache.txt" ]; then
+            cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+        fi &&
+        cmake --build "$build" -j 2 >/dev/null) || e2e_log "the Windows build failed"
 }
 
 # Process id of the first process of this prefix whose command line matches the pattern $1.
@@ -150,6 +151,8 @@ e2e_run_driver() {
     wait "$pid"
     rc=$?
     e2e_serve_requests "$shots"
+    # The Windows side writes CRLF line ends.
+    [ -f "$log" ] && sed -i 's/\r$//' "$log"
     return "$rc"
 }
 
