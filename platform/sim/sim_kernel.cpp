@@ -371,7 +371,7 @@ Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
     std::string pat = pattern;
     std::size_t slash = pat.rfind('\\');
     std::string dir = slash == std::string::npos ? "" : pat.substr(0, slash + 1);
-    std::string spec = slash == std::string::npos ? pat : pat.substr(slash + 1);
+    std::string mask = slash == std::string::npos ? pat : pat.substr(slash + 1);
     auto o = std::make_shared<KObject>();
     o->type = KType::Find;
     std::set<std::string> seen;
@@ -394,7 +394,7 @@ Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
         entries.insert(entries.begin(), {{".", true}, {"..", true}});
     }
     for (const auto& [name, folder] : entries) {
-        if (!WildMatch(spec.c_str(), name.c_str())) continue;
+        if (!WildMatch(mask.c_str(), name.c_str())) continue;
         Win32FindDataA d;
         Fill(&d, name, folder);
         o->found.push_back(d);

@@ -404,12 +404,12 @@ void LoadReg(const std::string& text) {
                 root = -1;
                 continue;
             }
-            std::string spec = line.substr(1, close - 1);
-            bool remove = !spec.empty() && spec[0] == '-';
-            if (remove) spec = spec.substr(1);
-            std::size_t slash = spec.find('\\');
-            int r = RootIndex(spec.substr(0, slash));
-            std::string rest = slash == std::string::npos ? "" : spec.substr(slash + 1);
+            std::string section = line.substr(1, close - 1);
+            bool remove = !section.empty() && section[0] == '-';
+            if (remove) section = section.substr(1);
+            std::size_t slash = section.find('\\');
+            int r = RootIndex(section.substr(0, slash));
+            std::string rest = slash == std::string::npos ? "" : section.substr(slash + 1);
             names.clear();
             {
                 std::string cur;

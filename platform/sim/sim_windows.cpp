@@ -639,19 +639,19 @@ Hwnd SetFocus(Hwnd w) {
 
 namespace sim {
 
-Hwnd AddWindow(const WindowSpec& spec) {
+Hwnd AddWindow(const WindowSpec& ws) {
     Lock lk(Mu());
     Window w;
     w.id = NewHandle();
-    w.title = spec.title;
-    w.cls = spec.className;
-    w.rect = spec.rect;
-    w.visible = spec.visible;
-    w.minimized = spec.minimized;
-    w.maximized = spec.maximized;
-    w.topmost = spec.topmost;
-    w.owner = Id(spec.owner);
-    w.style = WS_OVERLAPPEDWINDOW | (spec.visible ? WS_VISIBLE : 0);
+    w.title = ws.title;
+    w.cls = ws.className;
+    w.rect = ws.rect;
+    w.visible = ws.visible;
+    w.minimized = ws.minimized;
+    w.maximized = ws.maximized;
+    w.topmost = ws.topmost;
+    w.owner = Id(ws.owner);
+    w.style = WS_OVERLAPPEDWINDOW | (ws.visible ? WS_VISIBLE : 0);
     std::uintptr_t id = w.id;
     S().windows[id] = std::move(w);
     ZInsertTop(id);
