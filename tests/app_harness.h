@@ -71,7 +71,8 @@ public:
     bool WaitRunning() {
         if (!sim::WaitFor([] { return Pager() != nullptr && HasTimer(472); })) return false;
         plat::SendMessageA(Pager(), 0 /* WM_NULL */, 0, 0);
-        return !done_;
+        // The start-up about box clears its flag just after releasing the pager's creation.
+        return sim::WaitFor([] { return aboutDialogOpen == 0; }) && !done_;
     }
     // Everything posted to the pager before this has been handled when it returns.
     bool Barrier() {
