@@ -94,6 +94,9 @@ struct Expected {
 // unchanged; on time-out describes the windows that are not (empty: all arrived).
 std::string WaitPositions(const std::vector<Expected>& expected, const std::vector<SIZE>& sizes,
                           DWORD timeoutMs);
+// "Parmena's current desktop (c,r)" as the running pager reports it, for failure messages.
+std::string ParmenaDesktopText();
+extern HWND diagnosticPager;
 std::vector<Expected> Shifted(const std::vector<HWND>& ws, const std::vector<RECT>& base, int dx,
                               int dy);
 std::vector<RECT> Rects(const std::vector<HWND>& ws);

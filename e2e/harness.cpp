@@ -298,6 +298,19 @@ std::vector<Expected> Shifted(const std::vector<HWND>& ws, const std::vector<REC
     return out;
 }
 
+HWND diagnosticPager = nullptr;
+
+std::string ParmenaDesktopText() {
+    // The pager answers with the desktop cell of a window's centre, which for the anchor on its
+    // home spot is Parmena's current desktop.
+    DWORD_PTR cell = 0;
+    const RECT a = RectOf(anchor);
+    if (!diagnosticPager || !IsWindow(diagnosticPager) || a.left != anchorHome.x || a.top != anchorHome.y ||
+        !SendMessageTimeoutA(diagnosticPager, WM_USER, reinterpret_cast<WPARAM>(anchor), 0, SMTO_NORMAL, 2000, &cell))
+        return "Parmena's current desktop unknown";
+    return Format("Parmena's current desktop (%u,%u)", unsigned(cell & 0xff), unsigned((cell >> 8) & 0xff));
+}
+
 std::string WaitPositions(const std::vector<Expected>& expected, const std::vector<SIZE>& sizes,
                           DWORD timeoutMs) {
     auto wrong = [&](size_t i) {
@@ -311,10 +324,10 @@ std::string WaitPositions(const std::vector<Expected>& expected, const std::vect
         return true;
     };
     if (WaitFor(timeoutMs, allThere)) return "";
-    std::string out;
+    std::string out = ParmenaDesktopText();
     for (size_t i = 0; i < expected.size(); ++i) {
         if (!wrong(i)) continue;
-        out += Format("%s'%s' is at %s, expected top-left (%d,%d) size %ldx%ld", out.empty() ? "" : "; ",
+        out += Format("; '%s' is at %s, expected top-left (%d,%d) size %ldx%ld",
                       TitleOf(expected[i].hwnd).c_str(), RectText(RectOf(expected[i].hwnd)).c_str(),
                       expected[i].left, expected[i].top, sizes[i].cx, sizes[i].cy);
     }
@@ -447,6 +460,7 @@ std::string StartParmena(Parmena& p, const char* aboutShot) {
         return Format("parmena.exe ended during start-up with exit code %lu", code);
     }
     if (!Responsive(p.pager, 10000)) return "the pager window does not answer messages 10 s after start-up";
+    diagnosticPager = p.pager;
     const std::string boxes = DialogsOf(pid);
     if (!boxes.empty()) return "unexpected dialog after start-up: " + boxes;
     return "";
@@ -633,10 +647,12 @@ std::string SettleAnchor(HWND pager) {
     // A switch made while the pager was above the anchor took the anchor along: put it back.
     SetWindowPos(anchor, HWND_TOPMOST, anchorHome.x, anchorHome.y, 0, 0, SWP_NOSIZE);
     SetForegroundWindow(anchor);
+    // The round trip to the anchor's thread lets earlier activation notices land first, so the
+    // foreground cannot flip to another window after this returns.
     if (WaitFor(5000, [&] {
             const RECT r = RectOf(anchor);
-            return GetForegroundWindow() == anchor && (!pager || Above(anchor, pager)) && r.left == anchorHome.x &&
-                   r.top == anchorHome.y;
+            return Responsive(anchor, 1000) && GetForegroundWindow() == anchor && (!pager || Above(anchor, pager)) &&
+                   r.left == anchorHome.x && r.top == anchorHome.y;
         }))
         return "";
     return GetForegroundWindow() != anchor ? "the driver's anchor window did not become the foreground window"
