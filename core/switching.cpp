@@ -16,9 +16,10 @@ namespace {
 
 constexpr std::uint32_t ProbeTimeoutMs = 40;
 
+// The wide probe: the narrow one may follow up with an unbounded conversion send.
 bool Responds(plat::Hwnd w) {
     std::uintptr_t answer = 0;
-    return plat::SendMessageTimeoutA(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
+    return plat::SendMessageTimeoutW(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
                                      ProbeTimeoutMs, &answer) != 0;
 }
 

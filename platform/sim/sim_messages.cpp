@@ -324,6 +324,12 @@ Bool DestroyWindow(Hwnd w) {
         if (S().foreground == x->id) S().foreground = 0;
     }
     for (std::uintptr_t id : order) SendMessageA(As<Hwnd>(id), WM_DESTROY, 0, 0);
+    {
+        // Wine takes a dying window out of the stacking order before WM_NCDESTROY,
+        // so nothing may rely on walking the Z-order from it by then.
+        Lock lk(Mu());
+        if (Window* x = Win(w); x && !x->child) ZRemove(x->id);
+    }
     for (auto it = order.rbegin(); it != order.rend(); ++it) SendMessageA(As<Hwnd>(*it), WM_NCDESTROY, 0, 0);
     Lock lk(Mu());
     ForgetWindow(Id(w));
@@ -508,6 +514,12 @@ LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std
     }
     if (result) *result = static_cast<std::uintptr_t>(r);
     return 1;
+}
+
+// Text conversion does not exist here, so the wide form behaves like the narrow one.
+LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std::uint32_t flags,
+                            std::uint32_t timeoutMs, std::uintptr_t* result) {
+    return SendMessageTimeoutA(w, msg, wp, lp, flags, timeoutMs, result);
 }
 
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,

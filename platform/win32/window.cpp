@@ -114,6 +114,13 @@ LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
     if (result) *result = answer;
     return ok;
 }
+LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
+                            std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result) {
+    DWORD_PTR answer = 0;
+    LRESULT ok = ::SendMessageTimeoutW(As<HWND>(w), msg, wp, lp, flags, timeoutMs, &answer);
+    if (result) *result = answer;
+    return ok;
+}
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
     return ::SendMessageCallbackA(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
