@@ -157,6 +157,8 @@ void RestoreOnExit() {
 }
 
 void ReplacePositionList(plat::Hwnd listBox) {
+    // Anything but a window here cannot be the dialog's list; the remembered windows stay.
+    if (!plat::IsWindow(listBox)) return;
     FreePositionList();
     plat::LResult count = plat::SendMessageA(listBox, plat::LB_GETCOUNT, 0, 0);
     if (count < 0) count = 0;  // LB_ERR

@@ -215,6 +215,9 @@ TEST_F(MainWindowTest, PositionListIsRebuiltWithKeptEntriesLast) {
                        {"kept one", KeepInPlace | 1},
                        {"kept two", KeepInPlace | MinimizeOnSwitch}}));
 
+    plat::SendMessageA(Pager(), MsgPositionList, 0, 0x7777);  // no list box: nothing changes
+    EXPECT_NE(settings.positionList.next, nullptr);
+
     plat::SendMessageA(Pager(), MsgPositionList, 0,
                        reinterpret_cast<plat::LParam>(sim::AddListBox({})));
     EXPECT_EQ(settings.positionList.next, nullptr);
