@@ -183,7 +183,11 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             StartupHandshake();
             return plat::DefWindowProcA(w, msg, wp, lp);
         case plat::WM_DESTROY:
-            if (!discardingPager) plat::PostQuitMessage(0);
+            if (discardingPager) return 0;
+            // Restored here rather than in WM_NCDESTROY: by then the dying pager is out of
+            // the stacking order, and every walk below it would find no window at all.
+            RestoreOnExit();
+            plat::PostQuitMessage(0);
             return 0;
         case plat::WM_SIZE:
             if (pager.expanded) RememberPagerSize();
@@ -212,9 +216,6 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
         case plat::WM_DISPLAYCHANGE:
             CheckDisplaySize();
             return 0;
-        case plat::WM_NCDESTROY:
-            if (!discardingPager) RestoreOnExit();
-            return plat::DefWindowProcA(w, msg, wp, lp);
         case plat::WM_NCMOUSEMOVE:
             ExpandPager(false);
             return 0;
