@@ -1,5 +1,4 @@
 // The pager window procedure: one operation per message.
-#include <cstring>
 #include <new>
 
 #include "app/app.h"
@@ -23,10 +22,14 @@ bool discardingPager;
 // A list box answer beyond this is not a window name; the item is skipped.
 constexpr plat::LResult MaxListTextLength = 1 << 20;
 
-int MouseX(plat::LParam lp) { return static_cast<std::int16_t>(plat::LOWORD(static_cast<std::uintptr_t>(lp))); }
+int MouseX(plat::LParam lp) {
+    return static_cast<std::int16_t>(plat::LOWORD(static_cast<std::uintptr_t>(lp)));
+}
 // The high word as a signed 16-bit value: dividing the whole lParam by 65536 would put
 // every negative y one pixel off whenever x is not 0.
-int MouseY(plat::LParam lp) { return static_cast<std::int16_t>(plat::HIWORD(static_cast<std::uintptr_t>(lp))); }
+int MouseY(plat::LParam lp) {
+    return static_cast<std::int16_t>(plat::HIWORD(static_cast<std::uintptr_t>(lp)));
+}
 int ShiftFlag(plat::WParam wp) { return static_cast<int>(wp & plat::MK_SHIFT); }
 
 void StartupHandshake() {
