@@ -74,17 +74,7 @@ void ReleaseRunResources(bool classRegistered) {
     if (classRegistered) plat::UnregisterClassA(PagerClassName, instance);
 
     FreeWindowSnapshot();
-    FreePositionList();
-    FreeShortcuts();
-    ReplacePagerFont(nullptr);
-    plat::Hkey* keys[] = {&settingsKeys.root,           &settingsKeys.preferences,
-                          &settingsKeys.colors,         &settingsKeys.font,
-                          &settingsKeys.windowPositions, &settingsKeys.middleButton,
-                          &settingsKeys.userShortcuts,  &settingsKeys.machineShortcuts};
-    for (plat::Hkey* k : keys) {
-        if (*k) plat::RegCloseKey(*k);
-        *k = nullptr;
-    }
+    ReleaseSettings();
     settings.pagerWindow = nullptr;
 }
 

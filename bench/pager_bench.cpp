@@ -71,13 +71,13 @@ void SetUpDesktop(int windowCount) {
     const int spanX = desktop.screenWidth * desktop.columns;
     const int spanY = desktop.screenHeight * desktop.rows;
     for (int i = 0; i < windowCount; ++i) {
-        sim::WindowSpec spec;
-        spec.title = "Window number " + std::to_string(i);
+        sim::WindowSpec desc;
+        desc.title = "Window number " + std::to_string(i);
         const int left = (i * 397) % (spanX - 400);
         const int top = (i * 211) % (spanY - 300);
-        spec.rect = plat::Rect{left, top, left + 400, top + 300};
-        spec.minimized = (i % 17) == 0;
-        sim::AddWindow(spec);
+        desc.rect = plat::Rect{left, top, left + 400, top + 300};
+        desc.minimized = (i % 17) == 0;
+        sim::AddWindow(desc);
     }
 }
 

@@ -363,3 +363,17 @@ void LoadSettings(int* initialX, int* initialY) {
     if (settings.shellHotkeyKey < 0 || settings.shellHotkeyKey >= ShellHotkeyKeyCount)
         settings.shellHotkeyKey = 0;
 }
+
+void ReleaseSettings() {
+    FreePositionList();
+    FreeShortcuts();
+    ReplacePagerFont(nullptr);
+    plat::Hkey* keys[] = {&settingsKeys.root,            &settingsKeys.preferences,
+                          &settingsKeys.colors,          &settingsKeys.font,
+                          &settingsKeys.windowPositions, &settingsKeys.middleButton,
+                          &settingsKeys.userShortcuts,   &settingsKeys.machineShortcuts};
+    for (plat::Hkey* k : keys) {
+        if (*k) plat::RegCloseKey(*k);
+        *k = nullptr;
+    }
+}

@@ -108,6 +108,10 @@ WindowPositionEntry* NewPositionEntry(const char* name, std::uint32_t position);
 // Frees every remembered window; the list is empty afterwards.
 void FreePositionList();
 
+// Gives back what LoadSettings took: the lists, the pager font and the registry keys.
+// The real process leaves this to its end; repeated runs in one process need it.
+void ReleaseSettings();
+
 // Font exchange shared by painting (main thread) and the settings save (dialog thread).
 // Painting takes the font with AcquirePagerFont and gives it back with ReleasePagerFont;
 // ReplacePagerFont deletes the old font only once no painter holds it.

@@ -124,10 +124,10 @@ protected:
     }
 
     static plat::Hwnd AddWindow(const std::string& title, plat::Rect r) {
-        sim::WindowSpec spec;
-        spec.title = title;
-        spec.rect = r;
-        return sim::AddWindow(spec);
+        sim::WindowSpec desc;
+        desc.title = title;
+        desc.rect = r;
+        return sim::AddWindow(desc);
     }
 };
 

@@ -19,17 +19,7 @@ namespace cfgtest {
 // Gives back everything the product made; the registry stays as it is.
 inline void ReleaseConfig() {
     ReleaseHookBlock();
-    FreePositionList();
-    FreeShortcuts();
-    ReplacePagerFont(nullptr);
-    plat::Hkey* keys[] = {&settingsKeys.root,          &settingsKeys.preferences,
-                          &settingsKeys.colors,        &settingsKeys.font,
-                          &settingsKeys.windowPositions, &settingsKeys.middleButton,
-                          &settingsKeys.userShortcuts, &settingsKeys.machineShortcuts};
-    for (plat::Hkey* k : keys) {
-        if (*k) plat::RegCloseKey(*k);
-        *k = nullptr;
-    }
+    ReleaseSettings();
     settings = Settings{};
     desktop = DesktopState{};
 }

@@ -21,13 +21,13 @@ TEST_F(Compress, FoldsEveryWindowOntoTheScreen) {
     plat::Hwnd right = Add("right", Rect{2100, 800, 2300, 900});
     plat::Hwnd left = Add("left", Rect{-1500, -700, -1300, -600});
     plat::Hwnd here = Add("here", Rect{10, 10, 100, 100});
-    sim::WindowSpec spec;
-    spec.rect = Rect{5000, 5000, 5100, 5100};
-    spec.minimized = true;
-    plat::Hwnd iconic = sim::AddWindow(spec);
-    spec.minimized = false;
-    spec.visible = false;
-    plat::Hwnd hidden = sim::AddWindow(spec);
+    sim::WindowSpec desc;
+    desc.rect = Rect{5000, 5000, 5100, 5100};
+    desc.minimized = true;
+    plat::Hwnd iconic = sim::AddWindow(desc);
+    desc.minimized = false;
+    desc.visible = false;
+    plat::Hwnd hidden = sim::AddWindow(desc);
     plat::Hwnd hung = Add("hung", Rect{1500, 10, 1600, 100});
     sim::SetHung(hung, true);  // no probe here: it moves with the others
 
@@ -53,12 +53,12 @@ TEST_F(Compress, FoldsEveryWindowOntoTheScreen) {
 }
 
 TEST_F(Compress, MaximizedWindowsGoToTheCorner) {
-    sim::WindowSpec spec;
-    spec.maximized = true;
-    spec.rect = Rect{1020, 764, 2052, 1536};
-    plat::Hwnd away = sim::AddWindow(spec);
-    spec.rect = Rect{-4, -4, 1028, 772};
-    plat::Hwnd home = sim::AddWindow(spec);
+    sim::WindowSpec desc;
+    desc.maximized = true;
+    desc.rect = Rect{1020, 764, 2052, 1536};
+    plat::Hwnd away = sim::AddWindow(desc);
+    desc.rect = Rect{-4, -4, 1028, 772};
+    plat::Hwnd home = sim::AddWindow(desc);
     CompressDesktop(false);
     for (plat::Hwnd w : {away, home}) {
         std::vector<sim::MoveRecord> m = MovesOf(w);
@@ -184,17 +184,17 @@ TEST_F(Remembered, KeptEntriesNeverMoveAnything) {
 
 TEST_F(Remembered, HiddenMinimizedAndTopmostWindowsToo) {
     Remember("App", Cell(1, 0));
-    sim::WindowSpec spec;
-    spec.title = "App";
-    spec.rect = Rect{100, 100, 300, 300};
-    spec.visible = false;
-    plat::Hwnd hidden = sim::AddWindow(spec);
-    spec.visible = true;
-    spec.minimized = true;
-    plat::Hwnd iconic = sim::AddWindow(spec);
-    spec.minimized = false;
-    spec.topmost = true;  // above the pager
-    plat::Hwnd top = sim::AddWindow(spec);
+    sim::WindowSpec desc;
+    desc.title = "App";
+    desc.rect = Rect{100, 100, 300, 300};
+    desc.visible = false;
+    plat::Hwnd hidden = sim::AddWindow(desc);
+    desc.visible = true;
+    desc.minimized = true;
+    plat::Hwnd iconic = sim::AddWindow(desc);
+    desc.minimized = false;
+    desc.topmost = true;  // above the pager
+    plat::Hwnd top = sim::AddWindow(desc);
     ApplyRememberedPositions();
     for (plat::Hwnd w : {hidden, iconic, top}) {
         std::vector<sim::MoveRecord> m = MovesOf(w);

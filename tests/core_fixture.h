@@ -25,12 +25,12 @@ protected:
         desktop.columns = 3;
         desktop.rows = 3;
         ResetPagerState();
-        sim::WindowSpec spec;
-        spec.title = "Parmena";
-        spec.className = "ParmClass";
-        spec.rect = plat::Rect{1016, -1, 1025, 8};
-        spec.topmost = true;
-        PagerWindow = sim::AddWindow(spec);
+        sim::WindowSpec desc;
+        desc.title = "Parmena";
+        desc.className = "ParmClass";
+        desc.rect = plat::Rect{1016, -1, 1025, 8};
+        desc.topmost = true;
+        PagerWindow = sim::AddWindow(desc);
         settings.pagerWindow = PagerWindow;
     }
     void TearDown() override {
@@ -55,11 +55,11 @@ protected:
 
     // An ordinary application window; later windows lie above earlier ones.
     static plat::Hwnd Add(const std::string& title, plat::Rect r, plat::Hwnd owner = nullptr) {
-        sim::WindowSpec spec;
-        spec.title = title;
-        spec.rect = r;
-        spec.owner = owner;
-        return sim::AddWindow(spec);
+        sim::WindowSpec desc;
+        desc.title = title;
+        desc.rect = r;
+        desc.owner = owner;
+        return sim::AddWindow(desc);
     }
 
     static std::vector<sim::MoveRecord> MovesOf(plat::Hwnd w) {

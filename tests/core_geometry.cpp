@@ -359,13 +359,13 @@ TEST_F(Identity, LongTitlesAreCutBeforeMatching) {
 }
 
 TEST_F(Identity, TaskbarByExactClassName) {
-    sim::WindowSpec spec;
-    spec.className = "Shell_TrayWnd";
-    plat::Hwnd bar = sim::AddWindow(spec);
-    spec.className = "shell_traywnd";
-    plat::Hwnd lower = sim::AddWindow(spec);
-    spec.className = "Shell_TrayWndX";
-    plat::Hwnd longer = sim::AddWindow(spec);
+    sim::WindowSpec desc;
+    desc.className = "Shell_TrayWnd";
+    plat::Hwnd bar = sim::AddWindow(desc);
+    desc.className = "shell_traywnd";
+    plat::Hwnd lower = sim::AddWindow(desc);
+    desc.className = "Shell_TrayWndX";
+    plat::Hwnd longer = sim::AddWindow(desc);
     EXPECT_TRUE(IsTaskbar(bar));
     EXPECT_FALSE(IsTaskbar(lower));
     EXPECT_FALSE(IsTaskbar(longer));

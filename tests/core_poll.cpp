@@ -209,15 +209,15 @@ TEST_F(Follow, NotAfterAWindowThatWasItselfOffScreen) {
 
 TEST_F(Follow, PreviousWindowReasonsToFollow) {
     // Minimized, closed, none at all, or the taskbar: each lets the new window be followed.
-    sim::WindowSpec spec;
-    spec.rect = Rect{-900, 100, -700, 300};
-    spec.minimized = true;
-    plat::Hwnd iconic = sim::AddWindow(spec);
+    sim::WindowSpec desc;
+    desc.rect = Rect{-900, 100, -700, 300};
+    desc.minimized = true;
+    plat::Hwnd iconic = sim::AddWindow(desc);
     plat::Hwnd gone = Add("gone", Rect{-900, 100, -700, 300});
     sim::RemoveWindow(gone);
-    spec.minimized = false;
-    spec.className = "Shell_TrayWnd";
-    plat::Hwnd taskbar = sim::AddWindow(spec);
+    desc.minimized = false;
+    desc.className = "Shell_TrayWnd";
+    plat::Hwnd taskbar = sim::AddWindow(desc);
     for (plat::Hwnd prev : {iconic, gone, static_cast<plat::Hwnd>(nullptr), taskbar}) {
         plat::Hwnd there = Add("there", Rect{1100, 100, 1300, 300});
         desktop.currentColumn = 0;
@@ -229,16 +229,16 @@ TEST_F(Follow, PreviousWindowReasonsToFollow) {
 
 TEST_F(Follow, NewWindowReasonsNotToFollow) {
     plat::Hwnd here = Add("here", Rect{100, 100, 300, 300});
-    sim::WindowSpec spec;
-    spec.rect = Rect{1100, 100, 1300, 300};
-    spec.minimized = true;
-    plat::Hwnd iconic = sim::AddWindow(spec);
-    spec.minimized = false;
-    spec.visible = false;
-    plat::Hwnd hidden = sim::AddWindow(spec);
-    spec.visible = true;
-    spec.className = "Shell_TrayWnd";
-    plat::Hwnd taskbar = sim::AddWindow(spec);
+    sim::WindowSpec desc;
+    desc.rect = Rect{1100, 100, 1300, 300};
+    desc.minimized = true;
+    plat::Hwnd iconic = sim::AddWindow(desc);
+    desc.minimized = false;
+    desc.visible = false;
+    plat::Hwnd hidden = sim::AddWindow(desc);
+    desc.visible = true;
+    desc.className = "Shell_TrayWnd";
+    plat::Hwnd taskbar = sim::AddWindow(desc);
     for (plat::Hwnd w : {iconic, hidden, taskbar}) {
         Activate(here, w);
         EXPECT_EQ(desktop.currentColumn, 0);

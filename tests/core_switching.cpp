@@ -205,10 +205,10 @@ TEST_F(Switching, NoActivationDuringEdgeSwitchOrWithTopmostOff) {
 }
 
 TEST_F(Switching, UppermostQualifyingWindowIsLeftAlone) {
-    sim::WindowSpec spec;
-    spec.rect = Rect{100, 100, 200, 200};
-    spec.topmost = true;
-    plat::Hwnd first = sim::AddWindow(spec);  // above the pager, on the screen
+    sim::WindowSpec desc;
+    desc.rect = Rect{100, 100, 200, 200};
+    desc.topmost = true;
+    plat::Hwnd first = sim::AddWindow(desc);  // above the pager, on the screen
     ASSERT_EQ(sim::ZOrder().front(), first);
     ActivateTopWindowOnScreen(true);
     EXPECT_TRUE(sim::ForegroundRequests().empty());

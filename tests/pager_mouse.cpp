@@ -30,11 +30,11 @@ protected:
     }
 
     static plat::Hwnd Add(Rect r, bool maximized = false) {
-        sim::WindowSpec spec;
-        spec.title = "App";
-        spec.rect = r;
-        spec.maximized = maximized;
-        return sim::AddWindow(spec);
+        sim::WindowSpec desc;
+        desc.title = "App";
+        desc.rect = r;
+        desc.maximized = maximized;
+        return sim::AddWindow(desc);
     }
 
     static std::size_t InvalidationsOfPager() {

@@ -46,10 +46,10 @@ protected:
     }
 
     static plat::Hwnd Add(const std::string& title, Rect r) {
-        sim::WindowSpec spec;
-        spec.title = title;
-        spec.rect = r;
-        return sim::AddWindow(spec);
+        sim::WindowSpec desc;
+        desc.title = title;
+        desc.rect = r;
+        return sim::AddWindow(desc);
     }
 
     static std::vector<Segment> Lines() {
@@ -378,10 +378,10 @@ TEST_F(Render, SnapshotHoldsEveryTopLevelWindowInZOrder) {
 
 TEST_F(Render, TimerRefreshDrawsOnlyAfterAWindowChanged) {
     const plat::Hwnd editor = Add("Editor", {0, 0, 512, 384});
-    sim::WindowSpec spec;
-    spec.title = "Hidden";
-    spec.visible = false;
-    const plat::Hwnd hidden = sim::AddWindow(spec);
+    sim::WindowSpec desc;
+    desc.title = "Hidden";
+    desc.visible = false;
+    const plat::Hwnd hidden = sim::AddWindow(desc);
     Draw();
     const int objects = sim::LiveGdiObjects();
 

@@ -118,11 +118,11 @@ TEST_F(SimMessages, ThreadPostsFailUntilTheQueueExists) {
 }
 
 TEST_F(SimMessages, CallbacksRunInsideTheSendersGetMessage) {
-    sim::WindowSpec spec;
-    spec.title = "abc";
-    Hwnd a = sim::AddWindow(spec);
-    Hwnd hung = sim::AddWindow(spec);
-    Hwnd removed = sim::AddWindow(spec);
+    sim::WindowSpec desc;
+    desc.title = "abc";
+    Hwnd a = sim::AddWindow(desc);
+    Hwnd hung = sim::AddWindow(desc);
+    Hwnd removed = sim::AddWindow(desc);
     sim::SetHung(hung, true);
     sim::SetHung(removed, true);
     EXPECT_TRUE(SendMessageCallbackA(a, WM_GETTEXTLENGTH, 0, 0, Recorded, 0));

@@ -48,7 +48,7 @@ struct WindowSpec {
 };
 // Creates a top-level window at the top of its Z-order band (topmost windows above
 // the others), owned by no product thread. Its messages are answered by the simulation.
-Hwnd AddWindow(const WindowSpec& spec);
+Hwnd AddWindow(const WindowSpec& desc);
 void RemoveWindow(Hwnd w);                 // as if its program closed it
 void SetTitle(Hwnd w, const std::string& title);
 void SetRect(Hwnd w, const Rect& r);       // does not count as a move
