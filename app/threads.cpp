@@ -9,6 +9,7 @@
 #include "config/shortcuts.h"
 #include "core/compress.h"
 #include "core/desktop.h"
+#include "core/movebatch.h"
 #include "core/switching.h"
 #include "pager/pager.h"
 #include "platform/kernel.h"
@@ -20,6 +21,21 @@ namespace {
 // Requests handed to the move thread whose window has not answered yet. Touched only on the
 // move thread: MoveDone runs there too.
 std::vector<MoveRequest*> outstandingMoves;
+
+// A window that stays hung through several switches is still where the first of them found
+// it, so each later target was computed from that same rectangle. Its moves are applied in
+// order, so a later one carries only its own step, taken from the target still pending.
+void ChainToPendingMove(MoveRequest* request) {
+    for (auto it = outstandingMoves.rbegin(); it != outstandingMoves.rend(); ++it) {
+        const MoveRequest* pending = *it;
+        if (pending->window != request->window) continue;
+        plat::Rect now{};
+        if (!plat::GetWindowRect(request->window, &now)) return;
+        request->x = OffsetCoordinate(pending->x, static_cast<std::int64_t>(request->x) - now.left);
+        request->y = OffsetCoordinate(pending->y, static_cast<std::int64_t>(request->y) - now.top);
+        return;
+    }
+}
 
 void ForgetMove(MoveRequest* request) {
     outstandingMoves.erase(std::remove(outstandingMoves.begin(), outstandingMoves.end(), request),
@@ -119,6 +135,7 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*) {
     while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
         if (m.message != MsgMoveWindow || m.lParam == 0) continue;
         auto* request = reinterpret_cast<MoveRequest*>(m.lParam);
+        ChainToPendingMove(request);
         outstandingMoves.push_back(request);
         // WM_QUERYDRAGICON only probes; the move happens in MoveDone once the window answers.
         if (!plat::SendMessageCallbackA(request->window, plat::WM_QUERYDRAGICON, 0, 0, MoveDone,

@@ -287,6 +287,33 @@ TEST_F(MainWindowTest, HungWindowIsMovedToItsTargetWhenItAnswersAgain) {
     EXPECT_EQ(program.Close(), 0);
 }
 
+TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {
+    plat::Hwnd hung = AddWindow("Hung", {10, 10, 110, 110});
+    plat::Hwnd fine = AddWindow("Fine", {20, 20, 120, 120});
+    sim::SetHung(hung, true);
+    Run();
+    // Every switch reads the same unmoved rectangle; the late moves must add up all the same.
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_DOWN);
+    EXPECT_EQ(sim::WindowRect(fine).left, 20 - 2048);
+    EXPECT_EQ(sim::WindowRect(hung).left, 10);
+    sim::SetHung(hung, false);
+    ASSERT_TRUE(sim::WaitFor([&] {
+        return sim::WindowRect(hung).left == 10 - 2048 && sim::WindowRect(hung).top == 10 - 768;
+    }));
+
+    // Back and forth while hung: it comes back where it was, not a desktop away.
+    sim::SetHung(hung, true);
+    Press(plat::VK_LEFT);
+    Press(plat::VK_RIGHT);
+    sim::SetHung(hung, false);
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::Moves().back().window == hung; }));
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(sim::WindowRect(hung).left, 10 - 2048);
+    EXPECT_EQ(program.Close(), 0);
+}
+
 TEST_F(MainWindowTest, MouseCoordinatesAreSignedWords) {
     Run({{"MinimizeTolvo", 0}});
     // A right press at client (-3, -5), as under a captured mouse, opens the menu there.
