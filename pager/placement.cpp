@@ -86,6 +86,9 @@ void ExpandPager(bool takeForeground) {
 
 void CheckPagerLeave() {
     if (!pager.expanded || pager.pagerDrag.active) return;
+    // The capture is ours while the user sizes the pager by its border or has its menu
+    // open; timers run inside those loops and the pointer may be outside meanwhile.
+    if (plat::GetCapture()) return;
     plat::Point cursor{0, 0};
     plat::Rect r{0, 0, 0, 0};
     plat::GetCursorPos(&cursor);

@@ -55,6 +55,8 @@ Hwnd GetForegroundWindow();
 Bool SetForegroundWindow(Hwnd w);
 Hwnd SetFocus(Hwnd w);
 Hwnd SetCapture(Hwnd w);
+// The window of the calling thread that holds the mouse capture, or null.
+Hwnd GetCapture();
 Bool ReleaseCapture();
 Bool GetCursorPos(Point* p);
 Bool SetCursorPos(int x, int y);

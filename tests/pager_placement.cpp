@@ -284,6 +284,28 @@ TEST_F(Placement, NoLeaveCheckDuringAPagerDrag) {
     EXPECT_TRUE(PagerMoves().empty());
 }
 
+// The system's sizing loop (and the menu loop) hold the capture for the pager's thread while
+// timers still run; the pointer may then lie outside the pager without having left it.
+TEST_F(Placement, NoLeaveCheckWhileThisThreadHoldsTheCapture) {
+    ExpandPager(false);
+    plat::SetCapture(PagerWindow);
+    sim::ClearMoves();
+    MoveCursorOutside();
+    CheckPagerLeave();
+    EXPECT_TRUE(pager.expanded);
+    EXPECT_TRUE(PagerMoves().empty());
+    EXPECT_TRUE(sim::ForegroundRequests().empty());
+
+    // The user releases the border outside: the size is recorded, then the pager collapses.
+    plat::SetWindowPos(PagerWindow, nullptr, 600, -4, 428, 300, plat::SWP_NOZORDER);
+    plat::ReleaseCapture();
+    CheckPagerLeave();
+    EXPECT_FALSE(pager.expanded);
+    EXPECT_EQ(Pref("XSize").AsDword(), 428u);
+    ExpandPager(false);
+    EXPECT_EQ(sim::WindowRect(PagerWindow).right - sim::WindowRect(PagerWindow).left, 428);
+}
+
 TEST_F(Placement, ResizeRecordsPositionOnlyWithoutCollapsing) {
     settings.minimizeTolvo = 0;
     plat::SetWindowPos(PagerWindow, nullptr, 300, 200, 250, 170, plat::SWP_NOZORDER);

@@ -99,6 +99,7 @@ Hwnd GetForegroundWindow() { return As<Hwnd>(::GetForegroundWindow()); }
 Bool SetForegroundWindow(Hwnd w) { return ::SetForegroundWindow(As<HWND>(w)); }
 Hwnd SetFocus(Hwnd w) { return As<Hwnd>(::SetFocus(As<HWND>(w))); }
 Hwnd SetCapture(Hwnd w) { return As<Hwnd>(::SetCapture(As<HWND>(w))); }
+Hwnd GetCapture() { return As<Hwnd>(::GetCapture()); }
 Bool ReleaseCapture() { return ::ReleaseCapture(); }
 Bool GetCursorPos(Point* p) { return ::GetCursorPos(reinterpret_cast<POINT*>(p)); }
 Bool SetCursorPos(int x, int y) { return ::SetCursorPos(x, y); }
