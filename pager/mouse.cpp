@@ -143,7 +143,13 @@ void TrackPagerMouse(int x, int y) {
         plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, QuietMove);
         plat::InvalidateRect(PagerWindow, nullptr, 0);
     }
-    if (pager.pagerDrag.active) MovePagerWithMouse(x, y);
+    if (pager.pagerDrag.active) {
+        // Activating another window mid-drag takes the capture and with it the release.
+        if (plat::GetCapture() == PagerWindow)
+            MovePagerWithMouse(x, y);
+        else
+            EndPagerDrag();
+    }
 }
 
 void BeginPagerDrag(int x, int y) {

@@ -261,6 +261,24 @@ TEST_F(Mouse, PagerDragMovesWithTheMouseAndSavesWhereItEnds) {
     EXPECT_EQ(plat::SetCapture(nullptr), nullptr);
 }
 
+// Activating another window mid-drag (a hotkey switch, Alt+Tab) takes the capture away and
+// the release with it; the pager must not go on following the pointer.
+TEST_F(Mouse, PagerDragEndsWhenItsCaptureIsTakenAway) {
+    settings.minimizeTolvo = 0;
+    RestorePagerPosition();  // (836, -4), client origin (840, 0)
+    DispatchPagerButton(6, 10, 10);
+    TrackPagerMouse(30, 25);
+    ASSERT_EQ(sim::WindowRect(PagerWindow).left, 856);
+
+    plat::ReleaseCapture();
+    sim::ClearMoves();
+    TrackPagerMouse(60, 40);
+    EXPECT_TRUE(MovesOf(PagerWindow).empty());
+    EXPECT_FALSE(pager.pagerDrag.active);
+    EXPECT_EQ(Dword("XPos"), 856u);
+    EXPECT_EQ(Dword("YPos"), 11u);
+}
+
 // ---- Releases ----
 
 TEST_F(Mouse, ReleasesArePairedByTheRightButtonBitOnly) {
