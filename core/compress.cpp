@@ -18,17 +18,30 @@ std::atomic_flag compressGate = ATOMIC_FLAG_INIT;
 
 constexpr int MaximizedCorner = -4;
 
+constexpr std::uint32_t ProbeTimeoutMs = 40;
+
+// A batch holding a hung window waits for it to answer, and the compress at exit would hang
+// the shutdown with it; such a window gets its move posted instead, made whenever it answers.
+void MoveFolded(MoveBatch& batch, plat::Hwnd w, int x, int y) {
+    std::uintptr_t answer = 0;
+    if (plat::SendMessageTimeoutW(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
+                                  ProbeTimeoutMs, &answer))
+        AddToMoveBatch(batch, w, x, y);
+    else
+        plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+}
+
 void FoldWindow(MoveBatch& batch, plat::Hwnd w, bool onlyKept) {
     if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
     if (onlyKept && !IsKeptInPlace(w)) return;
     plat::Rect r{};
     if (!plat::GetWindowRect(w, &r)) return;
     if (plat::IsZoomed(w)) {
-        AddToMoveBatch(batch, w, MaximizedCorner, MaximizedCorner);
+        MoveFolded(batch, w, MaximizedCorner, MaximizedCorner);
         return;
     }
     const FoldResult fold = FoldOntoScreen(r);
-    if (fold.moved) AddToMoveBatch(batch, w, fold.rect.left, fold.rect.top);
+    if (fold.moved) MoveFolded(batch, w, fold.rect.left, fold.rect.top);
 }
 
 plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {

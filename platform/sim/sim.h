@@ -241,6 +241,10 @@ void HoldNamedMutex(const std::string& name, bool hold);
 // CreateCompatibleDC, CreateCompatibleBitmap, CreatePen, CreateSolidBrush,
 // CreateFontIndirectA, CreateRectRgn, LoadMenuA, TrackPopupMenu, Shell_NotifyIconA.
 void FailCall(const std::string& function, bool fail);
+// Calls that would block the caller until a hung window answers on the real system: a
+// synchronous move (SetWindowPos without SWP_ASYNCWINDOWPOS, or a batch that holds it), a
+// ShowWindow or a CloseWindow of it. The simulation carries them out at once and counts them.
+int HungWindowBlocks();
 // Product errors in the use of GDI: deleting a selected object, selecting a deleted one,
 // releasing a DC twice, drawing on a deleted DC.
 int GdiViolations();

@@ -275,6 +275,7 @@ struct State {
     std::vector<sim::DrawCall> draws;
     int textExtentHeight = 16;
     int gdiViolations = 0;
+    int hungWindowBlocks = 0;
 
     // menus
     std::map<std::uintptr_t, Menu> menus;

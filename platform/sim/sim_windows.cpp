@@ -439,6 +439,7 @@ Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_
             SetError(ERROR_INVALID_WINDOW_HANDLE);
             return 0;
         }
+        if (win->hung && !(flags & SWP_ASYNCWINDOWPOS)) ++S().hungWindowBlocks;
         SizeChange c{};
         if (ApplyMove(*win, after, x, y, cx, cy, flags, &c)) changes.push_back(c);
         if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
@@ -530,6 +531,7 @@ Bool EndDeferWindowPos(Hdwp batch) {
             sim::MoveRecord m = b.moves[i];
             Window* win = Win(m.window);
             if (!win) continue;  // closed since it was deferred
+            if (win->hung) ++S().hungWindowBlocks;
             SizeChange c{};
             if (ApplyMove(*win, b.after[i], m.x, m.y, m.cx, m.cy, m.flags, &c)) changes.push_back(c);
             m.batch = number;
@@ -565,6 +567,7 @@ Bool ShowWindow(Hwnd w, int cmd) {
         SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
+    if (x->hung) ++S().hungWindowBlocks;
     bool wasVisible = x->visible;
     switch (cmd) {
         case SW_HIDE: x->visible = false; break;
@@ -600,6 +603,7 @@ Bool CloseWindow(Hwnd w) {
         SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
+    if (x->hung) ++S().hungWindowBlocks;
     x->minimized = true;
     Cv().notify_all();
     return 1;
@@ -830,6 +834,11 @@ Hwnd FindProductWindow(const std::string& className) {
         if (w.product && EqualNoCase(w.cls, className)) return As<Hwnd>(id);
     }
     return nullptr;
+}
+
+int HungWindowBlocks() {
+    Lock lk(Mu());
+    return S().hungWindowBlocks;
 }
 
 }  // namespace sim
