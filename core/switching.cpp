@@ -58,6 +58,8 @@ void MinimizeMarkedApplications() {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsKeptInPlace(w) ||
             plat::GetParent(w) || !IsMinimizedOnSwitch(w))
             return;
+        // Showing and minimizing wait for the window's program; a hung one keeps its place.
+        if (!Responds(w)) return;
         plat::ShowWindow(w, plat::SW_HIDE);
         plat::CloseWindow(w);
         plat::ShowWindow(w, plat::SW_SHOW);

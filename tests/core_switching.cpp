@@ -179,6 +179,17 @@ TEST_F(Switching, KeptAndMinimizedApplicationsStay) {
     EXPECT_FALSE(sim::IsMinimized(compose));
 }
 
+TEST_F(Switching, HungApplicationIsNotMinimized) {
+    // Hiding or minimizing a window waits for its program: a hung one would freeze every switch.
+    Remember("Mail", MinimizeOnSwitch);
+    plat::Hwnd mail = Add("Mail", Rect{0, 0, 50, 50});
+    sim::SetHung(mail, true);
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_EQ(sim::HungWindowBlocks(), 0);
+    EXPECT_TRUE(sim::Shows().empty());
+    EXPECT_FALSE(sim::IsMinimized(mail));
+}
+
 TEST_F(Switching, ActivatesTopWindowOnTheNewScreen) {
     Remember("Kept", KeepInPlace);
     plat::Hwnd target = Add("target", Rect{1100, 100, 1300, 300});  // on desktop (1, 0)
