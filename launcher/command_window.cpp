@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "config/shortcuts.h"
+#include "launcher/line_edit.h"
 #include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
@@ -191,9 +192,10 @@ bool CreateCommandWindow() {
 
 void DestroyCommandWindow() {
     if (CommandWindow) {
-        plat::SetWindowLongPtrA(CommandWindow, 0, 0);
+        DiscardCompletion(CommandWindow);
         plat::DestroyWindow(CommandWindow);
     }
+    FreeCommandHistory();  // shutdown ends the history's life too
     CommandWindow = nullptr;
     savedEditProc = nullptr;
     if (classRegistered) plat::UnregisterClassA(CommandClassName, instance);
@@ -229,17 +231,41 @@ plat::LResult PLAT_CALLBACK CommandEditProc(plat::Hwnd w, std::uint32_t msg, pla
         case plat::WM_HELP:
             plat::PostMessageA(plat::GetParent(w), MsgCommandHelp, 0, 0);
             return 0;
-        case plat::WM_CHAR:
-            // History and file-name completion hook in here and on WM_KEYDOWN.
-            if (wp == plat::VK_RETURN) {
-                plat::PostMessageA(plat::GetParent(w), MsgRunCommand, 0, 0);
+        case plat::WM_KEYDOWN:
+            if (wp == static_cast<plat::WParam>(plat::VK_UP)) {
+                HistoryOlder(w);
                 return 0;
             }
-            if (wp == plat::VK_ESCAPE) {
+            if (wp == static_cast<plat::WParam>(plat::VK_DOWN)) {
+                HistoryNewer(w);
+                return 0;
+            }
+            commandHistory.browsing = false;
+            break;
+        case plat::WM_CHAR:
+            if (wp == static_cast<plat::WParam>(plat::VK_TAB)) {
+                const bool shift = (plat::GetAsyncKeyState(plat::VK_SHIFT) & 0x8000) != 0;
+                CompletionStep(w, shift);
+                return 0;
+            }
+            if (wp != '#') DiscardCompletion(plat::GetParent(w));
+            if (wp == static_cast<plat::WParam>(plat::VK_RETURN)) {
+                plat::PostMessageA(plat::GetParent(w), MsgRunCommand, 0, 0);
+                plat::GetWindowTextA(w, commandHistory.buffer,
+                                     static_cast<int>(sizeof commandHistory.buffer));
+                commandHistory.buffer[sizeof commandHistory.buffer - 1] = '\0';
+                AddToHistory(commandHistory.buffer);
+                return 0;
+            }
+            if (wp == static_cast<plat::WParam>(plat::VK_ESCAPE)) {
                 plat::PostMessageA(plat::GetParent(w), MsgRunCommand, 1, 0);
                 return 0;
             }
             break;
+        case plat::WM_RBUTTONDOWN:
+            // Keeps the edit control's own context menu away.
+            plat::PostMessageA(plat::GetParent(w), msg, wp, lp);
+            return 0;
         default:
             break;
     }
