@@ -90,20 +90,12 @@ bool CompletionPattern(plat::Hwnd edit, char* pattern, std::size_t size) {
     return n < CompletionTextSize;
 }
 
-// A drive colon and forward slashes end the directory too, so 'c:win' keeps its 'c:'.
-std::size_t DirectoryLength(const char* pattern) {
-    std::size_t length = 0;
-    for (std::size_t i = 0; pattern[i]; ++i)
-        if (pattern[i] == '\\' || pattern[i] == '/' || pattern[i] == ':') length = i + 1;
-    return length;
-}
-
 // Candidates that could not be shown within the edit limit are left out rather than cut,
 // since a cut name would name a different file.
 CompletionList* BuildCompletion(plat::Hwnd edit) {
     char pattern[CompletionTextSize + 1];
     if (!CompletionPattern(edit, pattern, sizeof pattern)) return nullptr;
-    const std::size_t directoryLength = DirectoryLength(pattern);
+    const std::size_t directoryLength = CompletionDirectoryLength(pattern);
     char* directory = new (std::nothrow) char[directoryLength + 1];
     if (!directory) return nullptr;
     std::memcpy(directory, pattern, directoryLength);
@@ -157,6 +149,14 @@ void ShowCandidate(plat::Hwnd edit, plat::Hwnd commandWindow, CompletionList* c)
 }
 
 }  // namespace
+
+// A drive colon and forward slashes end the directory too, so 'c:win' keeps its 'c:'.
+std::size_t CompletionDirectoryLength(const char* pattern) {
+    std::size_t length = 0;
+    for (std::size_t i = 0; pattern[i]; ++i)
+        if (pattern[i] == '\\' || pattern[i] == '/' || pattern[i] == ':') length = i + 1;
+    return length;
+}
 
 bool HistoryTextMatches(const char* text, const char* prefix) {
     for (; *prefix; ++prefix, ++text)

@@ -42,6 +42,9 @@ void HistoryOlder(plat::Hwnd edit);
 void HistoryNewer(plat::Hwnd edit);
 void FreeCommandHistory();
 
+// Length of the pattern's directory part, the text the candidates' names follow.
+std::size_t CompletionDirectoryLength(const char* pattern);
+
 // Builds the list on the first Tab, then steps through it without wrapping around.
 void CompletionStep(plat::Hwnd edit, bool backward);
 // Frees the list held by the command window and clears its slot.
