@@ -17,6 +17,7 @@ int RunDemo() {
         return 1;
     }
     Outcome o;
+    guardChords = true;
     if (o.Expect(SetUpScene(false), "set-up failed")) {
         Parmena p;
         if (o.Expect(StartParmena(p, "demo-1-about"), "Parmena did not start")) {

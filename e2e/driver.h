@@ -129,13 +129,19 @@ bool LaunchProcess(const std::string& exe, const std::string& cmdline, PROCESS_I
 // failed, empty on success.
 std::string StartParmena(Parmena& p, const char* aboutShot = "");
 bool Responsive(HWND w, DWORD timeoutMs);
+// Whether w's thread gets to its message loop, where alone posted messages are taken.
+bool InMessageLoop(HWND w, DWORD timeoutMs);
 bool WaitExit(Parmena& p, DWORD timeoutMs, DWORD* code);
 void EndParmena(Parmena& p);  // last resort after a failed scenario: terminate and close handles
 bool Running(const Parmena& p);
 
 // ---------------------------------------------------------------- input
 
-void SendHotkey(WORD vk);  // Ctrl+Alt+vk
+// Ctrl+Alt+vk. With guardChords, a chord Wine broke by releasing a modifier itself (it syncs
+// them with the X server after focus changes) is sent again; the benchmark leaves it off so
+// that no hook sits in the measured path.
+void SendHotkey(WORD vk);
+extern bool guardChords;
 void MoveMouseTo(int x, int y);
 void MouseButton(bool right, bool down);
 void KeyDown(WORD vk);
@@ -167,6 +173,16 @@ extern std::vector<std::string> missingShots, takenShots;
 extern HWND anchor;
 extern POINT anchorHome;
 std::string SettleAnchor(HWND pager);
+
+// ---------------------------------------------------------------- timeline
+
+// A background watch of the foreground window and of the given windows' places, so that a
+// failed wait can say what happened on the way instead of only where things ended up.
+void StartTimeline(const std::vector<HWND>& watched);
+void StopTimeline();
+void Mark(const char* fmt, ...);  // a driver step, in the same timeline
+// Prints the events of the last `ms` milliseconds as INFO lines.
+void DumpTimeline(double ms);
 
 // ---------------------------------------------------------------- modes
 

@@ -8,6 +8,7 @@ namespace e2e {
 
 std::string appDir;
 std::string shotDir;
+bool guardChords = false;
 HWND anchor = nullptr;
 POINT anchorHome = {0, 0};
 MoveWatch moveWatch;
@@ -324,6 +325,7 @@ std::string WaitPositions(const std::vector<Expected>& expected, const std::vect
         return true;
     };
     if (WaitFor(timeoutMs, allThere)) return "";
+    DumpTimeline(timeoutMs + 3000.0);
     std::string out = ParmenaDesktopText();
     for (size_t i = 0; i < expected.size(); ++i) {
         if (!wrong(i)) continue;
@@ -425,6 +427,18 @@ bool Responsive(HWND w, DWORD timeoutMs) {
     return SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
+bool InMessageLoop(HWND w, DWORD timeoutMs) {
+    // A posted message is taken only by GetMessage or PeekMessage, never while the thread waits
+    // for the answer to a send of its own. The default handling of WM_SETREDRAW shows when it
+    // arrived: it clears or sets the visible style, without hiding or showing anything.
+    if (!IsWindowVisible(w) || !PostMessageA(w, WM_SETREDRAW, FALSE, 0)) return false;
+    const bool taken = WaitFor(timeoutMs, [&] { return !IsWindowVisible(w); });
+    PostMessageA(w, WM_SETREDRAW, TRUE, 0);
+    const bool back = WaitFor(timeoutMs, [&] { return IsWindowVisible(w) != 0; });
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    return taken && back;
+}
+
 std::string StartParmena(Parmena& p, const char* aboutShot) {
     p = Parmena{};
     if (!LaunchProcess(appDir + "\\parmena.exe", "parmena.exe", &p.pi))
@@ -460,7 +474,13 @@ std::string StartParmena(Parmena& p, const char* aboutShot) {
         return Format("parmena.exe ended during start-up with exit code %lu", code);
     }
     if (!Responsive(p.pager, 10000)) return "the pager window does not answer messages 10 s after start-up";
+    // The answer above may come from inside a cross-thread send Parmena makes while it starts
+    // (activating the pager sends to the previous foreground thread), before it has registered
+    // its hotkeys. Only its message loop, entered after them, takes posted messages.
+    if (!InMessageLoop(p.pager, 10000))
+        return "the pager window did not take a posted message within 10 s of start-up";
     diagnosticPager = p.pager;
+    Mark("Parmena %lu answers", p.pi.dwProcessId);
     const std::string boxes = DialogsOf(pid);
     if (!boxes.empty()) return "unexpected dialog after start-up: " + boxes;
     return "";
@@ -504,17 +524,133 @@ INPUT Key(WORD vk, bool up) {
 void KeyDown(WORD vk) {
     INPUT in = Key(vk, false);
     SendInput(1, &in, sizeof in);
+    Mark("key 0x%02x down", vk);
 }
 
 void KeyUp(WORD vk) {
     INPUT in = Key(vk, true);
     SendInput(1, &in, sizeof in);
+    Mark("key 0x%02x up", vk);
 }
+
+const char* KeyName(WORD vk) {
+    switch (vk) {
+    case VK_LEFT: return "Left";
+    case VK_RIGHT: return "Right";
+    case VK_UP: return "Up";
+    case VK_DOWN: return "Down";
+    case VK_SHIFT: case VK_LSHIFT: case VK_RSHIFT: return "Shift";
+    case VK_CONTROL: case VK_LCONTROL: case VK_RCONTROL: return "Ctrl";
+    case VK_MENU: case VK_LMENU: case VK_RMENU: return "Alt";
+    default: return "key";
+    }
+}
+
+// ---------------------------------------------------------------- keyboard watch
+//
+// Wine brings its modifier state in line with the X server's after a focus change; on a
+// display where nothing is really held, that releases Ctrl or Alt the driver holds down. If
+// such a release lands inside a chord, the arrow reaches Wine without its modifiers and no
+// hotkey exists to fire. A low-level hook sees every key event in the order Wine queues it,
+// and marks the ones the driver did not inject.
+
+namespace {
+struct KeyEvent {
+    WORD vk;
+    bool up, injected;
+};
+CRITICAL_SECTION keyLock;
+std::vector<KeyEvent> keyLog;
+HANDLE keyThread = nullptr;
+DWORD keyThreadId = 0;
+HANDLE keyReady = nullptr;
+
+WORD Generic(WORD vk) {
+    if (vk == VK_LCONTROL || vk == VK_RCONTROL) return VK_CONTROL;
+    if (vk == VK_LMENU || vk == VK_RMENU) return VK_MENU;
+    if (vk == VK_LSHIFT || vk == VK_RSHIFT) return VK_SHIFT;
+    return vk;
+}
+
+LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION) {
+        const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
+        const KeyEvent e{Generic(WORD(k->vkCode)), (k->flags & LLKHF_UP) != 0, (k->flags & LLKHF_INJECTED) != 0};
+        EnterCriticalSection(&keyLock);
+        if (keyLog.size() < 4096) keyLog.push_back(e);
+        LeaveCriticalSection(&keyLock);
+        if (!e.injected) Mark("Wine itself sent %s %s", KeyName(e.vk), e.up ? "up" : "down");
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+DWORD WINAPI KeyThreadMain(void*) {
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyHook, GetModuleHandleA(nullptr), 0);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    SetEvent(keyReady);
+    if (!hook) return 1;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
+
+bool StartKeyWatch() {
+    if (keyThread) return true;
+    InitializeCriticalSection(&keyLock);
+    keyReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    keyThread = CreateThread(nullptr, 0, KeyThreadMain, nullptr, 0, &keyThreadId);
+    if (!keyThread || WaitForSingleObject(keyReady, 5000) != WAIT_OBJECT_0) return false;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeThread(keyThread, &code);
+    return code == STILL_ACTIVE;
+}
+
+std::vector<KeyEvent> TakeKeyLog() {
+    std::vector<KeyEvent> out;
+    EnterCriticalSection(&keyLock);
+    out.swap(keyLog);
+    LeaveCriticalSection(&keyLock);
+    return out;
+}
+
+// Whether the injected arrow press came with both modifiers still held: no release of Ctrl
+// or Alt from anyone between the driver's own presses of them and of the arrow.
+bool ChordIntact(const std::vector<KeyEvent>& log, WORD vk) {
+    bool ctrl = false, alt = false;
+    for (const KeyEvent& e : log) {
+        if (e.vk == VK_CONTROL) ctrl = !e.up;
+        if (e.vk == VK_MENU) alt = !e.up;
+        if (e.vk == vk && !e.up && e.injected) return ctrl && alt;
+    }
+    return false;
+}
+}  // namespace
 
 void SendHotkey(WORD vk) {
     INPUT seq[6] = {Key(VK_CONTROL, false), Key(VK_MENU, false), Key(vk, false),
                     Key(vk, true),          Key(VK_MENU, true),  Key(VK_CONTROL, true)};
-    SendInput(6, seq, sizeof(INPUT));
+    static const bool watching = guardChords && StartKeyWatch();
+    for (int attempt = 1;; ++attempt) {
+        if (watching) TakeKeyLog();
+        SendInput(6, seq, sizeof(INPUT));
+        Mark("Ctrl+Alt+%s sent", KeyName(vk));
+        if (!watching) return;
+        std::vector<KeyEvent> log;
+        // The hook has seen a key before Wine queues it, so this wait is short.
+        WaitFor(2000, [&] {
+            std::vector<KeyEvent> more = TakeKeyLog();
+            log.insert(log.end(), more.begin(), more.end());
+            for (const KeyEvent& e : log)
+                if (e.injected && e.vk == VK_CONTROL && e.up) return true;
+            return false;
+        });
+        if (ChordIntact(log, vk)) return;
+        // No hotkey message can have come from a chord broken before its arrow: sending it
+        // again cannot switch twice.
+        Info("Wine released a modifier inside Ctrl+Alt+%s (attempt %d): sent again", KeyName(vk), attempt);
+        if (attempt == 3) return;
+    }
 }
 
 void MoveMouseTo(int x, int y) {
@@ -526,6 +662,7 @@ void MoveMouseTo(int x, int y) {
     in.mi.dy = static_cast<LONG>((y * 65536LL + h - 1) / h);
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &in, sizeof in);
+    Mark("mouse to (%d,%d)", x, y);
 }
 
 void MouseButton(bool right, bool down) {
@@ -534,6 +671,7 @@ void MouseButton(bool right, bool down) {
     in.mi.dwFlags = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
                           : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
     SendInput(1, &in, sizeof in);
+    Mark("%s button %s", right ? "right" : "left", down ? "down" : "up");
 }
 
 // ---------------------------------------------------------------- registry
@@ -647,6 +785,7 @@ std::string SettleAnchor(HWND pager) {
     // A switch made while the pager was above the anchor took the anchor along: put it back.
     SetWindowPos(anchor, HWND_TOPMOST, anchorHome.x, anchorHome.y, 0, 0, SWP_NOSIZE);
     SetForegroundWindow(anchor);
+    Mark("anchor set to the foreground");
     // The round trip to the anchor's thread lets earlier activation notices land first, so the
     // foreground cannot flip to another window after this returns.
     if (WaitFor(5000, [&] {
@@ -657,6 +796,115 @@ std::string SettleAnchor(HWND pager) {
         return "";
     return GetForegroundWindow() != anchor ? "the driver's anchor window did not become the foreground window"
                                            : "the driver's topmost anchor window did not get above the pager";
+}
+
+}  // namespace e2e
+
+// ---------------------------------------------------------------- timeline
+
+namespace e2e {
+
+namespace {
+struct Event {
+    double at;
+    char text[160];
+};
+constexpr LONG TimelineSize = 512;
+Event events[TimelineSize];
+volatile LONG eventCount = 0;
+CRITICAL_SECTION timelineLock;
+HANDLE timelineThread = nullptr;
+volatile LONG timelineOn = 0, timelineStop = 0;
+std::vector<HWND> watchedWindows;
+
+void Record(const std::string& text) {
+    if (!timelineOn) return;
+    EnterCriticalSection(&timelineLock);
+    Event& e = events[eventCount % TimelineSize];
+    e.at = NowMs();
+    lstrcpynA(e.text, text.c_str(), sizeof e.text);
+    ++eventCount;
+    LeaveCriticalSection(&timelineLock);
+}
+
+std::string Describe(HWND w) {
+    if (!w) return "none";
+    return Format("'%s' %s", TitleOf(w).c_str(), RectText(RectOf(w)).c_str());
+}
+
+DWORD WINAPI TimelineMain(void*) {
+    HWND foreground = reinterpret_cast<HWND>(-1);
+    std::vector<RECT> last(watchedWindows.size(), RECT{0, 0, 0, 0});
+    HWND pager = nullptr;
+    RECT pagerRect{0, 0, 0, 0};
+    while (!timelineStop) {
+        if (diagnosticPager != pager) {
+            pager = diagnosticPager;
+            pagerRect = RECT{0, 0, 0, 0};
+        }
+        if (pager) {
+            const RECT r = RectOf(pager);
+            if (!EqualRect(&r, &pagerRect)) {
+                pagerRect = r;
+                Record("pager at " + RectText(r));
+            }
+        }
+        const HWND f = GetForegroundWindow();
+        if (f != foreground) {
+            foreground = f;
+            Record("foreground " + Describe(f));
+        }
+        for (size_t i = 0; i < watchedWindows.size(); ++i) {
+            const RECT r = RectOf(watchedWindows[i]);
+            if (EqualRect(&r, &last[i])) continue;
+            last[i] = r;
+            Record(Format("moved '%s' to %s", TitleOf(watchedWindows[i]).c_str(), RectText(r).c_str()));
+        }
+        Sleep(2);
+    }
+    return 0;
+}
+}  // namespace
+
+void StartTimeline(const std::vector<HWND>& watched) {
+    if (timelineThread) return;
+    static const bool lockReady = (InitializeCriticalSection(&timelineLock), true);
+    (void)lockReady;
+    watchedWindows = watched;
+    timelineStop = 0;
+    eventCount = 0;
+    timelineOn = 1;
+    timelineThread = CreateThread(nullptr, 0, TimelineMain, nullptr, 0, nullptr);
+}
+
+void StopTimeline() {
+    if (!timelineThread) return;
+    timelineStop = 1;
+    WaitForSingleObject(timelineThread, 5000);
+    CloseHandle(timelineThread);
+    timelineThread = nullptr;
+    timelineOn = 0;
+    // The keyboard hook may still record; the lock stays for it.
+}
+
+void Mark(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    const std::string s = VFormat(fmt, ap);
+    va_end(ap);
+    Record("driver: " + s);
+}
+
+void DumpTimeline(double ms) {
+    if (!timelineOn) return;
+    const double now = NowMs();
+    EnterCriticalSection(&timelineLock);
+    const LONG n = eventCount, first = n > TimelineSize ? n - TimelineSize : 0;
+    for (LONG i = first; i < n; ++i) {
+        const Event& e = events[i % TimelineSize];
+        if (now - e.at <= ms) Info("timeline %8.1f ms: %s", e.at - now, e.text);
+    }
+    LeaveCriticalSection(&timelineLock);
 }
 
 }  // namespace e2e

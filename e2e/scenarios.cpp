@@ -341,10 +341,14 @@ void Session3() {
     Parmena p;
     if (o.Expect(StartParmena(p), "Parmena did not start")) {
         o.Expect(SettleAnchor(p.pager));
+        // One step at a time, so that a step without effect is named as such.
         SendHotkey(VK_RIGHT);
-        SendHotkey(VK_DOWN);
-        o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, -scene.screenH), Sizes(base), 5000),
-                 "switching to desktop (1,1) before closing");
+        if (o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000),
+                     "Ctrl+Alt+Right on desktop (0,0) before closing")) {
+            SendHotkey(VK_DOWN);
+            o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, -scene.screenH), Sizes(base), 5000),
+                     "Ctrl+Alt+Down on desktop (1,0) before closing");
+        }
         PostMessageA(p.pager, WM_COMMAND, 103, 0);
         ExpectExit(o, p, Shifted(ws, base, 0, 0), Sizes(base), "the Close command with \"Rescale On Exit\" 0");
     }
@@ -365,6 +369,7 @@ int RunScenarios() {
     std::string plan = "PLAN harness_selfcheck";
     for (const char* s : product) plan += std::string(" ") + s;
     std::printf("%s screenshots\n", plan.c_str());
+    guardChords = true;
     std::fflush(stdout);
 
     const std::string why = SetUpScene(true);
@@ -375,6 +380,9 @@ int RunScenarios() {
         return 1;
     }
     HarnessSelfCheck();
+    std::vector<HWND> watched = scene.Managed();
+    watched.push_back(anchor);
+    StartTimeline(watched);
     if (ParmenaPresent()) {
         Session1();
         Session2();
@@ -383,6 +391,7 @@ int RunScenarios() {
         for (const char* s : product)
             ReportFail(s, "cannot run: parmena.exe is not built yet (not found in %s)", appDir.c_str());
     }
+    StopTimeline();
     TearDownScene();
 
     Outcome shots;
