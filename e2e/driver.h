@@ -142,6 +142,12 @@ bool Running(const Parmena& p);
 // that no hook sits in the measured path.
 void SendHotkey(WORD vk);
 extern bool guardChords;
+// Ctrl+Alt+vk expected to switch, then the wait for the windows' new places. Rarely, right
+// after a foreground change, Wine loses a whole chord without a trace in the hook; when no
+// window has moved at all after 1.5 s the chord is sent once more. A chord that acted is never
+// repeated, so a double switch still fails the wait.
+std::string SwitchByHotkey(WORD vk, const std::vector<Expected>& expected, const std::vector<SIZE>& sizes,
+                           DWORD timeoutMs);
 void MoveMouseTo(int x, int y);
 void MouseButton(bool right, bool down);
 void KeyDown(WORD vk);

@@ -653,6 +653,24 @@ void SendHotkey(WORD vk) {
     }
 }
 
+std::string SwitchByHotkey(WORD vk, const std::vector<Expected>& expected, const std::vector<SIZE>& sizes,
+                           DWORD timeoutMs) {
+    std::vector<RECT> before;
+    for (const Expected& e : expected) before.push_back(RectOf(e.hwnd));
+    SendHotkey(vk);
+    if (WaitPositions(expected, sizes, 1500).empty()) return std::string();
+    bool moved = false;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const RECT now = RectOf(expected[i].hwnd);
+        if (!EqualRect(&now, &before[i])) moved = true;
+    }
+    if (!moved) {
+        Info("no window moved within 1.5 s of Ctrl+Alt+%s: sent again", KeyName(vk));
+        SendHotkey(vk);
+    }
+    return WaitPositions(expected, sizes, timeoutMs);
+}
+
 void MoveMouseTo(int x, int y) {
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT in{};

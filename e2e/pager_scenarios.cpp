@@ -91,9 +91,9 @@ void PagerDoubleClick(Parmena& p) {
     }
     o.Expect(CollapsePager(p), "after the mouse left the pager");
     o.Expect(SettleAnchor(p.pager));
-    SendHotkey(VK_LEFT);
-    SendHotkey(VK_UP);
-    o.Expect(WaitPositions(Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back with the hotkeys");
+    if (o.Expect(SwitchByHotkey(VK_LEFT, Shifted(ws, base, 0, -H), Sizes(base), 5000),
+                 "switching back with Ctrl+Alt+Left"))
+        o.Expect(SwitchByHotkey(VK_UP, Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back with Ctrl+Alt+Up");
     Report("pager_double_click", o);
 }
 
@@ -183,8 +183,7 @@ void EdgeSwitch(Parmena& p) {
     Shot("after-edge-switch");
     MoveMouseTo(Neutral.x, Neutral.y);
     o.Expect(SettleAnchor(p.pager));
-    SendHotkey(VK_LEFT);
-    o.Expect(WaitPositions(Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back with Ctrl+Alt+Left");
+    o.Expect(SwitchByHotkey(VK_LEFT, Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back with Ctrl+Alt+Left");
     Report("edge_switch", o);
 }
 
@@ -199,8 +198,7 @@ void FollowActive(Parmena& p) {
     o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000),
              "after activating a window on desktop (1,0)");
     o.Expect(SettleAnchor(p.pager));
-    SendHotkey(VK_LEFT);
-    o.Expect(WaitPositions(Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back with Ctrl+Alt+Left");
+    o.Expect(SwitchByHotkey(VK_LEFT, Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back with Ctrl+Alt+Left");
     PutOnDesktop(scene.two->hwnd, twoHome, 0, 0);
     Report("follow_active", o);
 }

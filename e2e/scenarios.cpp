@@ -135,8 +135,7 @@ void HotkeySwitch(Parmena& p) {
     const std::vector<SIZE> sizes = Sizes(base);
     const RECT anchorBase = RectOf(anchor), pagerBase = RectOf(p.pager);
 
-    SendHotkey(VK_RIGHT);
-    if (o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), sizes, 5000), "after Ctrl+Alt+Right"))
+    if (o.Expect(SwitchByHotkey(VK_RIGHT, Shifted(ws, base, -scene.screenW, 0), sizes, 5000), "after Ctrl+Alt+Right"))
         Shot("after-switch");
     const RECT anchorNow = RectOf(anchor), pagerNow = RectOf(p.pager);
     o.Check(EqualRect(&anchorBase, &anchorNow) != 0, "the topmost window above the pager moved to %s",
@@ -144,8 +143,7 @@ void HotkeySwitch(Parmena& p) {
     o.Check(EqualRect(&pagerBase, &pagerNow) != 0, "the pager moved from %s to %s", RectText(pagerBase).c_str(),
             RectText(pagerNow).c_str());
 
-    SendHotkey(VK_LEFT);
-    o.Expect(WaitPositions(Shifted(ws, base, 0, 0), sizes, 5000), "after Ctrl+Alt+Left");
+    o.Expect(SwitchByHotkey(VK_LEFT, Shifted(ws, base, 0, 0), sizes, 5000), "after Ctrl+Alt+Left");
     Report("hotkey_switch", o);
 }
 
@@ -247,11 +245,9 @@ void SecondInstance(Parmena& p) {
     o.Expect(SettleAnchor(p.pager));
     const std::vector<HWND> ws = scene.Managed();
     const std::vector<RECT> base = Rects(ws);
-    SendHotkey(VK_RIGHT);
-    o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000),
+    o.Expect(SwitchByHotkey(VK_RIGHT, Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000),
              "the first instance no longer switches");
-    SendHotkey(VK_LEFT);
-    o.Expect(WaitPositions(Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back");
+    o.Expect(SwitchByHotkey(VK_LEFT, Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back");
     Report("second_instance", o);
 }
 
@@ -302,8 +298,8 @@ void CloseByWmClose(Parmena& p) {
     o.Expect(SettleAnchor(p.pager));
     const std::vector<HWND> ws = scene.Managed();
     const std::vector<RECT> base = Rects(ws);
-    SendHotkey(VK_RIGHT);
-    o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000), "the switch before closing");
+    o.Expect(SwitchByHotkey(VK_RIGHT, Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000),
+             "the switch before closing");
     DWORD_PTR result;
     SendMessageTimeoutA(p.pager, WM_CLOSE, 0, 0, SMTO_NORMAL, 15000, &result);
     ExpectExit(o, p, Shifted(ws, base, 0, 0), Sizes(base), "WM_CLOSE");
@@ -342,11 +338,9 @@ void Session3() {
     if (o.Expect(StartParmena(p), "Parmena did not start")) {
         o.Expect(SettleAnchor(p.pager));
         // One step at a time, so that a step without effect is named as such.
-        SendHotkey(VK_RIGHT);
-        if (o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000),
+        if (o.Expect(SwitchByHotkey(VK_RIGHT, Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000),
                      "Ctrl+Alt+Right on desktop (0,0) before closing")) {
-            SendHotkey(VK_DOWN);
-            o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, -scene.screenH), Sizes(base), 5000),
+            o.Expect(SwitchByHotkey(VK_DOWN, Shifted(ws, base, -scene.screenW, -scene.screenH), Sizes(base), 5000),
                      "Ctrl+Alt+Down on desktop (1,0) before closing");
         }
         PostMessageA(p.pager, WM_COMMAND, 103, 0);
