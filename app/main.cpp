@@ -98,6 +98,14 @@ void RunMessageLoop() {
     }
 }
 
+// Start-up gave up after the shared block was attempted: undo what exists, in shutdown order.
+int AbandonStart(bool pagerCreated) {
+    ReleaseHookBlock();
+    StopWorkerThreads();
+    ReleaseRunResources(pagerCreated);
+    return 0;
+}
+
 }  // namespace
 
 void PLAT_CALLBACK StartPollTimer() {
@@ -137,6 +145,12 @@ int ParmenaMain(plat::Hinstance inst) {
     id = 0;
     moveThread = plat::CreateThread(nullptr, 0, MoveThreadMain, nullptr, 0, &id);
     moveThreadId = id;
+    // A thread has no queue until it first takes messages; a switch made before that would
+    // lose the late moves of hung windows, so wait (bounded) until a post gets through.
+    for (int tries = 0; moveThread && tries < 2000; ++tries) {
+        if (plat::PostThreadMessageA(id, 0 /* WM_NULL */, 0, 0)) break;
+        plat::Sleep(1);
+    }
     if (!dialogThread || !moveThread) {
         // Without the dialog thread the pager's creation would wait for ever.
         StartFailed("a worker thread could not be created");
@@ -151,18 +165,10 @@ int ParmenaMain(plat::Hinstance inst) {
     if (!CreateHookBlock()) {
         plat::MessageBoxA(nullptr, "You can only have one instance of Parmena running!",
                           "Another Parm found", plat::MB_ICONERROR);
-        ReleaseHookBlock();
-        StopWorkerThreads();
-        ReleaseRunResources(false);
-        return 0;
+        return AbandonStart(false);
     }
 
-    if (!RegisterPagerClass()) {
-        ReleaseHookBlock();
-        StopWorkerThreads();
-        ReleaseRunResources(false);
-        return 0;
-    }
+    if (!RegisterPagerClass()) return AbandonStart(false);
 
     CreateCommandWindow();
 
@@ -176,11 +182,8 @@ int ParmenaMain(plat::Hinstance inst) {
         hookBlock->pagerWindow =
             static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(w));
     if (!w) {
-        ReleaseHookBlock();
         DestroyCommandWindow();
-        StopWorkerThreads();
-        ReleaseRunResources(true);
-        return 0;
+        return AbandonStart(true);
     }
 
     if (settings.disableNavigation)

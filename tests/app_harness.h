@@ -58,7 +58,11 @@ inline int CountHookCalls(const std::string& op) {
 
 class Program {
 public:
-    ~Program() {
+    ~Program() { Stop(); }
+    // A test that stopped half-way must not leave the program running for ever.
+    void Stop() {
+        if (thread_.joinable() && !done_ && PagerWindow)
+            plat::PostMessageA(PagerWindow, plat::WM_CLOSE, 0, 0);
         if (thread_.joinable()) thread_.join();
     }
     void Start() {
@@ -116,8 +120,10 @@ private:
 
 class AppTest : public ::testing::Test {
 protected:
+    Program program;
     void SetUp() override { sim::Reset(); }
     void TearDown() override {
+        program.Stop();
         sim::OnShowAbout(nullptr);
         sim::OnShowPref(nullptr);
         sim::Reset();  // joins the ended worker threads

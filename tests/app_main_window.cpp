@@ -27,7 +27,6 @@ protected:
             n += r.window == Pager() && !r.erase && r.wholeClient;
         return n;
     }
-    Program program;
 };
 
 TEST_F(MainWindowTest, DesktopHotkeysSwitchWithinTheGridAndInvalidateAnExpandedPager) {
@@ -298,6 +297,8 @@ TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {
     Press(plat::VK_DOWN);
     EXPECT_EQ(sim::WindowRect(fine).left, 20 - 2048);
     EXPECT_EQ(sim::WindowRect(hung).left, 10);
+    // The move thread has taken all three requests before the window recovers.
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung) == 3; }));
     sim::SetHung(hung, false);
     ASSERT_TRUE(sim::WaitFor([&] {
         return sim::WindowRect(hung).left == 10 - 2048 && sim::WindowRect(hung).top == 10 - 768;
@@ -307,8 +308,15 @@ TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {
     sim::SetHung(hung, true);
     Press(plat::VK_LEFT);
     Press(plat::VK_RIGHT);
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung) == 2; }));
+    auto movesOfHung = [&] {
+        int n = 0;
+        for (const sim::MoveRecord& m : sim::Moves()) n += m.window == hung;
+        return n;
+    };
+    const int before = movesOfHung();
     sim::SetHung(hung, false);
-    ASSERT_TRUE(sim::WaitFor([&] { return sim::Moves().back().window == hung; }));
+    ASSERT_TRUE(sim::WaitFor([&] { return movesOfHung() == before + 2; }));
     ASSERT_TRUE(program.Barrier());
     EXPECT_EQ(sim::WindowRect(hung).left, 10 - 2048);
     EXPECT_EQ(program.Close(), 0);

@@ -47,7 +47,6 @@ protected:
         return out;
     }
 
-    Program program;
     std::vector<std::function<int()>> steps_;
     std::vector<Showing> showings_;  // written on the dialog thread, read once it is idle
     std::atomic<std::size_t> shown_{0};

@@ -59,6 +59,8 @@ void SetOwner(Hwnd w, Hwnd owner);
 // A hung window fails every SendMessageTimeoutA; SendMessageCallbackA to it is held and its
 // callback is queued to the sending thread once SetHung(w, false) is called.
 void SetHung(Hwnd w, bool hung);
+// Sends with a callback to the hung window w that are held until it recovers.
+int HeldCallbacks(Hwnd w);
 void BringToTop(Hwnd w);                   // Z-order change within its band
 Rect WindowRect(Hwnd w);
 std::string Title(Hwnd w);

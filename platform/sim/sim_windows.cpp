@@ -263,7 +263,9 @@ Bool IsZoomed(Hwnd w) {
     return x && x->maximized && !x->minimized;
 }
 
-Bool GetWindowRect(Hwnd w, Rect* r) {
+namespace {
+// The desktop window's rectangle, window and client alike, is the screen.
+Bool ReadRect(Hwnd w, Rect* r, Rect (*of)(const Window&)) {
     Lock lk(Mu());
     if (!r) return 0;
     if (Id(w) == kDesktopWindow) {
@@ -275,25 +277,14 @@ Bool GetWindowRect(Hwnd w, Rect* r) {
         SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    *r = ScreenRect(*x);
+    *r = of(*x);
     return 1;
 }
+}  // namespace
 
-Bool GetClientRect(Hwnd w, Rect* r) {
-    Lock lk(Mu());
-    if (!r) return 0;
-    if (Id(w) == kDesktopWindow) {
-        *r = {0, 0, S().screen.width, S().screen.height};
-        return 1;
-    }
-    Window* x = Win(w);
-    if (!x) {
-        SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    *r = ClientRect(*x);
-    return 1;
-}
+Bool GetWindowRect(Hwnd w, Rect* r) { return ReadRect(w, r, ScreenRect); }
+
+Bool GetClientRect(Hwnd w, Rect* r) { return ReadRect(w, r, ClientRect); }
 
 Bool ClientToScreen(Hwnd w, Point* p) {
     Lock lk(Mu());
@@ -757,6 +748,12 @@ bool IsMinimized(Hwnd w) {
 bool Exists(Hwnd w) {
     Lock lk(Mu());
     return Win(w) != nullptr;
+}
+
+int HeldCallbacks(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    return x ? static_cast<int>(x->held.size()) : 0;
 }
 
 std::vector<Hwnd> ZOrder() {
