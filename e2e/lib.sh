@@ -89,6 +89,7 @@ e2e_stage() {
     for f in parmena.exe parmm.dll parmdlg.dll parmdriver.exe; do
         [ -f "$build/$f" ] && cp "$build/$f" "$dest/"
     done
+    cp "$E2E_REPO/resources/parmena.html" "$dest/"
     return 0
 }
 
