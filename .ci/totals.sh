@@ -8,10 +8,12 @@ for f in "$@"; do
     bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
     passed=$((passed + total - bad)); failed=$((failed + bad))
   fi
-  if grep -qE '^E2E: [0-9]+ passed, [0-9]+ failed' "$f"; then
-    l=$(grep -E '^E2E: ' "$f" | tail -1)
-    passed=$((passed + $(sed -E 's/E2E: ([0-9]+) passed.*/\1/' <<<"$l")))
-    failed=$((failed + $(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$l")))
-  fi
+  for kind in E2E FUZZ; do
+    if grep -qE "^$kind: [0-9]+ passed, [0-9]+ failed" "$f"; then
+      l=$(grep -E "^$kind: " "$f" | tail -1)
+      passed=$((passed + $(sed -E 's/^[A-Z0-9]+: ([0-9]+) passed.*/\1/' <<<"$l")))
+      failed=$((failed + $(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$l")))
+    fi
+  done
 done
 echo "Totals: $passed passed, $failed failed"
