@@ -20,8 +20,9 @@ namespace {
 // restores the windows a second time nor posts a quit into the next run.
 bool discardingPager;
 
-// A list box text beyond this is not a window name; the item is skipped. Texts are read into
-// a buffer of this size, so an item that grows between its length and its text still fits.
+// A list box text beyond this is not a window name; the item is skipped. Every text is read
+// into a buffer of this size, so an item another thread lengthens between LB_GETTEXTLEN and
+// LB_GETTEXT (which takes no buffer size) overruns nothing unless it grows past this.
 constexpr plat::LResult MaxListTextLength = 0xFFFF;
 // An item that keeps changing under the reader is given up after this many reads.
 constexpr int ListTextReads = 3;
@@ -135,13 +136,13 @@ bool ReadListText(plat::Hwnd listBox, plat::WParam index, char* scratch) {
         const plat::LResult length = plat::SendMessageA(listBox, plat::LB_GETTEXTLEN, index, 0);
         if (length < 0 || length > MaxListTextLength) return false;
         scratch[0] = '\0';
-        scratch[MaxListTextLength] = '\0';
         const plat::LResult got = plat::SendMessageA(listBox, plat::LB_GETTEXT, index,
                                                      reinterpret_cast<plat::LParam>(scratch));
         if (got != length) continue;
         scratch[length] = '\0';
         // Longer names could be saved but never loaded again.
-        scratch[MaxPositionNameLength] = '\0';
+        if (length > static_cast<plat::LResult>(MaxPositionNameLength))
+            scratch[MaxPositionNameLength] = '\0';
         return true;
     }
     return false;
