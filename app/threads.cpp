@@ -173,7 +173,8 @@ void RunSettingsDialog(std::uint32_t requested) {
     const int page = static_cast<int>(requested) - 1;
 
     if (plat::WaitForSingleObject(hookMutex, 500) == plat::WAIT_TIMEOUT) return;
-    if (hookBlock) settings.programEntryCount = hookBlock->entryCount;
+    // The program's own count, never the block's: any process can write that one.
+    settings.programEntryCount = OwnedProgramEntryCount();
     settingsDialogOpen = 1;
 
     for (;;) {

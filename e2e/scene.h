@@ -36,4 +36,8 @@ std::string CollapsePager(Parmena& p);
 std::vector<const char*> PagerScenarioNames();
 void RunPagerScenarios(Parmena& p);
 
+// Hostile-input scenarios run after the third session, each with its own Parmena.
+std::vector<const char*> HostileScenarioNames();
+void RunHostileScenarios();
+
 }  // namespace e2e

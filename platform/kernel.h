@@ -7,6 +7,7 @@ namespace plat {
 Handle CreateThread(void* security, std::size_t stack, ThreadProc proc, void* arg,
                     std::uint32_t flags, std::uint32_t* threadId);
 std::uint32_t GetCurrentThreadId();
+std::uint32_t GetCurrentProcessId();
 std::uint32_t WaitForSingleObject(Handle h, std::uint32_t ms);
 std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
                                      std::uint32_t ms);

@@ -40,6 +40,8 @@ Bool IsZoomed(Hwnd w);
 int GetWindowTextA(Hwnd w, char* buf, int max);
 Bool SetWindowTextA(Hwnd w, const char* text);
 int GetClassNameA(Hwnd w, char* buf, int max);
+// The window's thread, and its process in *processId; 0 for no window.
+std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId);
 Hwnd GetDlgItem(Hwnd dlg, int id);
 std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max);
 

@@ -15,6 +15,7 @@ Handle CreateThread(void* security, std::size_t stack, ThreadProc proc, void* ar
     return As<Handle>(h);
 }
 std::uint32_t GetCurrentThreadId() { return ::GetCurrentThreadId(); }
+std::uint32_t GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 std::uint32_t WaitForSingleObject(Handle h, std::uint32_t ms) {
     return ::WaitForSingleObject(As<HANDLE>(h), ms);
 }

@@ -74,6 +74,12 @@ int GetWindowTextA(Hwnd w, char* buf, int max) {
 }
 Bool SetWindowTextA(Hwnd w, const char* text) { return ::SetWindowTextA(As<HWND>(w), text); }
 int GetClassNameA(Hwnd w, char* buf, int max) { return ::GetClassNameA(As<HWND>(w), buf, max); }
+std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
+    DWORD pid = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(As<HWND>(w), &pid);
+    if (processId) *processId = pid;
+    return thread;
+}
 Hwnd GetDlgItem(Hwnd dlg, int id) { return As<Hwnd>(::GetDlgItem(As<HWND>(dlg), id)); }
 std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max) {
     return ::GetDlgItemTextA(As<HWND>(dlg), id, buf, max);
