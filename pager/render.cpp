@@ -6,6 +6,7 @@
 
 #include "config/settings.h"
 #include "core/desktop.h"
+#include "core/pending.h"
 #include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/window.h"
@@ -51,6 +52,7 @@ int ToPagerY(const Geometry& g, std::int64_t vy) {
 struct Tools {
     plat::Hgdi buttonFace, background, window, caption;
     plat::Hgdi framePen, gridPen, outlinePen;
+    plat::Hgdi pendingPen;  // outline of a window that will follow when its program answers
 };
 
 Tools CreateTools() {
@@ -62,18 +64,20 @@ Tools CreateTools() {
     t.framePen = plat::CreatePen(plat::PS_SOLID, 0, settings.windowFrame);
     t.gridPen = plat::CreatePen(plat::PS_DOT, 0, settings.grid);
     t.outlinePen = plat::CreatePen(plat::PS_SOLID, 2, settings.grid);
+    t.pendingPen = plat::CreatePen(plat::PS_DASH, 0, settings.windowFrame);
     return t;
 }
 
 void DeleteTools(const Tools& t) {
-    const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,    t.caption,
-                              t.framePen,   t.gridPen,    t.outlinePen};
+    const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,     t.caption,
+                              t.framePen,   t.gridPen,    t.outlinePen, t.pendingPen};
     for (plat::Hgdi h : all)
         if (h) plat::DeleteObject(h);
 }
 
+// A window whose move the move thread holds is drawn where it is heading, dashed.
 void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
-                plat::Hgdi font) {
+                plat::Hgdi font, bool checkPending) {
     char title[TitleBufferSize];
     title[0] = '\0';
     plat::GetWindowTextA(w, title, TitleBufferSize);
@@ -83,13 +87,26 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
 
     plat::Rect wr{0, 0, 0, 0};
     if (!plat::GetWindowRect(w, &wr)) return;  // closed while the drawing walks the list
+    int targetX = 0, targetY = 0;
+    const bool pending = checkPending && t.pendingPen && PendingMoveTarget(w, &targetX, &targetY);
+    if (pending) {
+        const std::int64_t width = static_cast<std::int64_t>(wr.right) - wr.left;
+        const std::int64_t height = static_cast<std::int64_t>(wr.bottom) - wr.top;
+        wr = plat::Rect{targetX, targetY, ToVirtual(targetX + width), ToVirtual(targetY + height)};
+    }
     const std::int64_t ox = static_cast<std::int64_t>(g.cx) * g.width;
     const std::int64_t oy = static_cast<std::int64_t>(g.cy) * g.height;
     const int left = ToPagerX(g, ox + wr.left);
     const int right = ToPagerX(g, ox + wr.right);
     const int top = ToPagerY(g, oy + wr.top);
     const int bottom = ToPagerY(g, oy + wr.bottom);
-    plat::Rectangle(mem, left, top, right, bottom);
+    if (pending) {
+        plat::SelectObject(mem, t.pendingPen);
+        plat::Rectangle(mem, left, top, right, bottom);
+        plat::SelectObject(mem, t.framePen);
+    } else {
+        plat::Rectangle(mem, left, top, right, bottom);
+    }
 
     // Measured with the context's own font: the strip height follows the system font.
     plat::Rect strip{left + 1, top + 1, right - 1, bottom - 1};
@@ -115,11 +132,12 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
 
 void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     plat::Hgdi font = AcquirePagerFont();
+    const bool checkPending = AnyMovePending();
     // Bottom of the Z-order first, so that upper windows cover lower ones.
     for (plat::Hwnd w = plat::GetWindow(PagerWindow, plat::GW_HWNDLAST); w;
          w = plat::GetWindow(w, plat::GW_HWNDPREV)) {
         if (w == PagerWindow || !plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
-        DrawWindow(mem, g, w, t, font);
+        DrawWindow(mem, g, w, t, font, checkPending);
     }
     ReleasePagerFont();
 }
