@@ -4,9 +4,10 @@ JOBS ?= 2
 HOST := build/host
 ASAN := build/asan
 WIN := build/win
+WIN64 := build/win64
 WINEPREFIX_RUN ?= $(CURDIR)/build/wineprefix-run
 
-.PHONY: all test run deps host asan win host-test asan-test e2e bench clean
+.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e bench dist clean
 
 all: host win
 
@@ -16,8 +17,11 @@ deps:
 	command -v g++ >/dev/null || need="$$need g++"; \
 	[ -e /usr/src/googletest ] || [ -e /usr/include/gtest/gtest.h ] || need="$$need googletest libgtest-dev"; \
 	command -v i686-w64-mingw32-g++-posix >/dev/null || need="$$need g++-mingw-w64-i686-posix"; \
+	command -v x86_64-w64-mingw32-g++-posix >/dev/null || need="$$need g++-mingw-w64-x86-64-posix"; \
 	command -v wine >/dev/null || need="$$need wine"; \
+	[ -x /usr/lib/wine/wine64 ] || need="$$need wine64"; \
 	dpkg -s wine32:i386 >/dev/null 2>&1 || need="$$need wine32:i386"; \
+	command -v zip >/dev/null || need="$$need zip"; \
 	command -v Xvfb >/dev/null || need="$$need xvfb"; \
 	command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need="$$need imagemagick"; \
 	command -v xwd >/dev/null || need="$$need x11-apps"; \
@@ -36,9 +40,15 @@ asan: deps
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DPARMENA_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN) -j $(JOBS)
 
-win: deps
+win: win32 win64
+
+win32: deps
 	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN) -j $(JOBS)
+
+win64: deps
+	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(WIN64) -j $(JOBS)
 
 host-test: host
 	cd $(HOST) && ctest --output-on-failure -j $(JOBS) 2>&1 | tee ctest.log
@@ -47,22 +57,29 @@ asan-test: asan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) 2>&1 | tee ctest.log
 
 e2e: win
-	@if [ -x e2e/run.sh ]; then e2e/run.sh $(WIN) build/e2e; else echo "no e2e scenarios"; fi
+	@e2e/run-all.sh $(WIN) $(WIN64) build/e2e
 
 test: deps
 	@set -o pipefail; rc=0; \
 	$(MAKE) --no-print-directory host-test || rc=1; \
 	$(MAKE) --no-print-directory asan-test || rc=1; \
 	$(MAKE) --no-print-directory e2e || rc=1; \
-	bash .ci/totals.sh $(HOST)/ctest.log $(ASAN)/ctest.log build/e2e/results.txt; \
+	bash .ci/totals.sh $(HOST)/ctest.log $(ASAN)/ctest.log build/e2e/win32/results.txt \
+	  build/e2e/win64/results.txt build/e2e/skipped.txt; \
 	exit $$rc
 
 run: win
-	@e2e/run-program.sh $(WIN)
+	@if e2e/lib.sh can-run win32; then E2E_ARCH=win32 e2e/run-program.sh $(WIN); \
+	else E2E_ARCH=win64 e2e/run-program.sh $(WIN64); fi
 
-bench: host
+bench: host win
 	@if [ -x $(HOST)/parmena_bench ]; then $(HOST)/parmena_bench; fi
-	@if [ -x e2e/bench.sh ]; then e2e/bench.sh $(WIN); fi
+	@if e2e/lib.sh can-run win64; then E2E_ARCH=win64 e2e/bench.sh $(WIN64); \
+	else E2E_ARCH=win32 e2e/bench.sh $(WIN); fi
+
+# Zips a Windows user can take: the program, its two libraries and the user's guide.
+dist: win
+	@resources/make_dist.sh $(WIN) $(WIN64) build/dist
 
 clean:
 	rm -rf build

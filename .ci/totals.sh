@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Adds up the runners' results and prints one closing line.
+# Adds up the runners' results and prints one closing line, after a line for each run.
 passed=0; failed=0
 for f in "$@"; do
   [ -f "$f" ] || continue
   if line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$f" | tail -1); then
     total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
     bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
+    echo "  $f: $((total - bad)) passed, $bad failed"
     passed=$((passed + total - bad)); failed=$((failed + bad))
   fi
-  if grep -qE '^E2E: [0-9]+ passed, [0-9]+ failed' "$f"; then
-    l=$(grep -E '^E2E: ' "$f" | tail -1)
-    passed=$((passed + $(sed -E 's/E2E: ([0-9]+) passed.*/\1/' <<<"$l")))
-    failed=$((failed + $(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$l")))
+  if l=$(grep -E '^[A-Z0-9]+: [0-9]+ passed, [0-9]+ failed' "$f" | tail -1); then
+    p=$(sed -E 's/^[A-Z0-9]+: ([0-9]+) passed.*/\1/' <<<"$l")
+    b=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$l")
+    echo "  $f: $p passed, $b failed"
+    passed=$((passed + p)); failed=$((failed + b))
   fi
+  # Lines naming a run that could not happen: a skip is shown, a failure counted.
+  grep -E 'run skipped: ' "$f" | sed 's/^/  /'
+  n=$(grep -cE '^FAIL e2e: ' "$f")
+  failed=$((failed + n))
 done
 echo "Totals: $passed passed, $failed failed"

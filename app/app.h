@@ -32,7 +32,6 @@ constexpr int MenuResource = 101;
 constexpr int IconProgram = 201, IconTray = 202;
 
 extern const char PagerClassName[];  // "ParmClass"
-extern const char HelpFile[];        // "parm.hlp"
 
 // The whole program: start-up, message loop, shutdown. Returns the exit code (always 0).
 int ParmenaMain(plat::Hinstance inst);

@@ -10,6 +10,7 @@
 #include "core/poll.h"
 #include "core/switching.h"
 #include "launcher/command_window.h"
+#include "launcher/help.h"
 #include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
@@ -25,7 +26,6 @@ volatile std::uint8_t settingsDialogOpen;
 volatile std::uint8_t aboutDialogOpen;
 
 const char PagerClassName[] = "ParmClass";
-const char HelpFile[] = "parm.hlp";
 
 namespace {
 

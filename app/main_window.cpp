@@ -8,6 +8,7 @@
 #include "core/poll.h"
 #include "core/switching.h"
 #include "launcher/command_window.h"
+#include "launcher/help.h"
 #include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
@@ -93,7 +94,7 @@ void MenuCommand(plat::Hwnd w, plat::WParam wp) {
             ApplyRememberedPositions();
             break;
         case CmdHelp:
-            plat::WinHelpA(w, HelpFile, plat::HELP_CONTENTS, 0);
+            ShowHelp(w, plat::HELP_CONTENTS, 0);
             break;
         default:
             break;

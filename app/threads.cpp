@@ -171,8 +171,8 @@ void RunSettingsDialog(std::uint32_t requested) {
     settingsDialogOpen = 1;
 
     for (;;) {
-        std::uint32_t moveFuncs = plat::GetMoveFuncs();
-        std::uint32_t clickFuncs = plat::GetClickFuncs();
+        std::uintptr_t moveFuncs = plat::GetMoveFuncs();
+        std::uintptr_t clickFuncs = plat::GetClickFuncs();
         int result = plat::ShowPrefDlg(&settings, clickFuncs, moveFuncs, page, &shortcutStore);
         if (result == 0) break;
         ApplySettings(snapshot);

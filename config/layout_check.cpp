@@ -1,5 +1,5 @@
-// Records shared byte for byte with the companion libraries and the shell. Only the 32-bit
-// build has the real layout; on a 64-bit host the pointers are wider and nothing is checked.
+// Records shared byte for byte with the companion libraries and the shell. The hook block is
+// the same in every build; the other records have their fixed layout only in the 32-bit build.
 #include <cstddef>
 #include <cstdint>
 
@@ -9,10 +9,20 @@
 #include "core/switching.h"
 #include "platform/types.h"
 
-#if UINTPTR_MAX == 0xFFFFFFFFu
-
 #define PARM_AT(type, field, offset) \
     static_assert(offsetof(type, field) == (offset), #type "." #field " offset")
+
+// The hook block is the same in both builds: window and hook handles fit in 32 bits.
+PARM_AT(HookBlock, hookHandle, 0x000);
+PARM_AT(HookBlock, pagerWindow, 0x004);
+PARM_AT(HookBlock, value500, 0x008);
+PARM_AT(HookBlock, value10, 0x00C);
+PARM_AT(HookBlock, value01C, 0x01C);
+PARM_AT(MiddleButtonEntry, click, 128);
+PARM_AT(MiddleButtonEntry, drag, 144);
+PARM_AT(MiddleButtonEntry, transmit, 160);
+
+#if UINTPTR_MAX == 0xFFFFFFFFu
 
 PARM_AT(Settings, pagerWindow, 0);
 PARM_AT(Settings, disableNavigation, 4);
@@ -96,14 +106,6 @@ PARM_AT(ShortcutStore, del, 16);
 PARM_AT(ShortcutStore, find, 20);
 static_assert(sizeof(ShortcutStore) == 24, "ShortcutStore size");
 
-PARM_AT(HookBlock, hookHandle, 0x000);
-PARM_AT(HookBlock, pagerWindow, 0x004);
-PARM_AT(HookBlock, value500, 0x008);
-PARM_AT(HookBlock, value10, 0x00C);
-PARM_AT(HookBlock, value01C, 0x01C);
-PARM_AT(MiddleButtonEntry, click, 128);
-PARM_AT(MiddleButtonEntry, drag, 144);
-PARM_AT(MiddleButtonEntry, transmit, 160);
 
 PARM_AT(plat::NotifyIconDataA, cbSize, 0);
 PARM_AT(plat::NotifyIconDataA, hWnd, 4);
@@ -114,6 +116,6 @@ PARM_AT(plat::NotifyIconDataA, hIcon, 20);
 PARM_AT(plat::NotifyIconDataA, szTip, 24);
 static_assert(sizeof(plat::NotifyIconDataA) == 88, "NOTIFYICONDATAA size");
 
-#undef PARM_AT
-
 #endif
+
+#undef PARM_AT

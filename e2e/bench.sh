@@ -8,6 +8,7 @@ set -u
 . "$(dirname "$0")/lib.sh"
 
 build=$(cd "${1:?windows build dir}" 2>/dev/null && pwd) || build=$1
+e2e_use_arch "${E2E_ARCH:-win32}" || exit 1
 e2e_ensure_build "$build"
 if [ ! -f "$build/parmena.exe" ] || [ ! -f "$build/parmdriver.exe" ]; then
     e2e_log "parmena.exe or parmdriver.exe was not built"

@@ -6,6 +6,27 @@
 E2E_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 E2E_XVFB_PID=""
 E2E_DISPLAY=""
+E2E_WINE=""
+
+# Wine loaders by the bitness of the programs they run. A kernel without 32-bit support cannot
+# execute the 32-bit loader at all, so each is tried before use.
+E2E_WINE32=${E2E_WINE32:-/usr/lib/wine/wine}
+E2E_WINE64=${E2E_WINE64:-/usr/lib/wine/wine64}
+e2e_can_run() {
+    local loader
+    case $1 in win32) loader=$E2E_WINE32 ;; win64) loader=$E2E_WINE64 ;; *) return 1 ;; esac
+    [ -x "$loader" ] && "$loader" --version >/dev/null 2>&1
+}
+
+# Chooses the loader and prefix kind for "win32" or "win64"; every later Wine call uses them.
+e2e_use_arch() {
+    case $1 in
+        win32) E2E_WINE=$E2E_WINE32 E2E_TOOLCHAIN=i686 ;;
+        win64) E2E_WINE=$E2E_WINE64 E2E_TOOLCHAIN=x86_64 ;;
+        *) e2e_log "unknown Windows build kind: $1"; return 1 ;;
+    esac
+    export WINEARCH=$1 WINELOADER=$E2E_WINE
+}
 
 e2e_log() { printf '[e2e] %s\n' "$*" >&2; }
 
@@ -47,12 +68,12 @@ e2e_make_prefix() {
     rm -rf "$WINEPREFIX"
     local log=$WINEPREFIX.log
     : >"$log"
-    timeout 180 wineboot -i >>"$log" 2>&1 || { e2e_log "wineboot failed (see $log)"; return 1; }
+    timeout 180 "${E2E_WINE:-wine}" wineboot -i >>"$log" 2>&1 || { e2e_log "wineboot failed (see $log)"; return 1; }
     local reg=$WINEPREFIX.desktop.reg
     printf '%s\r\n' 'REGEDIT4' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1024x768"' '' >"$reg"
-    timeout 60 wine regedit /S "$(e2e_winpath "$reg")" >>"$log" 2>&1 || { e2e_log "regedit failed"; return 1; }
+    timeout 60 "${E2E_WINE:-wine}" regedit /S "$(e2e_winpath "$reg")" >>"$log" 2>&1 || { e2e_log "regedit failed"; return 1; }
     # The desktop was created before the setting existed: let this server end, the next start
     # creates the virtual desktop.
     timeout 60 wineserver -w || { e2e_log "wineserver did not end"; return 1; }
@@ -68,6 +89,7 @@ e2e_stage() {
     for f in parmena.exe parmm.dll parmdlg.dll parmdriver.exe; do
         [ -f "$build/$f" ] && cp "$build/$f" "$dest/"
     done
+    cp "$E2E_REPO/resources/parmena.html" "$dest/"
     return 0
 }
 
@@ -76,7 +98,7 @@ e2e_ensure_build() {
     local build=$1
     (cd "$E2E_REPO" &&
         if [ ! -f "$build/CMakeCache.txt" ]; then
-            cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+            cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-${E2E_TOOLCHAIN:-i686}.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
         fi &&
         cmake --build "$build" -j 2 >/dev/null) || e2e_log "the Windows build failed"
 }
@@ -141,7 +163,7 @@ e2e_serve_requests() {
 e2e_run_driver() {
     local app=$1 shots=$2 log=$3 limit=$4 mode=$5 pid rc
     mkdir -p "$shots"
-    (cd "$app" && exec timeout "$limit" wine parmdriver.exe "$mode" "$(e2e_winpath "$app")" \
+    (cd "$app" && exec timeout "$limit" "${E2E_WINE:-wine}" parmdriver.exe "$mode" "$(e2e_winpath "$app")" \
         "$(e2e_winpath "$shots")" >"$log" 2>"$log.stderr") &
     pid=$!
     while kill -0 "$pid" 2>/dev/null; do
@@ -168,3 +190,9 @@ e2e_cleanup() {
         E2E_XVFB_PID=""
     fi
 }
+
+# As a command: "lib.sh can-run win32|win64" tells whether this machine can run that build.
+if [ "${BASH_SOURCE[0]}" = "$0" ] && [ "${1:-}" = can-run ]; then
+    e2e_can_run "${2:-}"
+    exit
+fi

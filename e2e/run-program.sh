@@ -9,6 +9,7 @@ set -u
 . "$(dirname "$0")/lib.sh"
 
 build=$(cd "${1:?windows build dir}" 2>/dev/null && pwd) || build=$1
+e2e_use_arch "${E2E_ARCH:-win32}" || exit 1
 e2e_ensure_build "$build"
 if [ ! -f "$build/parmena.exe" ]; then
     e2e_log "$build/parmena.exe was not built"
@@ -16,14 +17,14 @@ if [ ! -f "$build/parmena.exe" ]; then
 fi
 
 if [ -n "${DISPLAY:-}" ] && xwd -root -silent -display "$DISPLAY" >/dev/null 2>&1; then
-    export WINEPREFIX=${PARMENA_WINEPREFIX:-$E2E_REPO/build/wineprefix-run}
+    export WINEPREFIX=${PARMENA_WINEPREFIX:-$E2E_REPO/build/wineprefix-run-$WINEARCH}
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -d "$WINEPREFIX" ]; then
         e2e_log "creating the Wine prefix $WINEPREFIX (once)"
-        wineboot -i >/dev/null 2>&1 || { e2e_log "wineboot failed"; exit 1; }
+        "$E2E_WINE" wineboot -i >/dev/null 2>&1 || { e2e_log "wineboot failed"; exit 1; }
     fi
     e2e_log "Parmena opens in a Wine virtual desktop on $DISPLAY; close it from its menu (right click on the pager in the top-right corner)"
-    cd "$build" && exec wine explorer /desktop=Parmena,1024x768 parmena.exe
+    cd "$build" && exec "$E2E_WINE" explorer /desktop=Parmena,1024x768 parmena.exe
 fi
 
 out=${2:-$E2E_REPO/build/run-demo}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end scenarios: parmena.exe under Wine on a private Xvfb, worked by parmdriver.exe.
-# usage: e2e/run.sh <windows build dir> <output dir>
+# usage: e2e/run.sh <windows build dir> <output dir> [win32|win64]
 # Writes <output dir>/results.txt (last line "E2E: N passed, M failed") and PNG screenshots
 # under <output dir>/shots; exits non-zero when any scenario fails.
 set -u
@@ -9,6 +9,7 @@ set -u
 
 build=$(cd "${1:?windows build dir}" 2>/dev/null && pwd) || build=$1
 out=${2:?output dir}
+arch=${3:-win32}
 mkdir -p "$out" && out=$(cd "$out" && pwd)
 results=$out/results.txt
 rm -rf "$out/shots" "$out/app"
@@ -29,6 +30,7 @@ if [ ! -f "$build/parmdriver.exe" ]; then
     exit 1
 fi
 
+e2e_use_arch "$arch" || { echo "FAIL setup: unknown build kind $arch" >>"$results"; finish; exit 1; }
 trap e2e_cleanup EXIT
 trap 'exit 130' INT TERM
 

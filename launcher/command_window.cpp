@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "config/shortcuts.h"
+#include "launcher/help.h"
 #include "launcher/line_edit.h"
 #include "pager/pager.h"
 #include "platform/gdi.h"
@@ -183,7 +184,7 @@ bool CreateCommandWindow() {
         nullptr);
     if (!edit) return false;
     savedEditProc = reinterpret_cast<plat::WndProc>(plat::SetWindowLongPtrA(
-        edit, plat::GWL_WNDPROC, reinterpret_cast<std::intptr_t>(&CommandEditProc)));
+        edit, plat::GWLP_WNDPROC, reinterpret_cast<std::intptr_t>(&CommandEditProc)));
     plat::SendMessageA(edit, plat::WM_SETFONT,
                        reinterpret_cast<plat::WParam>(plat::GetStockObject(plat::DEFAULT_GUI_FONT)),
                        0);
@@ -218,7 +219,7 @@ plat::LResult PLAT_CALLBACK CommandWindowProc(plat::Hwnd w, std::uint32_t msg, p
             if (wp == 0) RunTypedText(w);
             return 0;
         case MsgCommandHelp:
-            plat::WinHelpA(PagerWindow, HelpFile, plat::HELP_CONTEXT, CommandHelpContext);
+            ShowHelp(PagerWindow, plat::HELP_CONTEXT, CommandHelpContext);
             return 0;
         default:
             return plat::DefWindowProcA(w, msg, wp, lp);

@@ -31,5 +31,8 @@ Handle FindFirstFileA(const char* pattern, Win32FindDataA* data);
 Bool FindNextFileA(Handle h, Win32FindDataA* data);
 Bool FindClose(Handle h);
 std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_t size);
+// Only the program's own path (module null) is asked for.
+std::uint32_t GetModuleFileNameA(Hinstance module, char* path, std::uint32_t size);
+std::uint32_t GetFileAttributesA(const char* path);
 
 }  // namespace plat

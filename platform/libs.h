@@ -12,10 +12,10 @@ bool LoadCompanionLibraries(char* what, std::size_t whatSize);
 
 std::uint32_t SetMBHook(void* hookBlock, Handle mutex);
 void RemoveMBHook(std::uint32_t hook);
-std::uint32_t GetClickFuncs();
-std::uint32_t GetMoveFuncs();
+std::uintptr_t GetClickFuncs();
+std::uintptr_t GetMoveFuncs();
 
-int ShowPrefDlg(void* settings, std::uint32_t clickFuncs, std::uint32_t moveFuncs, int page,
+int ShowPrefDlg(void* settings, std::uintptr_t clickFuncs, std::uintptr_t moveFuncs, int page,
                 void* shortcutStore);
 void ShowAboutDlg(StartRoutine start);
 

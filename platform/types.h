@@ -186,7 +186,7 @@ constexpr std::uint32_t GW_HWNDFIRST = 0, GW_HWNDLAST = 1, GW_HWNDNEXT = 2, GW_H
                         GW_OWNER = 4;
 
 // GetWindowLong indices
-constexpr int GWL_WNDPROC = -4;
+constexpr int GWLP_WNDPROC = -4;
 
 // SendMessageTimeout
 constexpr std::uint32_t SMTO_NORMAL = 0, SMTO_BLOCK = 1, SMTO_ABORTIFHUNG = 2;
@@ -254,6 +254,9 @@ constexpr std::uint32_t WAIT_OBJECT_0 = 0, WAIT_ABANDONED = 0x80, WAIT_TIMEOUT =
 constexpr std::uint32_t PAGE_READWRITE = 0x04, FILE_MAP_WRITE = 0x0002;
 inline const Handle INVALID_HANDLE_VALUE = reinterpret_cast<Handle>(static_cast<std::intptr_t>(-1));
 constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+constexpr std::uint32_t MAX_PATH = 260;
 
 // Shell
 constexpr std::uint32_t NIM_ADD = 0, NIM_MODIFY = 1, NIM_DELETE = 2;

@@ -167,13 +167,42 @@ TEST_F(CommandWindowTest, EditFieldTurnsKeysIntoRequests) {
     char text[16] = "";
     plat::GetWindowTextA(edit, text, sizeof text);
     EXPECT_STREQ(text, "q");  // other characters reach the edit control
+}
 
-    plat::SendMessageA(CommandWindow, MsgCommandHelp, 0, 0);
-    ASSERT_EQ(sim::HelpCalls().size(), 1u);
-    EXPECT_EQ(sim::HelpCalls()[0].window, PagerWindow);
-    EXPECT_EQ(sim::HelpCalls()[0].file, "parm.hlp");
-    EXPECT_EQ(sim::HelpCalls()[0].command, plat::HELP_CONTEXT);
-    EXPECT_EQ(sim::HelpCalls()[0].data, 1004u);
+// WinHelp only where an old installation ships its file; else the HTML guide beside the program.
+TEST_F(CommandWindowTest, HelpKeyOpensWinHelpFileOrGuideBesideTheProgram) {
+    struct Case {
+        std::vector<std::string> files;
+        int shellResult;
+        std::size_t helpCalls, opens, boxes;
+    };
+    const std::string dir = "D:\\Tools\\Parm\\";
+    const Case cases[] = {
+        {{dir + "parm.hlp", dir + "parmena.html"}, 33, 1, 0, 0},
+        {{dir + "parmena.html"}, 33, 0, 1, 0},
+        {{dir + "parmena.html"}, 2, 0, 1, 1},               // the shell could not open it
+        {{"C:\\parm.hlp", dir + "parm.hlp\\"}, 33, 0, 0, 1},  // elsewhere, or a folder
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        sim::SetProgramPath(dir + "parmena.exe");
+        for (const std::string& f : c.files) sim::AddFile(f);
+        sim::SetShellExecuteResult(c.shellResult);
+        plat::SendMessageA(CommandWindow, MsgCommandHelp, 0, 0);
+        ASSERT_EQ(sim::HelpCalls().size(), c.helpCalls);
+        if (c.helpCalls) {
+            EXPECT_EQ(sim::HelpCalls()[0].window, PagerWindow);
+            EXPECT_EQ(sim::HelpCalls()[0].file, "parm.hlp");
+            EXPECT_EQ(sim::HelpCalls()[0].command, plat::HELP_CONTEXT);
+            EXPECT_EQ(sim::HelpCalls()[0].data, 1004u);
+        }
+        ASSERT_EQ(sim::ShellExecutes().size(), c.opens);
+        if (c.opens) {
+            EXPECT_EQ(sim::ShellExecutes()[0].file, dir + "parmena.html");
+        }
+        EXPECT_EQ(sim::MessageBoxes().size(), c.boxes);
+    }
 }
 
 TEST_F(CommandWindowTest, LosingFocusHidesAndCloseIsRefused) {

@@ -150,7 +150,7 @@ TEST_F(SimGdi, EditControlEditsSelectsAndCanBeSubclassed) {
     Hwnd edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 128, 18, parent,
                                 reinterpret_cast<Hmenu>(static_cast<std::uintptr_t>(101)), nullptr, nullptr);
     ASSERT_EQ(edit, GetDlgItem(parent, 101));
-    g_editProc = reinterpret_cast<WndProc>(SetWindowLongPtrA(edit, GWL_WNDPROC, reinterpret_cast<std::intptr_t>(Subclass)));
+    g_editProc = reinterpret_cast<WndProc>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<std::intptr_t>(Subclass)));
     ASSERT_NE(nullptr, g_editProc);
     SetWindowTextA(edit, "hello");
     SendMessageA(edit, EM_SETSEL, 0, -1);

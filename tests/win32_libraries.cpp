@@ -8,14 +8,14 @@
 
 #include "config_fixture.h"
 #include "libs/parmm/actions.h"
-#include "platform/win32/companion_path.h"
+#include "platform/path.h"
 
 namespace {
 
 std::string Path(const char* exe, const char* name, std::size_t size = 260) {
     char out[600];
     std::memset(out, 'x', sizeof out);
-    if (!w32::CompanionPath(exe, name, out, size)) {
+    if (!plat::CompanionPath(exe, name, out, size)) {
         EXPECT_EQ(out[0], '\0') << "a refused path must leave the buffer empty";
         return "<refused>";
     }
@@ -54,9 +54,9 @@ TEST(CompanionPath, LongPathsAreRefusedNotCut) {
     EXPECT_EQ(Path(deep.c_str(), "parmm.dll", 261), "<refused>");
 
     char none[1] = {'x'};
-    EXPECT_FALSE(w32::CompanionPath(exe, "parmm.dll", none, 0));
+    EXPECT_FALSE(plat::CompanionPath(exe, "parmm.dll", none, 0));
     EXPECT_EQ(none[0], 'x') << "a zero-sized buffer is not written";
-    EXPECT_FALSE(w32::CompanionPath(exe, "parmm.dll", nullptr, 10));
+    EXPECT_FALSE(plat::CompanionPath(exe, "parmm.dll", nullptr, 10));
 }
 
 void ExpectWellFormed(const MouseAction* table, const char* which) {

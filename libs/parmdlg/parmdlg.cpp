@@ -55,7 +55,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE inst, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" int WINAPI ShowPrefDlg(void*, DWORD, DWORD, int, void*) {
+extern "C" int WINAPI ShowPrefDlg(void*, DWORD_PTR, DWORD_PTR, int, void*) {
     INT_PTR r = DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, SettingsProc, 0);
     // A dialog that could not be created applies nothing.
     return r == 1 ? 1 : 0;

@@ -18,8 +18,8 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
-DWORD AddressOf(const MouseAction* table) {
-    return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(table));
+DWORD_PTR AddressOf(const MouseAction* table) {
+    return reinterpret_cast<DWORD_PTR>(table);
 }
 
 }  // namespace
@@ -49,6 +49,6 @@ extern "C" BOOL WINAPI RemoveMBHook(DWORD hook) {
     return TRUE;
 }
 
-extern "C" DWORD WINAPI GetClickFuncs(void) { return AddressOf(ClickActions); }
+extern "C" DWORD_PTR WINAPI GetClickFuncs(void) { return AddressOf(ClickActions); }
 
-extern "C" DWORD WINAPI GetMoveFuncs(void) { return AddressOf(DragActions); }
+extern "C" DWORD_PTR WINAPI GetMoveFuncs(void) { return AddressOf(DragActions); }

@@ -13,9 +13,10 @@ extern "C" {
 // shared block and its mutex. Returns the hook handle, or 0 on failure.
 DWORD WINAPI SetMBHook(void* hookBlock, HANDLE mutex);
 BOOL WINAPI RemoveMBHook(DWORD hook);
-// Addresses of the ClickActions and DragActions tables (libs/parmm/actions.h).
-DWORD WINAPI GetClickFuncs(void);
-DWORD WINAPI GetMoveFuncs(void);
+// Addresses of the ClickActions and DragActions tables (libs/parmm/actions.h); pointer-sized,
+// so the 64-bit build hands over whole addresses.
+DWORD_PTR WINAPI GetClickFuncs(void);
+DWORD_PTR WINAPI GetMoveFuncs(void);
 }
 
 using SetMBHookProc = decltype(&SetMBHook);

@@ -174,8 +174,11 @@ struct ShellExecuteRecord {
 std::vector<ShellExecuteRecord> ShellExecutes();
 void SetShellExecuteResult(int result);    // ShellExecuteA's answer (default 33: success)
 void SetEnv(const std::string& name, const std::string& value);
-// Files seen by FindFirstFileA: full path of each entry; a trailing '\' marks a folder.
+// Files seen by FindFirstFileA and GetFileAttributesA: full path of each entry; a trailing '\'
+// marks a folder.
 void AddFile(const std::string& path);
+// What GetModuleFileNameA(null) answers (default "C:\Program Files\Parmena\parmena.exe").
+void SetProgramPath(const std::string& path);
 
 // ---- Drawing ----
 struct DrawCall {

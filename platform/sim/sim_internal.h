@@ -39,6 +39,7 @@ std::string Lower(const std::string& s);
 bool EqualNoCase(const std::string& a, const std::string& b);
 
 constexpr std::uintptr_t kDesktopWindow = 0x10;
+constexpr std::uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87, ERROR_KEY_DELETED = 1018,
                         ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,
                         ERROR_CLASS_ALREADY_EXISTS = 1410, ERROR_HOTKEY_ALREADY_REGISTERED = 1409,
@@ -265,6 +266,7 @@ struct State {
     std::multimap<const void*, std::shared_ptr<KObject>> views;  // one entry per mapped view
     std::map<std::string, std::string> env;  // by lower-case name
     std::vector<std::string> files;
+    std::string programPath = "C:\\Program Files\\Parmena\\parmena.exe";
 
     // registry
     RegKey roots[2];

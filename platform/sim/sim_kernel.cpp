@@ -434,6 +434,37 @@ Bool FindClose(Handle h) {
     return 1;
 }
 
+// As since Vista: a path too long for the buffer is cut, terminated, and the full size returned.
+std::uint32_t GetModuleFileNameA(Hinstance, char* path, std::uint32_t size) {
+    Lock lk(Mu());
+    if (!path || size == 0) {
+        SetError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    const std::string& p = S().programPath;
+    if (p.size() >= size) {
+        std::memcpy(path, p.data(), size - 1);
+        path[size - 1] = '\0';
+        SetError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    std::memcpy(path, p.c_str(), p.size() + 1);
+    return static_cast<std::uint32_t>(p.size());
+}
+
+std::uint32_t GetFileAttributesA(const char* path) {
+    Lock lk(Mu());
+    if (!path) return INVALID_FILE_ATTRIBUTES;
+    const std::string want = path;
+    for (const std::string& f : S().files) {
+        const bool folder = !f.empty() && f.back() == '\\';
+        if (EqualNoCase(folder ? f.substr(0, f.size() - 1) : f, want))
+            return folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    }
+    SetError(ERROR_FILE_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+}
+
 std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_t size) {
     if (!src) {
         SetError(ERROR_INVALID_PARAMETER);
@@ -472,6 +503,11 @@ void SetEnv(const std::string& name, const std::string& value) {
 void AddFile(const std::string& path) {
     Lock lk(Mu());
     S().files.push_back(path);
+}
+
+void SetProgramPath(const std::string& path) {
+    Lock lk(Mu());
+    S().programPath = path;
 }
 
 void HoldNamedMutex(const std::string& name, bool hold) {

@@ -381,7 +381,7 @@ std::intptr_t GetWindowLongPtrA(Hwnd w, int index) {
         return 0;
     }
     switch (index) {
-        case GWL_WNDPROC: return reinterpret_cast<std::intptr_t>(x->proc);
+        case GWLP_WNDPROC: return reinterpret_cast<std::intptr_t>(x->proc);
         case GWL_HINSTANCE: return 0;
         case GWL_ID: return x->ctrlId;
         case GWL_STYLE: return static_cast<std::intptr_t>(x->style);
@@ -407,7 +407,7 @@ std::intptr_t SetWindowLongPtrA(Hwnd w, int index, std::intptr_t value) {
     }
     std::intptr_t old = 0;
     switch (index) {
-        case GWL_WNDPROC:
+        case GWLP_WNDPROC:
             if (!x->product || !value) return 0;
             old = reinterpret_cast<std::intptr_t>(x->proc);
             x->proc = reinterpret_cast<WndProc>(value);

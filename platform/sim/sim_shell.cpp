@@ -111,19 +111,19 @@ void RemoveMBHook(std::uint32_t hook) {
     S().hookCalls.push_back({"RemoveMBHook", hook});
 }
 
-std::uint32_t GetClickFuncs() {
+std::uintptr_t GetClickFuncs() {
     Lock lk(Mu());
     S().hookCalls.push_back({"GetClickFuncs", kClickFuncs});
     return kClickFuncs;
 }
 
-std::uint32_t GetMoveFuncs() {
+std::uintptr_t GetMoveFuncs() {
     Lock lk(Mu());
     S().hookCalls.push_back({"GetMoveFuncs", kMoveFuncs});
     return kMoveFuncs;
 }
 
-int ShowPrefDlg(void* settings, std::uint32_t, std::uint32_t, int page, void* shortcutStore) {
+int ShowPrefDlg(void* settings, std::uintptr_t, std::uintptr_t, int page, void* shortcutStore) {
     std::function<int(void*, int, void*)> handler;
     {
         Lock lk(Mu());

@@ -62,6 +62,12 @@ Bool ReleaseMutex(Handle h) { return ::ReleaseMutex(As<HANDLE>(h)); }
 std::uint32_t GetLastError() { return ::GetLastError(); }
 void SetLastError(std::uint32_t code) { ::SetLastError(code); }
 
+std::uint32_t GetModuleFileNameA(Hinstance module, char* path, std::uint32_t size) {
+    return ::GetModuleFileNameA(As<HMODULE>(module), path, size);
+}
+
+std::uint32_t GetFileAttributesA(const char* path) { return ::GetFileAttributesA(path); }
+
 Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
     return As<Handle>(::FindFirstFileA(pattern, reinterpret_cast<WIN32_FIND_DATAA*>(data)));
 }

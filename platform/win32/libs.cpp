@@ -2,7 +2,7 @@
 // the entry points resolved then. Before a successful load every call is a harmless no-op.
 #include <cstdio>
 
-#include "platform/win32/companion_path.h"
+#include "platform/path.h"
 #include "platform/win32/win.h"
 
 #include "libs/parmdlg/parmdlg.h"
@@ -47,7 +47,7 @@ HMODULE LoadBesideProgram(const char* name, char* what, std::size_t whatSize) {
     }
     exe[n] = '\0';
     char path[MAX_PATH + 1];
-    if (!w32::CompanionPath(exe, name, path, sizeof path)) {
+    if (!plat::CompanionPath(exe, name, path, sizeof path)) {
         Report(what, whatSize, name);
         return nullptr;
     }
@@ -114,11 +114,11 @@ void RemoveMBHook(std::uint32_t hook) {
     if (entries.removeHook) entries.removeHook(hook);
 }
 
-std::uint32_t GetClickFuncs() { return entries.clickFuncs ? entries.clickFuncs() : 0; }
+std::uintptr_t GetClickFuncs() { return entries.clickFuncs ? entries.clickFuncs() : 0; }
 
-std::uint32_t GetMoveFuncs() { return entries.moveFuncs ? entries.moveFuncs() : 0; }
+std::uintptr_t GetMoveFuncs() { return entries.moveFuncs ? entries.moveFuncs() : 0; }
 
-int ShowPrefDlg(void* settings, std::uint32_t clickFuncs, std::uint32_t moveFuncs, int page,
+int ShowPrefDlg(void* settings, std::uintptr_t clickFuncs, std::uintptr_t moveFuncs, int page,
                 void* shortcutStore) {
     if (!entries.showPref) return 0;
     return entries.showPref(settings, clickFuncs, moveFuncs, page, shortcutStore);

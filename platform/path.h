@@ -1,10 +1,10 @@
-// Where the companion libraries are looked for: beside the executable, never on the
-// search path. Kept free of Win32 so the host tests can check it.
+// Files that belong to the program (its libraries, its help) are looked for beside the
+// executable, never on the search path. Kept free of Win32 so the host tests can check it.
 #pragma once
 #include <cstddef>
 #include <cstring>
 
-namespace w32 {
+namespace plat {
 
 // Writes the folder of exePath (through its last '\' or '/') followed by fileName into
 // out. Returns false, leaving out empty, when exePath names no folder or the result
@@ -26,4 +26,4 @@ inline bool CompanionPath(const char* exePath, const char* fileName, char* out,
     return true;
 }
 
-}  // namespace w32
+}  // namespace plat
