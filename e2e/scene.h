@@ -35,5 +35,7 @@ std::string CollapsePager(Parmena& p);
 // Pager scenarios run in the second session, before it closes Parmena.
 std::vector<const char*> PagerScenarioNames();
 void RunPagerScenarios(Parmena& p);
+std::vector<const char*> SpeedScenarioNames();
+void RunSpeedScenarios();
 
 }  // namespace e2e

@@ -52,7 +52,8 @@ int ToPagerY(const Geometry& g, std::int64_t vy) {
 struct Tools {
     plat::Hgdi buttonFace, background, window, caption;
     plat::Hgdi framePen, gridPen, outlinePen;
-    plat::Hgdi pendingPen;  // outline of a window that will follow when its program answers
+    plat::Hgdi pendingPen;  // outline of a window that will follow when its program answers;
+                            // dotted, as dashes are longer than a miniature's side
 };
 
 Tools CreateTools() {
@@ -64,7 +65,7 @@ Tools CreateTools() {
     t.framePen = plat::CreatePen(plat::PS_SOLID, 0, settings.windowFrame);
     t.gridPen = plat::CreatePen(plat::PS_DOT, 0, settings.grid);
     t.outlinePen = plat::CreatePen(plat::PS_SOLID, 2, settings.grid);
-    t.pendingPen = plat::CreatePen(plat::PS_DASH, 0, settings.windowFrame);
+    t.pendingPen = plat::CreatePen(plat::PS_DOT, 0, settings.windowFrame);
     return t;
 }
 
@@ -75,7 +76,8 @@ void DeleteTools(const Tools& t) {
         if (h) plat::DeleteObject(h);
 }
 
-// A window whose move the move thread holds is drawn where it is heading, dashed.
+// A window whose move the move thread holds is drawn where it is heading, as a dotted outline
+// with its title and nothing filled.
 void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
                 plat::Hgdi font, bool checkPending) {
     char title[TitleBufferSize];
@@ -102,7 +104,9 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     const int bottom = ToPagerY(g, oy + wr.bottom);
     if (pending) {
         plat::SelectObject(mem, t.pendingPen);
+        plat::SelectObject(mem, plat::GetStockObject(plat::NULL_BRUSH));
         plat::Rectangle(mem, left, top, right, bottom);
+        plat::SelectObject(mem, t.window);
         plat::SelectObject(mem, t.framePen);
     } else {
         plat::Rectangle(mem, left, top, right, bottom);
@@ -115,7 +119,7 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     if (strip.bottom - strip.top >= extent.cy + 2) strip.bottom = strip.top + extent.cy + 1;
 
     const int saved = plat::SaveDC(mem);
-    plat::FillRect(mem, &strip, t.caption);
+    if (!pending) plat::FillRect(mem, &strip, t.caption);
     plat::Hgdi clip =
         plat::CreateRectRgn(strip.left + 1, strip.top + 1, strip.right - 1, strip.bottom - 1);
     if (clip) {

@@ -227,10 +227,10 @@ constexpr std::uint32_t TPM_LEFTBUTTON = 0, TPM_RIGHTBUTTON = 2;
 constexpr std::uint32_t HELP_CONTEXT = 1, HELP_QUIT = 2, HELP_CONTENTS = 3;
 
 // GDI
-constexpr int PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2;
+constexpr int PS_SOLID = 0, PS_DOT = 2;
 constexpr int TRANSPARENT = 1, OPAQUE = 2;
 constexpr std::uint32_t SRCCOPY = 0x00CC0020u;
-constexpr int WHITE_BRUSH = 0, DEFAULT_GUI_FONT = 17, SYSTEM_FONT = 13;
+constexpr int WHITE_BRUSH = 0, NULL_BRUSH = 5, DEFAULT_GUI_FONT = 17, SYSTEM_FONT = 13;
 constexpr int NULLREGION = 1, SIMPLEREGION = 2, ERROR_REGION = 0;
 
 // Registry
