@@ -32,6 +32,7 @@ static_assert(MaxWalkSteps <= (1 << IndexBits), "candidate indexes must fit the 
 
 struct Probe {
     std::vector<SwitchCandidate>* candidates;
+    std::vector<bool> notAwaited;  // the system reports it hung: its answer is not waited for
     std::uintptr_t generation;
     int outstanding;
 };
@@ -47,7 +48,7 @@ void PLAT_CALLBACK ProbeAnswered(plat::Hwnd w, std::uint32_t, std::uintptr_t dat
     SwitchCandidate& c = (*p->candidates)[index];
     if (c.window != w || c.answered) return;
     c.answered = true;
-    --p->outstanding;
+    if (!p->notAwaited[index]) --p->outstanding;
 }
 
 std::int64_t Ticks() {
@@ -56,16 +57,29 @@ std::int64_t Ticks() {
     return t;
 }
 
+// Windows the system already reports hung are asked like the others but not waited for; asking
+// the system costs a call, so only windows that have not answered at once are looked at.
+void SkipReportedHung(Probe& p) {
+    std::vector<SwitchCandidate>& cs = *p.candidates;
+    for (std::size_t i = 0; i < cs.size() && p.outstanding > 0; ++i) {
+        if (!cs[i].managed || cs[i].answered || p.notAwaited[i]) continue;
+        if (!plat::IsHungAppWindow(cs[i].window)) continue;
+        p.notAwaited[i] = true;
+        --p.outstanding;
+    }
+}
+
 // Takes the answers as they come (they arrive as sent messages) until all are in or the
 // time-out has passed.
-void AwaitAnswers(const Probe& p) {
+void AwaitAnswers(Probe& p) {
     std::int64_t perSecond = 0;
     if (!plat::QueryPerformanceFrequency(&perSecond) || perSecond <= 0) perSecond = 1000;
     const std::int64_t start = Ticks();
     const std::int64_t limit = perSecond * ProbeTimeoutMs / 1000;
-    for (;;) {
+    for (bool first = true;; first = false) {
         plat::Msg m{};
         plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
+        if (first) SkipReportedHung(p);
         if (p.outstanding <= 0) return;
         const std::int64_t left = limit - (Ticks() - start);
         if (left <= 0) return;
@@ -76,15 +90,14 @@ void AwaitAnswers(const Probe& p) {
 }
 
 void ProbeCandidates(std::vector<SwitchCandidate>& candidates) {
-    Probe probe{&candidates, 0, 0};
+    Probe probe{&candidates, std::vector<bool>(candidates.size(), false), 0, 0};
     lastGeneration = (lastGeneration + 1) & ((std::uintptr_t{1} << IndexBits) - 1);
     probe.generation = lastGeneration;
     Probe* outer = activeProbe;
     activeProbe = &probe;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         SwitchCandidate& c = candidates[i];
-        // A window the system already knows to be hung is not worth a wait.
-        if (!c.managed || plat::IsHungAppWindow(c.window)) continue;
+        if (!c.managed) continue;
         ++probe.outstanding;
         const std::uintptr_t data = (probe.generation << IndexBits) | i;
         // A window of this thread answers inside the call, and so may one that is gone.

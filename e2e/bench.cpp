@@ -13,6 +13,7 @@ namespace e2e {
 namespace {
 
 constexpr int Reps = 6;           // out-and-back pairs per measurement
+constexpr int HungReps = 3;       // the same with hung windows, which wait for their late moves
 constexpr DWORD StallMs = 1000;   // a fresh hang: the system does not yet report it
 constexpr int MaxOrder = 512;
 const char OrderName[] = "parmbench.order";
@@ -38,7 +39,9 @@ double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
     return double(b.QuadPart - a.QuadPart) * 1000.0 / double(freq.QuadPart);
 }
 
-// Starts the move with `trigger`; returns the milliseconds to the last arrival, or -1.
+// Starts the move with `trigger`; returns the milliseconds to the last arrival, or -1. When no
+// window at all has moved after 3 s (Wine now and then loses a whole hotkey chord right after
+// a foreground change), the move is started once more and timed from there.
 double Timed(const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
     moveWatch.remaining = LONG(ws.size());
     ResetEvent(moveWatch.done);
@@ -52,6 +55,11 @@ double Timed(const std::vector<TestWindow*>& ws, int dx, const std::function<voi
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     trigger();
+    if (WaitForSingleObject(moveWatch.done, 3000) != WAIT_OBJECT_0 && moveWatch.remaining == LONG(ws.size())) {
+        std::printf("BENCH note: nothing moved within 3 s; started once more\n");
+        QueryPerformanceCounter(&start);
+        trigger();
+    }
     const bool all = WaitForSingleObject(moveWatch.done, 30000) == WAIT_OBJECT_0;
     LARGE_INTEGER last = start;
     for (TestWindow* t : ws) {
@@ -101,9 +109,13 @@ double TimedBare(Mover& m, const std::vector<TestWindow*>& ws, int dx) {
     });
 }
 
+// The anchor is settled before the way out only: a chord right after a foreground change is
+// the one Wine tends to lose.
 double TimedHotkey(HWND pager, const std::vector<TestWindow*>& ws, WORD vk, int dx) {
-    const std::string why = SettleAnchor(pager);
-    if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
+    if (vk == VK_RIGHT) {
+        const std::string why = SettleAnchor(pager);
+        if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
+    }
     return Timed(ws, dx, [&] { SendHotkey(vk); });
 }
 
@@ -126,7 +138,7 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
         for (TestWindow* t : hung->windows) hs.push_back(t->hwnd);
     const std::vector<RECT> hungHome = Rects(hs);
     std::vector<double> parmena, bare;
-    for (int rep = 0; rep < Reps; ++rep) {
+    for (int rep = 0; rep < (hung ? HungReps : Reps); ++rep) {
         for (int dir = 0; dir < 2; ++dir) {
             const int dx = dir == 0 ? -W : W;
             if (hung && !StallThread(*hung, StallMs)) std::printf("BENCH note: the hung windows did not hang\n");
@@ -259,6 +271,7 @@ int RunBench() {
         if (rc) break;
         Compare(p, mover, ws, nullptr);
         for (int k : {1, 5}) {
+            if (n != 100) break;
             WindowThread hung;
             if (AddHungWindows(hung, k))
                 Compare(p, mover, ws, &hung);
