@@ -7,6 +7,7 @@
 #include "core/desktop.h"
 #include "core/movebatch.h"
 #include "core/pending.h"
+#include "core/session.h"
 #include "core/windows.h"
 #include "pager/pager.h"
 #include "platform/kernel.h"
@@ -121,16 +122,20 @@ std::vector<SwitchCandidate> TakeSwitchSnapshot() {
     return out;
 }
 
-// A hung window is moved by the move thread whenever it answers again.
+// A hung window is moved by the move thread whenever it answers again. Without the thread
+// (it has ended for the exit, or cannot take the request) the move is posted to the window
+// itself instead: never dropped, never waited for.
 void HandToMoveThread(const PlannedMove& m) {
     MoveRequest* request = new (std::nothrow) MoveRequest{m.window, m.x, m.y};
-    if (!request) return;
-    NotePendingMove(m.window, m.x, m.y, m.fromX, m.fromY);
-    if (!plat::PostThreadMessageA(moveThreadId, MsgMoveWindow, 0,
-                                  reinterpret_cast<plat::LParam>(request))) {
+    if (request) {
+        NotePendingMove(m.window, m.x, m.y, m.fromX, m.fromY);
+        if (plat::PostThreadMessageA(moveThreadId, MsgMoveWindow, 0,
+                                     reinterpret_cast<plat::LParam>(request)))
+            return;
         EndPendingMove(m.window, false);
-        FreeMoveRequest(request);
     }
+    FreeMoveRequest(request);
+    plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
 }
 
 void PushMoves(const std::vector<PlannedMove>& moves) {
@@ -210,7 +215,6 @@ void ActivateTopWindowOnScreen(bool skipKept) {
 
 bool SwitchBy(int dx, int dy) {
     if (!ShiftWindows(dx, dy)) return false;
-    desktop.currentColumn -= dx;
-    desktop.currentRow -= dy;
+    SetCurrentDesktop(desktop.currentColumn - dx, desktop.currentRow - dy);
     return true;
 }

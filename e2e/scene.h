@@ -38,4 +38,8 @@ void RunPagerScenarios(Parmena& p);
 std::vector<const char*> SpeedScenarioNames();
 void RunSpeedScenarios();
 
+// Hostile-input scenarios run after the third session, each with its own Parmena.
+std::vector<const char*> HostileScenarioNames();
+void RunHostileScenarios();
+
 }  // namespace e2e

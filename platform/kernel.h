@@ -7,6 +7,7 @@ namespace plat {
 Handle CreateThread(void* security, std::size_t stack, ThreadProc proc, void* arg,
                     std::uint32_t flags, std::uint32_t* threadId);
 std::uint32_t GetCurrentThreadId();
+std::uint32_t GetCurrentProcessId();
 std::uint32_t WaitForSingleObject(Handle h, std::uint32_t ms);
 std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
                                      std::uint32_t ms);
@@ -34,5 +35,6 @@ std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_
 // Only the program's own path (module null) is asked for.
 std::uint32_t GetModuleFileNameA(Hinstance module, char* path, std::uint32_t size);
 std::uint32_t GetFileAttributesA(const char* path);
+ExceptionFilter SetUnhandledExceptionFilter(ExceptionFilter filter);
 
 }  // namespace plat

@@ -4,6 +4,12 @@
 
 namespace plat {
 
+// Waiting while serving the messages other threads send to this one (PeekMessageA with
+// PM_QS_SENDMESSAGE delivers them and removes nothing that was posted).
+std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
+                                        std::uint32_t ms, std::uint32_t wakeMask);
+Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags);
+
 // Classes and windows
 std::uint16_t RegisterClassA(const WndClassA* wc);
 Bool UnregisterClassA(const char* className, Hinstance inst);
@@ -34,6 +40,8 @@ Bool IsZoomed(Hwnd w);
 int GetWindowTextA(Hwnd w, char* buf, int max);
 Bool SetWindowTextA(Hwnd w, const char* text);
 int GetClassNameA(Hwnd w, char* buf, int max);
+// The window's thread, and its process in *processId; 0 for no window.
+std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId);
 Hwnd GetDlgItem(Hwnd dlg, int id);
 std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max);
 

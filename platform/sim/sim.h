@@ -115,6 +115,8 @@ bool KeyExists(const std::string& root, const std::string& path);
 std::vector<std::string> ValueNames(const std::string& root, const std::string& path);
 // Opening or creating any key at or below this path fails with ERROR_ACCESS_DENIED.
 void DenyAccess(const std::string& root, const std::string& path);
+// Writing a value of this name, in any key, fails with ERROR_ACCESS_DENIED until cleared.
+void FailValueWrite(const std::string& name, bool fail);
 
 // ---- Message boxes ----
 struct MessageBoxRecord {
@@ -179,6 +181,9 @@ void SetEnv(const std::string& name, const std::string& value);
 void AddFile(const std::string& path);
 // What GetModuleFileNameA(null) answers (default "C:\Program Files\Parmena\parmena.exe").
 void SetProgramPath(const std::string& path);
+// The filter the program installed with SetUnhandledExceptionFilter (null: none); a test calls
+// it as the system would for a fault in any thread.
+plat::ExceptionFilter UnhandledExceptionFilter();
 
 // ---- Drawing ----
 struct DrawCall {
@@ -213,8 +218,15 @@ void OnShowAbout(std::function<void(plat::StartRoutine)> handler);
 void OnShowPref(std::function<int(void* settings, int page, void* shortcutStore)> handler);
 
 // ---- Controls owned by the dialog library or the system ----
-// A list box answering LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT and LB_GETITEMDATA.
-Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items);
+// A list box answering LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT and LB_GETITEMDATA; it belongs
+// to this process (as the dialog library's does) unless otherProcess is set.
+Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items,
+                bool otherProcess = false);
+// LB_GETCOUNT answers count from now on, whatever the items.
+void ClaimListBoxCount(Hwnd listBox, long long count);
+// Right after it has answered the next LB_GETTEXTLEN of item index, that item's text becomes
+// text: another thread changing the list between two messages.
+void ChangeListTextAfterLength(Hwnd listBox, int index, const std::string& text);
 
 // ---- Menus ----
 struct MenuRecord {

@@ -39,6 +39,7 @@ std::string Lower(const std::string& s);
 bool EqualNoCase(const std::string& a, const std::string& b);
 
 constexpr std::uintptr_t kDesktopWindow = 0x10;
+constexpr std::uint32_t SimProcessId = 0x5150, OtherProcessId = 0x7000;
 constexpr std::uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87, ERROR_KEY_DELETED = 1018,
                         ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,
@@ -71,6 +72,7 @@ struct Window {
     std::vector<std::uintptr_t> children;
     WndProc proc = nullptr;
     std::uint32_t thread = 0;  // owning plat thread; 0 for other programs' windows
+    bool otherProcess = false;  // GetWindowThreadProcessId names another process
     int ctrlId = 0;
     std::intptr_t userData = 0;
     int extraBytes = 0;
@@ -84,6 +86,9 @@ struct Window {
     std::uintptr_t font = 0;
     // list box
     std::vector<std::pair<std::string, std::uint32_t>> items;
+    long long claimedCount = -1;  // LB_GETCOUNT answer when not negative
+    long long growIndex = -1;     // item whose text becomes growText after its LB_GETTEXTLEN
+    std::string growText;
     std::vector<HeldCallback> held;
 };
 
@@ -267,11 +272,13 @@ struct State {
     std::map<std::string, std::string> env;  // by lower-case name
     std::vector<std::string> files;
     std::string programPath = "C:\\Program Files\\Parmena\\parmena.exe";
+    ExceptionFilter exceptionFilter = nullptr;
 
     // registry
     RegKey roots[2];
     std::map<std::uintptr_t, KeyHandle> keys;
     std::vector<std::pair<int, std::vector<std::string>>> denied;
+    std::vector<std::string> failingValueWrites;  // value names, any key
 
     // gdi
     std::map<std::uintptr_t, GObject> gdi;

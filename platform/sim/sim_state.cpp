@@ -105,6 +105,7 @@ namespace plat {
 std::uint32_t GetLastError() { return lastError; }
 void SetLastError(std::uint32_t code) { lastError = code; }
 std::uint32_t GetCurrentThreadId() { return CurrentThread(); }
+std::uint32_t GetCurrentProcessId() { return SimProcessId; }
 
 void Sleep(std::uint32_t ms) {
     if (ms == 0) {

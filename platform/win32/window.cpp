@@ -74,6 +74,12 @@ int GetWindowTextA(Hwnd w, char* buf, int max) {
 }
 Bool SetWindowTextA(Hwnd w, const char* text) { return ::SetWindowTextA(As<HWND>(w), text); }
 int GetClassNameA(Hwnd w, char* buf, int max) { return ::GetClassNameA(As<HWND>(w), buf, max); }
+std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
+    DWORD pid = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(As<HWND>(w), &pid);
+    if (processId) *processId = pid;
+    return thread;
+}
 Hwnd GetDlgItem(Hwnd dlg, int id) { return As<Hwnd>(::GetDlgItem(As<HWND>(dlg), id)); }
 std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max) {
     return ::GetDlgItemTextA(As<HWND>(dlg), id, buf, max);
@@ -148,6 +154,13 @@ Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LP
 void PostQuitMessage(int code) { ::PostQuitMessage(code); }
 Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
     return ::GetMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max);
+}
+std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
+                                        std::uint32_t ms, std::uint32_t wakeMask) {
+    return ::MsgWaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms, wakeMask);
+}
+Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags) {
+    return ::PeekMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, flags);
 }
 Bool TranslateMessage(const Msg* m) {
     return ::TranslateMessage(reinterpret_cast<const MSG*>(m));
