@@ -15,6 +15,8 @@ Handle CreateEventA(void* security, Bool manualReset, Bool initial, const char* 
 Bool SetEvent(Handle h);
 Bool CloseHandle(Handle h);
 void Sleep(std::uint32_t ms);
+Bool QueryPerformanceCounter(std::int64_t* count);
+Bool QueryPerformanceFrequency(std::int64_t* perSecond);
 
 Handle CreateFileMappingA(Handle file, void* security, std::uint32_t protect,
                           std::uint32_t sizeHigh, std::uint32_t sizeLow, const char* name);

@@ -337,7 +337,7 @@ TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {
     EXPECT_EQ(sim::WindowRect(fine).left, 20 - 2048);
     EXPECT_EQ(sim::WindowRect(hung).left, 10);
     // The move thread has taken all three requests before the window recovers.
-    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung) == 3; }));
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung, plat::WM_QUERYDRAGICON) == 3; }));
     sim::SetHung(hung, false);
     ASSERT_TRUE(sim::WaitFor([&] {
         return sim::WindowRect(hung).left == 10 - 2048 && sim::WindowRect(hung).top == 10 - 768;
@@ -347,7 +347,7 @@ TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {
     sim::SetHung(hung, true);
     Press(plat::VK_LEFT);
     Press(plat::VK_RIGHT);
-    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung) == 2; }));
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung, plat::WM_QUERYDRAGICON) == 2; }));
     auto movesOfHung = [&] {
         int n = 0;
         for (const sim::MoveRecord& m : sim::Moves()) n += m.window == hung;

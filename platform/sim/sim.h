@@ -59,8 +59,15 @@ void SetOwner(Hwnd w, Hwnd owner);
 // A hung window fails every SendMessageTimeoutA; SendMessageCallbackA to it is held and its
 // callback is queued to the sending thread once SetHung(w, false) is called.
 void SetHung(Hwnd w, bool hung);
-// Sends with a callback to the hung window w that are held until it recovers.
-int HeldCallbacks(Hwnd w);
+// Sends with a callback to the hung window w that are held until it recovers (of one message,
+// unless `message` is 0).
+int HeldCallbacks(Hwnd w, std::uint32_t message = 0);
+// Hung, and known to the system as hung: IsHungAppWindow answers true. SetHung(w, false) ends both.
+void SetHungReported(Hwnd w);
+// The simulated clock, which QueryPerformanceCounter reads (1000 counts a second). It moves only
+// by what would make a real caller wait: a send to a hung window costs its whole time-out, and a
+// MsgWaitForMultipleObjects with nothing to answer and nothing owed costs its whole time-out.
+std::int64_t ClockMs();
 void BringToTop(Hwnd w);                   // Z-order change within its band
 Rect WindowRect(Hwnd w);
 std::string Title(Hwnd w);

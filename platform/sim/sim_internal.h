@@ -66,6 +66,7 @@ struct Window {
     Rect rect{};  // screen coordinates; for children, relative to the parent's client area
     std::uint32_t style = 0, exStyle = 0;
     bool visible = true, minimized = false, maximized = false, topmost = false, hung = false;
+    bool hungReported = false;  // IsHungAppWindow answers true
     bool child = false;
     std::uintptr_t owner = 0, parent = 0;
     std::vector<std::uintptr_t> children;
@@ -132,6 +133,7 @@ struct Queue {
     std::deque<Msg> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     std::deque<PendingCallback> callbacks;
+    int callbacksInFlight = 0;  // this thread's callback sends that a product thread still owes
     bool quit = false;
     int quitCode = 0;
 };
@@ -285,6 +287,7 @@ struct State {
     int textExtentHeight = 16;
     int gdiViolations = 0;
     int hungWindowBlocks = 0;
+    std::int64_t clockMs = 0;  // the simulated clock, in milliseconds
 
     // menus
     std::map<std::uintptr_t, Menu> menus;

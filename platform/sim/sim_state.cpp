@@ -115,6 +115,17 @@ void Sleep(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+Bool QueryPerformanceCounter(std::int64_t* count) {
+    Lock lk(Mu());
+    if (count) *count = S().clockMs;
+    return 1;
+}
+
+Bool QueryPerformanceFrequency(std::int64_t* perSecond) {
+    if (perSecond) *perSecond = 1000;
+    return 1;
+}
+
 int GetSystemMetrics(int index) {
     Lock lk(Mu());
     const sim::Screen& s = S().screen;

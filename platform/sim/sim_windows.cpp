@@ -722,6 +722,7 @@ void SetHung(Hwnd w, bool hung) {
     if (!x) return;
     x->hung = hung;
     if (hung) return;
+    x->hungReported = false;
     // The recovered window answers every held send; each callback goes to its sender.
     std::vector<HeldCallback> held;
     held.swap(x->held);
@@ -730,6 +731,19 @@ void SetHung(Hwnd w, bool hung) {
         EnsureQueue(h.thread).callbacks.push_back({h.cb, w, h.msg, h.data, r});
     }
     Cv().notify_all();
+}
+
+void SetHungReported(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x) return;
+    x->hung = true;
+    x->hungReported = true;
+}
+
+std::int64_t ClockMs() {
+    Lock lk(Mu());
+    return S().clockMs;
 }
 
 void BringToTop(Hwnd w) {
@@ -773,10 +787,13 @@ bool Exists(Hwnd w) {
     return Win(w) != nullptr;
 }
 
-int HeldCallbacks(Hwnd w) {
+int HeldCallbacks(Hwnd w, std::uint32_t message) {
     Lock lk(Mu());
     Window* x = Win(w);
-    return x ? static_cast<int>(x->held.size()) : 0;
+    if (!x) return 0;
+    int n = 0;
+    for (const HeldCallback& h : x->held) n += message == 0 || h.msg == message;
+    return n;
 }
 
 std::vector<Hwnd> ZOrder() {

@@ -29,6 +29,18 @@ Handle CreateEventA(void* security, Bool manualReset, Bool initial, const char* 
                                      initial, name));
 }
 Bool SetEvent(Handle h) { return ::SetEvent(As<HANDLE>(h)); }
+Bool QueryPerformanceCounter(std::int64_t* count) {
+    LARGE_INTEGER v{};
+    const Bool ok = ::QueryPerformanceCounter(&v);
+    if (count) *count = v.QuadPart;
+    return ok;
+}
+Bool QueryPerformanceFrequency(std::int64_t* perSecond) {
+    LARGE_INTEGER v{};
+    const Bool ok = ::QueryPerformanceFrequency(&v);
+    if (perSecond) *perSecond = v.QuadPart;
+    return ok;
+}
 Bool CloseHandle(Handle h) { return ::CloseHandle(As<HANDLE>(h)); }
 void Sleep(std::uint32_t ms) { ::Sleep(ms); }
 
