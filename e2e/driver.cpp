@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "run") == 0) return RunScenarios();
     if (std::strcmp(mode, "demo") == 0) return RunDemo();
     if (std::strcmp(mode, "bench") == 0) return RunBench();
+    if (std::strcmp(mode, "move") == 0) return RunInjectMove(argc, argv);
     std::fprintf(stderr, "usage: parmdriver run|demo|bench [app folder] [screenshot folder]\n");
     return 2;
 }

@@ -35,5 +35,8 @@ std::string CollapsePager(Parmena& p);
 // Pager scenarios run in the second session, before it closes Parmena.
 std::vector<const char*> PagerScenarioNames();
 void RunPagerScenarios(Parmena& p);
+std::vector<const char*> MbuttonScenarioNames();
+void RunMbuttonScenarios();  // starts and ends its own Parmena
+int RunInjectMove(int argc, char** argv);
 
 }  // namespace e2e
