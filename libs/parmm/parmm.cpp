@@ -109,8 +109,8 @@ DWORD WINAPI HookThreadMain(void* param) {
 
 HookBlock* block = nullptr;  // the gesture thread's view of the installation
 HANDLE blockMutex = nullptr;
-EntryTable entries;           // last good copy of the block's entries
-bool entriesValid = false;
+HWND pager = nullptr;
+EntryTable entries;  // last good copy of the block's entries
 
 struct Gesture {
     bool active = false;
@@ -132,24 +132,25 @@ Pt ParamsPoint(WPARAM wp, LPARAM lp) {
     return Pt{static_cast<std::int32_t>(static_cast<std::intptr_t>(wp)), static_cast<std::int32_t>(lp)};
 }
 
-HWND PagerWindow() {
-    if (!block) return nullptr;
+// The program writes its pager's handle before it installs the hook; taken once then, so that
+// a later write by anyone else cannot send our requests elsewhere.
+HWND PagerOf(const HookBlock* b) {
     // Window handles are 32-bit values in every build; widen them as the system does.
-    const auto h = reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(block->pagerWindow)));
-    return IsWindow(h) ? h : nullptr;
+    const auto h = reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(b->pagerWindow)));
+    DWORD pid = 0;
+    return h && GetWindowThreadProcessId(h, &pid) && pid == GetCurrentProcessId() ? h : nullptr;
 }
 
-void RefreshEntries() {
-    if (!block) return;
-    const DWORD wait = blockMutex ? WaitForSingleObject(blockMutex, 0) : WAIT_FAILED;
+// Copies the block's entries when the mutex is free at once; otherwise (the settings dialog has
+// it) the last good copy serves, so that input never waits for the dialog. `block` and `mutex`
+// are the installation's: a program without a mutex cannot guard the block, so it is read as it
+// is, and the copy is sanitised either way.
+void RefreshEntries(const HookBlock* b, HANDLE mutex, bool evenIfBusy) {
+    if (!b) return;
+    const DWORD wait = mutex ? WaitForSingleObject(mutex, 0) : WAIT_FAILED;
     const bool owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-    // Busy (the settings dialog has it): keep the last good copy rather than wait for it. A
-    // program without a mutex cannot guard the block, so it is read as it is.
-    if (owned || (wait == WAIT_FAILED && !blockMutex) || !entriesValid) {
-        CopyEntries(*block, &entries);
-        entriesValid = true;
-    }
-    if (owned) ReleaseMutex(blockMutex);
+    if (owned || !mutex || evenIfBusy) CopyEntries(*b, &entries);
+    if (owned) ReleaseMutex(mutex);
 }
 
 // The executable's file name of the program owning `w`, or "" when it cannot be told.
@@ -226,7 +227,7 @@ void PassPressOn(Pt at, bool moveThere) { SendMouse(MOUSEEVENTF_MIDDLEDOWN, at, 
 void PassReleaseOn(Pt at) { SendMouse(MOUSEEVENTF_MIDDLEUP, at, false); }
 
 void Post(UINT msg, WPARAM wp, LPARAM lp) {
-    if (HWND pager = PagerWindow()) PostMessageA(pager, msg, wp, lp);
+    if (pager) PostMessageA(pager, msg, wp, lp);
 }
 
 // "XResolution" and "YResolution" desktops, "XSize" by "YSize" pager, as the program stores them.
@@ -256,7 +257,7 @@ void OnPress(Pt p) {
     g = Gesture{};
     g.active = true;
     g.press = p;
-    RefreshEntries();
+    RefreshEntries(block, blockMutex, false);
     HWND under = WindowFromPoint(POINT{p.x, p.y});
     HWND top = under ? GetAncestor(under, GA_ROOT) : nullptr;
     if (IsDesktopWindow(top)) {
@@ -273,7 +274,7 @@ void OnPress(Pt p) {
     }
     g.plan = PlanFor(entries, index, g.slot);
     // The program's own pager keeps its middle button; so does a program set to pass it on.
-    if (PassesEverything(g.plan) || (g.window && g.window == PagerWindow())) {
+    if (PassesEverything(g.plan) || (g.window && g.window == pager)) {
         g.passing = true;
         PassPressOn(p, false);
     }
@@ -412,7 +413,7 @@ DWORD WINAPI GestureThreadMain(void* param) {
     auto* inst = static_cast<Installation*>(param);
     block = inst->block;
     blockMutex = inst->mutex;
-    entriesValid = false;
+    pager = PagerOf(inst->block);
     g = Gesture{};
     MSG m;
     PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);
@@ -426,6 +427,7 @@ DWORD WINAPI GestureThreadMain(void* param) {
         }
     }
     block = nullptr;
+    pager = nullptr;
     return 0;
 }
 
@@ -451,6 +453,9 @@ void Uninstall() {
 DWORD Install(HookBlock* hookBlock, HANDLE mutex) {
     current.block = hookBlock;
     current.mutex = mutex;
+    // The first copy is taken even while the dialog holds the mutex (it installs the hook
+    // from inside the dialog run): there is no older one to fall back on.
+    RefreshEntries(hookBlock, mutex, true);
     current.hookReady = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (!current.hookReady) return 0;
     current.gestureThread = CreateThread(nullptr, 0, GestureThreadMain, &current, 0, &current.gestureThreadId);
