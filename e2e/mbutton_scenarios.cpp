@@ -142,21 +142,12 @@ void StopCounter() {
 HWND mine = nullptr;  // winemine's window
 PROCESS_INFORMATION minePi{};
 
-bool IsAbove(HWND a, HWND b) {
-    HWND w = GetTopWindow(nullptr);
-    for (int i = 0; w && i < 100000; ++i, w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == a) return true;
-        if (w == b) return false;
-    }
-    return false;
-}
-
 // Notepad at its home place, above winemine, which it partly covers.
 std::string NotepadOnTop(const RECT& home) {
     SetWindowPos(scene.notepad, HWND_TOP, home.left, home.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     if (!WaitFor(3000, [&] {
             const RECT r = RectOf(scene.notepad);
-            return IsAbove(scene.notepad, mine) && r.left == home.left && r.top == home.top;
+            return Above(scene.notepad, mine) && r.left == home.left && r.top == home.top;
         }))
         return "notepad could not be put back at its place above winemine";
     return "";
@@ -201,7 +192,7 @@ void TitleClickToBack(const RECT& home) {
     Outcome o;
     if (o.Expect(NotepadOnTop(home))) {
         MiddleClickAt(TitleBarPoint(scene.notepad, 150));
-        o.Check(WaitFor(3000, [&] { return IsAbove(mine, scene.notepad); }),
+        o.Check(WaitFor(3000, [&] { return Above(mine, scene.notepad); }),
                 "a middle click on notepad's title bar did not send it behind winemine");
         const RECT now = RectOf(scene.notepad);
         o.Check(now.left == home.left && now.top == home.top, "notepad moved to %s", RectText(now).c_str());
@@ -210,13 +201,40 @@ void TitleClickToBack(const RECT& home) {
     Report("mb_title_click_to_back", o);
 }
 
+// The hook must not wait for the window under the pointer: the mouse goes on moving while it
+// hangs, and the action reaches the window once it answers again.
+void HungWindowKeepsTheMouseMoving() {
+    Outcome o;
+    const HWND stuck = scene.stuck->hwnd;
+    SetWindowPos(stuck, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!o.Check(WaitFor(3000, [&] { return Above(stuck, scene.one->hwnd); }), "the hung window could not be raised") ||
+        !o.Check(StallThread(scene.hungThread, 20000), "the test thread could not be made to hang")) {
+        Report("mb_hung_window", o);
+        return;
+    }
+    MiddleClickAt(TitleBarPoint(stuck, 100));
+    for (POINT pt : {POINT{300, 650}, POINT{820, 500}, POINT{512, 700}}) {
+        MoveMouseTo(pt.x, pt.y);
+        POINT at{-1, -1};
+        o.Check(WaitFor(1000, [&] { return GetCursorPos(&at) && at.x == pt.x && at.y == pt.y; }),
+                "with a hung window under the last middle click, a move to (%ld,%ld) left the pointer at (%ld,%ld)",
+                pt.x, pt.y, at.x, at.y);
+    }
+    o.Check(WaitForSingleObject(scene.hungThread.stalled, 0) == WAIT_OBJECT_0,
+            "the hung thread was released before the mouse had moved");
+    UnstallThread(scene.hungThread);
+    o.Check(WaitFor(5000, [&] { return Above(scene.one->hwnd, stuck); }),
+            "the hung window's title bar click did not send it to the back once it answered");
+    Report("mb_hung_window", o);
+}
+
 void TitleDragMoves(const RECT& home) {
     Outcome o;
     if (o.Expect(NotepadOnTop(home))) {
         MiddleDrag(TitleBarPoint(scene.notepad, 150), 150, 100);
         o.Expect(WaitPositions({{scene.notepad, int(home.left) + 150, int(home.top) + 100}}, Sizes({home}), 3000),
                  "after a middle drag of notepad's title bar by (150,100)");
-        o.Check(IsAbove(scene.notepad, mine), "the drag changed the stacking order");
+        o.Check(Above(scene.notepad, mine), "the drag changed the stacking order");
     }
     Report("mb_title_drag_moves", o);
 }
@@ -290,9 +308,9 @@ void ProgramEntryOverrides(const RECT& home) {
                 "the entry for notepad.exe did not minimize notepad");
         // winemine has no entry of its own: the default still sends it to the back.
         SetWindowPos(mine, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        WaitFor(2000, [&] { return IsAbove(mine, scene.one->hwnd); });
+        WaitFor(2000, [&] { return Above(mine, scene.one->hwnd); });
         MiddleClickAt(TitleBarPoint(mine, 40));
-        o.Check(WaitFor(3000, [&] { return !IsIconic(mine) && IsAbove(scene.one->hwnd, mine); }),
+        o.Check(WaitFor(3000, [&] { return !IsIconic(mine) && Above(scene.one->hwnd, mine); }),
                 "winemine, without an entry, was not sent to the back");
     }
     ShowWindow(scene.notepad, SW_SHOWNOACTIVATE);
@@ -305,7 +323,7 @@ void ProgramEntryOverrides(const RECT& home) {
 }  // namespace
 
 std::vector<const char*> MbuttonScenarioNames() {
-    return {"mb_injected_moves", "mb_client_click_passes", "mb_title_click_to_back", "mb_title_drag_moves",
+    return {"mb_injected_moves", "mb_client_click_passes", "mb_title_click_to_back", "mb_hung_window", "mb_title_drag_moves",
             "mb_drag_by_desktops", "mb_desktop_click_menu", "mb_client_drag_scrolls", "mb_program_entry"};
 }
 
@@ -328,6 +346,7 @@ void RunMbuttonScenarios() {
         InjectedMoves();
         ClientClickPassesOn();
         TitleClickToBack(home);
+        HungWindowKeepsTheMouseMoving();
         TitleDragMoves(home);
         DragByWholeDesktops(p, home);
         DesktopClickMenu();
