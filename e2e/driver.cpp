@@ -2,6 +2,7 @@
 //   parmdriver run   [app folder] [screenshot folder]   the end-to-end scenarios
 //   parmdriver demo  [app folder] [screenshot folder]   sample windows, one switch, pictures
 //   parmdriver bench [app folder]                       switch latency and idle processor share
+//   parmdriver move X Y                                 one absolute mouse move, then it ends
 // One line per scenario on stdout: "PASS name" or "FAIL name: reason"; other lines start "INFO".
 #include <cstdio>
 #include <cstring>

@@ -88,7 +88,7 @@ const POINT OnDesktop = {560, 350};  // no window covers it, and the menu fits b
 
 // ---------------------------------------------------------------- a window that counts
 
-volatile LONG middleDowns = 0, middleUps = 0;
+volatile LONG middleDowns = 0, middleUps = 0, frameDowns = 0;
 HWND counter = nullptr;
 HANDLE counterThread = nullptr;
 DWORD counterThreadId = 0;
@@ -96,6 +96,7 @@ DWORD counterThreadId = 0;
 LRESULT CALLBACK CounterProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_MBUTTONDOWN) InterlockedIncrement(&middleDowns);
     if (msg == WM_MBUTTONUP) InterlockedIncrement(&middleUps);
+    if (msg == WM_NCMBUTTONDOWN) InterlockedIncrement(&frameDowns);
     return DefWindowProcA(w, msg, wp, lp);
 }
 
@@ -289,6 +290,111 @@ void ClientDragScrolls(Parmena& p) {
     Report("mb_client_drag_scrolls", o);
 }
 
+// The default entry's slot set to one action at a time, each tried on the counting window.
+std::string SetDefault(int slot, LONG click, LONG drag, LONG transmit) {
+    return EditBlock([=](Block& b) {
+        Entry* d = b.Default();
+        d->click[slot] = click;
+        d->drag[slot] = drag;
+        d->transmit = transmit;
+    });
+}
+
+std::string RestoreDefaults() {
+    return EditBlock([](Block& b) {
+        const LONG clicks[4] = {101, 103, 1, 105}, drags[4] = {202, 203, 206, 204};
+        Entry* d = b.Default();
+        for (int j = 0; j < 4; ++j) {
+            d->click[j] = clicks[j];
+            d->drag[j] = drags[j];
+        }
+        d->transmit = 0;
+    });
+}
+
+void EveryAction(Parmena& p) {
+    Outcome o;
+    const HWND w = counter;
+    const RECT home = RectOf(w);
+    auto backHome = [&] {
+        ShowWindow(w, SW_SHOWNOACTIVATE);
+        SetWindowPos(w, HWND_TOP, home.left, home.top, home.right - home.left, home.bottom - home.top,
+                     SWP_NOACTIVATE);
+        WaitFor(3000, [&] { const RECT r = RectOf(w); return EqualRect(&r, &home) != 0; });
+    };
+    auto sized = [&](int left, int top, int width, int height) {
+        return [=] {
+            const RECT r = RectOf(w);
+            return r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height;
+        };
+    };
+    const int W = int(home.right - home.left), H = int(home.bottom - home.top);
+
+    // Bring to the front: from the bottom of the stack to above the other test windows.
+    if (o.Expect(SetDefault(0, 102, 202, 0), "setting the title bar click")) {
+        SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        WaitFor(2000, [&] { return Above(scene.one->hwnd, w); });
+        MiddleClickAt(TitleBarPoint(w, 150));
+        o.Check(WaitFor(3000, [&] { return Above(w, scene.one->hwnd); }), "\"bring to the front\" left the window below");
+    }
+    // Maximize, then restore with a second click on the maximized title bar.
+    if (o.Expect(SetDefault(0, 104, 202, 0), "setting the title bar click")) {
+        MiddleClickAt(TitleBarPoint(w, 150));
+        o.Check(WaitFor(3000, [&] { return IsZoomed(w) != 0; }), "\"maximize or restore\" did not maximize");
+        MiddleClickAt(TitleBarPoint(w, 150));
+        o.Check(WaitFor(3000, sized(home.left, home.top, W, H)), "\"maximize or restore\" did not restore, the window is at %s",
+                RectText(RectOf(w)).c_str());
+    }
+    // Transmit: the window goes to the back and its frame still gets the middle press.
+    backHome();
+    if (o.Expect(SetDefault(0, 101, 202, 1), "setting transmit")) {
+        const LONG before = frameDowns;
+        MiddleClickAt(TitleBarPoint(w, 150));
+        o.Check(WaitFor(3000, [&] { return Above(scene.one->hwnd, w); }), "with transmit, the click was not carried out");
+        o.Check(WaitFor(3000, [&] { return frameDowns == before + 1; }), "with transmit, the title bar got %ld presses, not 1",
+                frameDowns - before);
+    }
+    // Move horizontally: the vertical part of the drag is left out.
+    backHome();
+    if (o.Expect(SetDefault(0, 101, 205, 0), "setting the title bar drag")) {
+        MiddleDrag(TitleBarPoint(w, 150), 60, 40);
+        o.Check(WaitFor(3000, sized(home.left + 60, home.top, W, H)), "\"move horizontally\" left the window at %s",
+                RectText(RectOf(w)).c_str());
+    }
+    // Resize from the bottom-right corner of the sizing border.
+    backHome();
+    if (o.Expect(RestoreDefaults(), "restoring the defaults")) {
+        MiddleDrag(POINT{home.right - 2, home.bottom - 2}, 40, 30);
+        o.Check(WaitFor(3000, sized(home.left, home.top, W + 40, H + 30)), "\"resize\" left the window at %s",
+                RectText(RectOf(w)).c_str());
+    }
+    // Pass the drag on: the program gets the press and the release, and nothing moves.
+    backHome();
+    if (o.Expect(SetDefault(2, 102, 201, 0), "setting the client area drag")) {
+        const LONG downs = middleDowns, ups = middleUps;
+        MiddleDrag(POINT{home.left + 60, (home.top + home.bottom) / 2 + 10}, 80, 0);
+        o.Check(WaitFor(3000, [&] { return middleDowns == downs + 1 && middleUps == ups + 1; }),
+                "a drag passed on reached the program as %ld presses and %ld releases", middleDowns - downs,
+                middleUps - ups);
+        o.Check(WaitFor(1000, sized(home.left, home.top, W, H)), "a drag passed on moved the window to %s",
+                RectText(RectOf(w)).c_str());
+    }
+    // Move by whole desktops on the desktop itself: the view moves one desktop.
+    backHome();
+    o.Expect(RestoreDefaults(), "restoring the defaults");
+    o.Expect(SettleAnchor(p.pager));
+    if (o.Ok()) {
+        const std::vector<HWND> ws = scene.Managed();
+        const std::vector<RECT> base = Rects(ws);
+        MiddleDrag(OnDesktop, 380, 0);
+        if (o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 5000),
+                     "after a middle drag of 380 pixels to the right on the desktop"))
+            o.Expect(SwitchByHotkey(VK_LEFT, Shifted(ws, base, 0, 0), Sizes(base), 5000), "switching back");
+    }
+    backHome();
+    Report("mb_every_action", o);
+}
+
 void ProgramEntryOverrides(const RECT& home) {
     Outcome o;
     o.Expect(NotepadOnTop(home));
@@ -324,7 +430,7 @@ void ProgramEntryOverrides(const RECT& home) {
 
 std::vector<const char*> MbuttonScenarioNames() {
     return {"mb_injected_moves", "mb_client_click_passes", "mb_title_click_to_back", "mb_hung_window", "mb_title_drag_moves",
-            "mb_drag_by_desktops", "mb_desktop_click_menu", "mb_client_drag_scrolls", "mb_program_entry"};
+            "mb_drag_by_desktops", "mb_desktop_click_menu", "mb_client_drag_scrolls", "mb_every_action", "mb_program_entry"};
 }
 
 void RunMbuttonScenarios() {
@@ -351,6 +457,7 @@ void RunMbuttonScenarios() {
         DragByWholeDesktops(p, home);
         DesktopClickMenu();
         ClientDragScrolls(p);
+        EveryAction(p);
         ProgramEntryOverrides(home);
         PostMessageA(p.pager, WM_COMMAND, 103, 0);
         DWORD code = 1;

@@ -190,20 +190,21 @@ TEST(ParmmGesture, DesktopStepsFollowTheTravel) {
 TEST(ParmmGesture, ResizeEdgesAndMinimumSize) {
     const Box w{100, 100, 400, 400};
     const struct {
+        long hit;
         Pt press;
         Edges e;
-    } thirds[] = {
-        {{110, 110}, {true, true, false, false}},  {{390, 390}, {false, false, true, true}},
-        {{250, 110}, {false, true, false, false}}, {{110, 250}, {true, false, false, false}},
-        {{250, 250}, {false, false, true, true}},
+    } edges[] = {
+        {HitClient, {110, 110}, {true, true, false, false}},  {HitClient, {390, 390}, {false, false, true, true}},
+        {HitCaption, {250, 110}, {false, true, false, false}}, {HitNowhere, {110, 250}, {true, false, false, false}},
+        {HitClient, {250, 250}, {false, false, true, true}},   {HitBorder, {110, 250}, {true, false, false, false}},
+        {HitTopLeft, {390, 390}, {true, true, false, false}},  {HitRight, {110, 110}, {false, false, true, false}},
+        {HitBottomLeft, {250, 250}, {true, false, false, true}},
     };
-    for (const auto& c : thirds) {
-        const Edges e = EdgesFromPress(w, c.press);
+    for (const auto& c : edges) {
+        const Edges e = ResizeEdges(c.hit, w, c.press);
         EXPECT_TRUE(e.left == c.e.left && e.top == c.e.top && e.right == c.e.right && e.bottom == c.e.bottom)
-            << c.press.x << "," << c.press.y;
+            << c.hit << " at " << c.press.x << "," << c.press.y;
     }
-    const Edges tl = EdgesFromHitTest(HitTopLeft);
-    EXPECT_TRUE(tl.left && tl.top && !tl.right && !tl.bottom);
     const struct {
         Edges e;
         int dx, dy;

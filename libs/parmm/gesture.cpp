@@ -126,7 +126,7 @@ int StepUnit(int pixels, int desktops) {
     return unit < 1 ? 1 : unit;
 }
 
-Edges EdgesFromHitTest(long hit) {
+Edges ResizeEdges(long hit, const Box& window, Pt press) {
     switch (hit) {
         case HitLeft: return {true, false, false, false};
         case HitRight: return {false, false, true, false};
@@ -135,11 +135,9 @@ Edges EdgesFromHitTest(long hit) {
         case HitTopLeft: return {true, true, false, false};
         case HitTopRight: return {false, true, true, false};
         case HitBottomLeft: return {true, false, false, true};
-        default: return {false, false, true, true};
+        case HitBottomRight: return {false, false, true, true};
+        default: break;
     }
-}
-
-Edges EdgesFromPress(const Box& window, Pt press) {
     const std::int64_t w = static_cast<std::int64_t>(window.right) - window.left;
     const std::int64_t h = static_cast<std::int64_t>(window.bottom) - window.top;
     const std::int64_t x = static_cast<std::int64_t>(press.x) - window.left;

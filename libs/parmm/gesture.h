@@ -76,14 +76,13 @@ inline int StepsOwed(std::int64_t travel, int unit, int taken) { return StepsIn(
 // of the grid, at least one pixel. Zero or negative counts are read as one desktop.
 int StepUnit(int pixels, int desktops);
 
-// Which edges a resize drag carries: from the border's hit-test answer, or for a press elsewhere
-// from the thirds of the window the press fell in (the middle third of both axes: the
-// bottom-right corner).
+// Which edges a resize drag carries: those of a sizing border's hit-test answer, or for a press
+// anywhere else from the thirds of the window the press fell in (the middle third of both axes:
+// the bottom-right corner).
 struct Edges {
     bool left, top, right, bottom;
 };
-Edges EdgesFromHitTest(long hit);
-Edges EdgesFromPress(const Box& window, Pt press);
+Edges ResizeEdges(long hit, const Box& window, Pt press);
 // `start` with the chosen edges moved by (dx, dy), never smaller than minW by minH: a shrinking
 // edge stops where the size would fall below that.
 Box Resized(const Box& start, Edges e, std::int64_t dx, std::int64_t dy, int minW, int minH);

@@ -292,7 +292,7 @@ void BeginDrag() {
             PassPressOn(g.press, true);
             break;
         case DragResize:
-            g.edges = g.slot == SlotBorder ? EdgesFromHitTest(g.hit) : EdgesFromPress(g.start, g.press);
+            g.edges = ResizeEdges(g.hit, g.start, g.press);
             break;
         case DragByDesktops:
         case DragScroll: {
