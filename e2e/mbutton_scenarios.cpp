@@ -340,10 +340,19 @@ void EveryAction(Parmena& p) {
     // Maximize, then restore with a second click on the maximized title bar.
     if (o.Expect(SetDefault(0, 104, 202, 0), "setting the title bar click")) {
         MiddleClickAt(TitleBarPoint(w, 150));
-        o.Check(WaitFor(3000, [&] { return IsZoomed(w) != 0; }), "\"maximize or restore\" did not maximize");
-        MiddleClickAt(TitleBarPoint(w, 150));
-        o.Check(WaitFor(3000, sized(home.left, home.top, W, H)), "\"maximize or restore\" did not restore, the window is at %s",
-                RectText(RectOf(w)).c_str());
+        // The title bar to click next is the maximized one.
+        o.Check(WaitFor(3000, [&] { return IsZoomed(w) && RectOf(w).left <= 0; }),
+                "\"maximize or restore\" did not maximize");
+        const POINT at = TitleBarPoint(w, 150);
+        MiddleClickAt(at);
+        if (!o.Check(WaitFor(3000, sized(home.left, home.top, W, H)),
+                     "\"maximize or restore\" did not restore, the window is at %s", RectText(RectOf(w)).c_str())) {
+            DWORD_PTR hit = 0;
+            SendMessageTimeoutA(w, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y), SMTO_NORMAL, 1000, &hit);
+            const HWND under = WindowFromPoint(at);
+            Info("restore click at (%ld,%ld): hit test %ld, window there %p '%s' (ours %p), zoomed %d", at.x, at.y,
+                 long(hit), (void*)under, TitleOf(GetAncestor(under, GA_ROOT)).c_str(), (void*)w, IsZoomed(w) ? 1 : 0);
+        }
     }
     // Transmit: the window goes to the back and its frame still gets the middle press.
     backHome();

@@ -224,6 +224,23 @@ TEST(ParmmGesture, ResizeEdgesAndMinimumSize) {
     }
 }
 
+TEST(ParmmGesture, MovedKeepsTheSize) {
+    const Box w{100, 100, 400, 300};
+    const struct {
+        std::int64_t dx, dy;
+        Box want;
+    } cases[] = {
+        {150, 100, {250, 200, 550, 400}},
+        {500, -30, {600, 70, 900, 270}},
+        {-(1LL << 40), 0, {INT_MIN, 100, INT_MIN, 300}},
+    };
+    for (const auto& c : cases) {
+        const Box b = Moved(w, c.dx, c.dy);
+        EXPECT_TRUE(b.left == c.want.left && b.top == c.want.top && b.right == c.want.right && b.bottom == c.want.bottom)
+            << b.left << "," << b.top << "," << b.right << "," << b.bottom;
+    }
+}
+
 TEST(ParmmGesture, PackedStepsAreSigned16BitWords) {
     EXPECT_EQ(PackSteps(1, -1), 0xFFFF0001u);
     EXPECT_EQ(PackSteps(-2, 3), 0x0003FFFEu);

@@ -147,6 +147,10 @@ Edges ResizeEdges(long hit, const Box& window, Pt press) {
     return e;
 }
 
+Box Moved(const Box& start, std::int64_t dx, std::int64_t dy) {
+    return Box{Clamp32(start.left + dx), Clamp32(start.top + dy), Clamp32(start.right + dx), Clamp32(start.bottom + dy)};
+}
+
 Box Resized(const Box& start, Edges e, std::int64_t dx, std::int64_t dy, int minW, int minH) {
     std::int64_t l = start.left, t = start.top, r = start.right, b = start.bottom;
     if (e.left) l = l + dx > r - minW ? r - minW : l + dx;

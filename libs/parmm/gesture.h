@@ -83,6 +83,8 @@ struct Edges {
     bool left, top, right, bottom;
 };
 Edges ResizeEdges(long hit, const Box& window, Pt press);
+// `start` moved by (dx, dy), its size kept.
+Box Moved(const Box& start, std::int64_t dx, std::int64_t dy);
 // `start` with the chosen edges moved by (dx, dy), never smaller than minW by minH: a shrinking
 // edge stops where the size would fall below that.
 Box Resized(const Box& start, Edges e, std::int64_t dx, std::int64_t dy, int minW, int minH);

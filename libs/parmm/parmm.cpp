@@ -125,6 +125,7 @@ struct Gesture {
     Edges edges{false, false, false, false};
     int unitX = 1, unitY = 1;  // travel per desktop step
     int takenX = 0, takenY = 0;
+    Box placed{0, 0, 0, 0};  // where the drag last put the window
 };
 Gesture g;
 
@@ -285,6 +286,7 @@ void BeginDrag() {
     RECT r{};
     if (g.window) GetWindowRect(g.window, &r);
     g.start = BoxOf(r);
+    g.placed = g.start;
     switch (g.plan.drag) {
         case DragPass:
             // The press comes late but where it happened; the pointer goes on from here.
@@ -307,25 +309,29 @@ void BeginDrag() {
     }
 }
 
+// Asks for the window at `b`, unless the drag already did: a request repeated after the window
+// got there would land after any later move of it by someone else.
+void PlaceWindow(const Box& b, bool sizeToo) {
+    if (b.left == g.placed.left && b.top == g.placed.top && b.right == g.placed.right && b.bottom == g.placed.bottom)
+        return;
+    g.placed = b;
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS | (sizeToo ? 0 : SWP_NOSIZE);
+    SetWindowPos(g.window, nullptr, b.left, b.top, b.right - b.left, b.bottom - b.top, flags);
+}
+
 void FollowDrag(Pt p) {
     const std::int64_t dx = static_cast<std::int64_t>(p.x) - g.press.x;
     const std::int64_t dy = static_cast<std::int64_t>(p.y) - g.press.y;
-    const UINT async = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS;
+    if (!g.window && g.plan.drag != DragByDesktops && g.plan.drag != DragScroll) return;
     switch (g.plan.drag) {
         case DragMove:
         case DragHorizontal:
-            if (!g.window) return;
-            SetWindowPos(g.window, nullptr, static_cast<int>(g.start.left + dx),
-                         static_cast<int>(g.start.top + (g.plan.drag == DragMove ? dy : 0)), 0, 0,
-                         async | SWP_NOSIZE);
+            PlaceWindow(Moved(g.start, dx, g.plan.drag == DragMove ? dy : 0), false);
             return;
-        case DragResize: {
-            if (!g.window) return;
-            const Box b = Resized(g.start, g.edges, dx, dy, GetSystemMetrics(SM_CXMINTRACK),
-                                  GetSystemMetrics(SM_CYMINTRACK));
-            SetWindowPos(g.window, nullptr, b.left, b.top, b.right - b.left, b.bottom - b.top, async);
+        case DragResize:
+            PlaceWindow(Resized(g.start, g.edges, dx, dy, GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)),
+                        true);
             return;
-        }
         case DragByDesktops:
         case DragScroll: {
             const int sx = StepsOwed(dx, g.unitX, g.takenX), sy = StepsOwed(dy, g.unitY, g.takenY);
