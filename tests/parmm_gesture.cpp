@@ -41,8 +41,8 @@ TEST(ParmmGesture, SlotFromHitTest) {
         {HitMaxButton, SlotTitleBar}, {HitClose, SlotTitleBar},   {HitHelp, SlotTitleBar},
         {HitLeft, SlotBorder},      {HitBottomRight, SlotBorder}, {HitTop, SlotBorder},
         {HitBorder, SlotBorder},    {HitGrowBox, SlotBorder},     {HitClient, SlotClient},
-        {HitMenu, SlotClient},      {HitVScroll, SlotClient},     {HitTransparent, SlotClient},
-        {HitNowhere, SlotClient},   {HitError, SlotClient},       {12345, SlotClient},
+        {HitMenu, SlotClient},      {HitVScroll, SlotClient},     {12345, SlotClient},
+        {HitTransparent, -1},       {HitNowhere, -1},             {HitError, -1},
     };
     for (const auto& c : cases) EXPECT_EQ(SlotFromHitTest(c.hit), c.slot) << "hit " << c.hit;
 }

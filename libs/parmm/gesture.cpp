@@ -60,6 +60,10 @@ int SlotFromHitTest(long hit) {
         case HitBottomRight:
         case HitBorder:
             return SlotBorder;
+        case HitNowhere:
+        case HitError:
+        case HitTransparent:
+            return -1;
         default:
             return SlotClient;
     }

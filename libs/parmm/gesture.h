@@ -32,8 +32,9 @@ struct Box {
     std::int32_t left, top, right, bottom;
 };
 
-// Slot of a top-level window's hit-test answer. Caption buttons count as the title bar; menu
-// bar, scroll bars and anything unknown belong to the program, like its client area.
+// Slot of a top-level window's hit-test answer, or -1 when the answer places the point nowhere
+// in the window (nowhere, error, transparent): the rectangles must decide. Caption buttons count
+// as the title bar; menu bar, scroll bars and codes unknown here belong to the client area.
 int SlotFromHitTest(long hit);
 // The same judged from the rectangles alone, for a window that did not answer in time: inside
 // the client area is client, the band above it (below the top border) is the title bar, the

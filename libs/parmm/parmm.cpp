@@ -189,7 +189,8 @@ long HitTest(HWND w, Pt p, bool* answered) {
 int SlotOfWindow(HWND w, Pt p, long* hit) {
     bool answered = false;
     *hit = HitTest(w, p, &answered);
-    if (answered) return SlotFromHitTest(*hit);
+    const int slot = answered ? SlotFromHitTest(*hit) : -1;
+    if (slot >= 0) return slot;
     RECT wr{}, cr{};
     GetWindowRect(w, &wr);
     GetClientRect(w, &cr);
@@ -373,11 +374,12 @@ void Click() {
                 SetForegroundWindow(w);
             }
             break;
+        // As the title bar's buttons do it: the program may have its own way with these.
         case ClickMinimize:
-            if (w) ShowWindowAsync(w, SW_MINIMIZE);
+            if (w) PostMessageA(w, WM_SYSCOMMAND, SC_MINIMIZE, 0);
             break;
         case ClickMaximize:
-            if (w) ShowWindowAsync(w, IsZoomed(w) ? SW_RESTORE : SW_MAXIMIZE);
+            if (w) PostMessageA(w, WM_SYSCOMMAND, IsZoomed(w) ? SC_RESTORE : SC_MAXIMIZE, 0);
             break;
         case ClickMenu:
             Post(MsgHookMenu, static_cast<WPARAM>(static_cast<std::intptr_t>(g.press.x)),
