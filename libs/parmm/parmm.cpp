@@ -5,6 +5,7 @@
 // the gesture thread takes what the hook posts, asks windows what lies under the pointer (which
 // may wait on a busy program) and carries the actions out without ever waiting on another
 // thread: window moves are asynchronous, switches and the menu are posted to the program.
+
 // The portable block layout comes before <windows.h>, whose macros would rewrite its names.
 #include "libs/parmm/actions.h"
 #include "libs/parmm/gesture.h"
