@@ -3,6 +3,7 @@
 //   parmdriver demo  [app folder] [screenshot folder]   sample windows, one switch, pictures
 //   parmdriver bench [app folder]                       switch latency and idle processor share
 //   parmdriver mover                                    the benchmark's second process
+//   parmdriver move X Y                                 one absolute mouse move, then it ends
 // One line per scenario on stdout: "PASS name" or "FAIL name: reason"; other lines start "INFO".
 #include <cstdio>
 #include <cstring>
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "demo") == 0) return RunDemo();
     if (std::strcmp(mode, "bench") == 0) return RunBench();
     if (std::strcmp(mode, "mover") == 0) return RunMover();
+    if (std::strcmp(mode, "move") == 0) return RunInjectMove(argc, argv);
     std::fprintf(stderr, "usage: parmdriver run|demo|bench [app folder] [screenshot folder]\n");
     return 2;
 }

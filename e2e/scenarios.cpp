@@ -361,6 +361,7 @@ int RunScenarios() {
     for (const char* s : {"close_wm_close", "close_no_rescale"}) product.push_back(s);
     for (const char* s : HostileScenarioNames()) product.push_back(s);
     for (const char* s : SpeedScenarioNames()) product.push_back(s);
+    for (const char* s : MbuttonScenarioNames()) product.push_back(s);
 
     std::string plan = "PLAN harness_selfcheck";
     for (const char* s : product) plan += std::string(" ") + s;
@@ -385,6 +386,7 @@ int RunScenarios() {
         Session3();
         RunHostileScenarios();
         RunSpeedScenarios();
+        RunMbuttonScenarios();
     } else {
         for (const char* s : product)
             ReportFail(s, "cannot run: parmena.exe is not built yet (not found in %s)", appDir.c_str());
