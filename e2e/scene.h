@@ -35,5 +35,8 @@ std::string CollapsePager(Parmena& p);
 // Pager scenarios run in the second session, before it closes Parmena.
 std::vector<const char*> PagerScenarioNames();
 void RunPagerScenarios(Parmena& p);
+// Settings dialog scenarios run in a session of their own after the third.
+std::vector<const char*> DialogScenarioNames();
+void RunDialogScenarios();
 
 }  // namespace e2e

@@ -1,0 +1,366 @@
+// The settings dialog worked the way a user works it: opened from the pager's menu command,
+// filled in with the keyboard, closed with OK, Cancel or Apply; then the registry and the
+// program's behaviour are checked.
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "e2e/scene.h"
+
+namespace e2e {
+
+namespace {
+
+const char SheetCaption[] = "Parmena Settings";
+const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr int PageDesktops = 1, PageWindows = 3, PageCommand = 4;
+constexpr int ApplyButton = 0x3021;
+
+void Tap(WORD vk) {
+    KeyDown(vk);
+    KeyUp(vk);
+}
+
+void Chord(WORD modifier, WORD vk) {
+    KeyDown(modifier);
+    Tap(vk);
+    KeyUp(modifier);
+}
+
+// Lower-case letters, digits, space and the few signs a command needs.
+void Type(const char* text) {
+    for (const char* c = text; *c; ++c) {
+        const SHORT code = VkKeyScanA(*c);
+        const WORD vk = LOBYTE(code);
+        if (HIBYTE(code) & 1)
+            Chord(VK_SHIFT, vk);
+        else
+            Tap(vk);
+    }
+    Sleep(100);
+}
+
+HWND FindSheet(const Parmena& p) { return FindProcessWindow(p.pi.dwProcessId, "#32770", SheetCaption, true); }
+
+int CurrentPage(HWND sheet) {
+    DWORD_PTR tab = 0, index = 0;
+    if (!SendMessageTimeoutA(sheet, PSM_GETTABCONTROL, 0, 0, SMTO_NORMAL, 2000, &tab) || !tab) return -1;
+    if (!SendMessageTimeoutA(reinterpret_cast<HWND>(tab), TCM_GETCURSEL, 0, 0, SMTO_NORMAL, 2000, &index)) return -1;
+    return static_cast<int>(index);
+}
+
+std::string Foreground(HWND w) {
+    SetForegroundWindow(w);
+    if (WaitFor(5000, [&] { return GetForegroundWindow() == w; })) return "";
+    return Format("the window \"%s\" did not come to the foreground", TitleOf(w).c_str());
+}
+
+// The menu's Settings command, as the pager's pop-up menu sends it.
+std::string OpenSettings(Parmena& p, HWND* sheet) {
+    PostMessageA(p.pager, WM_COMMAND, 102, 0);
+    if (!WaitFor(10000, [&] { return (*sheet = FindSheet(p)) != nullptr; }))
+        return Format("no window \"%s\" within 10 s of the Settings command (dialogs: %s)", SheetCaption,
+                      DialogsOf(p.pi.dwProcessId).c_str());
+    Responsive(*sheet, 2000);
+    return Foreground(*sheet);
+}
+
+std::string GoToPage(HWND sheet, int page) {
+    for (int i = 0; i < 8 && CurrentPage(sheet) != page; ++i) {
+        Chord(VK_CONTROL, VK_TAB);
+        WaitFor(1000, [&] { return CurrentPage(sheet) == page; });
+    }
+    if (CurrentPage(sheet) == page) return "";
+    return Format("Ctrl+Tab did not reach page %d (at %d)", page, CurrentPage(sheet));
+}
+
+void ClickControl(HWND dialog, int id) {
+    HWND c = GetDlgItem(dialog, id);
+    const RECT r = RectOf(c);
+    MoveMouseTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Sleep(50);
+    MouseButton(false, true);
+    MouseButton(false, false);
+}
+
+std::string WaitClosed(HWND sheet, const Parmena& p) {
+    if (WaitFor(10000, [&] { return !IsWindow(sheet); })) return "";
+    return Format("the settings dialog did not close (dialogs: %s)", DialogsOf(p.pi.dwProcessId).c_str());
+}
+
+// OK by mouse: after an entry dialog the focus sits on a page's button, where Enter presses it.
+std::string PressOk(HWND sheet, const Parmena& p) {
+    ClickControl(sheet, IDOK);
+    return WaitClosed(sheet, p);
+}
+
+std::string WaitDword(const char* key, const char* name, DWORD want) {
+    DWORD v = 0xFFFFFFFF;
+    if (WaitFor(5000, [&] { return ReadDword(key, name, &v) && v == want; })) return "";
+    return Format("\"%s\" is %ld, expected %lu", name, static_cast<long>(v), want);
+}
+
+bool ReadText(HKEY root, const std::string& path, const char* name, std::string* out) {
+    HKEY k;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    char data[2048] = {};
+    DWORD type = 0, size = sizeof data - 1;
+    const LONG rc = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(k);
+    if (rc != ERROR_SUCCESS || type != REG_SZ) return false;
+    *out = data;
+    return true;
+}
+
+// An entry dialog of the sheet, found by its caption.
+std::string WaitEntryDialog(const Parmena& p, const char* caption, HWND* box) {
+    if (WaitFor(5000, [&] { return (*box = FindProcessWindow(p.pi.dwProcessId, "#32770", caption, true)) != nullptr; }))
+        return Foreground(*box);
+    return Format("no dialog \"%s\" (dialogs: %s)", caption, DialogsOf(p.pi.dwProcessId).c_str());
+}
+
+void PageShots(Parmena& p) {
+    Outcome o;
+    HWND sheet = nullptr;
+    if (o.Expect(OpenSettings(p, &sheet))) {
+        const char* names[] = {"settings-general", "settings-desktops", "settings-pager",
+                               "settings-windows", "settings-command",  "settings-middle"};
+        for (int page = 0; page < 6; ++page) {
+            if (!o.Expect(GoToPage(sheet, page))) break;
+            ShotAfterPaint(sheet, names[page]);
+        }
+        Tap(VK_ESCAPE);
+        o.Expect(WaitClosed(sheet, p), "after Escape");
+    }
+    Report("settings_pages", o);
+}
+
+// Columns 4, rows 2 by keyboard, then OK; a switch from column 3 to 4 proves the new grid.
+void GridByKeyboard(Parmena& p) {
+    Outcome o;
+    HWND sheet = nullptr;
+    if (o.Expect(OpenSettings(p, &sheet)) && o.Expect(GoToPage(sheet, PageDesktops))) {
+        Chord(VK_MENU, 'C');
+        Type("4");
+        Chord(VK_MENU, 'R');
+        Type("2");
+        Tap(VK_RETURN);
+        o.Expect(WaitClosed(sheet, p), "after Enter");
+    }
+    o.Expect(WaitDword("Preferences", "XResolution", 4));
+    o.Expect(WaitDword("Preferences", "YResolution", 2));
+    if (o.Ok()) {
+        o.Expect(SettleAnchor(p.pager));
+        const std::vector<HWND> ws = scene.Managed();
+        const std::vector<RECT> base = Rects(ws);
+        const std::vector<SIZE> sizes = Sizes(base);
+        for (int column = 1; column <= 3 && o.Ok(); ++column)
+            o.Expect(SwitchByHotkey(VK_RIGHT, Shifted(ws, base, -column * scene.screenW, 0), sizes, 5000),
+                     Format("Ctrl+Alt+Right to column %d of 4", column + 1).c_str());
+        if (o.Ok() && o.Expect(ExpandPager(p), "expanding the pager on column 4"))
+            ShotAfterPaint(p.pager, "settings-pager-4x2");
+        o.Expect(CollapsePager(p));
+        for (int column = 2; column >= 0; --column)
+            SwitchByHotkey(VK_LEFT, Shifted(ws, base, -column * scene.screenW, 0), sizes, 5000);
+        o.Expect(WaitPositions(Shifted(ws, base, 0, 0), sizes, 5000), "back on column 1");
+    }
+    Report("settings_grid_ok", o);
+}
+
+void CancelKeepsRegistry(Parmena& p) {
+    Outcome o;
+    HWND sheet = nullptr;
+    if (o.Expect(OpenSettings(p, &sheet)) && o.Expect(GoToPage(sheet, PageDesktops))) {
+        Chord(VK_MENU, 'C');
+        Type("7");
+        Chord(VK_MENU, 'B');  // Switch at borders
+        Tap(VK_ESCAPE);
+        o.Expect(WaitClosed(sheet, p), "after Escape");
+    }
+    Sleep(500);
+    DWORD columns = 0, borders = 0;
+    o.Check(ReadDword("Preferences", "XResolution", &columns) && columns == 4, "\"XResolution\" is %lu after Cancel",
+            columns);
+    o.Check(ReadDword("Preferences", "Switch at borders", &borders) && borders == 1,
+            "\"Switch at borders\" is %lu after Cancel", borders);
+    Report("settings_cancel", o);
+}
+
+void ApplyKeepsOpen(Parmena& p) {
+    Outcome o;
+    HWND sheet = nullptr;
+    if (o.Expect(OpenSettings(p, &sheet)) && o.Expect(GoToPage(sheet, PageDesktops))) {
+        Chord(VK_MENU, 'R');
+        Type("3");
+        Chord(VK_MENU, 'A');
+        o.Expect(WaitDword("Preferences", "YResolution", 3), "after Apply");
+        HWND again = nullptr;
+        o.Check(WaitFor(10000, [&] { return (again = FindSheet(p)) != nullptr && IsWindow(again); }),
+                "the settings dialog is not open after Apply");
+        if (again) {
+            o.Check(CurrentPage(again) == PageDesktops, "after Apply the dialog shows page %d, not Desktops",
+                    CurrentPage(again));
+            o.Expect(Foreground(again));
+            ShotAfterPaint(again, "settings-after-apply");
+            Chord(VK_MENU, 'R');
+            Type("2");
+            Tap(VK_RETURN);
+            o.Expect(WaitClosed(again, p), "after Enter");
+            o.Expect(WaitDword("Preferences", "YResolution", 2), "after OK");
+        }
+    }
+    Report("settings_apply", o);
+}
+
+HWND OtherNotepad() {
+    struct Find {
+        HWND found;
+    } f{nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            char cls[64];
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == scene.notepadPi.dwProcessId || !IsWindowVisible(w)) return TRUE;
+            if (!GetClassNameA(w, cls, sizeof cls) || lstrcmpiA(cls, "Notepad") != 0) return TRUE;
+            reinterpret_cast<Find*>(lp)->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+void ShortcutAdded(Parmena& p) {
+    Outcome o;
+    HWND sheet = nullptr, box = nullptr;
+    if (o.Expect(OpenSettings(p, &sheet)) && o.Expect(GoToPage(sheet, PageCommand))) {
+        Chord(VK_MENU, 'N');
+        if (o.Expect(WaitEntryDialog(p, "Shortcut", &box))) {
+            ShotAfterPaint(box, "settings-shortcut-entry");
+            Type("e2enote");
+            Chord(VK_MENU, 'C');
+            Type("notepad.exe");
+            Tap(VK_RETURN);
+            o.Check(WaitFor(5000, [&] { return !IsWindow(box); }), "the shortcut dialog stayed open");
+            o.Expect(PressOk(sheet, p));
+        }
+    }
+    std::string data;
+    o.Check(WaitFor(5000, [&] { return ReadText(HKEY_CURRENT_USER, std::string(RegRoot) + "\\Shortcuts", "e2enote", &data); }) &&
+                data == "0|notepad.exe",
+            "the shortcut value \"e2enote\" holds \"%s\"", data.c_str());
+    if (o.Ok()) {
+        // Run it from the command window: Ctrl+Alt+Space, the name, Enter.
+        MoveMouseTo(400, 300);
+        KeyDown(VK_CONTROL);
+        KeyDown(VK_MENU);
+        Tap(VK_SPACE);
+        KeyUp(VK_MENU);
+        KeyUp(VK_CONTROL);
+        HWND command = nullptr;
+        if (o.Check(WaitFor(5000, [&] {
+                        command = FindProcessWindow(p.pi.dwProcessId, "cmdlinewnd", nullptr, true);
+                        return command && GetForegroundWindow() == command;
+                    }),
+                    "the command window did not come up on Ctrl+Alt+Space")) {
+            Type("e2enote");
+            Tap(VK_RETURN);
+            HWND started = nullptr;
+            o.Check(WaitFor(20000, [&] { return (started = OtherNotepad()) != nullptr; }),
+                    "typing the shortcut's name started no notepad");
+            if (started) {
+                PostMessageA(started, WM_CLOSE, 0, 0);
+                WaitFor(5000, [&] { return !IsWindow(started); });
+            }
+        }
+    }
+    Report("settings_shortcut", o);
+}
+
+void RememberedWindowAdded(Parmena& p) {
+    Outcome o;
+    HWND sheet = nullptr, box = nullptr;
+    if (o.Expect(OpenSettings(p, &sheet)) && o.Expect(GoToPage(sheet, PageWindows))) {
+        Chord(VK_MENU, 'N');
+        if (o.Expect(WaitEntryDialog(p, "Remembered window", &box))) {
+            ShotAfterPaint(box, "settings-window-entry");
+            Type("e2e remembered");
+            Chord(VK_MENU, 'C');
+            Type("2");
+            Chord(VK_MENU, 'M');
+            Tap(VK_RETURN);
+            o.Check(WaitFor(5000, [&] { return !IsWindow(box); }), "the remembered-window dialog stayed open");
+            o.Expect(PressOk(sheet, p));
+        }
+    }
+    std::string name;
+    o.Expect(WaitDword("Window Positions", "Count", 1));
+    o.Check(ReadText(HKEY_CURRENT_USER, std::string(RegRoot) + "\\Window Positions", "Pos0Name", &name) &&
+                name == "e2e remembered",
+            "\"Pos0Name\" holds \"%s\"", name.c_str());
+    o.Expect(WaitDword("Window Positions", "Pos0Pos", 0x20001));
+    Report("settings_window", o);
+}
+
+bool SameProgram(std::string value, const std::string& exe) {
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"') return false;
+    value = value.substr(1, value.size() - 2);
+    return lstrcmpiA(value.c_str(), exe.c_str()) == 0;
+}
+
+void RunAtLogon(Parmena& p) {
+    Outcome o;
+    char exe[MAX_PATH] = {};
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, p.pi.dwProcessId);
+    DWORD n = MAX_PATH;
+    // Parmena's own idea of its path is what it must store.
+    if (!process || !QueryFullProcessImageNameA(process, 0, exe, &n)) lstrcpynA(exe, (appDir + "\\parmena.exe").c_str(), MAX_PATH);
+    if (process) CloseHandle(process);
+    for (int turn = 0; turn < 2 && o.Ok(); ++turn) {
+        HWND sheet = nullptr;
+        if (!o.Expect(OpenSettings(p, &sheet)) || !o.Expect(GoToPage(sheet, 0))) break;
+        Chord(VK_MENU, 'S');
+        o.Expect(PressOk(sheet, p));
+        std::string value;
+        const bool present = ReadText(HKEY_CURRENT_USER, RunKey, "Parmena", &value);
+        if (turn == 0)
+            o.Check(present && SameProgram(value, exe), "after checking the box the Run value is \"%s\", not \"%s\" quoted",
+                    present ? value.c_str() : "(missing)", exe);
+        else
+            o.Check(!present, "after clearing the box the Run value still holds \"%s\"", value.c_str());
+    }
+    Report("settings_run_at_logon", o);
+}
+
+}  // namespace
+
+std::vector<const char*> DialogScenarioNames() {
+    return {"settings_pages", "settings_grid_ok", "settings_cancel", "settings_apply",
+            "settings_shortcut", "settings_window", "settings_run_at_logon"};
+}
+
+void RunDialogScenarios() {
+    Parmena p;
+    const std::string why = StartParmena(p);
+    if (!why.empty()) {
+        for (const char* s : DialogScenarioNames()) ReportFail(s, "Parmena did not start: %s", why.c_str());
+        EndParmena(p);
+        return;
+    }
+    PageShots(p);
+    GridByKeyboard(p);
+    CancelKeepsRegistry(p);
+    ApplyKeepsOpen(p);
+    ShortcutAdded(p);
+    RememberedWindowAdded(p);
+    RunAtLogon(p);
+    PostMessageA(p.pager, WM_COMMAND, 103, 0);
+    DWORD code = 0;
+    WaitExit(p, 20000, &code);
+    EndParmena(p);
+    // Later runs and sessions expect the default grid.
+    WriteDword("Preferences", "XResolution", 3);
+    WriteDword("Preferences", "YResolution", 3);
+}
+
+}  // namespace e2e
