@@ -10,6 +10,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -26,12 +27,14 @@ HINSTANCE module = nullptr;
 
 constexpr int PageCount = 6;
 constexpr int ApplyAndShowAgain = 2;
+constexpr UINT MsgCenterSheet = WM_APP;
 const int PageTemplates[PageCount] = {IDD_PAGE_GENERAL, IDD_PAGE_DESKTOPS, IDD_PAGE_PAGER,
                                       IDD_PAGE_WINDOWS, IDD_PAGE_COMMAND,  IDD_PAGE_MIDDLE};
 const char Caption[] = "Parmena Settings";
 const char RunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char RunValueName[] = "Parmena";
 const char GuideName[] = "parmena.html";
+const char PreferencesPath[] = "Software\\Orvanne\\Parmena\\Preferences";
 const char* const SlotNames[4] = {"Plain", "Shift", "Ctrl", "Alt"};
 
 struct Session {
@@ -160,6 +163,20 @@ int SelectedRow(HWND dlg, int id) {
 
 void Changed(HWND page) { PropSheet_Changed(GetParent(page), page); }
 
+// Without an owner the sheet opens in the screen's corner; it has its final size only once the
+// pages are in, so it is centred afterwards.
+void CenterSheet(HWND sheet) {
+    RECT r{};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!GetWindowRect(sheet, &r) || !GetMonitorInfoA(MonitorFromWindow(sheet, MONITOR_DEFAULTTOPRIMARY), &mi)) return;
+    const RECT& area = mi.rcWork;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const int x = area.left + (std::max(0L, (area.right - area.left) - w)) / 2;
+    const int y = area.top + (std::max(0L, (area.bottom - area.top) - h)) / 2;
+    SetWindowPos(sheet, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // ---------------------------------------------------------------- Run value and guide
 
 std::string ProgramFolder() {
@@ -236,8 +253,27 @@ void SendPositions(HWND owner) {
     DestroyWindow(box);
 }
 
+// The program's save leaves the full size to the pager, which writes it only when the pager
+// itself is resized; a size chosen here would be lost at the next start.
+void SavePagerSize(HWND owner) {
+    const Settings& now = *session->record;
+    const Settings& chosen = session->edit.record;
+    if (chosen.xSize == now.xSize && chosen.ySize == now.ySize) return;
+    HKEY k = nullptr;
+    LONG r = RegCreateKeyExA(HKEY_CURRENT_USER, PreferencesPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
+    if (r == ERROR_SUCCESS) {
+        const DWORD x = static_cast<DWORD>(chosen.xSize), y = static_cast<DWORD>(chosen.ySize);
+        r = RegSetValueExA(k, "XSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&x), sizeof x);
+        if (r == ERROR_SUCCESS)
+            r = RegSetValueExA(k, "YSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&y), sizeof y);
+        RegCloseKey(k);
+    }
+    if (r != ERROR_SUCCESS) Warn(owner, "Parmena could not store the pager's full size in the registry.");
+}
+
 void CommitSession(HWND owner) {
     const bool positions = prefs::PositionsChanged(session->edit, *session->record);
+    SavePagerSize(owner);
     prefs::Commit(session->edit, session->record, session->store);
     if (positions) SendPositions(owner);
     ApplyRunKey(owner);
@@ -773,6 +809,9 @@ INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_INITDIALOG: {
             const LPARAM index = reinterpret_cast<const PROPSHEETPAGEA*>(lp)->lParam;
             SetWindowLongPtrA(page, DWLP_USER, index);
+            bool first = true;
+            for (bool c : session->created) first = first && !c;
+            if (first) PostMessageA(page, MsgCenterSheet, 0, 0);
             session->created[PageIndex(page)] = true;
             session->filling = true;
             Pages[PageIndex(page)].init(page);
@@ -785,6 +824,16 @@ INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
             if (ops.command && ops.command(page, LOWORD(wp), HIWORD(wp))) return TRUE;
             const WORD code = HIWORD(wp);
             if (code == EN_CHANGE || code == BN_CLICKED || code == CBN_SELCHANGE) Changed(page);
+            break;
+        }
+        case MsgCenterSheet:
+            CenterSheet(GetParent(page));
+            return TRUE;
+        case WM_SHOWWINDOW: {
+            // Some dialog managers look for mnemonics inside hidden pages too; a page out of
+            // sight is no control parent, so an Alt+letter reaches only the page in front.
+            const LONG_PTR ex = GetWindowLongPtrA(page, GWL_EXSTYLE);
+            SetWindowLongPtrA(page, GWL_EXSTYLE, wp ? (ex | WS_EX_CONTROLPARENT) : (ex & ~LONG_PTR{WS_EX_CONTROLPARENT}));
             break;
         }
         case WM_CTLCOLORSTATIC: {
@@ -809,15 +858,9 @@ int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM) {
     return 0;
 }
 
-// The hook library hands its tables over as 32-bit values; a 64-bit address does not fit one,
-// and both libraries are built from the same table header.
-const MouseAction* ActionTable(DWORD value, const MouseAction* own) {
-#ifdef _WIN64
-    (void)value;
-    return own;
-#else
-    return value ? reinterpret_cast<const MouseAction*>(static_cast<std::uintptr_t>(value)) : own;
-#endif
+// The hook library's action tables; its own copy of them when it gave none.
+const MouseAction* ActionTable(DWORD_PTR value, const MouseAction* own) {
+    return value ? reinterpret_cast<const MouseAction*>(value) : own;
 }
 
 INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
@@ -849,7 +892,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE inst, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" int WINAPI ShowPrefDlg(void* settingsRecord, DWORD clickFuncs, DWORD moveFuncs, int page,
+extern "C" int WINAPI ShowPrefDlg(void* settingsRecord, DWORD_PTR clickFuncs, DWORD_PTR moveFuncs, int page,
                                   void* shortcuts) {
     if (!settingsRecord || session) return 0;
     Session s{};
