@@ -260,22 +260,21 @@ void ApplyKeepsOpen(Parmena& p) {
     Report("settings_apply", o);
 }
 
+BOOL CALLBACK FindOtherNotepad(HWND w, LPARAM lp) {
+    char cls[64];
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == scene.notepadPi.dwProcessId || !IsWindowVisible(w)) return TRUE;
+    if (!GetClassNameA(w, cls, sizeof cls) || lstrcmpiA(cls, "Notepad") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+}
+
+// A notepad other than the scene's own.
 HWND OtherNotepad() {
-    struct Find {
-        HWND found;
-    } f{nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            char cls[64];
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == scene.notepadPi.dwProcessId || !IsWindowVisible(w)) return TRUE;
-            if (!GetClassNameA(w, cls, sizeof cls) || lstrcmpiA(cls, "Notepad") != 0) return TRUE;
-            reinterpret_cast<Find*>(lp)->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&f));
-    return f.found;
+    HWND found = nullptr;
+    EnumWindows(FindOtherNotepad, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 void ShortcutAdded(Parmena& p) {
