@@ -213,7 +213,9 @@ TEST_F(PrefEditTest, NothingReachesTheRecordBeforeCommitAndStoredOddValuesSurviv
     EXPECT_EQ(std::memcmp(&settings, &recordBefore, sizeof settings), 0);
     EXPECT_EQ(std::memcmp(block, before.data(), before.size()), 0);
 
+    settings.xSize = 300;  // the pager, while the dialog is open
     prefs::Commit(edit, &settings, &shortcutStore);
+    EXPECT_EQ(settings.xSize, 300);
     EXPECT_EQ(settings.xResolution, 40);
     EXPECT_EQ(settings.yResolution, 2);
     EXPECT_EQ(settings.corner, 7);

@@ -256,9 +256,9 @@ void SendPositions(HWND owner) {
 // The program's save leaves the full size to the pager, which writes it only when the pager
 // itself is resized; a size chosen here would be lost at the next start.
 void SavePagerSize(HWND owner) {
-    const Settings& now = *session->record;
+    const Settings& shown = session->edit.original;
     const Settings& chosen = session->edit.record;
-    if (chosen.xSize == now.xSize && chosen.ySize == now.ySize) return;
+    if (chosen.xSize == shown.xSize && chosen.ySize == shown.ySize) return;
     HKEY k = nullptr;
     LONG r = RegCreateKeyExA(HKEY_CURRENT_USER, PreferencesPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
     if (r == ERROR_SUCCESS) {
@@ -605,7 +605,7 @@ bool CommandPager(HWND dlg, WORD id, WORD code) {
 }
 
 void InitWindows(HWND dlg) {
-    SetUpList(dlg, IDC_POS_LIST, {{"Window title", 130}, {"Column", 32}, {"Row", 26}, {"Kept", 28}, {"Minimize", 36}});
+    SetUpList(dlg, IDC_POS_LIST, {{"Window title", 180}, {"Column", 38}, {"Row", 28}, {"Kept", 28}, {"Minimize", 40}});
     FillPositions(dlg, 0);
     SetCheck(dlg, IDC_RESET_AT_START, session->edit.record.resetAtStart);
 }
@@ -641,7 +641,7 @@ void InitCommand(HWND dlg) {
     session->shownHotkey = prefs::HotkeyWord(r.shellHotkeyModif, r.shellHotkeyKey);
     SendMessageA(hotkey, HKM_SETHOTKEY, session->shownHotkey, 0);
     const std::vector<std::pair<const char*, int>> columns = {
-        {"Name", 50}, {"Command", 110}, {"Directory", 60}, {"Show", 40}};
+        {"Name", 60}, {"Command", 150}, {"Directory", 60}, {"Show", 40}};
     SetUpList(dlg, IDC_SC_LIST, columns);
     SetUpList(dlg, IDC_SC_MACHINE, columns);
     FillShortcuts(dlg, IDC_SC_LIST, session->edit.shortcuts, 0);
@@ -688,7 +688,7 @@ void InitMiddle(HWND dlg) {
         FillCombo(dlg, IDC_DEF_DRAG0 + j, drags, edit.defaultEntry.drag[j]);
     }
     SetCheck(dlg, IDC_DEF_TRANSMIT, edit.defaultEntry.transmit);
-    SetUpList(dlg, IDC_PROG_LIST, {{"Program", 150}, {"Own actions", 50}, {"Transmit", 40}});
+    SetUpList(dlg, IDC_PROG_LIST, {{"Program", 200}, {"Own actions", 50}, {"Transmit", 40}});
     FillPrograms(dlg, 0);
     // Without the shared block there is nothing these would change.
     if (!edit.haveMiddleButton) {

@@ -42,7 +42,7 @@ int GridLimit(std::int32_t cells) {
 
 void BeginEdit(const Settings& record, const ShortcutStore* store, bool runAtLogonStored, Edit* edit) {
     *edit = Edit{};
-    edit->record = record;
+    edit->record = edit->original = record;
     edit->haveMiddleButton = record.defaultMiddleEntry != nullptr && record.programEntries != nullptr;
     if (edit->haveMiddleButton) {
         edit->defaultEntry = *record.defaultMiddleEntry;
@@ -92,38 +92,42 @@ bool PositionsChanged(const Edit& edit, const Settings& record) {
 void Commit(const Edit& edit, Settings* record, ShortcutStore* store) {
     // Field by field: the copy's pointers and handles are stale by now.
     const Settings& c = edit.record;
+    const Settings& o = edit.original;
     Settings& r = *record;
-    r.disableNavigation = c.disableNavigation;
-    r.disableMiddleButton = c.disableMiddleButton;
-    r.disableShell = c.disableShell;
-    r.corner = c.corner;
-    r.xResolution = c.xResolution;
-    r.yResolution = c.yResolution;
-    r.hideProgramManager = c.hideProgramManager;
-    r.followActive = c.followActive;
-    r.switchAtBorders = c.switchAtBorders;
-    r.onlyWhenButtonDown = c.onlyWhenButtonDown;
-    r.switchHotkeys = c.switchHotkeys;
-    r.enableTopmost = c.enableTopmost;
-    r.rescaleOnExit = c.rescaleOnExit;
-    r.minimizeTolvo = c.minimizeTolvo;
-    r.navMouseSwitch = c.navMouseSwitch;
-    r.navMouseDrag = c.navMouseDrag;
-    r.navMouseDragDD = c.navMouseDragDD;
-    r.navMouseMenu = c.navMouseMenu;
-    r.navMouseMove = c.navMouseMove;
-    r.background = c.background;
-    r.grid = c.grid;
-    r.window = c.window;
-    r.windowFrame = c.windowFrame;
-    r.windowCaption = c.windowCaption;
-    r.windowText = c.windowText;
-    r.font = c.font;
-    r.resetAtStart = c.resetAtStart;
-    r.shellHotkeyModif = c.shellHotkeyModif;
-    r.shellHotkeyKey = c.shellHotkeyKey;
-    r.xSize = c.xSize;
-    r.ySize = c.ySize;
+#define PARMENA_PUT(field) \
+    if (c.field != o.field) r.field = c.field
+    PARMENA_PUT(disableNavigation);
+    PARMENA_PUT(disableMiddleButton);
+    PARMENA_PUT(disableShell);
+    PARMENA_PUT(corner);
+    PARMENA_PUT(xResolution);
+    PARMENA_PUT(yResolution);
+    PARMENA_PUT(hideProgramManager);
+    PARMENA_PUT(followActive);
+    PARMENA_PUT(switchAtBorders);
+    PARMENA_PUT(onlyWhenButtonDown);
+    PARMENA_PUT(switchHotkeys);
+    PARMENA_PUT(enableTopmost);
+    PARMENA_PUT(rescaleOnExit);
+    PARMENA_PUT(minimizeTolvo);
+    PARMENA_PUT(navMouseSwitch);
+    PARMENA_PUT(navMouseDrag);
+    PARMENA_PUT(navMouseDragDD);
+    PARMENA_PUT(navMouseMenu);
+    PARMENA_PUT(navMouseMove);
+    PARMENA_PUT(background);
+    PARMENA_PUT(grid);
+    PARMENA_PUT(window);
+    PARMENA_PUT(windowFrame);
+    PARMENA_PUT(windowCaption);
+    PARMENA_PUT(windowText);
+    PARMENA_PUT(resetAtStart);
+    PARMENA_PUT(shellHotkeyModif);
+    PARMENA_PUT(shellHotkeyKey);
+    PARMENA_PUT(xSize);
+    PARMENA_PUT(ySize);
+#undef PARMENA_PUT
+    if (std::memcmp(&c.font, &o.font, sizeof c.font) != 0) r.font = c.font;
 
     if (edit.haveMiddleButton && r.defaultMiddleEntry && r.programEntries) {
         *r.defaultMiddleEntry = edit.defaultEntry;

@@ -39,7 +39,8 @@ struct ShortcutEdit {
 };
 
 struct Edit {
-    Settings record;  // value fields only; pointers and handles are not written back
+    Settings record;    // value fields only; pointers and handles are not written back
+    Settings original;  // the record as the dialog found it
     bool haveMiddleButton;
     MiddleButtonEntry defaultEntry;
     std::vector<MiddleButtonEntry> programs;
@@ -65,8 +66,9 @@ std::string RunValueFor(const char* exePath);
 // Whether the remembered windows differ from the list the record holds.
 bool PositionsChanged(const Edit& edit, const Settings& record);
 
-// Writes the copies back: the record's value fields, the middle-button entries, the shortcuts
-// through the store's operations. The position list and the Run value are the caller's (they
+// Writes the copies back: the record's value fields the dialog changed (others may have been
+// written meanwhile by the program, for example the pager's size), the middle-button entries,
+// the shortcuts through the store's operations. The position list and the Run value are the caller's (they
 // need the window system).
 void Commit(const Edit& edit, Settings* record, ShortcutStore* store);
 
