@@ -734,15 +734,16 @@ struct PageOps {
     void (*init)(HWND);
     bool (*store)(HWND, std::string* message, int* focus);
     bool (*command)(HWND, WORD id, WORD code);  // true when handled
-    int editButton;                             // pressed by a double-click in the page's list
+    int list;                                   // a double-click in it presses editButton
+    int editButton;
 };
 const PageOps Pages[PageCount] = {
-    {InitGeneral, StoreGeneral, CommandGeneral, 0},
-    {InitDesktops, StoreDesktops, CommandDesktops, 0},
-    {InitPager, StorePager, CommandPager, 0},
-    {InitWindows, StoreWindows, CommandWindows, IDC_POS_EDIT},
-    {InitCommand, StoreCommand, CommandCommand, IDC_SC_EDIT},
-    {InitMiddle, StoreMiddle, CommandMiddle, IDC_PROG_EDIT},
+    {InitGeneral, StoreGeneral, CommandGeneral, 0, 0},
+    {InitDesktops, StoreDesktops, CommandDesktops, 0, 0},
+    {InitPager, StorePager, CommandPager, 0, 0},
+    {InitWindows, StoreWindows, CommandWindows, IDC_POS_LIST, IDC_POS_EDIT},
+    {InitCommand, StoreCommand, CommandCommand, IDC_SC_LIST, IDC_SC_EDIT},
+    {InitMiddle, StoreMiddle, CommandMiddle, IDC_PROG_LIST, IDC_PROG_EDIT},
 };
 
 int PageIndex(HWND page) {
@@ -796,7 +797,8 @@ INT_PTR OnNotify(HWND page, const NMHDR* h, LPARAM lp) {
             return Result(page, PSNRET_NOERROR);
         }
         case NM_DBLCLK:
-            if (Pages[index].editButton && Pages[index].command)
+            // The machine-wide shortcuts are only shown: their list opens nothing.
+            if (Pages[index].list && h->idFrom == static_cast<UINT_PTR>(Pages[index].list))
                 Pages[index].command(page, static_cast<WORD>(Pages[index].editButton), BN_CLICKED);
             return TRUE;
         default:
