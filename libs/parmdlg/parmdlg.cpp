@@ -35,7 +35,6 @@ const char RunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char RunValueName[] = "Parmena";
 const char GuideName[] = "parmena.html";
 const char PreferencesPath[] = "Software\\Orvanne\\Parmena\\Preferences";
-const char* const SlotNames[4] = {"Plain", "Shift", "Ctrl", "Alt"};
 
 struct Session {
     Settings* record;

@@ -251,18 +251,6 @@ bool ParseHotkey(std::uint16_t word, std::uint16_t shownWord, std::int32_t* modi
     return true;
 }
 
-std::string HotkeyText(std::int32_t modif, std::int32_t keyIndex) {
-    std::string s;
-    if (modif & 2) s += "Ctrl+";
-    if (modif & 4) s += "Alt+";
-    if (modif & 1) s += "Shift+";
-    if (keyIndex < 0 || keyIndex >= ShellHotkeyKeyCount) return s + "(none)";
-    if (keyIndex == 0) return s + "Space";
-    if (keyIndex == 1) return s + "Enter";
-    if (keyIndex < 14) return s + "F" + std::to_string(keyIndex - 1);
-    return s + static_cast<char>('A' + keyIndex - 14);
-}
-
 bool PutPosition(Edit* edit, int index, const std::string& name, const std::string& column,
                  const std::string& row, bool keep, bool minimize, std::string* message) {
     const PositionEdit* old =

@@ -105,7 +105,6 @@ std::uint16_t HotkeyWord(std::int32_t modif, std::int32_t keyIndex);
 // Accepts a key of the table with Control or Alt. An unchanged word keeps the stored values.
 bool ParseHotkey(std::uint16_t word, std::uint16_t shownWord, std::int32_t* modif,
                  std::int32_t* keyIndex, std::string* message);
-std::string HotkeyText(std::int32_t modif, std::int32_t keyIndex);
 
 // ---- list entries: each check returns false with a message; index -1 adds
 
