@@ -44,5 +44,8 @@ void RunHostileScenarios();
 std::vector<const char*> MbuttonScenarioNames();
 void RunMbuttonScenarios();  // starts and ends its own Parmena
 int RunInjectMove(int argc, char** argv);
+// Settings dialog scenarios run in a session of their own after the third.
+std::vector<const char*> DialogScenarioNames();
+void RunDialogScenarios();
 
 }  // namespace e2e
