@@ -178,7 +178,7 @@ TEST_F(PrefEditTest, NothingReachesTheRecordBeforeCommitAndStoredOddValuesSurviv
     settings.shellHotkeyKey = 55;
     settings.positionList.next = NewPositionEntry("Calc*", 0x0201);
     AddShortcut("ed", "notepad.exe", "", 0, 0, nullptr);
-    block->programs[0] = MiddleButtonEntry{"prog.exe", {1, 2, 3, 4}, {5, 6, 7, 8}, 1};
+    settings.programEntries[0] = MiddleButtonEntry{"prog.exe", {1, 2, 3, 4}, {5, 6, 7, 8}, 1};
     settings.programEntryCount = 1;
     std::vector<std::uint8_t> before(reinterpret_cast<std::uint8_t*>(block),
                                      reinterpret_cast<std::uint8_t*>(block) + sizeof(HookBlock));
@@ -220,10 +220,10 @@ TEST_F(PrefEditTest, NothingReachesTheRecordBeforeCommitAndStoredOddValuesSurviv
     EXPECT_EQ(settings.navMouseMenu, 9);
     EXPECT_EQ(settings.shellHotkeyKey, 55);
     EXPECT_EQ(settings.programEntryCount, 2);
-    EXPECT_EQ(block->defaultEntry.click[0], 105);
-    EXPECT_STREQ(block->programs[1].name, "other.exe");
-    EXPECT_EQ(block->programs[1].transmit, -1);
-    EXPECT_STREQ(block->programs[0].name, "prog.exe");
+    EXPECT_EQ(settings.defaultMiddleEntry->click[0], 105);
+    EXPECT_STREQ(settings.programEntries[1].name, "other.exe");
+    EXPECT_EQ(settings.programEntries[1].transmit, -1);
+    EXPECT_STREQ(settings.programEntries[0].name, "prog.exe");
     EXPECT_EQ(FindShortcut("ed", 0, nullptr), nullptr);
     ASSERT_NE(FindShortcut("calc", 0, nullptr), nullptr);
     // The remembered windows go through the pager's list message, not through Commit.
@@ -298,7 +298,7 @@ TEST_F(PrefEditTest, ProgramEntriesStopAtTheBlocksCapacity) {
     EXPECT_TRUE(prefs::PutProgram(&edit, -1, "one.more", acts, acts, -1, &message));
     prefs::Commit(edit, &settings, &shortcutStore);
     EXPECT_EQ(settings.programEntryCount, 1024);
-    EXPECT_STREQ(block->programs[1023].name, "one.more");
+    EXPECT_STREQ(settings.programEntries[1023].name, "one.more");
 
     settings.programEntryCount = -3;
     prefs::BeginEdit(settings, &shortcutStore, false, &edit);
