@@ -20,15 +20,6 @@ bool SessionRecorded() { return sim::GetValue("HKCU", Parmena, "Session").exists
 
 class ExitTest : public AppTest {
 protected:
-    void Run(const std::vector<std::pair<std::string, int>>& prefs = {}) {
-        if (!prefs.empty()) sim::LoadReg(PrefValues(prefs));
-        program.Start();
-        ASSERT_TRUE(program.WaitRunning());
-    }
-    void Press(int vk) {
-        ASSERT_TRUE(sim::PressHotkey(CtrlAlt, static_cast<std::uint32_t>(vk)));
-        ASSERT_TRUE(program.Barrier());
-    }
     static std::string SessionHex(int column, int row, int width, int height) {
         std::string s;
         char b[8];

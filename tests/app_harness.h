@@ -131,6 +131,18 @@ protected:
         sim::Reset();  // joins the ended worker threads
     }
 
+    // Starts the program with these Preferences values and waits until it takes messages.
+    void Run(const std::vector<std::pair<std::string, int>>& prefs = {}) {
+        if (!prefs.empty()) sim::LoadReg(PrefValues(prefs));
+        program.Start();
+        ASSERT_TRUE(program.WaitRunning());
+    }
+    // Ctrl+Alt+vk, handled when this returns.
+    void Press(int vk) {
+        ASSERT_TRUE(sim::PressHotkey(plat::MOD_ALT | plat::MOD_CONTROL, static_cast<std::uint32_t>(vk)));
+        ASSERT_TRUE(program.Barrier());
+    }
+
     static plat::Hwnd AddWindow(const std::string& title, plat::Rect r) {
         sim::WindowSpec desc;
         desc.title = title;

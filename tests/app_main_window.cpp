@@ -12,15 +12,6 @@ constexpr std::uint32_t CtrlAlt = plat::MOD_ALT | plat::MOD_CONTROL;
 
 class MainWindowTest : public AppTest {
 protected:
-    void Run(const std::vector<std::pair<std::string, int>>& prefs = {}) {
-        if (!prefs.empty()) sim::LoadReg(PrefValues(prefs));
-        program.Start();
-        ASSERT_TRUE(program.WaitRunning());
-    }
-    void Press(int vk) {
-        ASSERT_TRUE(sim::PressHotkey(CtrlAlt, static_cast<std::uint32_t>(vk)));
-        ASSERT_TRUE(program.Barrier());
-    }
     static int PagerInvalidations() {
         int n = 0;
         for (const sim::InvalidateRecord& r : sim::Invalidations())
