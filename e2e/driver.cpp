@@ -2,6 +2,7 @@
 //   parmdriver run   [app folder] [screenshot folder]   the end-to-end scenarios
 //   parmdriver demo  [app folder] [screenshot folder]   sample windows, one switch, pictures
 //   parmdriver bench [app folder]                       switch latency and idle processor share
+//   parmdriver soak  [app folder] [screenshot folder]   random switches for E2E_SOAK_SECONDS
 // One line per scenario on stdout: "PASS name" or "FAIL name: reason"; other lines start "INFO".
 #include <cstdio>
 #include <cstring>
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "run") == 0) return RunScenarios();
     if (std::strcmp(mode, "demo") == 0) return RunDemo();
     if (std::strcmp(mode, "bench") == 0) return RunBench();
-    std::fprintf(stderr, "usage: parmdriver run|demo|bench [app folder] [screenshot folder]\n");
+    if (std::strcmp(mode, "soak") == 0) return RunSoak();
+    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak [app folder] [screenshot folder]\n");
     return 2;
 }

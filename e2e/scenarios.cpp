@@ -359,6 +359,7 @@ int RunScenarios() {
                                         "second_instance", "close_menu"};
     for (const char* s : PagerScenarioNames()) product.push_back(s);
     for (const char* s : {"close_wm_close", "close_no_rescale"}) product.push_back(s);
+    for (const char* s : ExitScenarioNames()) product.push_back(s);
 
     std::string plan = "PLAN harness_selfcheck";
     for (const char* s : product) plan += std::string(" ") + s;
@@ -381,6 +382,7 @@ int RunScenarios() {
         Session1();
         Session2();
         Session3();
+        RunExitScenarios();
     } else {
         for (const char* s : product)
             ReportFail(s, "cannot run: parmena.exe is not built yet (not found in %s)", appDir.c_str());

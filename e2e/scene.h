@@ -36,4 +36,9 @@ std::string CollapsePager(Parmena& p);
 std::vector<const char*> PagerScenarioNames();
 void RunPagerScenarios(Parmena& p);
 
+// Exit paths and the short soak, each with its own Parmena, after the third session.
+std::vector<const char*> ExitScenarioNames();
+void RunExitScenarios();
+int RunSoak();  // parmdriver soak: the long soak alone
+
 }  // namespace e2e
