@@ -1,6 +1,9 @@
 // Application globals, start-up and shutdown, the main window procedure and worker threads.
 #pragma once
 #include <cstdint>
+#include <vector>
+
+#include "core/movebatch.h"
 
 #include "platform/types.h"
 
@@ -40,7 +43,14 @@ void PLAT_CALLBACK StartPollTimer();
 plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                            plat::LParam lp);
 void RequestClose();
+// Brings the windows home as the user chose ("Rescale On Exit"): exactly once per run, however
+// the run ends. LogoffFold always folds, since the next session may start without Parmena.
 void RestoreOnExit();
+void LogoffFold();
+// Set once the windows are home; cleared at start and when a logoff is cancelled.
+extern bool windowsHome;
+// The fold of the unhandled-exception filter.
+long PLAT_CALLBACK FoldOnCrash(void* exceptionPointers);
 void ReplacePositionList(plat::Hwnd listBox);
 // Destroys the pager at the very end of a run, without restoring windows or posting a quit.
 void DiscardPagerWindow();
@@ -62,3 +72,9 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*);
 void PLAT_CALLBACK MoveDone(plat::Hwnd w, std::uint32_t msg, std::uintptr_t data,
                             plat::LResult result);
 void RunSettingsDialog(std::uint32_t requested);
+// After the move thread has ended: the final target of each window whose late move it still
+// held, and those requests freed.
+std::vector<PendingMove> TakeUnfinishedMoves();
+// Ends the move thread (bounded wait) before the windows are brought home, and returns
+// TakeUnfinishedMoves(); empty when the thread would not end.
+std::vector<PendingMove> StopMoveThread();

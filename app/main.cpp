@@ -8,6 +8,7 @@
 #include "core/compress.h"
 #include "core/desktop.h"
 #include "core/poll.h"
+#include "core/session.h"
 #include "core/switching.h"
 #include "launcher/command_window.h"
 #include "launcher/help.h"
@@ -46,19 +47,38 @@ void PostQuitToThread(plat::Handle thread, std::uint32_t threadId) {
     }
 }
 
-// Ends both worker threads and waits for them; a thread that was never created is skipped.
-void StopWorkerThreads() {
-    plat::Handle threads[2];
-    std::uint32_t count = 0;
-    if (dialogThread) {
-        PostQuitToThread(dialogThread, dialogThreadId);
-        threads[count++] = dialogThread;
+// A settings dialog still open at the end gets this long to close after its quit, and a move
+// thread caught in a window that hung again this long to come back.
+constexpr std::uint32_t WorkerStopMs = 5000;
+
+// Ends a worker thread and waits for it, serving the messages sent to this thread meanwhile:
+// an apply in the closing settings dialog repaints the pager, which only this thread can do.
+// Returns false when the thread is still running after the bounded wait; whatever it may
+// still touch must then be left alone.
+bool StopThread(plat::Handle thread, std::uint32_t threadId) {
+    if (!thread) return true;
+    PostQuitToThread(thread, threadId);
+    for (std::uint32_t waited = 0; waited < WorkerStopMs; waited += 10) {
+        const std::uint32_t r = plat::MsgWaitForMultipleObjects(1, &thread, 0, 10, plat::QS_SENDMESSAGE);
+        if (r == plat::WAIT_OBJECT_0 || r == plat::WAIT_ABANDONED) return true;
+        if (r == plat::WAIT_FAILED) break;
+        plat::Msg m;
+        plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_REMOVE | plat::PM_QS_SENDMESSAGE);
     }
-    if (moveThread) {
-        PostQuitToThread(moveThread, moveThreadId);
-        threads[count++] = moveThread;
+    return plat::WaitForSingleObject(thread, 0) == plat::WAIT_OBJECT_0;
+}
+
+bool moveThreadStopped;
+
+// Ends both worker threads; a thread that was never created or already ended is skipped.
+bool StopWorkerThreads() {
+    const bool dialogEnded = StopThread(dialogThread, dialogThreadId);
+    bool moveEnded = moveThreadStopped;
+    if (!moveEnded) {
+        moveEnded = StopThread(moveThread, moveThreadId);
+        if (moveEnded) TakeUnfinishedMoves();  // frees what a hung window never took
     }
-    if (count) plat::WaitForMultipleObjects(count, threads, 1, plat::INFINITE);
+    return dialogEnded && moveEnded;
 }
 
 // The real process ends right after the run; tests start the program again in the same
@@ -101,12 +121,17 @@ void RunMessageLoop() {
 // Start-up gave up after the shared block was attempted: undo what exists, in shutdown order.
 int AbandonStart(bool pagerCreated) {
     ReleaseHookBlock();
-    StopWorkerThreads();
-    ReleaseRunResources(pagerCreated);
+    if (StopWorkerThreads()) ReleaseRunResources(pagerCreated);
     return 0;
 }
 
 }  // namespace
+
+std::vector<PendingMove> StopMoveThread() {
+    if (moveThreadStopped || !StopThread(moveThread, moveThreadId)) return {};
+    moveThreadStopped = true;
+    return TakeUnfinishedMoves();
+}
 
 void PLAT_CALLBACK StartPollTimer() {
     plat::SetWindowPos(PagerWindow, plat::HWND_TOPMOST, 0, 0, 0, 0,
@@ -134,6 +159,10 @@ int ParmenaMain(plat::Hinstance inst) {
     desktop.currentColumn = desktop.currentRow = 0;
     desktop.switching = desktop.edgeSwitching = desktop.compressBusy = 0;
     desktop.lastForeground = nullptr;
+    // A screen that cannot be measured leaves these at 0, and the start is refused.
+    desktop.screenWidth = desktop.screenHeight = 0;
+    windowsHome = false;
+    moveThreadStopped = false;
     PagerWindow = nullptr;
     ResetPagerState();
 
@@ -154,13 +183,18 @@ int ParmenaMain(plat::Hinstance inst) {
     if (!dialogThread || !moveThread) {
         // Without the dialog thread the pager's creation would wait for ever.
         StartFailed("a worker thread could not be created");
-        StopWorkerThreads();
-        ReleaseRunResources(false);
+        if (StopWorkerThreads()) ReleaseRunResources(false);
         return 0;
     }
 
     int initialX = -1, initialY = -1;
     LoadSettings(&initialX, &initialY);
+    if (desktop.screenWidth <= 0 || desktop.screenHeight <= 0) {
+        // A grid of zero-sized desktops would switch by nothing and fold nothing.
+        StartFailed("the screen size cannot be measured");
+        if (StopWorkerThreads()) ReleaseRunResources(false);
+        return 0;
+    }
 
     if (!CreateHookBlock()) {
         plat::MessageBoxA(nullptr, "You can only have one instance of Parmena running!",
@@ -191,6 +225,9 @@ int ParmenaMain(plat::Hinstance inst) {
     else
         plat::ShowWindow(w, plat::SW_SHOWNOACTIVATE);
     plat::UpdateWindow(w);
+    // From here on windows move: every way the process can end must bring them home.
+    plat::SetUnhandledExceptionFilter(FoldOnCrash);
+    RecoverPreviousRun();
     StartPollTimer();
 
     if (!settings.disableNavigation && settings.switchHotkeys) RegisterDesktopHotkeys();
@@ -207,6 +244,8 @@ int ParmenaMain(plat::Hinstance inst) {
     if (settings.resetAtStart) ApplyRememberedPositions();
 
     RunMessageLoop();
+    // A quit posted from outside, or a failed timer, ends the loop without a close.
+    RestoreOnExit();
 
     // Shutdown: the settings as they are now, which the dialog or a failed hotkey may have changed.
     if (!settings.disableMiddleButton) RemoveMouseHook();
@@ -216,10 +255,11 @@ int ParmenaMain(plat::Hinstance inst) {
     plat::WinHelpA(CommandWindow, HelpFile, plat::HELP_QUIT, 0);
     DestroyCommandWindow();
     if (settings.disableNavigation) RemoveTrayIcon();
-    StopWorkerThreads();
+    if (!StopWorkerThreads()) return 0;  // a dialog that will not close still uses all below
     // Only now: a settings dialog left open when the pager was destroyed from outside still
     // edits the middle-button entries inside the block until the dialog thread has ended.
     ReleaseHookBlock();
+    plat::SetUnhandledExceptionFilter(nullptr);
 
     ReleaseRunResources(true);
     return 0;

@@ -1,4 +1,5 @@
 // The pager window procedure: one operation per message.
+#include <atomic>
 #include <new>
 
 #include "app/app.h"
@@ -6,6 +7,7 @@
 #include "core/compress.h"
 #include "core/desktop.h"
 #include "core/poll.h"
+#include "core/session.h"
 #include "core/switching.h"
 #include "launcher/command_window.h"
 #include "launcher/help.h"
@@ -150,14 +152,80 @@ void RequestClose() {
     plat::PostQuitMessage(0);
 }
 
-void RestoreOnExit() {
-    if (settings.rescaleOnExit) {
-        CompressDesktop(false);
-        return;
+bool windowsHome;
+
+namespace {
+
+// Long enough for the dialog thread's compress to end, short enough that a stuck one cannot
+// keep the program from ending.
+constexpr std::uint32_t ExitCompressWaitMs = 10000;
+
+// The move thread has ended by now, so a hung window gets its step as an asynchronous move.
+void BackToFirstDesktop() {
+    // One switch moves at most 10 desktops; farther away, the way home takes several.
+    while (desktop.currentColumn > 0 || desktop.currentRow > 0) {
+        const int dc = desktop.currentColumn > 10 ? 10 : desktop.currentColumn;
+        const int dr = desktop.currentRow > 10 ? 10 : desktop.currentRow;
+        if (!ShiftWindows(dc, dr)) break;
+        SetCurrentDesktop(desktop.currentColumn - dc, desktop.currentRow - dr);
     }
-    ShiftWindows(desktop.currentColumn, desktop.currentRow);
-    desktop.currentColumn = 0;
-    desktop.currentRow = 0;
+    FoldWindowsAbovePager(ExitCompressWaitMs);
+}
+
+// Windows whose late moves the move thread still held were skipped or handed on by the
+// restore; each gets one asynchronous move to where its held move would have put it, brought
+// home the same way. Posted last, it is the one the window carries out last.
+void SendHeldWindowsHome(const std::vector<PendingMove>& held, bool fold, std::int64_t dx,
+                         std::int64_t dy) {
+    for (const PendingMove& m : held) {
+        plat::Rect r{};
+        if (!plat::GetWindowRect(m.window, &r)) continue;
+        const plat::Rect at{m.x, m.y, OffsetCoordinate(m.x, static_cast<std::int64_t>(r.right) - r.left),
+                            OffsetCoordinate(m.y, static_cast<std::int64_t>(r.bottom) - r.top)};
+        int x = OffsetCoordinate(at.left, dx), y = OffsetCoordinate(at.top, dy);
+        if (fold) {
+            const FoldResult f = FoldOntoScreen(at);
+            x = f.rect.left;
+            y = f.rect.top;
+        }
+        plat::SetWindowPos(m.window, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+    }
+}
+
+bool restoring;
+
+// The restore shared by every exit; fold says whether to fold or to go back to desktop (0,0).
+void BringWindowsHome(bool fold) {
+    if (windowsHome || restoring) return;
+    restoring = true;
+    const std::vector<PendingMove> held = StopMoveThread();
+    const std::int64_t dx = static_cast<std::int64_t>(desktop.currentColumn) * desktop.screenWidth;
+    const std::int64_t dy = static_cast<std::int64_t>(desktop.currentRow) * desktop.screenHeight;
+    if (fold)
+        CompressDesktop(false, ExitCompressWaitMs);
+    else
+        BackToFirstDesktop();
+    SendHeldWindowsHome(held, fold, dx, dy);
+    windowsHome = true;
+    restoring = false;
+    DisarmSessionRecord();
+}
+
+}  // namespace
+
+void RestoreOnExit() { BringWindowsHome(settings.rescaleOnExit != 0); }
+
+void LogoffFold() { BringWindowsHome(true); }
+
+long PLAT_CALLBACK FoldOnCrash(void*) {
+    static std::atomic_flag entered = ATOMIC_FLAG_INIT;
+    // A second fault (in another thread, or in here) ends the process without a second fold.
+    if (!entered.test_and_set() && !windowsHome) {
+        windowsHome = true;
+        EmergencyFold();
+        DisarmSessionRecord();
+    }
+    return plat::EXCEPTION_EXECUTE_HANDLER;
 }
 
 void ReplacePositionList(plat::Hwnd listBox) {
@@ -192,6 +260,27 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             // the stacking order, and every walk below it would find no window at all.
             RestoreOnExit();
             plat::PostQuitMessage(0);
+            return 0;
+        case plat::WM_CLOSE:
+            // Mid-switch (a probe serves sent messages) the fold would race the batch that is
+            // being built; the close comes back once the switch is over.
+            if (desktop.switching) {
+                plat::PostMessageA(w, plat::WM_CLOSE, 0, 0);
+                return 0;
+            }
+            return plat::DefWindowProcA(w, msg, wp, lp);
+        case plat::WM_QUERYENDSESSION:
+            // Before the programs save their positions, wherever the session is going.
+            LogoffFold();
+            return 1;
+        case plat::WM_ENDSESSION:
+            if (wp) {
+                LogoffFold();
+            } else if (windowsHome) {
+                // The logoff was cancelled: the run goes on with every window on this desktop.
+                windowsHome = false;
+                ArmSessionRecord();
+            }
             return 0;
         case plat::WM_SIZE:
             if (pager.expanded) RememberPagerSize();

@@ -101,8 +101,8 @@ void ApplySettings(const SettingsSnapshot& old) {
     if (!old.minimizeTolvo && settings.minimizeTolvo) pager.expanded = true;
 
     SaveSettings();
-    desktop.screenWidth = 0;
-    CheckDisplaySize();
+    // Forced rather than by zeroing the width: the main thread may be switching meanwhile.
+    CheckDisplaySize(true);
     plat::InvalidateRect(PagerWindow, nullptr, 1);
     plat::UpdateWindow(PagerWindow);
     CompressDesktop(true);
@@ -142,10 +142,22 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*) {
                                         reinterpret_cast<std::uintptr_t>(request)))
             ForgetMove(request);
     }
-    // Windows that never answered are not moved; their requests end with the thread.
+    // Windows that never answered keep their requests: the exit moves them (TakeUnfinishedMoves).
+    return 0;
+}
+
+std::vector<PendingMove> TakeUnfinishedMoves() {
+    std::vector<PendingMove> moves;
+    // Requests are chained in order, so the last one of a window holds its final target.
+    for (auto it = outstandingMoves.rbegin(); it != outstandingMoves.rend(); ++it) {
+        const MoveRequest* r = *it;
+        const bool seen = std::any_of(moves.begin(), moves.end(),
+                                      [&](const PendingMove& m) { return m.window == r->window; });
+        if (!seen) moves.push_back({r->window, r->x, r->y});
+    }
     for (MoveRequest* request : outstandingMoves) FreeMoveRequest(request);
     std::vector<MoveRequest*>().swap(outstandingMoves);
-    return 0;
+    return moves;
 }
 
 void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t data, plat::LResult) {

@@ -65,10 +65,22 @@ plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
     return 1;
 }
 
-}  // namespace
+// Takes the gate; with time allowed, waits for the other holder while serving the messages
+// it may send to this thread.
+bool TakeCompressGate(std::uint32_t waitMs) {
+    for (std::uint32_t waited = 0; compressGate.test_and_set(); ++waited) {
+        if (waited >= waitMs) return false;
+        plat::MsgWaitForMultipleObjects(0, nullptr, 0, 1, plat::QS_SENDMESSAGE);
+        plat::Msg m;
+        plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_REMOVE | plat::PM_QS_SENDMESSAGE);
+    }
+    return true;
+}
 
-void CompressDesktop(bool onlyKept) {
-    if (compressGate.test_and_set()) return;
+enum class FoldSet { All, Kept, AbovePager };
+
+void Fold(FoldSet which, std::uint32_t waitMs) {
+    if (!TakeCompressGate(waitMs)) return;
     if (desktop.compressBusy) {
         compressGate.clear();
         return;
@@ -78,12 +90,41 @@ void CompressDesktop(bool onlyKept) {
 
     MoveBatch batch{};
     BeginMoveBatch(batch, 8);
-    ForEachWindowBelow(PagerWindow, [&](plat::Hwnd w) { FoldWindow(batch, w, onlyKept); });
+    bool abovePager = PagerWindow != nullptr;
+    ForEachTopLevelWindow(nullptr, [&](plat::Hwnd w) {
+        if (w == PagerWindow) abovePager = false;
+        else if (which != FoldSet::AbovePager || abovePager)
+            FoldWindow(batch, w, which == FoldSet::Kept);
+    });
     EndMoveBatch(batch);
 
     desktop.switching = 0;
     desktop.compressBusy = 0;
     compressGate.clear();
+}
+
+}  // namespace
+
+void CompressDesktop(bool onlyKept, std::uint32_t waitMs) {
+    Fold(onlyKept ? FoldSet::Kept : FoldSet::All, waitMs);
+}
+
+void FoldWindowsAbovePager(std::uint32_t waitMs) { Fold(FoldSet::AbovePager, waitMs); }
+
+void EmergencyFold() {
+    ForEachTopLevelWindow(PagerWindow, [](plat::Hwnd w) {
+        if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
+        plat::Rect r{};
+        if (!plat::GetWindowRect(w, &r)) return;
+        int x = MaximizedCorner, y = MaximizedCorner;
+        if (!plat::IsZoomed(w)) {
+            const FoldResult fold = FoldOntoScreen(r);
+            if (!fold.moved) return;
+            x = fold.rect.left;
+            y = fold.rect.top;
+        }
+        plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+    });
 }
 
 void ApplyRememberedPositions() {

@@ -1,5 +1,17 @@
 // Folding windows onto the screen and applying remembered positions.
 #pragma once
 
-void CompressDesktop(bool onlyKept);
+#include <cstdint>
+
+// Folds the windows onto the screen: every one (onlyKept false) or those kept in place. This
+// covers the windows above the pager too, since a window can rise above it while off-screen.
+// When another thread's compress is running, the request is dropped, unless waitMs allows
+// waiting (serving sent messages meanwhile) for that one to end, as the fold at exit must.
+void CompressDesktop(bool onlyKept, std::uint32_t waitMs = 0);
+// Folds only the windows above the pager: they take no part in switches, so going back to
+// desktop (0,0) at exit does not bring them home.
+void FoldWindowsAbovePager(std::uint32_t waitMs);
 void ApplyRememberedPositions();
+// The fold of a dying process: no batch, no probe and no lock, every move asynchronous so
+// that no hung window can hold it up. Safe to call from an unhandled-exception filter.
+void EmergencyFold();

@@ -73,16 +73,19 @@ ScreenMeasure ReadScreenMeasure() {
     m.workWidth = plat::GetSystemMetrics(plat::SM_CXFULLSCREEN);
     m.workHeight = Clamp32(static_cast<I64>(plat::GetSystemMetrics(plat::SM_CYFULLSCREEN)) +
                            plat::GetSystemMetrics(plat::SM_CYCAPTION));
+    m.valid = dc && m.screenWidth > 0 && m.screenHeight > 0;
     if (dc) plat::ReleaseDC(nullptr, dc);
     return m;
 }
 
-void MeasureScreen() {
+bool MeasureScreen() {
     ScreenMeasure m = ReadScreenMeasure();
+    if (!m.valid) return false;
     desktop.screenWidth = m.screenWidth;
     desktop.screenHeight = m.screenHeight;
     desktop.workWidth = m.workWidth;
     desktop.workHeight = m.workHeight;
+    return true;
 }
 
 int VirtualToPagerX(int vx, const plat::Rect& mini) {

@@ -27,11 +27,14 @@ inline int CellRow(DesktopCell c) { return static_cast<int>((c >> 8) & 0xFF); }
 
 struct ScreenMeasure {
     std::int32_t screenWidth, screenHeight, workWidth, workHeight;
+    // False when the system gave no usable size (no screen device context, or a size of 0):
+    // such a measure is never stored, since a zero screen collapses the grid.
+    bool valid;
 };
 // Reads the screen size and work area from the system; stores nothing.
 ScreenMeasure ReadScreenMeasure();
-// Stores all four fields unconditionally (used at load).
-void MeasureScreen();
+// Stores all four fields (used at load); a failed measure stores nothing and returns false.
+bool MeasureScreen();
 
 int VirtualToPagerX(int vx, const plat::Rect& mini);
 int VirtualToPagerY(int vy, const plat::Rect& mini);

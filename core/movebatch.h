@@ -46,5 +46,17 @@ void ForEachWindowBelow(plat::Hwnd top, Visit visit) {
     }
 }
 
+// Visits every top-level window from the top of the Z-order, except `skip`, with the same
+// guards against windows vanishing mid-walk and against cycles.
+template <typename Visit>
+void ForEachTopLevelWindow(plat::Hwnd skip, Visit visit) {
+    plat::Hwnd w = plat::GetTopWindow(nullptr);
+    for (int steps = 0; w && steps < MaxWalkSteps; ++steps) {
+        plat::Hwnd prefetched = plat::GetWindow(w, plat::GW_HWNDNEXT);
+        if (w != skip) visit(w);
+        w = NextWindowBelow(w, prefetched);
+    }
+}
+
 // Saturating 32-bit position arithmetic for move targets.
 int OffsetCoordinate(int position, std::int64_t offset);

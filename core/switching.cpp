@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/movebatch.h"
+#include "core/session.h"
 #include "core/windows.h"
 #include "pager/pager.h"
 #include "platform/window.h"
@@ -23,13 +24,16 @@ bool Responds(plat::Hwnd w) {
                                      ProbeTimeoutMs, &answer) != 0;
 }
 
-// A hung window is moved by the move thread whenever it answers again.
+// A hung window is moved by the move thread whenever it answers again. Without the thread
+// (it has ended for the exit, or cannot take the request) the move is posted to the window
+// itself instead: never dropped, never waited for.
 void HandToMoveThread(plat::Hwnd w, int x, int y) {
     MoveRequest* request = new (std::nothrow) MoveRequest{w, x, y};
-    if (!request) return;
-    if (!plat::PostThreadMessageA(moveThreadId, MsgMoveWindow, 0,
-                                  reinterpret_cast<plat::LParam>(request)))
-        FreeMoveRequest(request);
+    if (request && plat::PostThreadMessageA(moveThreadId, MsgMoveWindow, 0,
+                                            reinterpret_cast<plat::LParam>(request)))
+        return;
+    FreeMoveRequest(request);
+    plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
 }
 
 bool Managed(plat::Hwnd w) {
@@ -100,7 +104,6 @@ void ActivateTopWindowOnScreen(bool skipKept) {
 
 bool SwitchBy(int dx, int dy) {
     if (!ShiftWindows(dx, dy)) return false;
-    desktop.currentColumn -= dx;
-    desktop.currentRow -= dy;
+    SetCurrentDesktop(desktop.currentColumn - dx, desktop.currentRow - dy);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "config/settings.h"
 #include "core/desktop.h"
+#include "core/session.h"
 #include "core/switching.h"
 #include "pager/pager.h"
 #include "platform/window.h"
@@ -83,10 +84,8 @@ void SwitchToDesktopAt(int x, int y) {
     const std::int64_t dy = desktop.currentRow - row;
     // Beyond any int the step is out of range anyway; ShiftWindows refuses it.
     if (dx >= INT32_MIN && dx <= INT32_MAX && dy >= INT32_MIN && dy <= INT32_MAX &&
-        ShiftWindows(static_cast<int>(dx), static_cast<int>(dy))) {
-        desktop.currentColumn = static_cast<int>(column);
-        desktop.currentRow = static_cast<int>(row);
-    }
+        ShiftWindows(static_cast<int>(dx), static_cast<int>(dy)))
+        SetCurrentDesktop(static_cast<int>(column), static_cast<int>(row));
     plat::InvalidateRect(PagerWindow, nullptr, 0);
 }
 

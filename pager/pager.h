@@ -43,7 +43,9 @@ constexpr int CollapsedSize = 9;
 // Placement and sizing
 void PlacePagerAtCorner();
 void RestorePagerPosition();
-void CheckDisplaySize();
+// Re-measures the screen and keeps the pager on it; force stores the measure (and re-places
+// the pager) even when the size is unchanged. A failed measure changes nothing.
+void CheckDisplaySize(bool force = false);
 void ExpandPager(bool takeForeground);
 void CheckPagerLeave();
 void RememberPagerSize();

@@ -54,9 +54,11 @@ void RestorePagerPosition() {
     MovePagerTo(x, y);
 }
 
-void CheckDisplaySize() {
+void CheckDisplaySize(bool force) {
     const ScreenMeasure m = ReadScreenMeasure();
-    if (m.screenWidth == desktop.screenWidth && m.screenHeight == desktop.screenHeight) return;
+    if (!m.valid) return;
+    if (!force && m.screenWidth == desktop.screenWidth && m.screenHeight == desktop.screenHeight)
+        return;
     desktop.screenWidth = m.screenWidth;
     desktop.screenHeight = m.screenHeight;
     desktop.workWidth = m.workWidth;

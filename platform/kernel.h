@@ -32,5 +32,6 @@ std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_
 // Only the program's own path (module null) is asked for.
 std::uint32_t GetModuleFileNameA(Hinstance module, char* path, std::uint32_t size);
 std::uint32_t GetFileAttributesA(const char* path);
+ExceptionFilter SetUnhandledExceptionFilter(ExceptionFilter filter);
 
 }  // namespace plat

@@ -57,6 +57,8 @@ struct Msg {
 };
 
 using WndProc = LResult(PLAT_CALLBACK*)(Hwnd, std::uint32_t, WParam, LParam);
+// The exception record is not read: the filter only has to bring the windows home.
+using ExceptionFilter = long(PLAT_CALLBACK*)(void* exceptionPointers);
 using ThreadProc = std::uint32_t(PLAT_CALLBACK*)(void*);
 using SendAsyncProc = void(PLAT_CALLBACK*)(Hwnd, std::uint32_t, std::uintptr_t, LResult);
 using EnumWindowsProc = Bool(PLAT_CALLBACK*)(Hwnd, LParam);
@@ -148,6 +150,12 @@ constexpr std::uint32_t WM_CREATE = 1, WM_DESTROY = 2, WM_MOVE = 3, WM_SIZE = 5,
                         WM_LBUTTONUP = 514, WM_LBUTTONDBLCLK = 515, WM_RBUTTONDOWN = 516,
                         WM_RBUTTONUP = 517, WM_RBUTTONDBLCLK = 518, WM_MBUTTONDOWN = 519,
                         WM_HOTKEY = 786, WM_USER = 1024;
+constexpr std::uint32_t WM_QUERYENDSESSION = 17, WM_ENDSESSION = 22;
+// Queue states and peeking, as far as waiting while serving sent messages needs them.
+constexpr std::uint32_t QS_SENDMESSAGE = 0x40, PM_NOREMOVE = 0, PM_REMOVE = 1,
+                        PM_QS_SENDMESSAGE = QS_SENDMESSAGE << 16;
+// What an unhandled-exception filter answers.
+constexpr long EXCEPTION_EXECUTE_HANDLER = 1, EXCEPTION_CONTINUE_SEARCH = 0;
 
 constexpr std::uint32_t SC_CLOSE = 61536;
 constexpr std::uint32_t MK_LBUTTON = 1, MK_RBUTTON = 2, MK_SHIFT = 4, MK_CONTROL = 8;

@@ -66,6 +66,8 @@ public:
         if (thread_.joinable()) thread_.join();
     }
     void Start() {
+        done_ = false;
+        exitCode_ = -1;
         thread_ = std::thread([this] {
             exitCode_ = ParmenaMain(Instance());
             done_ = true;

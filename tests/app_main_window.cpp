@@ -279,11 +279,13 @@ TEST_F(MainWindowTest, HungWindowIsMovedToItsTargetWhenItAnswersAgain) {
     EXPECT_EQ(last.via, "SetWindowPos");
     EXPECT_EQ(last.threadId, static_cast<std::uint32_t>(moveThreadId));
 
-    // A window that never answers is not moved; its request ends with the move thread.
+    // A window still hung at the end gets its held move, brought home, without a wait.
     sim::SetHung(hung, true);
     Press(plat::VK_LEFT);
     EXPECT_EQ(sim::WindowRect(hung).left, 10 - 1024);
     EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(sim::WindowRect(hung).left, 10);
+    EXPECT_EQ(sim::HungWindowBlocks(), 0);
 }
 
 TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {

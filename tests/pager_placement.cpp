@@ -115,6 +115,24 @@ TEST_F(Placement, DisplayCheckWithUnchangedSizeStoresNothing) {
     EXPECT_TRUE(PagerMoves().empty());
 }
 
+// A failed measure (no screen device context, or a size of 0) must not collapse the grid.
+TEST_F(Placement, FailedMeasureKeepsTheScreenSize) {
+    const sim::Screen good = sim::GetScreen();
+    for (bool failDc : {true, false}) {
+        sim::Screen s = good;
+        s.width = failDc ? 800 : 0;
+        sim::SetScreen(s);
+        sim::FailCall("GetDC", failDc);
+        CheckDisplaySize(true);
+        EXPECT_FALSE(MeasureScreen());
+        sim::FailCall("GetDC", false);
+        sim::SetScreen(good);
+        EXPECT_EQ(desktop.screenWidth, 1024);
+        EXPECT_EQ(desktop.screenHeight, 768);
+    }
+    EXPECT_TRUE(PagerMoves().empty());
+}
+
 TEST_F(Placement, DisplayChangeCollapsesIntoTheNewCorner) {
     settings.corner = 4;
     sim::Screen s = sim::GetScreen();

@@ -172,6 +172,9 @@ void SetEnv(const std::string& name, const std::string& value);
 void AddFile(const std::string& path);
 // What GetModuleFileNameA(null) answers (default "C:\Program Files\Parmena\parmena.exe").
 void SetProgramPath(const std::string& path);
+// The filter the program installed with SetUnhandledExceptionFilter (null: none); a test calls
+// it as the system would for a fault in any thread.
+plat::ExceptionFilter UnhandledExceptionFilter();
 
 // ---- Drawing ----
 struct DrawCall {

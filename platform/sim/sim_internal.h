@@ -265,6 +265,7 @@ struct State {
     std::map<std::string, std::string> env;  // by lower-case name
     std::vector<std::string> files;
     std::string programPath = "C:\\Program Files\\Parmena\\parmena.exe";
+    ExceptionFilter exceptionFilter = nullptr;
 
     // registry
     RegKey roots[2];

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/kernel.h"
+#include "platform/window.h"
 #include "platform/sim/sim_internal.h"
 
 namespace simi {
@@ -183,8 +184,13 @@ Handle CreateThread(void*, std::size_t, ThreadProc proc, void* arg, std::uint32_
 
 std::uint32_t WaitForSingleObject(Handle h, std::uint32_t ms) { return WaitForMultipleObjects(1, &h, 0, ms); }
 
-std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all, std::uint32_t ms) {
-    if (n == 0 || n > 64 || !hs) {
+namespace {
+
+// The common wait; with QS_SENDMESSAGE in wakeMask a message sent to this thread by another
+// ends the wait as WAIT_OBJECT_0 + n, as MsgWaitForMultipleObjects does.
+std::uint32_t WaitObjects(std::uint32_t n, const Handle* hs, Bool all, std::uint32_t ms, std::uint32_t wakeMask) {
+    // Only a message wait may name no object.
+    if (n > 64 || (n && !hs) || (n == 0 && !(wakeMask & QS_SENDMESSAGE))) {
         SetError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
@@ -201,7 +207,7 @@ std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all
     std::uint32_t me = CurrentThread();
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms == INFINITE ? 0 : ms);
     for (;;) {
-        if (all) {
+        if (n > 0 && all) {
             bool ready = std::all_of(objs.begin(), objs.end(), [&](const auto& o) { return Signalled(*o, me); });
             if (ready) {
                 bool abandoned = false;
@@ -213,12 +219,27 @@ std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all
                 if (Signalled(*objs[i], me)) return (Acquire(*objs[i], me) ? WAIT_ABANDONED : WAIT_OBJECT_0) + i;
             }
         }
+        if (wakeMask & QS_SENDMESSAGE) {
+            auto q = S().queues.find(me);
+            if (q != S().queues.end() && !q->second.sent.empty()) return WAIT_OBJECT_0 + n;
+        }
         if (ms != INFINITE && std::chrono::steady_clock::now() >= deadline) return WAIT_TIMEOUT;
         if (ms == INFINITE)
             Cv().wait(lk);
         else
             Cv().wait_until(lk, deadline);
     }
+}
+
+}  // namespace
+
+std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all, std::uint32_t ms) {
+    return WaitObjects(n, hs, all, ms, 0);
+}
+
+std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all, std::uint32_t ms,
+                                        std::uint32_t wakeMask) {
+    return WaitObjects(n, hs, all, ms, wakeMask);
 }
 
 Handle CreateEventA(void*, Bool manualReset, Bool initial, const char* name) {
@@ -434,6 +455,13 @@ Bool FindClose(Handle h) {
     return 1;
 }
 
+ExceptionFilter SetUnhandledExceptionFilter(ExceptionFilter filter) {
+    Lock lk(Mu());
+    ExceptionFilter old = S().exceptionFilter;
+    S().exceptionFilter = filter;
+    return old;
+}
+
 // As since Vista: a path too long for the buffer is cut, terminated, and the full size returned.
 std::uint32_t GetModuleFileNameA(Hinstance, char* path, std::uint32_t size) {
     Lock lk(Mu());
@@ -503,6 +531,11 @@ void SetEnv(const std::string& name, const std::string& value) {
 void AddFile(const std::string& path) {
     Lock lk(Mu());
     S().files.push_back(path);
+}
+
+plat::ExceptionFilter UnhandledExceptionFilter() {
+    Lock lk(Mu());
+    return S().exceptionFilter;
 }
 
 void SetProgramPath(const std::string& path) {

@@ -618,6 +618,20 @@ void PostQuitMessage(int code) {
     Cv().notify_all();
 }
 
+// Only the form that serves sent messages is modelled: posted messages stay queued.
+Bool PeekMessageA(Msg*, Hwnd, std::uint32_t, std::uint32_t, std::uint32_t flags) {
+    if ((flags & ~PM_REMOVE) != PM_QS_SENDMESSAGE) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Lock lk(Mu());
+    const std::uint32_t me = CurrentThread();
+    EnsureQueue(me);
+    while (ServeSent(lk, me)) {
+    }
+    return 0;
+}
+
 Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
     if (!m) return -1;
     Lock lk(Mu());

@@ -63,6 +63,19 @@ Bool FindNextFileA(Handle h, Win32FindDataA* data) {
     return ::FindNextFileA(As<HANDLE>(h), reinterpret_cast<WIN32_FIND_DATAA*>(data));
 }
 Bool FindClose(Handle h) { return ::FindClose(As<HANDLE>(h)); }
+namespace {
+ExceptionFilter productFilter = nullptr;
+LONG WINAPI ForwardException(EXCEPTION_POINTERS* info) { return productFilter(info); }
+}  // namespace
+
+// One product filter at a time; the system's previous filter is not chained.
+ExceptionFilter SetUnhandledExceptionFilter(ExceptionFilter filter) {
+    ExceptionFilter old = productFilter;
+    productFilter = filter;
+    ::SetUnhandledExceptionFilter(filter ? ForwardException : nullptr);
+    return old;
+}
+
 std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_t size) {
     return ::ExpandEnvironmentStringsA(src, dst, size);
 }

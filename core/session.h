@@ -1,0 +1,30 @@
+// The current desktop, and the record that lets the next start recover windows a run that
+// was killed left off-screen.
+#pragma once
+#include <cstdint>
+
+// Changes the current desktop; while the record is armed it is rewritten in the same step
+// (one registry write per change).
+void SetCurrentDesktop(int column, int row);
+
+// What a start does about a record left by a run that ended without bringing windows home.
+enum class Recovery { None, Adopt, Fold };
+struct RecoveryPlan {
+    Recovery action;
+    int column, row;  // with Adopt: the desktop to take as the current one
+};
+// Pure decision from the stored value (type and bytes as read) and the grid and screen now:
+// the same screen and a desktop inside the grid is adopted; anything else is folded.
+RecoveryPlan PlanRecovery(bool found, std::uint32_t type, const std::uint8_t* data,
+                          std::uint32_t size, int screenWidth, int screenHeight, int columns,
+                          int rows);
+
+// Start-up: reads the record, applies the plan (adopting sets the current desktop, folding
+// brings every window onto the screen), then arms the record for this run.
+RecoveryPlan RecoverPreviousRun();
+// Removes the record: every window is home. Writes nothing more until armed again.
+void DisarmSessionRecord();
+// Arms the record and writes the current desktop.
+void ArmSessionRecord();
+
+extern const char SessionValueName[];  // "Session" under the Preferences key
