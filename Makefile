@@ -5,9 +5,13 @@ HOST := build/host
 ASAN := build/asan
 WIN := build/win
 WIN64 := build/win64
+FUZZ := build/fuzz
+# Seconds per fuzz target: `make fuzz` explores, `make test` replays the committed corpus.
+FUZZ_SECONDS ?= 300
+FUZZ_SMOKE_SECONDS ?= 3
 WINEPREFIX_RUN ?= $(CURDIR)/build/wineprefix-run
 
-.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e soak bench dist clean
+.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e soak bench dist clean fuzz-build fuzz fuzz-test
 
 all: host win
 
@@ -25,6 +29,8 @@ deps:
 	command -v Xvfb >/dev/null || need="$$need xvfb"; \
 	command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need="$$need imagemagick"; \
 	command -v xwd >/dev/null || need="$$need x11-apps"; \
+	command -v clang++ >/dev/null || need="$$need clang"; \
+	command -v clang++ >/dev/null && [ -e "$$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-x86_64.a" ] || need="$$need libclang-rt-dev"; \
 	if [ -n "$$need" ]; then \
 	  if [ "$$(id -u)" != 0 ]; then echo "Missing:$$need (run as root to install)"; exit 1; fi; \
 	  echo "Installing:$$need"; \
@@ -50,6 +56,16 @@ win64: deps
 	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN64) -j $(JOBS)
 
+fuzz-build: deps
+	cmake -S . -B $(FUZZ) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DPARMENA_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) -j $(JOBS)
+
+fuzz: fuzz-build
+	@tests/fuzz/run.sh $(FUZZ) $(FUZZ_SECONDS)
+
+fuzz-test: fuzz-build
+	@tests/fuzz/run.sh $(FUZZ) $(FUZZ_SMOKE_SECONDS)
+
 host-test: host
 	cd $(HOST) && ctest --output-on-failure -j $(JOBS) 2>&1 | tee ctest.log
 
@@ -63,9 +79,10 @@ test: deps
 	@set -o pipefail; rc=0; \
 	$(MAKE) --no-print-directory host-test || rc=1; \
 	$(MAKE) --no-print-directory asan-test || rc=1; \
+	$(MAKE) --no-print-directory fuzz-test || rc=1; \
 	$(MAKE) --no-print-directory e2e || rc=1; \
-	bash .ci/totals.sh $(HOST)/ctest.log $(ASAN)/ctest.log build/e2e/win32/results.txt \
-	  build/e2e/win64/results.txt build/e2e/skipped.txt; \
+	bash .ci/totals.sh $(HOST)/ctest.log $(ASAN)/ctest.log $(FUZZ)/results.txt \
+	  build/e2e/win32/results.txt build/e2e/win64/results.txt build/e2e/skipped.txt; \
 	exit $$rc
 
 run: win

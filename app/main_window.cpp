@@ -1,5 +1,6 @@
 // The pager window procedure: one operation per message.
 #include <atomic>
+#include <memory>
 #include <new>
 
 #include "app/app.h"
@@ -22,8 +23,12 @@ namespace {
 // restores the windows a second time nor posts a quit into the next run.
 bool discardingPager;
 
-// A list box answer beyond this is not a window name; the item is skipped.
-constexpr plat::LResult MaxListTextLength = 1 << 20;
+// A list box text beyond this is not a window name; the item is skipped. Every text is read
+// into a buffer of this size, so an item another thread lengthens between LB_GETTEXTLEN and
+// LB_GETTEXT (which takes no buffer size) overruns nothing unless it grows past this.
+constexpr plat::LResult MaxListTextLength = 0xFFFF;
+// An item that keeps changing under the reader is given up after this many reads.
+constexpr int ListTextReads = 3;
 
 int MouseX(plat::LParam lp) {
     return static_cast<std::int16_t>(plat::LOWORD(static_cast<std::uintptr_t>(lp)));
@@ -108,26 +113,54 @@ void MoveCursorLater(plat::WParam x, plat::LParam y) {
     plat::SetCursorPos(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
 }
 
+// The dialog library's list box lives in this process. A window of another process, or
+// something that is no list box at all, would replace the remembered windows from outside,
+// and the next save would store them.
+bool IsOwnListBox(plat::Hwnd w) {
+    if (!w || !plat::IsWindow(w)) return false;
+    std::uint32_t process = 0;
+    if (!plat::GetWindowThreadProcessId(w, &process) || process != plat::GetCurrentProcessId())
+        return false;
+    char cls[16] = "";
+    const int n = plat::GetClassNameA(w, cls, sizeof cls);
+    static const char ListBoxClass[] = "listbox";
+    if (n != static_cast<int>(sizeof ListBoxClass - 1)) return false;
+    for (int i = 0; i < n; ++i) {
+        const char c = (cls[i] >= 'A' && cls[i] <= 'Z') ? static_cast<char>(cls[i] - 'A' + 'a') : cls[i];
+        if (c != ListBoxClass[i]) return false;
+    }
+    return true;
+}
+
+// Reads an item's text into scratch (MaxListTextLength + 1 bytes). The list may change
+// between LB_GETTEXTLEN and LB_GETTEXT; a text whose length does not match is read again.
+bool ReadListText(plat::Hwnd listBox, plat::WParam index, char* scratch) {
+    for (int attempt = 0; attempt < ListTextReads; ++attempt) {
+        const plat::LResult length = plat::SendMessageA(listBox, plat::LB_GETTEXTLEN, index, 0);
+        if (length < 0 || length > MaxListTextLength) return false;
+        scratch[0] = '\0';
+        const plat::LResult got = plat::SendMessageA(listBox, plat::LB_GETTEXT, index,
+                                                     reinterpret_cast<plat::LParam>(scratch));
+        if (got != length) continue;
+        scratch[length] = '\0';
+        // Longer names could be saved but never loaded again.
+        if (length > static_cast<plat::LResult>(MaxPositionNameLength))
+            scratch[MaxPositionNameLength] = '\0';
+        return true;
+    }
+    return false;
+}
+
 // Appends the list box items whose KeepInPlace bit equals `kept`, in list box order.
 WindowPositionEntry** AppendPositions(plat::Hwnd listBox, plat::LResult count, bool kept,
-                                      WindowPositionEntry** tail) {
+                                      char* scratch, WindowPositionEntry** tail) {
     for (plat::LResult i = 0; i < count; ++i) {
         auto index = static_cast<plat::WParam>(i);
         auto position =
             static_cast<std::uint32_t>(plat::SendMessageA(listBox, plat::LB_GETITEMDATA, index, 0));
         if (((position & KeepInPlace) != 0) != kept) continue;
-        plat::LResult length = plat::SendMessageA(listBox, plat::LB_GETTEXTLEN, index, 0);
-        if (length < 0 || length > MaxListTextLength) continue;
-        char* text = new (std::nothrow) char[static_cast<std::size_t>(length) + 1];
-        if (!text) continue;
-        text[0] = '\0';
-        plat::SendMessageA(listBox, plat::LB_GETTEXT, index, reinterpret_cast<plat::LParam>(text));
-        text[length] = '\0';
-        // Longer names could be saved but never loaded again.
-        if (length > static_cast<plat::LResult>(MaxPositionNameLength))
-            text[MaxPositionNameLength] = '\0';
-        WindowPositionEntry* entry = NewPositionEntry(text, position);
-        delete[] text;
+        if (!ReadListText(listBox, index, scratch)) continue;
+        WindowPositionEntry* entry = NewPositionEntry(scratch, position);
         if (!entry) continue;
         *tail = entry;
         tail = &entry->next;
@@ -229,14 +262,17 @@ long PLAT_CALLBACK FoldOnCrash(void*) {
 }
 
 void ReplacePositionList(plat::Hwnd listBox) {
-    // Anything but a window here cannot be the dialog's list; the remembered windows stay.
-    if (!plat::IsWindow(listBox)) return;
+    // Anything but the dialog's list: the remembered windows stay.
+    if (!IsOwnListBox(listBox)) return;
+    std::unique_ptr<char[]> scratch(new (std::nothrow) char[MaxListTextLength + 1]);
+    if (!scratch) return;
     FreePositionList();
     plat::LResult count = plat::SendMessageA(listBox, plat::LB_GETCOUNT, 0, 0);
     if (count < 0) count = 0;  // LB_ERR
+    if (count > MaxPositionEntries) count = MaxPositionEntries;
     WindowPositionEntry** tail = &settings.positionList.next;
-    tail = AppendPositions(listBox, count, false, tail);
-    AppendPositions(listBox, count, true, tail);
+    tail = AppendPositions(listBox, count, false, scratch.get(), tail);
+    AppendPositions(listBox, count, true, scratch.get(), tail);
 }
 
 void DiscardPagerWindow() {

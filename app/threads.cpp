@@ -10,6 +10,7 @@
 #include "core/compress.h"
 #include "core/desktop.h"
 #include "core/movebatch.h"
+#include "core/pending.h"
 #include "core/switching.h"
 #include "pager/pager.h"
 #include "platform/kernel.h"
@@ -131,6 +132,8 @@ std::uint32_t PLAT_CALLBACK DialogThreadMain(void*) {
 }
 
 std::uint32_t PLAT_CALLBACK MoveThreadMain(void*) {
+    // What an earlier run left pending died with its move thread.
+    ResetPendingMoves();
     plat::Msg m;
     while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
         if (m.message != MsgMoveWindow || m.lParam == 0) continue;
@@ -139,8 +142,10 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*) {
         outstandingMoves.push_back(request);
         // WM_QUERYDRAGICON only probes; the move happens in MoveDone once the window answers.
         if (!plat::SendMessageCallbackA(request->window, plat::WM_QUERYDRAGICON, 0, 0, MoveDone,
-                                        reinterpret_cast<std::uintptr_t>(request)))
+                                        reinterpret_cast<std::uintptr_t>(request))) {
+            EndPendingMove(request->window, false);
             ForgetMove(request);
+        }
     }
     // Windows that never answered keep their requests: the exit moves them (TakeUnfinishedMoves).
     return 0;
@@ -165,6 +170,7 @@ void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t data, plat
     if (!request) return;
     plat::SetWindowPos(request->window, nullptr, request->x, request->y, 0, 0,
                        plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
+    EndPendingMove(request->window, true);
     ForgetMove(request);
 }
 
@@ -173,7 +179,8 @@ void RunSettingsDialog(std::uint32_t requested) {
     const int page = static_cast<int>(requested) - 1;
 
     if (plat::WaitForSingleObject(hookMutex, 500) == plat::WAIT_TIMEOUT) return;
-    if (hookBlock) settings.programEntryCount = hookBlock->entryCount;
+    // The program's own count, never the block's: any process can write that one.
+    settings.programEntryCount = OwnedProgramEntryCount();
     settingsDialogOpen = 1;
 
     for (;;) {

@@ -16,6 +16,24 @@ plat::Handle hookMutex;
 
 namespace {
 
+// What the program owns. Any process can write the block, so nothing is ever read back
+// from it: the dialog edits these, the save writes these, and the block gets a copy.
+MiddleButtonEntry ownDefault;
+MiddleButtonEntry ownPrograms[MaxProgramEntries];
+std::int32_t ownCount;
+std::uint32_t ownHookHandle;
+
+void MirrorIntoBlock() {
+    if (!hookBlock) return;
+    HookBlock& b = *hookBlock;
+    // A hook reading meanwhile never sees a count that covers entries not yet written.
+    const std::int32_t shown = ClampProgramEntryCount(b.entryCount);
+    if (shown > ownCount) b.entryCount = ownCount;
+    b.defaultEntry = ownDefault;
+    for (std::int32_t i = 0; i < ownCount; ++i) b.programs[i] = ownPrograms[i];
+    b.entryCount = ownCount;
+}
+
 void LoadDefaultEntry(plat::Hkey k, MiddleButtonEntry& e) {
     static const std::int32_t clicks[4] = {101, 103, 1, 105};
     static const std::int32_t drags[4] = {202, 203, 206, 204};
@@ -71,30 +89,40 @@ bool CreateHookBlock() {
     b.value10 = 10;
 
     plat::Hkey k = settingsKeys.middleButton;
-    LoadDefaultEntry(k, b.defaultEntry);
-    std::int32_t count = ReadDword(k, "ProgSpecCount", 0);
-    if (count < 0) count = 0;
-    if (count > MaxProgramEntries) count = MaxProgramEntries;
-    b.entryCount = count;
-    for (int i = 0; i < count; ++i) LoadProgramEntry(k, i, b.programs[i]);
+    ownDefault = MiddleButtonEntry{};
+    LoadDefaultEntry(k, ownDefault);
+    ownCount = ClampProgramEntryCount(ReadDword(k, "ProgSpecCount", 0));
+    for (int i = 0; i < MaxProgramEntries; ++i) ownPrograms[i] = MiddleButtonEntry{};
+    for (int i = 0; i < ownCount; ++i) LoadProgramEntry(k, i, ownPrograms[i]);
+    ownHookHandle = 0;
+    MirrorIntoBlock();
 
-    settings.defaultMiddleEntry = &b.defaultEntry;
-    settings.programEntries = b.programs;
-    settings.programEntryCount = count;
+    settings.defaultMiddleEntry = &ownDefault;
+    settings.programEntries = ownPrograms;
+    settings.programEntryCount = ownCount;
 
     hookMutex = plat::CreateMutexA(nullptr, 0, HookMutexName);
     return true;
 }
 
+std::int32_t OwnedProgramEntryCount() { return ownCount; }
+
+void PublishMiddleButtonEntries() {
+    ownCount = ClampProgramEntryCount(settings.programEntryCount);
+    settings.programEntryCount = ownCount;
+    MirrorIntoBlock();
+}
+
 void InstallMouseHook() {
     if (!hookBlock) return;
     hookBlock->hookHandle = 0;
-    hookBlock->hookHandle = plat::SetMBHook(hookBlock, hookMutex);
+    ownHookHandle = plat::SetMBHook(hookBlock, hookMutex);
+    hookBlock->hookHandle = ownHookHandle;
 }
 
 void RemoveMouseHook() {
     if (!hookBlock) return;
-    plat::RemoveMBHook(hookBlock->hookHandle);
+    plat::RemoveMBHook(ownHookHandle);
 }
 
 void ReleaseHookBlock() {
@@ -104,6 +132,8 @@ void ReleaseHookBlock() {
     hookBlock = nullptr;
     hookMapping = nullptr;
     hookMutex = nullptr;
+    ownCount = 0;
+    ownHookHandle = 0;
     settings.defaultMiddleEntry = nullptr;
     settings.programEntries = nullptr;
 }

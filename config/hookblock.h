@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "config/hookblock_limits.h"
 #include "platform/types.h"
 
 struct MiddleButtonEntry {
@@ -11,8 +12,6 @@ struct MiddleButtonEntry {
     std::int32_t drag[4];
     std::int32_t transmit;
 };
-
-constexpr int MaxProgramEntries = 1024;
 
 struct HookBlock {
     std::uint32_t hookHandle;       // 0x000
@@ -41,7 +40,14 @@ extern plat::Handle hookMapping;
 extern HookBlock* hookBlock;
 extern plat::Handle hookMutex;
 
+// The program keeps its own copy of the middle-button entries and their count; the settings
+// record addresses that copy, and the block only mirrors it for the hook library.
 bool CreateHookBlock();
+// The count the program last loaded or saved, whatever the block holds now.
+std::int32_t OwnedProgramEntryCount();
+// Takes the dialog's edited count (clamped) as the program's own and rewrites the block's
+// entries and count from the program's copy. Called with the hook mutex held.
+void PublishMiddleButtonEntries();
 void InstallMouseHook();
 void RemoveMouseHook();
 void ReleaseHookBlock();

@@ -4,133 +4,201 @@
 #include "config/hookblock.h"
 #include "config/settings.h"
 #include "platform/gdi.h"
+#include "platform/registry.h"
 #include "platform/window.h"
 
 namespace {
 
-void WriteColor(const char* name, std::uint32_t color) {
-    char text[9];
-    FormatColor(text, color);
-    WriteString(settingsKeys.colors, name, text);
+constexpr long ErrorOutOfMemory = 14, ErrorKeyDeleted = 1018, ErrorRegistryIo = 1016;
+
+// One save: its own freshly created keys, and the first failure to tell the user about.
+struct SaveRun {
+    const char* keyName = nullptr;
+    plat::Hkey key = nullptr;
+    long keyError = plat::ERROR_SUCCESS;
+    int failures = 0;
+    char firstValue[48] = "";
+    const char* firstKey = "";
+    long firstError = plat::ERROR_SUCCESS;
+};
+
+void Use(SaveRun& run, const char* keyName) {
+    if (run.key) plat::RegCloseKey(run.key);
+    run.keyName = keyName;
+    run.key = CreateSettingsKey(keyName, &run.keyError);
 }
 
-void SaveMiddleButton() {
+bool Record(SaveRun& run, const char* value, long rc) {
+    if (rc == plat::ERROR_SUCCESS) return true;
+    if (run.failures++ == 0) {
+        std::snprintf(run.firstValue, sizeof run.firstValue, "%s", value);
+        run.firstKey = run.keyName;
+        run.firstError = rc;
+    }
+    return false;
+}
+
+bool PutDword(SaveRun& run, const char* value, std::int32_t v) {
+    return Record(run, value, run.key ? WriteDword(run.key, value, v) : run.keyError);
+}
+
+bool PutString(SaveRun& run, const char* value, const char* text) {
+    return Record(run, value, run.key ? WriteString(run.key, value, text) : run.keyError);
+}
+
+const char* Reason(long rc, char* buf, std::size_t size) {
+    switch (rc) {
+        case plat::ERROR_ACCESS_DENIED: return "access is denied";
+        case plat::ERROR_INVALID_HANDLE: return "the key could not be opened";
+        case ErrorKeyDeleted: return "the key was deleted";
+        case ErrorOutOfMemory: return "not enough memory";
+        case ErrorRegistryIo: return "the registry could not be written to disk";
+        default: std::snprintf(buf, size, "system error %ld", rc); return buf;
+    }
+}
+
+void Report(const SaveRun& run) {
+    char reason[32];
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "Parmena could not save all of its settings.\r\n\r\n"
+                  "Writing \"%s\" in the registry key \"%s\" failed: %s.\r\n"
+                  "%d value(s) were not saved; the others were.",
+                  run.firstValue, run.firstKey, Reason(run.firstError, reason, sizeof reason),
+                  run.failures);
+    plat::MessageBoxA(nullptr, text, "Settings not saved", plat::MB_ICONERROR);
+}
+
+void WriteColor(SaveRun& run, const char* name, std::uint32_t color) {
+    char text[9];
+    FormatColor(text, color);
+    PutString(run, name, text);
+}
+
+// Entries before their count, and the count only once every entry went in: a save cut short
+// leaves the count that matches what was stored before.
+void SaveMiddleButton(SaveRun& run) {
     const MiddleButtonEntry* def = settings.defaultMiddleEntry;
     const MiddleButtonEntry* entries = settings.programEntries;
     // Without the block there is nothing to save, and the stored values must survive.
     if (!def || !entries) return;
-    plat::Hkey k = settingsKeys.middleButton;
+    Use(run, "Middle Button");
     char name[48];
-    WriteDword(k, "DefTransmit", def->transmit);
+    PutDword(run, "DefTransmit", def->transmit);
     for (int j = 0; j < 4; ++j) {
         std::snprintf(name, sizeof name, "DefClick%i", j);
-        WriteDword(k, name, def->click[j]);
+        PutDword(run, name, def->click[j]);
         std::snprintf(name, sizeof name, "DefDrag%i", j);
-        WriteDword(k, name, def->drag[j]);
+        PutDword(run, name, def->drag[j]);
     }
 
     // The dialog may leave any number here; the block only has room for so many.
-    std::int32_t count = settings.programEntryCount;
-    if (count < 0) count = 0;
-    if (count > MaxProgramEntries) count = MaxProgramEntries;
+    const std::int32_t count = ClampProgramEntryCount(settings.programEntryCount);
     settings.programEntryCount = count;
-    WriteDword(k, "ProgSpecCount", count);
+    bool all = true;
     for (int i = 0; i < count; ++i) {
         const MiddleButtonEntry& e = entries[i];
-        // The hook library shares the block, so its name may lack a terminator.
         char text[sizeof e.name + 1];
-        std::snprintf(text, sizeof text, "%.*s", static_cast<int>(sizeof e.name), e.name);
+        std::snprintf(text, sizeof text, "%.*s",
+                      static_cast<int>(BoundedNameLength(e.name, sizeof e.name)), e.name);
         std::snprintf(name, sizeof name, "PS%iName", i);
-        WriteString(k, name, text);
+        all = PutString(run, name, text) && all;
         std::snprintf(name, sizeof name, "PS%iTransmit", i);
-        WriteDword(k, name, e.transmit);
+        all = PutDword(run, name, e.transmit) && all;
         for (int j = 0; j < 4; ++j) {
             std::snprintf(name, sizeof name, "PS%iClick%i", i, j);
-            WriteDword(k, name, e.click[j]);
+            all = PutDword(run, name, e.click[j]) && all;
             std::snprintf(name, sizeof name, "PS%iDrag%i", i, j);
-            WriteDword(k, name, e.drag[j]);
+            all = PutDword(run, name, e.drag[j]) && all;
         }
     }
-    // Keep the hook library's count in step with the entries just saved.
-    if (hookBlock && entries == hookBlock->programs) hookBlock->entryCount = count;
+    if (all) PutDword(run, "ProgSpecCount", count);
+    PublishMiddleButtonEntries();
 }
 
-void SavePositionList() {
-    plat::Hkey k = settingsKeys.windowPositions;
-    WriteDword(k, "ResetAtStart", settings.resetAtStart);
+void SavePositionList(SaveRun& run) {
+    Use(run, "Window Positions");
+    PutDword(run, "ResetAtStart", settings.resetAtStart);
     char name[32];
     int n = 0;
+    bool all = true;
     for (const WindowPositionEntry* e = settings.positionList.next; e; e = e->next, ++n) {
         std::snprintf(name, sizeof name, "Pos%iName", n);
-        WriteString(k, name, e->name ? e->name : "");
+        all = PutString(run, name, e->name ? e->name : "") && all;
         std::snprintf(name, sizeof name, "Pos%iPos", n);
-        WriteDword(k, name, static_cast<std::int32_t>(e->position));
+        all = PutDword(run, name, static_cast<std::int32_t>(e->position)) && all;
     }
-    WriteDword(k, "Count", n);
+    if (all) PutDword(run, "Count", n);
 }
 
 }  // namespace
 
-void SaveSettings() {
+bool SaveSettings() {
     // A font that cannot be created leaves the pager with the one it has.
     plat::Hgdi font = plat::CreateFontIndirectA(&settings.font);
     if (font) ReplacePagerFont(font);
 
-    plat::Hkey p = settingsKeys.preferences;
-    WriteDword(p, "Disable navigation", settings.disableNavigation);
-    WriteDword(p, "Disable middle button", settings.disableMiddleButton);
-    WriteDword(p, "Disable shell", settings.disableShell);
-    WriteDword(p, "Switch hotkeys", settings.switchHotkeys);
-    WriteDword(p, "Enable topmost", settings.enableTopmost);
-    WriteDword(p, "Rescale On Exit", settings.rescaleOnExit);
-    WriteDword(p, "HideProgramManager", settings.hideProgramManager);
-    WriteDword(p, "Follow active", settings.followActive);
-    WriteDword(p, "Switch at borders", settings.switchAtBorders);
-    WriteDword(p, "Only when button down", settings.onlyWhenButtonDown);
-    WriteDword(p, "MinimizeTolvo", settings.minimizeTolvo);
-    WriteDword(p, "NavMouseSwitch", settings.navMouseSwitch);
-    WriteDword(p, "NavMouseDrag", settings.navMouseDrag);
-    WriteDword(p, "NavMouseDragDD", settings.navMouseDragDD);
-    WriteDword(p, "NavMouseMenu", settings.navMouseMenu);
-    WriteDword(p, "NavMouseMove", settings.navMouseMove);
-    WriteDword(p, "Corner", settings.corner);
-    WriteDword(p, "XResolution", settings.xResolution);
-    WriteDword(p, "YResolution", settings.yResolution);
+    SaveRun run;
+    Use(run, "Preferences");
+    PutDword(run, "Disable navigation", settings.disableNavigation);
+    PutDword(run, "Disable middle button", settings.disableMiddleButton);
+    PutDword(run, "Disable shell", settings.disableShell);
+    PutDword(run, "Switch hotkeys", settings.switchHotkeys);
+    PutDword(run, "Enable topmost", settings.enableTopmost);
+    PutDword(run, "Rescale On Exit", settings.rescaleOnExit);
+    PutDword(run, "HideProgramManager", settings.hideProgramManager);
+    PutDword(run, "Follow active", settings.followActive);
+    PutDword(run, "Switch at borders", settings.switchAtBorders);
+    PutDword(run, "Only when button down", settings.onlyWhenButtonDown);
+    PutDword(run, "MinimizeTolvo", settings.minimizeTolvo);
+    PutDword(run, "NavMouseSwitch", settings.navMouseSwitch);
+    PutDword(run, "NavMouseDrag", settings.navMouseDrag);
+    PutDword(run, "NavMouseDragDD", settings.navMouseDragDD);
+    PutDword(run, "NavMouseMenu", settings.navMouseMenu);
+    PutDword(run, "NavMouseMove", settings.navMouseMove);
+    PutDword(run, "Corner", settings.corner);
+    PutDword(run, "XResolution", settings.xResolution);
+    PutDword(run, "YResolution", settings.yResolution);
 
-    WriteColor("Background", settings.background);
-    WriteColor("Grid", settings.grid);
-    WriteColor("Window", settings.window);
-    WriteColor("WindowFrame", settings.windowFrame);
-    WriteColor("WindowCaption", settings.windowCaption);
-    WriteColor("WindowText", settings.windowText);
+    Use(run, "Colors");
+    WriteColor(run, "Background", settings.background);
+    WriteColor(run, "Grid", settings.grid);
+    WriteColor(run, "Window", settings.window);
+    WriteColor(run, "WindowFrame", settings.windowFrame);
+    WriteColor(run, "WindowCaption", settings.windowCaption);
+    WriteColor(run, "WindowText", settings.windowText);
 
-    plat::Hkey k = settingsKeys.font;
+    Use(run, "Font");
     const plat::LogFontA& f = settings.font;
-    WriteDword(k, "Height", f.lfHeight);
-    WriteDword(k, "Width", f.lfWidth);
-    WriteDword(k, "Escapement", f.lfEscapement);
-    WriteDword(k, "Orientation", f.lfOrientation);
-    WriteDword(k, "Weight", f.lfWeight);
-    WriteDword(k, "Italic", f.lfItalic);
-    WriteDword(k, "Underline", f.lfUnderline);
-    WriteDword(k, "StrikeOut", f.lfStrikeOut);
-    WriteDword(k, "CharSet", f.lfCharSet);
-    WriteDword(k, "OutPrecision", f.lfOutPrecision);
-    WriteDword(k, "ClipPrecision", f.lfClipPrecision);
-    WriteDword(k, "Quality", f.lfQuality);
-    WriteDword(k, "PitchAndFamily", f.lfPitchAndFamily);
+    PutDword(run, "Height", f.lfHeight);
+    PutDword(run, "Width", f.lfWidth);
+    PutDword(run, "Escapement", f.lfEscapement);
+    PutDword(run, "Orientation", f.lfOrientation);
+    PutDword(run, "Weight", f.lfWeight);
+    PutDword(run, "Italic", f.lfItalic);
+    PutDword(run, "Underline", f.lfUnderline);
+    PutDword(run, "StrikeOut", f.lfStrikeOut);
+    PutDword(run, "CharSet", f.lfCharSet);
+    PutDword(run, "OutPrecision", f.lfOutPrecision);
+    PutDword(run, "ClipPrecision", f.lfClipPrecision);
+    PutDword(run, "Quality", f.lfQuality);
+    PutDword(run, "PitchAndFamily", f.lfPitchAndFamily);
     char face[sizeof f.lfFaceName + 1];
     std::snprintf(face, sizeof face, "%.*s", static_cast<int>(sizeof f.lfFaceName), f.lfFaceName);
-    WriteString(k, "FaceName", face);
+    PutString(run, "FaceName", face);
 
-    SaveMiddleButton();
-    SavePositionList();
+    SaveMiddleButton(run);
+    SavePositionList(run);
 
-    WriteDword(p, "ShellHotkey Modif", settings.shellHotkeyModif);
-    WriteDword(p, "ShellHotkey Key", settings.shellHotkeyKey);
+    Use(run, "Preferences");
+    PutDword(run, "ShellHotkey Modif", settings.shellHotkeyModif);
+    PutDword(run, "ShellHotkey Key", settings.shellHotkeyKey);
+    if (run.key) plat::RegCloseKey(run.key);
 
     if (settings.pagerWindow) {
         plat::InvalidateRect(settings.pagerWindow, nullptr, 0);
         plat::UpdateWindow(settings.pagerWindow);
     }
+    if (run.failures) Report(run);
+    return run.failures == 0;
 }

@@ -88,7 +88,9 @@ void LoadPositionList() {
     std::int32_t count = ReadDword(k, "Count", 0);
     WindowPositionEntry* tail = &settings.positionList;
     std::int32_t gap = 0;
-    for (std::int32_t i = 0; i < count && gap < MaxPositionGap; ++i) {
+    std::int32_t loaded = 0;
+    for (std::int32_t i = 0; i < count && gap < MaxPositionGap && loaded < MaxPositionEntries;
+         ++i) {
         char valueName[32];
         char name[MaxPositionNameLength + 1];
         std::snprintf(valueName, sizeof valueName, "Pos%iName", static_cast<int>(i));
@@ -103,6 +105,7 @@ void LoadPositionList() {
         if (!e) break;
         tail->next = e;
         tail = e;
+        ++loaded;
     }
 }
 
@@ -113,6 +116,18 @@ int fontUsers = 0;
 std::vector<plat::Hgdi> retiredFonts;
 
 }  // namespace
+
+plat::Hkey CreateSettingsKey(const char* subKey, long* error) {
+    char path[128];
+    std::snprintf(path, sizeof path, "%s\\%s", RootPath, subKey);
+    plat::Hkey key = nullptr;
+    long rc = plat::RegCreateKeyExA(plat::HKEY_CURRENT_USER, path, 0, "",
+                                    plat::REG_OPTION_NON_VOLATILE, plat::KEY_ALL_ACCESS, nullptr,
+                                    &key, nullptr);
+    if (rc != plat::ERROR_SUCCESS) key = nullptr;
+    if (error) *error = rc;
+    return key;
+}
 
 std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def) {
     if (!key) return def;
@@ -153,18 +168,18 @@ bool ReadBytes(plat::Hkey key, const char* name, void* buf, std::uint32_t size) 
     return ok;
 }
 
-void WriteDword(plat::Hkey key, const char* name, std::int32_t value) {
-    if (!key) return;
+long WriteDword(plat::Hkey key, const char* name, std::int32_t value) {
+    if (!key) return plat::ERROR_INVALID_HANDLE;
     std::uint32_t v = static_cast<std::uint32_t>(value);
     std::uint8_t data[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
                             static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-    plat::RegSetValueExA(key, name, 0, plat::REG_DWORD, data, sizeof data);
+    return plat::RegSetValueExA(key, name, 0, plat::REG_DWORD, data, sizeof data);
 }
 
-void WriteString(plat::Hkey key, const char* name, const char* text) {
-    if (!key) return;
+long WriteString(plat::Hkey key, const char* name, const char* text) {
+    if (!key) return plat::ERROR_INVALID_HANDLE;
     if (!text) text = "";
-    plat::RegSetValueExA(key, name, 0, plat::REG_SZ, reinterpret_cast<const std::uint8_t*>(text),
+    return plat::RegSetValueExA(key, name, 0, plat::REG_SZ, reinterpret_cast<const std::uint8_t*>(text),
                          static_cast<std::uint32_t>(std::strlen(text) + 1));
 }
 

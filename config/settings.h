@@ -77,6 +77,10 @@ extern SettingsKeys settingsKeys;
 constexpr int ShellHotkeyKeyCount = 40;
 extern const std::uint8_t ShellHotkeyKeyTable[ShellHotkeyKeyCount];
 
+// HKEY_CURRENT_USER "Software\Orvanne\Parmena\<subKey>", created when missing; the caller
+// closes it. Null on failure, with the reason in *error when given.
+plat::Hkey CreateSettingsKey(const char* subKey, long* error);
+
 // Loads everything; returns the pager's initial (collapsed) position through the out args.
 void LoadSettings(int* initialX, int* initialY);
 
@@ -85,21 +89,26 @@ std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def);
 // Reads a text value (REG_SZ or REG_EXPAND_SZ) into buf only when it fits together with a
 // terminating zero, which is added when the stored data lacks one; buf is untouched on failure.
 bool ReadBytes(plat::Hkey key, const char* name, void* buf, std::uint32_t size);
-void WriteDword(plat::Hkey key, const char* name, std::int32_t value);
-void WriteString(plat::Hkey key, const char* name, const char* text);
+// Both return RegSetValueExA's result (ERROR_INVALID_HANDLE for a key that never opened).
+long WriteDword(plat::Hkey key, const char* name, std::int32_t value);
+long WriteString(plat::Hkey key, const char* name, const char* text);
 void ParseColor(const char* text, std::uint32_t* color);
 // Lowercase hexadecimal without prefix or leading zeros; buf holds at least 9 bytes.
 void FormatColor(char* buf, std::uint32_t color);
 
 // Writes the record, the middle-button entries and the position list back, re-creates the
-// pager font and repaints the pager (dialog thread, hook mutex held).
-void SaveSettings();
+// pager font and repaints the pager (dialog thread, hook mutex held). The keys are created
+// afresh for each save, so one deleted while the program runs comes back. A save that could
+// not write everything says so in one message box; false then.
+bool SaveSettings();
 
 // A loaded "Pos%iName" holds at most this many characters.
 constexpr std::uint32_t MaxPositionNameLength = 1023;
 // Loading the position list stops after this many consecutive missing names, so that a huge
 // "Count" cannot keep start-up busy.
 constexpr std::int32_t MaxPositionGap = 1024;
+// No more remembered windows than this are taken from a list box or a stored "Count".
+constexpr std::int32_t MaxPositionEntries = 4096;
 
 // An unlinked entry owning a copy of name (null when memory runs out). Every entry in the
 // list must come from here: FreePositionList releases them.

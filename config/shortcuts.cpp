@@ -54,13 +54,16 @@ void CopyField(char* field, std::size_t size, const char* text) {
     field[len] = 0;
 }
 
+// The stored form keeps the show value in one character, so only 0-9 survive a save and load.
+int ClampShow(int show) { return show < 0 ? 0 : (show > 9 ? 9 : show); }
+
 // Splits one stored value; false when it has no bar or a part does not fit a node.
 bool ParseShortcutData(char* data, int* show, const char** directory, const char** command) {
     if (data[0] == 0) return false;
     char* bar = std::strchr(data + 1, '|');
     if (!bar) return false;
     *bar = 0;
-    *show = static_cast<unsigned char>(data[0]) - '0';
+    *show = ClampShow(static_cast<unsigned char>(data[0]) - '0');
     *directory = data + 1;
     *command = bar + 1;
     return std::strlen(*directory) < TextField && std::strlen(*command) < TextField;
@@ -164,7 +167,7 @@ void PLAT_CALLBACK SaveShortcut(Shortcut* node) {
         char name[NameField + 1];
         std::snprintf(name, sizeof name, "%.*s", static_cast<int>(NameField), node->name);
         char data[EnumDataSize];
-        std::snprintf(data, sizeof data, "%i%.*s|%.*s", static_cast<int>(node->show),
+        std::snprintf(data, sizeof data, "%i%.*s|%.*s", ClampShow(node->show),
                       static_cast<int>(TextField), node->directory, static_cast<int>(TextField),
                       node->command);
         ok = plat::RegSetValueExA(key, name, 0, plat::REG_SZ,

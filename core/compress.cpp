@@ -51,6 +51,10 @@ plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
 
     for (const WindowPositionEntry* e = FirstPositionEntry(); e; e = e->next) {
         if ((e->position & KeepInPlace) || !MatchWindowName(e->name, title)) continue;
+        // A desktop outside the grid (a smaller grid since, or a stray value) would put the
+        // window where no switch can reach it.
+        if (CellColumn(e->position) >= desktop.columns || CellRow(e->position) >= desktop.rows)
+            continue;
         const DesktopCell cell = DesktopCellOfWindow(w);
         const int dc = CellColumn(e->position) - CellColumn(cell);
         const int dr = CellRow(e->position) - CellRow(cell);

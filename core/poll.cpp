@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/movebatch.h"
+#include "core/pending.h"
 #include "core/switching.h"
 #include "core/windows.h"
 #include "pager/pager.h"
@@ -63,7 +64,10 @@ bool ShouldFollow(plat::Hwnd f) {
 void FollowActive() {
     plat::Hwnd f = plat::GetForegroundWindow();
     if (f == desktop.lastForeground || f == PagerWindow) return;
-    if (ShouldFollow(f)) FollowWindow(f);
+    // A window that moves late with a switch is not a window the user went to: following
+    // it would undo that switch.
+    const bool movedWithSwitch = IsMovePending(f) || ArrivedLate(f);
+    if (!movedWithSwitch && ShouldFollow(f)) FollowWindow(f);
     desktop.lastForeground = f;
 }
 

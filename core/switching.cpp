@@ -6,16 +6,16 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/movebatch.h"
+#include "core/pending.h"
 #include "core/session.h"
 #include "core/windows.h"
 #include "pager/pager.h"
+#include "platform/kernel.h"
 #include "platform/window.h"
 
 volatile std::uint32_t moveThreadId = 0;
 
 namespace {
-
-constexpr std::uint32_t ProbeTimeoutMs = 40;
 
 // The wide probe: the narrow one may follow up with an unbounded conversion send.
 bool Responds(plat::Hwnd w) {
@@ -24,46 +24,142 @@ bool Responds(plat::Hwnd w) {
                                      ProbeTimeoutMs, &answer) != 0;
 }
 
+// Every candidate is asked at once and the answers are awaited together, so the wait is
+// bounded by one time-out however many windows hang. The callback data is the candidate's
+// index with the probe's generation above it: an answer that comes after its switch gave up
+// (or during a switch nested in the wait) finds another generation and is dropped.
+constexpr unsigned IndexBits = 16;
+static_assert(MaxWalkSteps <= (1 << IndexBits), "candidate indexes must fit the callback data");
+
+struct Probe {
+    std::vector<SwitchCandidate>* candidates;
+    std::vector<bool> notAwaited;  // the system reports it hung: its answer is not waited for
+    std::uintptr_t generation;
+    int outstanding;
+};
+Probe* activeProbe = nullptr;
+std::uintptr_t lastGeneration = 0;
+
+void PLAT_CALLBACK ProbeAnswered(plat::Hwnd w, std::uint32_t, std::uintptr_t data, plat::LResult) {
+    Probe* p = activeProbe;
+    const std::uintptr_t mask = (std::uintptr_t{1} << IndexBits) - 1;
+    if (!p || (data >> IndexBits) != p->generation) return;
+    const std::size_t index = data & mask;
+    if (index >= p->candidates->size()) return;
+    SwitchCandidate& c = (*p->candidates)[index];
+    if (c.window != w || c.answered) return;
+    c.answered = true;
+    if (!p->notAwaited[index]) --p->outstanding;
+}
+
+std::int64_t Ticks() {
+    std::int64_t t = 0;
+    plat::QueryPerformanceCounter(&t);
+    return t;
+}
+
+// Windows the system already reports hung are asked like the others but not waited for; asking
+// the system costs a call, so only windows that have not answered at once are looked at.
+void SkipReportedHung(Probe& p) {
+    std::vector<SwitchCandidate>& cs = *p.candidates;
+    for (std::size_t i = 0; i < cs.size() && p.outstanding > 0; ++i) {
+        if (!cs[i].managed || cs[i].answered || p.notAwaited[i]) continue;
+        if (!plat::IsHungAppWindow(cs[i].window)) continue;
+        p.notAwaited[i] = true;
+        --p.outstanding;
+    }
+}
+
+// Takes the answers as they come (they arrive as sent messages) until all are in or the
+// time-out has passed.
+void AwaitAnswers(Probe& p) {
+    std::int64_t perSecond = 0;
+    if (!plat::QueryPerformanceFrequency(&perSecond) || perSecond <= 0) perSecond = 1000;
+    const std::int64_t start = Ticks();
+    const std::int64_t limit = perSecond * ProbeTimeoutMs / 1000;
+    for (bool first = true;; first = false) {
+        plat::Msg m{};
+        plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
+        if (first) SkipReportedHung(p);
+        if (p.outstanding <= 0) return;
+        const std::int64_t left = limit - (Ticks() - start);
+        if (left <= 0) return;
+        const std::int64_t ms = (left * 1000 + perSecond - 1) / perSecond;
+        plat::MsgWaitForMultipleObjects(0, nullptr, 0, static_cast<std::uint32_t>(ms),
+                                        plat::QS_SENDMESSAGE);
+    }
+}
+
+void ProbeCandidates(std::vector<SwitchCandidate>& candidates) {
+    Probe probe{&candidates, std::vector<bool>(candidates.size(), false), 0, 0};
+    lastGeneration = (lastGeneration + 1) & ((std::uintptr_t{1} << IndexBits) - 1);
+    probe.generation = lastGeneration;
+    Probe* outer = activeProbe;
+    activeProbe = &probe;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        SwitchCandidate& c = candidates[i];
+        if (!c.managed) continue;
+        ++probe.outstanding;
+        const std::uintptr_t data = (probe.generation << IndexBits) | i;
+        // A window of this thread answers inside the call, and so may one that is gone.
+        if (!plat::SendMessageCallbackW(c.window, plat::WM_GETTEXTLENGTH, 0, 0, ProbeAnswered,
+                                        data) &&
+            !c.answered)
+            --probe.outstanding;
+    }
+    AwaitAnswers(probe);
+    activeProbe = outer;
+}
+
+std::vector<SwitchCandidate> TakeSwitchSnapshot() {
+    std::vector<SwitchCandidate> out;
+    ForEachWindowBelow(PagerWindow, [&](plat::Hwnd w) {
+        if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
+        SwitchCandidate c{w, {0, 0, 0, 0}, false, false};
+        c.managed = !IsKeptInPlace(w) && !IsMinimizedOnSwitch(w) && plat::GetWindowRect(w, &c.rect);
+        out.push_back(c);
+    });
+    return out;
+}
+
 // A hung window is moved by the move thread whenever it answers again. Without the thread
 // (it has ended for the exit, or cannot take the request) the move is posted to the window
 // itself instead: never dropped, never waited for.
-void HandToMoveThread(plat::Hwnd w, int x, int y) {
-    MoveRequest* request = new (std::nothrow) MoveRequest{w, x, y};
-    if (request && plat::PostThreadMessageA(moveThreadId, MsgMoveWindow, 0,
-                                            reinterpret_cast<plat::LParam>(request)))
-        return;
+void HandToMoveThread(const PlannedMove& m) {
+    MoveRequest* request = new (std::nothrow) MoveRequest{m.window, m.x, m.y};
+    if (request) {
+        NotePendingMove(m.window, m.x, m.y, m.fromX, m.fromY);
+        if (plat::PostThreadMessageA(moveThreadId, MsgMoveWindow, 0,
+                                     reinterpret_cast<plat::LParam>(request)))
+            return;
+        EndPendingMove(m.window, false);
+    }
     FreeMoveRequest(request);
-    plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+    plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
 }
 
-bool Managed(plat::Hwnd w) {
-    return plat::IsWindowVisible(w) && !plat::IsIconic(w) && !IsKeptInPlace(w) &&
-           !IsMinimizedOnSwitch(w);
-}
-
-void MoveManagedWindows(std::int64_t ox, std::int64_t oy) {
+void PushMoves(const std::vector<PlannedMove>& moves) {
+    int inBatch = 0;
+    for (const PlannedMove& m : moves)
+        if (!m.viaMoveThread) ++inBatch;
+    // Sized for what it will hold, so the system need not grow it window by window.
     MoveBatch batch{};
-    BeginMoveBatch(batch, 8);
-    ForEachWindowBelow(PagerWindow, [&](plat::Hwnd w) {
-        plat::Rect r{};
-        if (!Managed(w) || !plat::GetWindowRect(w, &r)) return;
-        const int x = OffsetCoordinate(r.left, ox);
-        const int y = OffsetCoordinate(r.top, oy);
-        if (Responds(w))
-            AddToMoveBatch(batch, w, x, y);
-        else
-            HandToMoveThread(w, x, y);
-    });
+    BeginMoveBatch(batch, inBatch > 8 ? inBatch : 8);
+    for (const PlannedMove& m : moves)
+        if (!m.viaMoveThread) AddToMoveBatch(batch, m.window, m.x, m.y);
     EndMoveBatch(batch);
+    for (const PlannedMove& m : moves)
+        if (m.viaMoveThread) HandToMoveThread(m);
 }
 
 void MinimizeMarkedApplications() {
+    if (!AnyPositionEntryHas(MinimizeOnSwitch)) return;
     ForEachWindowBelow(PagerWindow, [](plat::Hwnd w) {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsKeptInPlace(w) ||
             plat::GetParent(w) || !IsMinimizedOnSwitch(w))
             return;
         // Showing and minimizing wait for the window's program; a hung one keeps its place.
-        if (!Responds(w)) return;
+        if (plat::IsHungAppWindow(w) || !Responds(w)) return;
         plat::ShowWindow(w, plat::SW_HIDE);
         plat::CloseWindow(w);
         plat::ShowWindow(w, plat::SW_SHOW);
@@ -74,13 +170,27 @@ void MinimizeMarkedApplications() {
 
 void FreeMoveRequest(MoveRequest* request) { delete request; }
 
+std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
+                                   std::int64_t ox, std::int64_t oy) {
+    std::vector<PlannedMove> out;
+    for (const SwitchCandidate& c : candidates) {
+        if (!c.managed) continue;
+        out.push_back(PlannedMove{c.window, OffsetCoordinate(c.rect.left, ox),
+                                  OffsetCoordinate(c.rect.top, oy), c.rect.left, c.rect.top,
+                                  !c.answered});
+    }
+    return out;
+}
+
 bool ShiftWindows(int dx, int dy) {
     if (dx < -10 || dx > 10 || dy < -10 || dy > 10) return false;
     const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
     const std::int64_t oy = static_cast<std::int64_t>(dy) * desktop.screenHeight;
 
     desktop.switching = 1;
-    MoveManagedWindows(ox, oy);
+    std::vector<SwitchCandidate> candidates = TakeSwitchSnapshot();
+    ProbeCandidates(candidates);
+    PushMoves(PlanMoves(candidates, ox, oy));
     desktop.switching = 0;
 
     MinimizeMarkedApplications();
@@ -92,8 +202,9 @@ void ActivateTopWindowOnScreen(bool skipKept) {
     plat::Hwnd first = plat::GetTopWindow(nullptr);
     plat::Hwnd w = first;
     for (int steps = 0; w && steps < MaxWalkSteps; ++steps) {
+        // A window still waiting for its move is about to leave the screen.
         if (w != PagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
-            IsOnCurrentScreen(w) && !(skipKept && IsKeptInPlace(w))) {
+            IsOnCurrentScreen(w) && !(skipKept && IsKeptInPlace(w)) && !IsMovePending(w)) {
             if (w != first) plat::SetForegroundWindow(w);
             return;
         }

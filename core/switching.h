@@ -1,6 +1,7 @@
 // Moving every managed window by whole desktops.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -18,6 +19,28 @@ void FreeMoveRequest(MoveRequest* request);
 
 // Thread id of the move thread; 0 until it exists.
 extern volatile std::uint32_t moveThreadId;
+
+// A window below the pager as one switch found it.
+struct SwitchCandidate {
+    plat::Hwnd window;
+    plat::Rect rect;
+    bool managed;   // shown, not minimized, neither kept in place nor minimized on switch
+    bool answered;  // answered the probe in time
+};
+
+struct PlannedMove {
+    plat::Hwnd window;
+    int x, y;            // target top-left corner
+    int fromX, fromY;    // the top-left corner the target was computed from
+    bool viaMoveThread;  // did not answer: moved later, whenever it does
+};
+
+// The moves of a switch by (ox, oy) pixels, in the candidates' order. No system calls.
+std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
+                                   std::int64_t ox, std::int64_t oy);
+
+// The longest a switch waits for the answers of all windows together.
+constexpr std::uint32_t ProbeTimeoutMs = 40;
 
 bool ShiftWindows(int dx, int dy);
 // Gives the foreground to the uppermost qualifying window on the current screen.

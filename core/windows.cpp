@@ -20,12 +20,6 @@ bool AnyEntryMatches(std::uint32_t flag, const char* title) {
     return false;
 }
 
-bool AnyEntryHas(std::uint32_t flag) {
-    for (const WindowPositionEntry* e = FirstPositionEntry(); e; e = e->next)
-        if (e->position & flag) return true;
-    return false;
-}
-
 // An owner chain longer than this can only be a cycle.
 constexpr int MaxOwnerSteps = 256;
 
@@ -37,6 +31,12 @@ void ReadWindowTitle(plat::Hwnd w, char* buf, int size) {
     if (n < 0) n = 0;
     if (n > size - 1) n = size - 1;
     buf[n] = '\0';
+}
+
+bool AnyPositionEntryHas(std::uint32_t flag) {
+    for (const WindowPositionEntry* e = FirstPositionEntry(); e; e = e->next)
+        if (e->position & flag) return true;
+    return false;
 }
 
 bool MatchWindowName(const char* pattern, const char* title) {
@@ -56,14 +56,14 @@ bool MatchWindowName(const char* pattern, const char* title) {
 }
 
 bool IsKeptInPlace(plat::Hwnd w) {
-    if (!AnyEntryHas(KeepInPlace)) return false;
+    if (!AnyPositionEntryHas(KeepInPlace)) return false;
     char title[1024];
     ReadWindowTitle(w, title, sizeof title);
     return AnyEntryMatches(KeepInPlace, title);
 }
 
 bool IsMinimizedOnSwitch(plat::Hwnd w) {
-    if (!AnyEntryHas(MinimizeOnSwitch)) return false;
+    if (!AnyPositionEntryHas(MinimizeOnSwitch)) return false;
     plat::Hwnd root = w;
     for (int i = 0; i < MaxOwnerSteps; ++i) {
         plat::Hwnd up = plat::GetParent(root);

@@ -3,6 +3,7 @@
 //   parmdriver demo  [app folder] [screenshot folder]   sample windows, one switch, pictures
 //   parmdriver bench [app folder]                       switch latency and idle processor share
 //   parmdriver soak  [app folder] [screenshot folder]   random switches for E2E_SOAK_SECONDS
+//   parmdriver mover                                    the benchmark's second process
 // One line per scenario on stdout: "PASS name" or "FAIL name: reason"; other lines start "INFO".
 #include <cstdio>
 #include <cstring>
@@ -20,11 +21,13 @@ int RunDemo() {
     Outcome o;
     guardChords = true;
     if (o.Expect(SetUpScene(false), "set-up failed")) {
+        // The pager stays at full size: under Wine a pointer held still reads as where it was
+        // before SendInput moved it, and a collapsing pager would shrink before its picture.
+        o.Check(WriteDword("Preferences", "MinimizeTolvo", 0), "could not store \"MinimizeTolvo\" = 0");
         Parmena p;
         if (o.Expect(StartParmena(p, "demo-1-about"), "Parmena did not start")) {
             Shot("demo-2-started");
-            if (o.Expect(ExpandPager(p), "expanding the pager")) ShotAfterPaint(p.pager, "demo-3-pager-expanded");
-            o.Expect(CollapsePager(p), "collapsing the pager");
+            ShotAfterPaint(p.pager, "demo-3-pager-expanded");
             o.Expect(SettleAnchor(p.pager));
             const std::vector<HWND> ws = scene.Managed();
             const std::vector<RECT> base = Rects(ws);
@@ -62,6 +65,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "demo") == 0) return RunDemo();
     if (std::strcmp(mode, "bench") == 0) return RunBench();
     if (std::strcmp(mode, "soak") == 0) return RunSoak();
+    if (std::strcmp(mode, "mover") == 0) return RunMover();
     std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak [app folder] [screenshot folder]\n");
     return 2;
 }

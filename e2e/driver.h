@@ -195,5 +195,6 @@ void DumpTimeline(double ms);
 int RunScenarios();
 int RunDemo();
 int RunBench();
+int RunMover();  // the benchmark's second process
 
 }  // namespace e2e

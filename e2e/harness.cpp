@@ -855,6 +855,8 @@ DWORD WINAPI TimelineMain(void*) {
     std::vector<RECT> last(watchedWindows.size(), RECT{0, 0, 0, 0});
     HWND pager = nullptr;
     RECT pagerRect{0, 0, 0, 0};
+    POINT cursorAt{0, 0};
+    bool cursorKnown = false, cursorOk = false, shiftHeld = false, leftHeld = false, keysKnown = false;
     while (!timelineStop) {
         if (diagnosticPager != pager) {
             pager = diagnosticPager;
@@ -866,6 +868,23 @@ DWORD WINAPI TimelineMain(void*) {
                 pagerRect = r;
                 Record("pager at " + RectText(r));
             }
+        }
+        POINT cursor{0, 0};
+        const bool ok = GetCursorPos(&cursor) != 0;
+        if (!cursorKnown || ok != cursorOk || cursor.x != cursorAt.x || cursor.y != cursorAt.y) {
+            cursorKnown = true;
+            cursorOk = ok;
+            cursorAt = cursor;
+            Record(ok ? Format("cursor at (%ld,%ld)", cursor.x, cursor.y) : std::string("cursor position unknown"));
+        }
+        // Wine can drop a modifier the driver holds without any key event: only the state shows it.
+        const bool shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+        const bool left = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
+        if (shift != shiftHeld || left != leftHeld || !keysKnown) {
+            shiftHeld = shift;
+            leftHeld = left;
+            keysKnown = true;
+            Record(Format("Shift %s, left button %s", shift ? "down" : "up", left ? "down" : "up"));
         }
         const HWND f = GetForegroundWindow();
         if (f != foreground) {

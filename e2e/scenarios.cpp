@@ -359,6 +359,8 @@ int RunScenarios() {
                                         "second_instance", "close_menu"};
     for (const char* s : PagerScenarioNames()) product.push_back(s);
     for (const char* s : {"close_wm_close", "close_no_rescale"}) product.push_back(s);
+    for (const char* s : HostileScenarioNames()) product.push_back(s);
+    for (const char* s : SpeedScenarioNames()) product.push_back(s);
     for (const char* s : ExitScenarioNames()) product.push_back(s);
 
     std::string plan = "PLAN harness_selfcheck";
@@ -382,6 +384,8 @@ int RunScenarios() {
         Session1();
         Session2();
         Session3();
+        RunHostileScenarios();
+        RunSpeedScenarios();
         RunExitScenarios();
     } else {
         for (const char* s : product)

@@ -35,6 +35,12 @@ std::string CollapsePager(Parmena& p);
 // Pager scenarios run in the second session, before it closes Parmena.
 std::vector<const char*> PagerScenarioNames();
 void RunPagerScenarios(Parmena& p);
+std::vector<const char*> SpeedScenarioNames();
+void RunSpeedScenarios();
+
+// Hostile-input scenarios run after the third session, each with its own Parmena.
+std::vector<const char*> HostileScenarioNames();
+void RunHostileScenarios();
 
 // Exit paths and the short soak, each with its own Parmena, after the third session.
 std::vector<const char*> ExitScenarioNames();

@@ -83,23 +83,10 @@ void RunTypedText(plat::Hwnd w) {
     char text[MaxTypedText + 1] = "";
     plat::GetDlgItemTextA(w, CommandEditId, text, sizeof text);
     text[MaxTypedText] = '\0';
-    if (text[0] == '\0') return;
-
-    FoundShortcut found;
-    if (!FindTypedShortcut(text, &found)) {
-        char* params = SplitFileAndParameters(text);
-        plat::ShellExecuteA(nullptr, "open", text, params, nullptr, plat::SW_SHOWDEFAULT);
-        return;
-    }
-
-    char line[LineBufferSize];
-    std::snprintf(line, sizeof line, "%s%s", found.command, text + found.nameLength);
-    char file[LineBufferSize];
-    char directory[LineBufferSize];
-    if (!Expand(line, file) || !Expand(found.directory, directory)) return;
-    char* params = SplitFileAndParameters(file);
-    plat::ShellExecuteA(nullptr, "open", file, params, directory,
-                        ShortcutShowCommand(found.show));
+    CommandRun run;
+    if (!PrepareCommand(text, &run)) return;
+    plat::ShellExecuteA(nullptr, "open", run.file, run.hasParams ? run.params : nullptr,
+                        run.hasDirectory ? run.directory : nullptr, run.show);
 }
 
 void ShowAtCursor(plat::Hwnd w) {
@@ -130,6 +117,36 @@ void ShowAtCursor(plat::Hwnd w) {
 }
 
 }  // namespace
+
+bool PrepareCommand(const char* typed, CommandRun* run) {
+    if (!typed || !run || typed[0] == '\0') return false;
+    char text[MaxTypedText + 1];
+    std::snprintf(text, sizeof text, "%s", typed);
+    run->hasParams = false;
+    run->hasDirectory = false;
+
+    FoundShortcut found;
+    if (!FindTypedShortcut(text, &found)) {
+        const char* params = SplitFileAndParameters(text);
+        std::snprintf(run->file, sizeof run->file, "%s", text);
+        if (params) std::snprintf(run->params, sizeof run->params, "%s", params);
+        run->hasParams = params != nullptr;
+        run->show = plat::SW_SHOWDEFAULT;
+        return true;
+    }
+
+    char line[LineBufferSize];
+    std::snprintf(line, sizeof line, "%s%s", found.command, text + found.nameLength);
+    // Split before expanding: a variable's value may hold spaces (C:\Program Files).
+    const char* params = SplitFileAndParameters(line);
+    if (!Expand(line, run->file) || (params && !Expand(params, run->params)) ||
+        !Expand(found.directory, run->directory))
+        return false;
+    run->hasParams = params != nullptr;
+    run->hasDirectory = true;
+    run->show = ShortcutShowCommand(found.show);
+    return true;
+}
 
 int ShortcutShowCommand(std::int32_t show) {
     switch (show) {

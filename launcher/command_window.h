@@ -21,6 +21,18 @@ plat::LResult PLAT_CALLBACK CommandWindowProc(plat::Hwnd w, std::uint32_t msg, p
 plat::LResult PLAT_CALLBACK CommandEditProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                             plat::LParam lp);
 
+// What running a typed line starts: a shortcut's expanded command line split into file and
+// parameters, or the typed text itself.
+struct CommandRun {
+    char file[1024];
+    char params[1024];
+    char directory[1024];
+    bool hasParams, hasDirectory;
+    int show;
+};
+// False when nothing is to run: empty text, or an expansion too long for its buffer.
+bool PrepareCommand(const char* typed, CommandRun* run);
+
 // Show command for a shortcut's stored show value.
 int ShortcutShowCommand(std::int32_t show);
 // Cuts line in place at the first space outside double quotes and removes the quotes from the

@@ -1,5 +1,6 @@
 // Where the pager sits, how large it is, and its collapsed and expanded states.
 #include <algorithm>
+#include <cstdint>
 
 #include "config/settings.h"
 #include "core/desktop.h"
@@ -23,6 +24,18 @@ int FullSize(int stored) { return std::clamp(stored, CollapsedSize, LargestPager
 void MovePagerTo(int x, int y) {
     plat::SetWindowPos(PagerWindow, nullptr, x, y, 0, 0,
                        plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
+}
+
+// A saved place must leave at least as much of the pager on the screen as the collapsed
+// square shows, or the user could not find it to move it back.
+bool MeetsScreen(int x, int y, int width, int height) {
+    constexpr std::int64_t Visible = CollapsedSize - 1;
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, desktop.screenWidth);
+    const std::int64_t bottom =
+        std::min<std::int64_t>(std::int64_t{y} + height, desktop.screenHeight);
+    return right - left >= Visible && bottom - top >= Visible;
 }
 
 }  // namespace
@@ -51,6 +64,7 @@ void RestorePagerPosition() {
     const int x = ReadDword(settingsKeys.preferences, "XPos", NoSavedPosition);
     const int y = ReadDword(settingsKeys.preferences, "YPos", NoSavedPosition);
     if (x == NoSavedPosition || y == NoSavedPosition) return;
+    if (!MeetsScreen(x, y, FullSize(settings.xSize), FullSize(settings.ySize))) return;
     MovePagerTo(x, y);
 }
 

@@ -6,6 +6,7 @@
 
 #include "config/settings.h"
 #include "core/desktop.h"
+#include "core/pending.h"
 #include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/window.h"
@@ -51,6 +52,8 @@ int ToPagerY(const Geometry& g, std::int64_t vy) {
 struct Tools {
     plat::Hgdi buttonFace, background, window, caption;
     plat::Hgdi framePen, gridPen, outlinePen;
+    plat::Hgdi pendingPen;  // outline of a window that will follow when its program answers;
+                            // dotted, as dashes are longer than a miniature's side
 };
 
 Tools CreateTools() {
@@ -62,18 +65,21 @@ Tools CreateTools() {
     t.framePen = plat::CreatePen(plat::PS_SOLID, 0, settings.windowFrame);
     t.gridPen = plat::CreatePen(plat::PS_DOT, 0, settings.grid);
     t.outlinePen = plat::CreatePen(plat::PS_SOLID, 2, settings.grid);
+    t.pendingPen = plat::CreatePen(plat::PS_DOT, 0, settings.windowFrame);
     return t;
 }
 
 void DeleteTools(const Tools& t) {
-    const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,    t.caption,
-                              t.framePen,   t.gridPen,    t.outlinePen};
+    const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,     t.caption,
+                              t.framePen,   t.gridPen,    t.outlinePen, t.pendingPen};
     for (plat::Hgdi h : all)
         if (h) plat::DeleteObject(h);
 }
 
+// A window whose move the move thread holds is drawn where it is heading, as a dotted outline
+// with its title and nothing filled.
 void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
-                plat::Hgdi font) {
+                plat::Hgdi font, bool checkPending) {
     char title[TitleBufferSize];
     title[0] = '\0';
     plat::GetWindowTextA(w, title, TitleBufferSize);
@@ -83,13 +89,28 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
 
     plat::Rect wr{0, 0, 0, 0};
     if (!plat::GetWindowRect(w, &wr)) return;  // closed while the drawing walks the list
+    int targetX = 0, targetY = 0;
+    const bool pending = checkPending && t.pendingPen && PendingMoveTarget(w, &targetX, &targetY);
+    if (pending) {
+        const std::int64_t width = static_cast<std::int64_t>(wr.right) - wr.left;
+        const std::int64_t height = static_cast<std::int64_t>(wr.bottom) - wr.top;
+        wr = plat::Rect{targetX, targetY, ToVirtual(targetX + width), ToVirtual(targetY + height)};
+    }
     const std::int64_t ox = static_cast<std::int64_t>(g.cx) * g.width;
     const std::int64_t oy = static_cast<std::int64_t>(g.cy) * g.height;
     const int left = ToPagerX(g, ox + wr.left);
     const int right = ToPagerX(g, ox + wr.right);
     const int top = ToPagerY(g, oy + wr.top);
     const int bottom = ToPagerY(g, oy + wr.bottom);
-    plat::Rectangle(mem, left, top, right, bottom);
+    if (pending) {
+        plat::SelectObject(mem, t.pendingPen);
+        plat::SelectObject(mem, plat::GetStockObject(plat::NULL_BRUSH));
+        plat::Rectangle(mem, left, top, right, bottom);
+        plat::SelectObject(mem, t.window);
+        plat::SelectObject(mem, t.framePen);
+    } else {
+        plat::Rectangle(mem, left, top, right, bottom);
+    }
 
     // Measured with the context's own font: the strip height follows the system font.
     plat::Rect strip{left + 1, top + 1, right - 1, bottom - 1};
@@ -98,7 +119,7 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     if (strip.bottom - strip.top >= extent.cy + 2) strip.bottom = strip.top + extent.cy + 1;
 
     const int saved = plat::SaveDC(mem);
-    plat::FillRect(mem, &strip, t.caption);
+    if (!pending) plat::FillRect(mem, &strip, t.caption);
     plat::Hgdi clip =
         plat::CreateRectRgn(strip.left + 1, strip.top + 1, strip.right - 1, strip.bottom - 1);
     if (clip) {
@@ -115,11 +136,12 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
 
 void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     plat::Hgdi font = AcquirePagerFont();
+    const bool checkPending = AnyMovePending();
     // Bottom of the Z-order first, so that upper windows cover lower ones.
     for (plat::Hwnd w = plat::GetWindow(PagerWindow, plat::GW_HWNDLAST); w;
          w = plat::GetWindow(w, plat::GW_HWNDPREV)) {
         if (w == PagerWindow || !plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
-        DrawWindow(mem, g, w, t, font);
+        DrawWindow(mem, g, w, t, font, checkPending);
     }
     ReleasePagerFont();
 }

@@ -7,6 +7,7 @@ namespace plat {
 Handle CreateThread(void* security, std::size_t stack, ThreadProc proc, void* arg,
                     std::uint32_t flags, std::uint32_t* threadId);
 std::uint32_t GetCurrentThreadId();
+std::uint32_t GetCurrentProcessId();
 std::uint32_t WaitForSingleObject(Handle h, std::uint32_t ms);
 std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
                                      std::uint32_t ms);
@@ -14,6 +15,8 @@ Handle CreateEventA(void* security, Bool manualReset, Bool initial, const char* 
 Bool SetEvent(Handle h);
 Bool CloseHandle(Handle h);
 void Sleep(std::uint32_t ms);
+Bool QueryPerformanceCounter(std::int64_t* count);
+Bool QueryPerformanceFrequency(std::int64_t* perSecond);
 
 Handle CreateFileMappingA(Handle file, void* security, std::uint32_t protect,
                           std::uint32_t sizeHigh, std::uint32_t sizeLow, const char* name);

@@ -198,6 +198,8 @@ constexpr int GWLP_WNDPROC = -4;
 
 // SendMessageTimeout
 constexpr std::uint32_t SMTO_NORMAL = 0, SMTO_BLOCK = 1, SMTO_ABORTIFHUNG = 2;
+// PeekMessage and MsgWaitForMultipleObjects
+constexpr std::uint32_t PM_NOREMOVE = 0, QS_SENDMESSAGE = 0x40, PM_QS_SENDMESSAGE = QS_SENDMESSAGE << 16;
 
 // System metrics
 constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CYCAPTION = 4, SM_CXFRAME = 32,
@@ -236,7 +238,7 @@ constexpr std::uint32_t HELP_CONTEXT = 1, HELP_QUIT = 2, HELP_CONTENTS = 3;
 constexpr int PS_SOLID = 0, PS_DOT = 2;
 constexpr int TRANSPARENT = 1, OPAQUE = 2;
 constexpr std::uint32_t SRCCOPY = 0x00CC0020u;
-constexpr int WHITE_BRUSH = 0, DEFAULT_GUI_FONT = 17, SYSTEM_FONT = 13;
+constexpr int WHITE_BRUSH = 0, NULL_BRUSH = 5, DEFAULT_GUI_FONT = 17, SYSTEM_FONT = 13;
 constexpr int NULLREGION = 1, SIMPLEREGION = 2, ERROR_REGION = 0;
 
 // Registry

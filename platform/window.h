@@ -40,6 +40,8 @@ Bool IsZoomed(Hwnd w);
 int GetWindowTextA(Hwnd w, char* buf, int max);
 Bool SetWindowTextA(Hwnd w, const char* text);
 int GetClassNameA(Hwnd w, char* buf, int max);
+// The window's thread, and its process in *processId; 0 for no window.
+std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId);
 Hwnd GetDlgItem(Hwnd dlg, int id);
 std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max);
 
@@ -78,6 +80,14 @@ LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result);
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data);
+// Wide form, for the same reason as SendMessageTimeoutW.
+Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
+                          std::uintptr_t data);
+// True when the system already counts the window's thread as not responding.
+Bool IsHungAppWindow(Hwnd w);
+Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t remove);
+std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
+                                        std::uint32_t ms, std::uint32_t wakeMask);
 Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
 Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp);
 void PostQuitMessage(int code);

@@ -225,6 +225,43 @@ TEST_F(MainWindowTest, PositionListIsRebuiltWithKeptEntriesLast) {
     EXPECT_EQ(program.Close(), 0);
 }
 
+TEST_F(MainWindowTest, PositionListOnlyFromOurOwnListBoxesAndBounded) {
+    Run();
+    auto send = [](plat::Hwnd list) {
+        plat::SendMessageA(Pager(), MsgPositionList, 0, reinterpret_cast<plat::LParam>(list));
+    };
+    auto names = [] {
+        std::vector<std::string> out;
+        for (const WindowPositionEntry* e = settings.positionList.next; e; e = e->next)
+            out.push_back(e->name);
+        return out;
+    };
+    send(sim::AddListBox({{"mine", 0}}));
+    ASSERT_EQ(names(), std::vector<std::string>{"mine"});
+
+    // Another program's list box, and a window of ours that is no list box: nothing changes.
+    send(sim::AddListBox({{"theirs", 0}}, true));
+    send(sim::AddWindow({"not a list"}));
+    send(CommandWin());
+    EXPECT_EQ(names(), std::vector<std::string>{"mine"});
+
+    // A list box claiming 2^31 items is read only up to the cap.
+    plat::Hwnd huge = sim::AddListBox({{"a", 0}, {"b", 0}});
+    sim::ClaimListBoxCount(huge, 0x7fffffff);
+    send(huge);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a", "b"}));
+
+    // An item that grows between its length and its text is read again, not overrun.
+    plat::Hwnd racing = sim::AddListBox({{"short", 0}, {"next", 0}});
+    sim::ChangeListTextAfterLength(racing, 0, std::string(5000, 'g'));
+    send(racing);
+    const std::vector<std::string> got = names();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0], std::string(MaxPositionNameLength, 'g'));
+    EXPECT_EQ(got[1], "next");
+    EXPECT_EQ(program.Close(), 0);
+}
+
 TEST_F(MainWindowTest, LibraryMessagesAreAnswered) {
     plat::Hwnd w = AddWindow("W", {1024 + 10, 2 * 768 + 10, 1024 + 110, 2 * 768 + 110});
     Run();
@@ -300,7 +337,7 @@ TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {
     EXPECT_EQ(sim::WindowRect(fine).left, 20 - 2048);
     EXPECT_EQ(sim::WindowRect(hung).left, 10);
     // The move thread has taken all three requests before the window recovers.
-    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung) == 3; }));
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung, plat::WM_QUERYDRAGICON) == 3; }));
     sim::SetHung(hung, false);
     ASSERT_TRUE(sim::WaitFor([&] {
         return sim::WindowRect(hung).left == 10 - 2048 && sim::WindowRect(hung).top == 10 - 768;
@@ -310,7 +347,7 @@ TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {
     sim::SetHung(hung, true);
     Press(plat::VK_LEFT);
     Press(plat::VK_RIGHT);
-    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung) == 2; }));
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung, plat::WM_QUERYDRAGICON) == 2; }));
     auto movesOfHung = [&] {
         int n = 0;
         for (const sim::MoveRecord& m : sim::Moves()) n += m.window == hung;

@@ -200,4 +200,37 @@ TEST_F(SettingsRunTest, ShowAgainAppliesEachChangeOnce) {
     EXPECT_EQ(CountHookCalls("RemoveMBHook"), 1);  // the hook is already off at shutdown
 }
 
+TEST_F(SettingsRunTest, ValuesWrittenIntoTheBlockFromOutsideChangeNothingOfOurs) {
+    const char* middle = "Software\\Orvanne\\Parmena\\Middle Button";
+    sim::LoadReg(RegHeader() + "[HKEY_CURRENT_USER\\" + middle +
+                 "]\n\"ProgSpecCount\"=dword:00000002\n\"PS0Name\"=\"editor\"\n"
+                 "\"PS1Name\"=\"shell\"\n");
+    std::vector<std::int32_t> seen;  // the count each showing of the dialog was given
+    Script({[&] {
+                seen.push_back(settings.programEntryCount);
+                return 1;
+            },
+            [&] {
+                seen.push_back(settings.programEntryCount);
+                return 1;
+            }});
+    Run();
+    ASSERT_NE(hookBlock, nullptr);
+    const std::uint32_t handle = hookBlock->hookHandle;
+    hookBlock->entryCount = 0x7fffffff;
+    hookBlock->hookHandle = 0xBAD;
+    OpenSettings();
+    hookBlock->entryCount = 0;
+    OpenSettings();
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{2, 2}));
+    EXPECT_EQ(sim::GetValue("HKCU", middle, "ProgSpecCount").AsDword(), 2u);
+    EXPECT_EQ(sim::GetValue("HKCU", middle, "PS1Name").AsString(), "shell");
+    EXPECT_EQ(hookBlock->entryCount, 2);  // the hook library gets the true count back
+    EXPECT_EQ(program.Close(), 0);
+    std::uint32_t removed = 0;
+    for (const sim::HookCall& c : sim::HookCalls())
+        if (c.op == "RemoveMBHook") removed = c.value;
+    EXPECT_EQ(removed, handle);
+}
+
 }  // namespace

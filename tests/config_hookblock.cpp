@@ -46,8 +46,11 @@ TEST_F(HookBlockTest, DefaultsWithoutAnyMiddleButtonValue) {
     }
     EXPECT_EQ(b.defaultEntry.transmit, 0);
     EXPECT_STREQ(b.defaultEntry.name, "");
-    EXPECT_EQ(settings.defaultMiddleEntry, &hookBlock->defaultEntry);
-    EXPECT_EQ(settings.programEntries, &hookBlock->programs[0]);
+    // The record addresses the program's own copy, which the block mirrors.
+    ASSERT_NE(settings.defaultMiddleEntry, nullptr);
+    EXPECT_NE(settings.defaultMiddleEntry, &hookBlock->defaultEntry);
+    EXPECT_EQ(std::memcmp(settings.defaultMiddleEntry, &b.defaultEntry, sizeof b.defaultEntry), 0);
+    EXPECT_NE(settings.programEntries, nullptr);
     EXPECT_EQ(settings.programEntryCount, 0);
     // Nothing is written to the registry by creating the block.
     EXPECT_TRUE(sim::ValueNames("HKCU", Middle).empty());

@@ -237,19 +237,18 @@ TEST_F(SettingsSave, ShorterProgramListLeavesOldValuesUnread) {
 TEST_F(SettingsSave, ProgramCountFromTheDialogIsClamped) {
     Start();
     // Thousands of values in one simulated key are slow to write, so this save goes to no key;
-    // reading past the block would still show under the sanitizers.
-    plat::RegCloseKey(settingsKeys.middleButton);
-    settingsKeys.middleButton = nullptr;
+    // reading past the entries would still show under the sanitizers.
+    sim::DenyAccess("HKCU", Middle);
     settings.programEntryCount = 5000;
-    std::memset(hookBlock->programs[1023].name, 'n', sizeof hookBlock->programs[1023].name);
-    SaveSettings();
+    std::memset(settings.programEntries[1023].name, 'n', sizeof settings.programEntries[1023].name);
+    EXPECT_FALSE(SaveSettings());
     EXPECT_EQ(settings.programEntryCount, 1024);
     EXPECT_EQ(hookBlock->entryCount, 1024);
 
     ResetConfig();
     Start();
     settings.programEntryCount = 2;
-    std::memset(hookBlock->programs[1].name, 'n', sizeof hookBlock->programs[1].name);
+    std::memset(settings.programEntries[1].name, 'n', sizeof settings.programEntries[1].name);
     SaveSettings();
     EXPECT_EQ(Dw(Middle, "ProgSpecCount"), 2u);
     EXPECT_EQ(hookBlock->entryCount, 2);
@@ -307,6 +306,64 @@ TEST_F(SettingsSave, WithoutKeysOrBlock) {
     SaveSettings();
     EXPECT_FALSE(sim::KeyExists("HKCU", Pref));
     EXPECT_NE(settings.pagerFont, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsSave, KeysDeletedWhileRunningAreCreatedAgain) {
+    Start();
+    sim::LoadReg(RegHeader() + "[-HKEY_CURRENT_USER\\Software\\Orvanne\\Parmena]\n");
+    ASSERT_FALSE(sim::KeyExists("HKCU", Pref));
+    settings.xResolution = 4;
+    SaveSettings();
+    EXPECT_EQ(Dw(Pref, "XResolution"), 4u);
+    EXPECT_EQ(Dw(Positions, "Count"), 0u);
+    EXPECT_TRUE(sim::GetValue("HKCU", Colors, "Grid").exists);
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
+TEST_F(SettingsSave, FailedSaveIsReportedOnceSayingWhatAndWhy) {
+    Start();
+    sim::FailCall("RegSetValueExA", true);
+    EXPECT_FALSE(SaveSettings());
+    sim::FailCall("RegSetValueExA", false);
+    const std::vector<sim::MessageBoxRecord> boxes = sim::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("\"Disable navigation\" in the registry key \"Preferences\""),
+              std::string::npos)
+        << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("access is denied"), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(boxes[0].caption, "Settings not saved");
+    EXPECT_EQ(boxes[0].type, plat::MB_ICONERROR);
+
+    EXPECT_TRUE(SaveSettings());
+    EXPECT_EQ(sim::MessageBoxes().size(), 1u);
+}
+
+TEST_F(SettingsSave, ListCountIsWrittenOnlyOnceAllItsEntriesAre) {
+    sim::LoadReg(RegHeader() + "[HKEY_CURRENT_USER\\" + Middle +
+                 "]\n\"ProgSpecCount\"=dword:00000001\n\"PS0Name\"=\"a\"\n"
+                 "[HKEY_CURRENT_USER\\" + Positions +
+                 "]\n\"Count\"=dword:00000001\n\"Pos0Name\"=\"w\"\n");
+    Start();
+    std::snprintf(settings.programEntries[1].name, sizeof settings.programEntries[1].name, "b");
+    settings.programEntryCount = 2;
+    settings.positionList.next->next = NewPositionEntry("v", 1);
+    sim::FailValueWrite("PS1Name", true);
+    sim::FailValueWrite("Pos1Name", true);
+    SaveSettings();
+    EXPECT_EQ(Dw(Middle, "ProgSpecCount"), 1u);
+    EXPECT_EQ(Dw(Positions, "Count"), 1u);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_NE(sim::MessageBoxes()[0].text.find("\"PS1Name\""), std::string::npos);
+
+    sim::FailValueWrite("PS1Name", false);
+    sim::FailValueWrite("Pos1Name", false);
+    SaveSettings();
+    EXPECT_EQ(Dw(Middle, "ProgSpecCount"), 2u);
+    EXPECT_EQ(Dw(Positions, "Count"), 2u);
 }
 
 }  // namespace

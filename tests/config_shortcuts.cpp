@@ -122,7 +122,7 @@ TEST_F(ShortcutStoreTest, LoadParsesTheStoredForm) {
     EXPECT_STREQ(late->command, "cmd.exe /k dir");
     Shortcut* odd = FindShortcut("odd", 0, nullptr);
     ASSERT_NE(odd, nullptr);
-    EXPECT_EQ(odd->show, 'x' - '0');
+    EXPECT_EQ(odd->show, 9);  // a show character beyond '9' is clamped
     EXPECT_STREQ(odd->directory, "");
     EXPECT_STREQ(odd->command, "a|b");
     for (const char* skipped : {"nobar", "bin", "num", "empty", "bare"})
@@ -228,6 +228,32 @@ TEST_F(ShortcutStoreTest, SaveWritesTheStoredFormUnexpanded) {
     DeleteShortcut(back);
     EXPECT_FALSE(sim::GetValue("HKCU", Shortcuts, "Np").exists);
     EXPECT_EQ(FindShortcut("np", 0, nullptr), back);  // the list is not touched
+}
+
+TEST_F(ShortcutStoreTest, ShowValueOutsideOneDigitKeepsTheDirectoryIntact) {
+    sim::LoadReg(RegHeader() + R"([HKEY_CURRENT_USER\Software\Orvanne\Parmena\Shortcuts]
+"z"="Zc:\\dir|ed.exe"
+)");
+    OpenKeys();
+    LoadShortcuts(userKey, 0);
+    Shortcut* z = FindShortcut("z", 0, nullptr);
+    ASSERT_NE(z, nullptr);
+    EXPECT_EQ(z->show, 9);
+    EXPECT_STREQ(z->directory, "c:\\dir");
+    const struct {
+        int show;
+        const char* stored;
+    } cases[] = {{42, "9c:\\dir|ed.exe"}, {-5, "0c:\\dir|ed.exe"}, {10, "9c:\\dir|ed.exe"},
+                 {7, "7c:\\dir|ed.exe"}};
+    for (const auto& c : cases) {
+        z->show = c.show;
+        SaveShortcut(z);
+        EXPECT_EQ(sim::GetValue("HKCU", Shortcuts, "z").AsString(), c.stored) << c.show;
+    }
+    FreeShortcuts();
+    LoadShortcuts(userKey, 0);
+    ASSERT_NE(FindShortcut("z", 0, nullptr), nullptr);
+    EXPECT_STREQ(FindShortcut("z", 0, nullptr)->directory, "c:\\dir");
 }
 
 TEST_F(ShortcutStoreTest, SaveFieldsWithoutTerminatorStayBounded) {

@@ -205,11 +205,18 @@ TEST_F(Remembered, HiddenMinimizedAndTopmostWindowsToo) {
     }
 }
 
-TEST_F(Remembered, StoredCellIsNotClampedButTheWindowsIs) {
+TEST_F(Remembered, CellsOutsideTheGridAreIgnored) {
+    // 3 x 3 grid: column or row 3 and above name no desktop; a later entry still applies.
     Remember("Far", Cell(5, 0));
-    plat::Hwnd far = Add("Far", Rect{4000, 100, 4200, 300});  // clamped to column 2
+    Remember("Far", 0xFF);
+    Remember("Deep", Cell(0, 3));
+    Remember("Deep", Cell(1, 2));
+    plat::Hwnd far = Add("Far", Rect{4000, 100, 4200, 300});
+    plat::Hwnd deep = Add("Deep", Rect{100, 100, 300, 300});
     ApplyRememberedPositions();
-    EXPECT_EQ(sim::WindowRect(far).left, 4000 + 3 * 1024);
+    EXPECT_TRUE(MovesOf(far).empty());
+    EXPECT_EQ(sim::WindowRect(deep).left, 100 + 1024);
+    EXPECT_EQ(sim::WindowRect(deep).top, 100 + 2 * 768);
 }
 
 TEST_F(Remembered, TitlesAreCutAt255) {

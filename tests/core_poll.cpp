@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/pending.h"
 #include "core/poll.h"
 #include "core/switching.h"
 #include "core_fixture.h"
@@ -194,6 +195,21 @@ TEST_F(Follow, ActivatingAWindowElsewhereFollowsIt) {
     EXPECT_EQ(sim::WindowRect(there).left, 1100 - 1024);
     EXPECT_EQ(sim::WindowRect(there).top, 900 - 768);
     EXPECT_EQ(desktop.lastForeground, there);
+}
+
+TEST_F(Follow, NotAWindowThatMovesLateWithASwitch) {
+    plat::Hwnd here = Add("here", Rect{100, 100, 300, 300});
+    plat::Hwnd late = Add("late", Rect{1100, 100, 1300, 300});
+    plat::Hwnd arrived = Add("arrived", Rect{-900, 100, -700, 300});
+    NotePendingMove(late, 76, 100, 1100, 100);
+    NotePendingMove(arrived, -900, 100, 124, 100);
+    EndPendingMove(arrived, true);
+    for (plat::Hwnd w : {late, arrived}) {
+        Activate(here, w);
+        EXPECT_EQ(desktop.currentColumn, 0);
+        EXPECT_EQ(desktop.lastForeground, w);
+    }
+    ResetPendingMoves();
 }
 
 TEST_F(Follow, NotAfterAWindowThatWasItselfOffScreen) {

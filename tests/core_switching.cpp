@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pending.h"
 #include "core/switching.h"
 #include "core/windows.h"
 #include "core_fixture.h"
@@ -27,6 +28,7 @@ protected:
             if (p.delivered && p.threadId != 0 && p.message == MsgMoveWindow)
                 FreeMoveRequest(reinterpret_cast<MoveRequest*>(p.lParam));
         moveThreadId = 0;
+        ResetPendingMoves();
         CoreTest::TearDown();
     }
     static std::vector<sim::PostRecord> MovePosts() {
@@ -238,6 +240,103 @@ TEST_F(Switching, HugeOffsetsSaturate) {
     const MoveRequest* req = reinterpret_cast<const MoveRequest*>(posts[0].lParam);
     EXPECT_EQ(req->x, INT_MAX);
     EXPECT_EQ(req->y, INT_MIN);
+}
+
+TEST(PlanMoves, TargetsAndRoutes) {
+    const plat::Hwnd a = reinterpret_cast<plat::Hwnd>(0x100), b = reinterpret_cast<plat::Hwnd>(0x200),
+                     c = reinterpret_cast<plat::Hwnd>(0x300);
+    struct Case {
+        SwitchCandidate in;
+        bool planned;
+        int x, y;
+        bool viaMoveThread;
+    };
+    const Case cases[] = {
+        {{a, {10, 20, 110, 120}, true, true}, true, 10 - 1024, 20 + 768, false},
+        {{b, {-5, 0, 5, 10}, true, false}, true, -5 - 1024, 768, true},  // no answer in time
+        {{c, {0, 0, 10, 10}, false, true}, false, 0, 0, false},          // not managed
+        {{a, {INT_MIN + 5, INT_MAX - 5, 0, 0}, true, true}, true, INT_MIN, INT_MAX, false},
+    };
+    for (const Case& k : cases) {
+        const std::vector<PlannedMove> out = PlanMoves({k.in}, -1024, 768);
+        ASSERT_EQ(out.size(), k.planned ? 1u : 0u);
+        if (!k.planned) continue;
+        EXPECT_EQ(out[0].window, k.in.window);
+        EXPECT_EQ(out[0].x, k.x);
+        EXPECT_EQ(out[0].y, k.y);
+        EXPECT_EQ(out[0].fromX, k.in.rect.left);
+        EXPECT_EQ(out[0].viaMoveThread, k.viaMoveThread);
+    }
+}
+
+// The probe's wait in simulated time: one time-out however many windows hang, nothing for
+// windows that answer or that the system already reports hung.
+TEST_F(Switching, ProbeWaitIsBoundedWhateverNumberOfWindowsHang) {
+    struct Case {
+        int responsive, freshlyHung, reportedHung;
+        std::int64_t wait;
+    };
+    const Case cases[] = {{100, 0, 0, 0}, {100, 1, 0, 40}, {100, 5, 0, 40}, {10, 0, 5, 0}, {10, 5, 5, 40}};
+    for (const Case& k : cases) {
+        sim::Reset();
+        SetUp();
+        std::vector<plat::Hwnd> hung;
+        for (int i = 0; i < k.responsive; ++i) Add("ok", Rect{i, 0, i + 50, 50});
+        for (int i = 0; i < k.freshlyHung + k.reportedHung; ++i) {
+            plat::Hwnd w = Add("hung", Rect{i, 100, i + 50, 150});
+            if (i < k.freshlyHung)
+                sim::SetHung(w, true);
+            else
+                sim::SetHungReported(w);
+            hung.push_back(w);
+        }
+        const std::int64_t before = sim::ClockMs();
+        EXPECT_TRUE(ShiftWindows(-1, 0));
+        EXPECT_EQ(sim::ClockMs() - before, k.wait) << k.responsive << " " << k.freshlyHung << " " << k.reportedHung;
+        EXPECT_LE(sim::ClockMs() - before, 45);
+        EXPECT_EQ(sim::BatchCount(), 1);
+        EXPECT_EQ(MovePosts().size(), hung.size());
+        for (plat::Hwnd w : hung) {
+            EXPECT_TRUE(MovesOf(w).empty());
+            EXPECT_TRUE(IsMovePending(w));
+        }
+        TearDown();
+    }
+}
+
+TEST_F(Switching, WindowWaitingForItsMoveIsNotActivated) {
+    plat::Hwnd target = Add("target", Rect{1100, 100, 1300, 300});  // on desktop (1, 0)
+    plat::Hwnd hung = Add("hung", Rect{0, 0, 300, 300});           // uppermost, stays for now
+    sim::SetHung(hung, true);
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_EQ(sim::WindowRect(hung).left, 0);
+    EXPECT_EQ(sim::ForegroundRequests(), std::vector<plat::Hwnd>{target});
+}
+
+TEST(PendingMoves, ChainedTargetsAndBoundedCapacity) {
+    ResetPendingMoves();
+    const plat::Hwnd w = reinterpret_cast<plat::Hwnd>(0x10);
+    // Hung through two switches: each request was computed from the same unmoved corner.
+    NotePendingMove(w, 10 - 1024, 10, 10, 10);
+    NotePendingMove(w, 10 - 1024, 10 - 768, 10, 10);
+    int x = 0, y = 0;
+    ASSERT_TRUE(PendingMoveTarget(w, &x, &y));
+    EXPECT_EQ(x, 10 - 2048);
+    EXPECT_EQ(y, 10 - 768);
+    EndPendingMove(w, true);
+    EXPECT_TRUE(IsMovePending(w));
+    EndPendingMove(w, true);
+    EXPECT_FALSE(IsMovePending(w));
+    EXPECT_TRUE(ArrivedLate(w));
+
+    // A full set keeps what it holds and records nothing more.
+    for (std::uintptr_t i = 1; i <= PendingMoveCapacity + 5; ++i)
+        NotePendingMove(reinterpret_cast<plat::Hwnd>(0x1000 + i), 0, 0, 0, 0);
+    EXPECT_TRUE(IsMovePending(reinterpret_cast<plat::Hwnd>(0x1001)));
+    EXPECT_FALSE(IsMovePending(reinterpret_cast<plat::Hwnd>(0x1000 + PendingMoveCapacity + 1)));
+    EXPECT_FALSE(ArrivedLate(w));  // its slot went to a newer window
+    ResetPendingMoves();
+    EXPECT_FALSE(AnyMovePending());
 }
 
 // ---- Windows that vanish while the batch is built ----

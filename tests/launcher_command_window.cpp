@@ -101,6 +101,21 @@ TEST_F(CommandWindowTest, EnvironmentReferencesAreExpandedInCommandAndDirectory)
     EXPECT_EQ(r.show, plat::SW_SHOWMAXIMIZED);
 }
 
+TEST_F(CommandWindowTest, ExpandedPathWithSpacesStaysOneFile) {
+    sim::SetEnv("ProgramFiles", "C:\\Program Files");
+    sim::SetEnv("DOC", "my notes.txt");
+    Add("ed", "%ProgramFiles%\\Editor\\ed.exe", "", 0, 0);
+    Add("ed2", "%ProgramFiles%\\Editor\\ed.exe -n", "", 0, 0);
+    Run("ed");
+    Run("ed2 %DOC%");
+    const std::vector<sim::ShellExecuteRecord> runs = sim::ShellExecutes();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].file, "C:\\Program Files\\Editor\\ed.exe");
+    EXPECT_FALSE(runs[0].hasParams);
+    EXPECT_EQ(runs[1].file, "C:\\Program Files\\Editor\\ed.exe");
+    EXPECT_EQ(runs[1].params, "-n my notes.txt");
+}
+
 TEST_F(CommandWindowTest, QuotedFileKeepsItsSpacesAndParametersKeepTheirQuotes) {
     Add("e", "\"C:\\Program Files\\Editor\\ed.exe\" -n", "", 2, 0);
     Run("e \"my file.txt\"");

@@ -1,4 +1,5 @@
 // Pager placement: corners, saved position, display changes, collapse and expansion.
+#include <cstdio>
 #include "tests/pager_fixture.h"
 
 namespace {
@@ -82,16 +83,34 @@ TEST_F(Placement, StoredSizesOutsideTheUsableRangeAreBounded) {
     EXPECT_EQ(moves[0].cy, CollapsedSize);
 }
 
-TEST_F(Placement, SavedPositionIsUsedAsStoredEvenOffScreen) {
-    StartPager("\"XPos\"=dword:000007d0\n\"YPos\"=dword:ffffffd8\n");
-    RestorePagerPosition();
-    const auto moves = PagerMoves();
-    ASSERT_EQ(moves.size(), 2u);
-    EXPECT_EQ(moves[0].flags, plat::SWP_NOZORDER);  // the corner first, at full size
-    EXPECT_EQ(moves[1].x, 2000);
-    EXPECT_EQ(moves[1].y, -40);
-    EXPECT_EQ(moves[1].flags, QuietMove);
-    EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow), Rect{2000, -40, 2192, 104}));
+TEST_F(Placement, SavedPositionIsUsedOnlyWhereThePagerCanBeSeen) {
+    // 192 x 144 pager on a 1024 x 768 screen; at least 8 x 8 pixels must stay on it.
+    const struct {
+        int x, y;
+        bool used;
+    } cases[] = {
+        {500, 300, true},       {2000, -40, false},     {-184, 10, true},
+        {-185, 10, false},      {1016, 760, true},      {1017, 100, false},
+        {100, -137, false},     {0x7fffffff, 0, false}, {-2147483647, -2147483647, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        char stored[80];
+        std::snprintf(stored, sizeof stored, "\"XPos\"=dword:%08x\n\"YPos\"=dword:%08x\n",
+                      static_cast<unsigned>(c.x), static_cast<unsigned>(c.y));
+        StartPager(stored);
+        RestorePagerPosition();
+        const auto moves = PagerMoves();
+        ASSERT_EQ(moves.size(), c.used ? 2u : 1u);
+        EXPECT_EQ(moves[0].flags, plat::SWP_NOZORDER);  // the corner first, at full size
+        if (c.used) {
+            EXPECT_EQ(moves[1].x, c.x);
+            EXPECT_EQ(moves[1].y, c.y);
+            EXPECT_EQ(moves[1].flags, QuietMove);
+        } else {
+            EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow), Rect{836, -4, 1028, 140}));
+        }
+    }
 }
 
 TEST_F(Placement, IncompleteSavedPositionLeavesThePagerAtItsCorner) {

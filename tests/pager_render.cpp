@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/pending.h"
 #include "tests/pager_fixture.h"
 
 namespace {
@@ -101,6 +102,31 @@ TEST_F(Render, WindowsAreMappedFromVirtualCoordinatesTruncatingTowardZero) {
         EXPECT_EQ(c.penWidth, 0);
         EXPECT_EQ(c.brushColor, WindowColor);
     }
+}
+
+// Until the move thread has moved it, a hung window is drawn as an outline where it is heading.
+TEST_F(Render, PendingWindowIsOutlinedAtItsTarget) {
+    plat::Hwnd w = Add("Hung", {0, 0, 512, 384});
+    NotePendingMove(w, 1024, 768, 0, 0);
+    Draw();
+    auto rects = Calls("Rectangle");
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_EQ(Args(rects[0]), (std::vector<int>{61, 45, 92, 68}));
+    EXPECT_EQ(rects[0].penStyle, plat::PS_DOT);
+    EXPECT_EQ(rects[0].penColor, FrameColor);
+    for (const sim::DrawCall& c : Calls("FillRect")) EXPECT_NE(c.brushColor, CaptionColor);
+    EXPECT_EQ(Titles(), std::vector<std::string>{"Hung"});
+
+    EndPendingMove(w, true);
+    sim::SetRect(w, {1024, 768, 1536, 1152});
+    sim::ClearDrawCalls();
+    Draw();
+    rects = Calls("Rectangle");
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_EQ(Args(rects[0]), (std::vector<int>{61, 45, 92, 68}));
+    EXPECT_EQ(rects[0].penStyle, plat::PS_SOLID);
+    EXPECT_EQ(rects[0].brushColor, WindowColor);
+    ResetPendingMoves();
 }
 
 // Win9x GDI keeps 16-bit coordinates: a window millions of pixels away must not wrap

@@ -59,8 +59,15 @@ void SetOwner(Hwnd w, Hwnd owner);
 // A hung window fails every SendMessageTimeoutA; SendMessageCallbackA to it is held and its
 // callback is queued to the sending thread once SetHung(w, false) is called.
 void SetHung(Hwnd w, bool hung);
-// Sends with a callback to the hung window w that are held until it recovers.
-int HeldCallbacks(Hwnd w);
+// Sends with a callback to the hung window w that are held until it recovers (of one message,
+// unless `message` is 0).
+int HeldCallbacks(Hwnd w, std::uint32_t message = 0);
+// Hung, and known to the system as hung: IsHungAppWindow answers true. SetHung(w, false) ends both.
+void SetHungReported(Hwnd w);
+// The simulated clock, which QueryPerformanceCounter reads (1000 counts a second). It moves only
+// by what would make a real caller wait: a send to a hung window costs its whole time-out, and a
+// MsgWaitForMultipleObjects with nothing to answer and nothing owed costs its whole time-out.
+std::int64_t ClockMs();
 void BringToTop(Hwnd w);                   // Z-order change within its band
 Rect WindowRect(Hwnd w);
 std::string Title(Hwnd w);
@@ -108,6 +115,8 @@ bool KeyExists(const std::string& root, const std::string& path);
 std::vector<std::string> ValueNames(const std::string& root, const std::string& path);
 // Opening or creating any key at or below this path fails with ERROR_ACCESS_DENIED.
 void DenyAccess(const std::string& root, const std::string& path);
+// Writing a value of this name, in any key, fails with ERROR_ACCESS_DENIED until cleared.
+void FailValueWrite(const std::string& name, bool fail);
 
 // ---- Message boxes ----
 struct MessageBoxRecord {
@@ -209,8 +218,15 @@ void OnShowAbout(std::function<void(plat::StartRoutine)> handler);
 void OnShowPref(std::function<int(void* settings, int page, void* shortcutStore)> handler);
 
 // ---- Controls owned by the dialog library or the system ----
-// A list box answering LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT and LB_GETITEMDATA.
-Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items);
+// A list box answering LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT and LB_GETITEMDATA; it belongs
+// to this process (as the dialog library's does) unless otherProcess is set.
+Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items,
+                bool otherProcess = false);
+// LB_GETCOUNT answers count from now on, whatever the items.
+void ClaimListBoxCount(Hwnd listBox, long long count);
+// Right after it has answered the next LB_GETTEXTLEN of item index, that item's text becomes
+// text: another thread changing the list between two messages.
+void ChangeListTextAfterLength(Hwnd listBox, int index, const std::string& text);
 
 // ---- Menus ----
 struct MenuRecord {

@@ -18,7 +18,7 @@ constexpr int kStockCount = 18;
 constexpr std::uintptr_t kStockBitmap = kStockBase + 4 * 40;
 std::uintptr_t StockHandle(int index) { return kStockBase + 4 * static_cast<std::uintptr_t>(index); }
 
-constexpr int BLACK_PEN = 7, WHITE_PEN = 6, NULL_PEN = 8, BLACK_BRUSH = 4, NULL_BRUSH = 5;
+constexpr int BLACK_PEN = 7, WHITE_PEN = 6, NULL_PEN = 8, BLACK_BRUSH = 4;
 constexpr std::uint32_t CLR_INVALID = 0xFFFFFFFFu;
 
 GObject* Obj(std::uintptr_t h) {

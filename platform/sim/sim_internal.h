@@ -39,6 +39,7 @@ std::string Lower(const std::string& s);
 bool EqualNoCase(const std::string& a, const std::string& b);
 
 constexpr std::uintptr_t kDesktopWindow = 0x10;
+constexpr std::uint32_t SimProcessId = 0x5150, OtherProcessId = 0x7000;
 constexpr std::uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87, ERROR_KEY_DELETED = 1018,
                         ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,
@@ -65,11 +66,13 @@ struct Window {
     Rect rect{};  // screen coordinates; for children, relative to the parent's client area
     std::uint32_t style = 0, exStyle = 0;
     bool visible = true, minimized = false, maximized = false, topmost = false, hung = false;
+    bool hungReported = false;  // IsHungAppWindow answers true
     bool child = false;
     std::uintptr_t owner = 0, parent = 0;
     std::vector<std::uintptr_t> children;
     WndProc proc = nullptr;
     std::uint32_t thread = 0;  // owning plat thread; 0 for other programs' windows
+    bool otherProcess = false;  // GetWindowThreadProcessId names another process
     int ctrlId = 0;
     std::intptr_t userData = 0;
     int extraBytes = 0;
@@ -83,6 +86,9 @@ struct Window {
     std::uintptr_t font = 0;
     // list box
     std::vector<std::pair<std::string, std::uint32_t>> items;
+    long long claimedCount = -1;  // LB_GETCOUNT answer when not negative
+    long long growIndex = -1;     // item whose text becomes growText after its LB_GETTEXTLEN
+    std::string growText;
     std::vector<HeldCallback> held;
 };
 
@@ -127,6 +133,7 @@ struct Queue {
     std::deque<Msg> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     std::deque<PendingCallback> callbacks;
+    int callbacksInFlight = 0;  // this thread's callback sends that a product thread still owes
     bool quit = false;
     int quitCode = 0;
 };
@@ -271,6 +278,7 @@ struct State {
     RegKey roots[2];
     std::map<std::uintptr_t, KeyHandle> keys;
     std::vector<std::pair<int, std::vector<std::string>>> denied;
+    std::vector<std::string> failingValueWrites;  // value names, any key
 
     // gdi
     std::map<std::uintptr_t, GObject> gdi;
@@ -279,6 +287,7 @@ struct State {
     int textExtentHeight = 16;
     int gdiViolations = 0;
     int hungWindowBlocks = 0;
+    std::int64_t clockMs = 0;  // the simulated clock, in milliseconds
 
     // menus
     std::map<std::uintptr_t, Menu> menus;

@@ -1,4 +1,5 @@
 // In-memory registry: two roots, case-insensitive keys and values, values in creation order.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <sstream>
@@ -215,6 +216,8 @@ long RegSetValueExA(Hkey key, const char* name, std::uint32_t, std::uint32_t typ
     long rc = Resolve(key, &root, &path, &k);
     if (rc != ERROR_SUCCESS) return rc;
     if (!data && cbData) return static_cast<long>(ERROR_INVALID_PARAMETER);
+    for (const std::string& n : S().failingValueWrites)
+        if (EqualNoCase(n, name ? name : "")) return ERROR_ACCESS_DENIED;
     std::vector<std::uint8_t> bytes;
     if (data) bytes.assign(data, data + cbData);
     SetValue(*k, name ? name : "", type, std::move(bytes));
@@ -490,6 +493,13 @@ void DenyAccess(const std::string& root, const std::string& path) {
     Lock lk(Mu());
     int r = RootIndex(root);
     if (r >= 0) S().denied.push_back({r, SplitPath(path)});
+}
+
+void FailValueWrite(const std::string& name, bool fail) {
+    Lock lk(Mu());
+    auto& names = S().failingValueWrites;
+    names.erase(std::remove(names.begin(), names.end(), name), names.end());
+    if (fail) names.push_back(name);
 }
 
 }  // namespace sim

@@ -105,6 +105,7 @@ namespace plat {
 std::uint32_t GetLastError() { return lastError; }
 void SetLastError(std::uint32_t code) { lastError = code; }
 std::uint32_t GetCurrentThreadId() { return CurrentThread(); }
+std::uint32_t GetCurrentProcessId() { return SimProcessId; }
 
 void Sleep(std::uint32_t ms) {
     if (ms == 0) {
@@ -112,6 +113,17 @@ void Sleep(std::uint32_t ms) {
         return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+Bool QueryPerformanceCounter(std::int64_t* count) {
+    Lock lk(Mu());
+    if (count) *count = S().clockMs;
+    return 1;
+}
+
+Bool QueryPerformanceFrequency(std::int64_t* perSecond) {
+    if (perSecond) *perSecond = 1000;
+    return 1;
 }
 
 int GetSystemMetrics(int index) {

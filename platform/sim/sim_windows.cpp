@@ -187,8 +187,18 @@ LResult ForeignAnswer(Window& w, std::uint32_t msg, WParam wp, LParam lp) {
         const auto& items = w.items;
         bool inRange = wp < items.size();
         switch (msg) {
-            case LB_GETCOUNT: return static_cast<LResult>(items.size());
-            case LB_GETTEXTLEN: return inRange ? static_cast<LResult>(items[wp].first.size()) : -1;
+            case LB_GETCOUNT:
+                return w.claimedCount >= 0 ? static_cast<LResult>(w.claimedCount)
+                                           : static_cast<LResult>(items.size());
+            case LB_GETTEXTLEN: {
+                if (!inRange) return -1;
+                const auto length = static_cast<LResult>(items[wp].first.size());
+                if (w.growIndex == static_cast<long long>(wp)) {
+                    w.items[wp].first = w.growText;
+                    w.growIndex = -1;
+                }
+                return length;
+            }
             case LB_GETTEXT:
                 if (!inRange || !lp) return -1;
                 std::memcpy(reinterpret_cast<char*>(lp), items[wp].first.c_str(), items[wp].first.size() + 1);
@@ -297,6 +307,18 @@ Bool ClientToScreen(Hwnd w, Point* p) {
     p->x += r.left + ((r.right - r.left) - c.right) / 2;
     p->y += r.top + ((r.bottom - r.top) - c.bottom) / 2;
     return 1;
+}
+
+std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x) {
+        if (processId) *processId = 0;
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (processId) *processId = x->otherProcess ? OtherProcessId : SimProcessId;
+    return x->thread ? x->thread : 1;
 }
 
 int GetClassNameA(Hwnd w, char* buf, int max) {
@@ -647,6 +669,7 @@ Hwnd AddWindow(const WindowSpec& ws) {
     w.topmost = ws.topmost;
     w.owner = Id(ws.owner);
     w.style = WS_OVERLAPPEDWINDOW | (ws.visible ? WS_VISIBLE : 0);
+    w.otherProcess = true;
     std::uintptr_t id = w.id;
     S().windows[id] = std::move(w);
     ZInsertTop(id);
@@ -699,6 +722,7 @@ void SetHung(Hwnd w, bool hung) {
     if (!x) return;
     x->hung = hung;
     if (hung) return;
+    x->hungReported = false;
     // The recovered window answers every held send; each callback goes to its sender.
     std::vector<HeldCallback> held;
     held.swap(x->held);
@@ -707,6 +731,19 @@ void SetHung(Hwnd w, bool hung) {
         EnsureQueue(h.thread).callbacks.push_back({h.cb, w, h.msg, h.data, r});
     }
     Cv().notify_all();
+}
+
+void SetHungReported(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x) return;
+    x->hung = true;
+    x->hungReported = true;
+}
+
+std::int64_t ClockMs() {
+    Lock lk(Mu());
+    return S().clockMs;
 }
 
 void BringToTop(Hwnd w) {
@@ -750,10 +787,13 @@ bool Exists(Hwnd w) {
     return Win(w) != nullptr;
 }
 
-int HeldCallbacks(Hwnd w) {
+int HeldCallbacks(Hwnd w, std::uint32_t message) {
     Lock lk(Mu());
     Window* x = Win(w);
-    return x ? static_cast<int>(x->held.size()) : 0;
+    if (!x) return 0;
+    int n = 0;
+    for (const HeldCallback& h : x->held) n += message == 0 || h.msg == message;
+    return n;
 }
 
 std::vector<Hwnd> ZOrder() {
@@ -811,9 +851,11 @@ std::vector<Hwnd> ForegroundRequests() {
     return S().foregroundRequests;
 }
 
-Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items) {
+Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items,
+                bool otherProcess) {
     Lock lk(Mu());
     Window w;
+    w.otherProcess = otherProcess;
     w.id = NewHandle();
     w.kind = Kind::ListBox;
     w.cls = "ListBox";
@@ -823,6 +865,19 @@ Hwnd AddListBox(const std::vector<std::pair<std::string, std::uint32_t>>& items)
     std::uintptr_t id = w.id;
     S().windows[id] = std::move(w);
     return As<Hwnd>(id);
+}
+
+void ClaimListBoxCount(Hwnd listBox, long long count) {
+    Lock lk(Mu());
+    if (Window* x = Win(listBox)) x->claimedCount = count;
+}
+
+void ChangeListTextAfterLength(Hwnd listBox, int index, const std::string& text) {
+    Lock lk(Mu());
+    if (Window* x = Win(listBox)) {
+        x->growIndex = index;
+        x->growText = text;
+    }
 }
 
 Hwnd FindProductWindow(const std::string& className) {

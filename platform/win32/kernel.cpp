@@ -15,6 +15,7 @@ Handle CreateThread(void* security, std::size_t stack, ThreadProc proc, void* ar
     return As<Handle>(h);
 }
 std::uint32_t GetCurrentThreadId() { return ::GetCurrentThreadId(); }
+std::uint32_t GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 std::uint32_t WaitForSingleObject(Handle h, std::uint32_t ms) {
     return ::WaitForSingleObject(As<HANDLE>(h), ms);
 }
@@ -28,6 +29,18 @@ Handle CreateEventA(void* security, Bool manualReset, Bool initial, const char* 
                                      initial, name));
 }
 Bool SetEvent(Handle h) { return ::SetEvent(As<HANDLE>(h)); }
+Bool QueryPerformanceCounter(std::int64_t* count) {
+    LARGE_INTEGER v{};
+    const Bool ok = ::QueryPerformanceCounter(&v);
+    if (count) *count = v.QuadPart;
+    return ok;
+}
+Bool QueryPerformanceFrequency(std::int64_t* perSecond) {
+    LARGE_INTEGER v{};
+    const Bool ok = ::QueryPerformanceFrequency(&v);
+    if (perSecond) *perSecond = v.QuadPart;
+    return ok;
+}
 Bool CloseHandle(Handle h) { return ::CloseHandle(As<HANDLE>(h)); }
 void Sleep(std::uint32_t ms) { ::Sleep(ms); }
 

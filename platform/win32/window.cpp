@@ -74,6 +74,12 @@ int GetWindowTextA(Hwnd w, char* buf, int max) {
 }
 Bool SetWindowTextA(Hwnd w, const char* text) { return ::SetWindowTextA(As<HWND>(w), text); }
 int GetClassNameA(Hwnd w, char* buf, int max) { return ::GetClassNameA(As<HWND>(w), buf, max); }
+std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
+    DWORD pid = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(As<HWND>(w), &pid);
+    if (processId) *processId = pid;
+    return thread;
+}
 Hwnd GetDlgItem(Hwnd dlg, int id) { return As<Hwnd>(::GetDlgItem(As<HWND>(dlg), id)); }
 std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max) {
     return ::GetDlgItemTextA(As<HWND>(dlg), id, buf, max);
@@ -125,6 +131,19 @@ LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
     return ::SendMessageCallbackA(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
+}
+Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
+                          std::uintptr_t data) {
+    return ::SendMessageCallbackW(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
+}
+Bool IsHungAppWindow(Hwnd w) { return ::IsHungAppWindow(As<HWND>(w)); }
+Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t remove) {
+    return ::PeekMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, remove);
+}
+std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
+                                        std::uint32_t ms, std::uint32_t wakeMask) {
+    static_assert(sizeof(Handle) == sizeof(HANDLE), "handle arrays must match");
+    return ::MsgWaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms, wakeMask);
 }
 Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return ::PostMessageA(As<HWND>(w), msg, wp, lp);
