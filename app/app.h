@@ -22,6 +22,12 @@ constexpr std::uint32_t MsgTrayIcon = plat::WM_USER + 2;
 constexpr std::uint32_t MsgShellHotkey = plat::WM_USER + 17;
 constexpr std::uint32_t MsgDesktopHotkeys = plat::WM_USER + 18;
 constexpr std::uint32_t MsgMoveCursor = plat::WM_USER + 42;
+// From the middle-button hook library: desktop steps (wParam right, lParam down; signed), a
+// window to carry by desktop steps (lParam: low word right, high word down; signed 16-bit),
+// and the pager menu at a screen point.
+constexpr std::uint32_t MsgHookSwitch = plat::WM_USER + 43;
+constexpr std::uint32_t MsgHookMoveWindow = plat::WM_USER + 44;
+constexpr std::uint32_t MsgHookMenu = plat::WM_USER + 45;
 
 // Dialog thread messages
 constexpr std::uint32_t MsgShowSettings = plat::WM_USER;
@@ -52,6 +58,10 @@ extern bool windowsHome;
 // The fold of the unhandled-exception filter.
 long PLAT_CALLBACK FoldOnCrash(void* exceptionPointers);
 void ReplacePositionList(plat::Hwnd listBox);
+// Middle-button requests, carried out on the main thread.
+void HookSwitch(int columns, int rows);
+void HookMoveWindow(plat::Hwnd w, int columns, int rows);
+void HookMenu(plat::Hwnd pagerWindow, int x, int y);
 // Destroys the pager at the very end of a run, without restoring windows or posting a quit.
 void DiscardPagerWindow();
 

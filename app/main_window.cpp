@@ -403,6 +403,15 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
         case MsgMoveCursor:
             MoveCursorLater(wp, lp);
             return 0;
+        case MsgHookSwitch:
+            HookSwitch(static_cast<int>(static_cast<plat::LParam>(wp)), static_cast<int>(lp));
+            return 0;
+        case MsgHookMoveWindow:
+            HookMoveWindow(reinterpret_cast<plat::Hwnd>(wp), MouseX(lp), MouseY(lp));
+            return 0;
+        case MsgHookMenu:
+            HookMenu(w, static_cast<int>(static_cast<plat::LParam>(wp)), static_cast<int>(lp));
+            return 0;
         default:
             return plat::DefWindowProcA(w, msg, wp, lp);
     }

@@ -101,6 +101,8 @@ std::vector<Expected> Shifted(const std::vector<HWND>& ws, const std::vector<REC
                               int dy);
 std::vector<RECT> Rects(const std::vector<HWND>& ws);
 std::vector<SIZE> Sizes(const std::vector<RECT>& rs);
+// True when a comes before b walking down the Z-order of top-level windows.
+bool Above(HWND a, HWND b);
 
 // ---------------------------------------------------------------- windows of other processes
 

@@ -786,8 +786,6 @@ void Shot(const char* name) {
 
 // ---------------------------------------------------------------- foreground anchor
 
-namespace {
-// True when a comes before b walking down the Z-order of top-level windows.
 bool Above(HWND a, HWND b) {
     HWND w = GetTopWindow(nullptr);
     for (int i = 0; w && i < 100000; ++i, w = GetWindow(w, GW_HWNDNEXT)) {
@@ -796,7 +794,6 @@ bool Above(HWND a, HWND b) {
     }
     return false;
 }
-}  // namespace
 
 std::string SettleAnchor(HWND pager) {
     if (!anchor) return "no anchor window";

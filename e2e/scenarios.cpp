@@ -361,6 +361,7 @@ int RunScenarios() {
     for (const char* s : {"close_wm_close", "close_no_rescale"}) product.push_back(s);
     for (const char* s : HostileScenarioNames()) product.push_back(s);
     for (const char* s : SpeedScenarioNames()) product.push_back(s);
+    for (const char* s : MbuttonScenarioNames()) product.push_back(s);
     for (const char* s : ExitScenarioNames()) product.push_back(s);
 
     std::string plan = "PLAN harness_selfcheck";
@@ -386,6 +387,7 @@ int RunScenarios() {
         Session3();
         RunHostileScenarios();
         RunSpeedScenarios();
+        RunMbuttonScenarios();
         RunExitScenarios();
     } else {
         for (const char* s : product)

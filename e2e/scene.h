@@ -41,6 +41,9 @@ void RunSpeedScenarios();
 // Hostile-input scenarios run after the third session, each with its own Parmena.
 std::vector<const char*> HostileScenarioNames();
 void RunHostileScenarios();
+std::vector<const char*> MbuttonScenarioNames();
+void RunMbuttonScenarios();  // starts and ends its own Parmena
+int RunInjectMove(int argc, char** argv);
 
 // Exit paths and the short soak, each with its own Parmena, after the third session.
 std::vector<const char*> ExitScenarioNames();

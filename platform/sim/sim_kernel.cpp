@@ -237,10 +237,18 @@ std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all
     return WaitObjects(n, hs, all, ms, 0);
 }
 
-std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all, std::uint32_t ms,
-                                        std::uint32_t wakeMask) {
-    return WaitObjects(n, hs, all, ms, wakeMask);
+}  // namespace plat
+
+namespace simi {
+
+std::uint32_t WaitObjectsOrSent(std::uint32_t n, const Handle* hs, Bool all, std::uint32_t ms,
+                                std::uint32_t wakeMask) {
+    return plat::WaitObjects(n, hs, all, ms, wakeMask);
 }
+
+}  // namespace simi
+
+namespace plat {
 
 Handle CreateEventA(void*, Bool manualReset, Bool initial, const char* name) {
     if (Failing("CreateEventA")) {

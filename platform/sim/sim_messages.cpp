@@ -607,8 +607,8 @@ Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uin
 std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
                                         std::uint32_t ms, std::uint32_t wakeMask) {
     constexpr std::uint32_t QS_POSTMESSAGE = 0x08;
-    // Kernel objects are waited for as such; only the queue-only wait is modelled.
-    if (n > 0) return WaitForMultipleObjects(n, hs, all, ms);
+    // With kernel objects the wait is in real time; a message sent here ends it too.
+    if (n > 0) return WaitObjectsOrSent(n, hs, all, ms, wakeMask);
     Lock lk(Mu());
     std::uint32_t me = CurrentThread();
     // Answers a product thread owes arrive in real time; a stuck one is given up after this.
@@ -679,20 +679,6 @@ void PostQuitMessage(int code) {
     q.quit = true;
     q.quitCode = code;
     Cv().notify_all();
-}
-
-// Only the form that serves sent messages is modelled: posted messages stay queued.
-Bool PeekMessageA(Msg*, Hwnd, std::uint32_t, std::uint32_t, std::uint32_t flags) {
-    if ((flags & ~PM_REMOVE) != PM_QS_SENDMESSAGE) {
-        SetError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    Lock lk(Mu());
-    const std::uint32_t me = CurrentThread();
-    EnsureQueue(me);
-    while (ServeSent(lk, me)) {
-    }
-    return 0;
 }
 
 Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {

@@ -155,13 +155,6 @@ void PostQuitMessage(int code) { ::PostQuitMessage(code); }
 Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
     return ::GetMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max);
 }
-std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
-                                        std::uint32_t ms, std::uint32_t wakeMask) {
-    return ::MsgWaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms, wakeMask);
-}
-Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags) {
-    return ::PeekMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, flags);
-}
 Bool TranslateMessage(const Msg* m) {
     return ::TranslateMessage(reinterpret_cast<const MSG*>(m));
 }
