@@ -17,15 +17,6 @@
 Settings settings;
 SettingsKeys settingsKeys;
 
-const std::uint8_t ShellHotkeyKeyTable[ShellHotkeyKeyCount] = {
-    plat::VK_SPACE, plat::VK_RETURN,
-    plat::VK_F1 + 0, plat::VK_F1 + 1, plat::VK_F1 + 2, plat::VK_F1 + 3,
-    plat::VK_F1 + 4, plat::VK_F1 + 5, plat::VK_F1 + 6, plat::VK_F1 + 7,
-    plat::VK_F1 + 8, plat::VK_F1 + 9, plat::VK_F1 + 10, plat::VK_F1 + 11,
-    'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M',
-    'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z',
-};
-
 namespace {
 
 constexpr int DefaultResolution = 3;

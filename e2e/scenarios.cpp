@@ -362,6 +362,7 @@ int RunScenarios() {
     for (const char* s : HostileScenarioNames()) product.push_back(s);
     for (const char* s : SpeedScenarioNames()) product.push_back(s);
     for (const char* s : MbuttonScenarioNames()) product.push_back(s);
+    for (const char* s : DialogScenarioNames()) product.push_back(s);
     for (const char* s : ExitScenarioNames()) product.push_back(s);
 
     std::string plan = "PLAN harness_selfcheck";
@@ -388,6 +389,7 @@ int RunScenarios() {
         RunHostileScenarios();
         RunSpeedScenarios();
         RunMbuttonScenarios();
+        RunDialogScenarios();
         RunExitScenarios();
     } else {
         for (const char* s : product)

@@ -44,6 +44,9 @@ void RunHostileScenarios();
 std::vector<const char*> MbuttonScenarioNames();
 void RunMbuttonScenarios();  // starts and ends its own Parmena
 int RunInjectMove(int argc, char** argv);
+// Settings dialog scenarios run in a session of their own after the third.
+std::vector<const char*> DialogScenarioNames();
+void RunDialogScenarios();
 
 // Exit paths and the short soak, each with its own Parmena, after the third session.
 std::vector<const char*> ExitScenarioNames();

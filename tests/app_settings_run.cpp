@@ -169,6 +169,32 @@ TEST_F(SettingsRunTest, ShellHotkeyChanges) {
     EXPECT_EQ(program.Close(), 0);
 }
 
+TEST_F(SettingsRunTest, GridTakesEffectAndASmallerOneKeepsTheScreenInside) {
+    const plat::Hwnd home = AddWindow("Home", {10, 10, 60, 60});
+    Script({[] {
+                settings.xResolution = 4;
+                settings.yResolution = 2;
+                return 1;
+            },
+            [] {
+                settings.xResolution = 2;
+                return 1;
+            }});
+    Run();
+    OpenSettings();
+    EXPECT_EQ(desktop.columns * 10 + desktop.rows, 42);
+    const std::uint32_t ctrlAlt = plat::MOD_ALT | plat::MOD_CONTROL;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(sim::PressHotkey(ctrlAlt, plat::VK_RIGHT));
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(desktop.currentColumn, 3);
+    OpenSettings();
+    EXPECT_EQ(desktop.columns, 2);
+    EXPECT_EQ(desktop.currentColumn, 1);
+    EXPECT_EQ(sim::WindowRect(home).left, 10 - 1024);
+    EXPECT_EQ(sim::GetValue("HKCU", Pref, "XResolution").AsDword(), 2u);
+    EXPECT_EQ(program.Close(), 0);
+}
+
 TEST_F(SettingsRunTest, ShowAgainAppliesEachChangeOnce) {
     plat::Hwnd kept = AddWindow("Clock", {1024 + 10, 10, 1024 + 60, 60});
     plat::Hwnd other = AddWindow("Other", {1024 + 10, 100, 1024 + 60, 160});
