@@ -472,7 +472,7 @@ struct Soak {
     // when that window lies on another desktop, Parmena rightly follows it. Such a switch
     // leaves every window consistent with the desktop Parmena reports; any other state is a
     // failure.
-    bool FollowedStrayActivation() {
+    bool FollowedStrayActivation(const std::string& failure) {
         std::vector<Expected> e;
         std::vector<SIZE> z;
         int found = -1;
@@ -490,11 +490,12 @@ struct Soak {
             }
             return found >= 0;
         });
-        if (found < 0 || ParmenaDesktopText() != Format("Parmena's current desktop (%d,%d)", found % 3, found / 3))
+        if (found < 0 || (found % 3 == column && found / 3 == row) ||
+            ParmenaDesktopText() != Format("Parmena's current desktop (%d,%d)", found % 3, found / 3))
             return false;
         Info("soak: every window is consistent with desktop (%d,%d), where Parmena is, instead of (%d,%d): it "
-             "followed an activation the driver did not make",
-             found % 3, found / 3, column, row);
+             "followed an activation the driver did not make (%s)",
+             found % 3, found / 3, column, row, failure.c_str());
         column = found % 3;
         row = found / 3;
         ++followed;
@@ -717,7 +718,7 @@ void RunSoakOn(Parmena& p, const char* name, unsigned seconds, unsigned seed) {
         else
             why = SoakHang(s);
         ++s.steps;
-        if (!why.empty() && s.followed < 3 && SettleAnchor(p.pager).empty() && s.FollowedStrayActivation()) why.clear();
+        if (!why.empty() && s.followed < 3 && SettleAnchor(p.pager).empty() && s.FollowedStrayActivation(why)) why.clear();
         o.Expect(why, Format("step %d", s.steps).c_str());
         DWORD code = 0;
         if (!Running(p) && GetExitCodeProcess(p.pi.hProcess, &code))
