@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 300
 FUZZ_SMOKE_SECONDS ?= 3
 WINEPREFIX_RUN ?= $(CURDIR)/build/wineprefix-run
 
-.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e bench dist clean fuzz-build fuzz fuzz-test
+.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e soak bench dist clean fuzz-build fuzz fuzz-test
 
 all: host win
 
@@ -88,6 +88,11 @@ test: deps
 run: win
 	@if e2e/lib.sh can-run win32; then E2E_ARCH=win32 e2e/run-program.sh $(WIN); \
 	else E2E_ARCH=win64 e2e/run-program.sh $(WIN64); fi
+
+# Minutes of random switching while windows come, go and hang (E2E_SOAK_SECONDS, E2E_SOAK_SEED).
+soak: win
+	@if e2e/lib.sh can-run win64; then E2E_ARCH=win64 e2e/soak.sh $(WIN64); \
+	else E2E_ARCH=win32 e2e/soak.sh $(WIN); fi
 
 bench: host win
 	@if [ -x $(HOST)/parmena_bench ]; then $(HOST)/parmena_bench; fi

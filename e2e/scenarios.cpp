@@ -363,6 +363,7 @@ int RunScenarios() {
     for (const char* s : SpeedScenarioNames()) product.push_back(s);
     for (const char* s : MbuttonScenarioNames()) product.push_back(s);
     for (const char* s : DialogScenarioNames()) product.push_back(s);
+    for (const char* s : ExitScenarioNames()) product.push_back(s);
 
     std::string plan = "PLAN harness_selfcheck";
     for (const char* s : product) plan += std::string(" ") + s;
@@ -389,6 +390,7 @@ int RunScenarios() {
         RunSpeedScenarios();
         RunMbuttonScenarios();
         RunDialogScenarios();
+        RunExitScenarios();
     } else {
         for (const char* s : product)
             ReportFail(s, "cannot run: parmena.exe is not built yet (not found in %s)", appDir.c_str());

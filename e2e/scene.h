@@ -48,4 +48,9 @@ int RunInjectMove(int argc, char** argv);
 std::vector<const char*> DialogScenarioNames();
 void RunDialogScenarios();
 
+// Exit paths and the short soak, each with its own Parmena, after the third session.
+std::vector<const char*> ExitScenarioNames();
+void RunExitScenarios();
+int RunSoak();  // parmdriver soak: the long soak alone
+
 }  // namespace e2e
