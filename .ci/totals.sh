@@ -3,13 +3,15 @@
 passed=0; failed=0
 for f in "$@"; do
   [ -f "$f" ] || continue
-  if line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$f" | tail -1); then
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$f" | tail -1)
+  if [ -n "$line" ]; then
     total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
     bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
     echo "  $f: $((total - bad)) passed, $bad failed"
     passed=$((passed + total - bad)); failed=$((failed + bad))
   fi
-  if l=$(grep -E '^[A-Z0-9]+: [0-9]+ passed, [0-9]+ failed' "$f" | tail -1); then
+  l=$(grep -E '^[A-Z0-9]+: [0-9]+ passed, [0-9]+ failed' "$f" | tail -1)
+  if [ -n "$l" ]; then
     p=$(sed -E 's/^[A-Z0-9]+: ([0-9]+) passed.*/\1/' <<<"$l")
     b=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$l")
     echo "  $f: $p passed, $b failed"

@@ -159,19 +159,50 @@ bool ReadBytes(plat::Hkey key, const char* name, void* buf, std::uint32_t size) 
     return ok;
 }
 
-long WriteDword(plat::Hkey key, const char* name, std::int32_t value) {
+namespace {
+
+constexpr long ErrorKeyDeleted = 1018;
+
+// The sub-key a handle of SettingsKeys was opened for, or null for any other handle.
+const char* SettingsSubKey(plat::Hkey key) {
+    if (!key) return nullptr;
+    if (key == settingsKeys.preferences) return "Preferences";
+    if (key == settingsKeys.colors) return "Colors";
+    if (key == settingsKeys.font) return "Font";
+    if (key == settingsKeys.windowPositions) return "Window Positions";
+    if (key == settingsKeys.middleButton) return "Middle Button";
+    if (key == settingsKeys.userShortcuts) return "Shortcuts";
+    return nullptr;
+}
+
+// A key of ours deleted while the program runs is created again for the write; the kept
+// handle stays as it is, since another thread may be using it.
+long SetValue(plat::Hkey key, const char* name, std::uint32_t type, const std::uint8_t* data,
+              std::uint32_t size) {
     if (!key) return plat::ERROR_INVALID_HANDLE;
+    long rc = plat::RegSetValueExA(key, name, 0, type, data, size);
+    const char* sub = rc == ErrorKeyDeleted ? SettingsSubKey(key) : nullptr;
+    if (!sub) return rc;
+    plat::Hkey fresh = CreateSettingsKey(sub, &rc);
+    if (!fresh) return rc;
+    rc = plat::RegSetValueExA(fresh, name, 0, type, data, size);
+    plat::RegCloseKey(fresh);
+    return rc;
+}
+
+}  // namespace
+
+long WriteDword(plat::Hkey key, const char* name, std::int32_t value) {
     std::uint32_t v = static_cast<std::uint32_t>(value);
     std::uint8_t data[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
                             static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-    return plat::RegSetValueExA(key, name, 0, plat::REG_DWORD, data, sizeof data);
+    return SetValue(key, name, plat::REG_DWORD, data, sizeof data);
 }
 
 long WriteString(plat::Hkey key, const char* name, const char* text) {
-    if (!key) return plat::ERROR_INVALID_HANDLE;
     if (!text) text = "";
-    return plat::RegSetValueExA(key, name, 0, plat::REG_SZ, reinterpret_cast<const std::uint8_t*>(text),
-                         static_cast<std::uint32_t>(std::strlen(text) + 1));
+    return SetValue(key, name, plat::REG_SZ, reinterpret_cast<const std::uint8_t*>(text),
+                    static_cast<std::uint32_t>(std::strlen(text) + 1));
 }
 
 // strtoul in base 16, but always 32 bits wide whatever the host's unsigned long is.

@@ -322,6 +322,10 @@ TEST_F(SettingsSave, KeysDeletedWhileRunningAreCreatedAgain) {
     EXPECT_EQ(Dw(Positions, "Count"), 0u);
     EXPECT_TRUE(sim::GetValue("HKCU", Colors, "Grid").exists);
     EXPECT_TRUE(sim::MessageBoxes().empty());
+    // The single writes through the kept handles (pager place, switched-off features) too.
+    sim::LoadReg(RegHeader() + "[-HKEY_CURRENT_USER\\Software\\Orvanne\\Parmena]\n");
+    EXPECT_EQ(WriteDword(settingsKeys.preferences, "XPos", 7), plat::ERROR_SUCCESS);
+    EXPECT_EQ(Dw(Pref, "XPos"), 7u);
 }
 
 TEST_F(SettingsSave, FailedSaveIsReportedOnceSayingWhatAndWhy) {
