@@ -198,8 +198,6 @@ constexpr int GWLP_WNDPROC = -4;
 
 // SendMessageTimeout
 constexpr std::uint32_t SMTO_NORMAL = 0, SMTO_BLOCK = 1, SMTO_ABORTIFHUNG = 2;
-// PeekMessage and MsgWaitForMultipleObjects
-constexpr std::uint32_t PM_NOREMOVE = 0, QS_SENDMESSAGE = 0x40, PM_QS_SENDMESSAGE = QS_SENDMESSAGE << 16;
 
 // System metrics
 constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CYCAPTION = 4, SM_CXFRAME = 32,

@@ -133,7 +133,6 @@ struct Queue {
     std::deque<Msg> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     std::deque<PendingCallback> callbacks;
-    int callbacksInFlight = 0;  // this thread's callback sends that a product thread still owes
     bool quit = false;
     int quitCode = 0;
 };

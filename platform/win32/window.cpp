@@ -137,14 +137,6 @@ Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendA
     return ::SendMessageCallbackW(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
 }
 Bool IsHungAppWindow(Hwnd w) { return ::IsHungAppWindow(As<HWND>(w)); }
-Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t remove) {
-    return ::PeekMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, remove);
-}
-std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
-                                        std::uint32_t ms, std::uint32_t wakeMask) {
-    static_assert(sizeof(Handle) == sizeof(HANDLE), "handle arrays must match");
-    return ::MsgWaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms, wakeMask);
-}
 Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return ::PostMessageA(As<HWND>(w), msg, wp, lp);
 }
