@@ -20,11 +20,13 @@ int RunDemo() {
     Outcome o;
     guardChords = true;
     if (o.Expect(SetUpScene(false), "set-up failed")) {
+        // The pager stays at full size: under Wine a pointer held still reads as where it was
+        // before SendInput moved it, and a collapsing pager would shrink before its picture.
+        o.Check(WriteDword("Preferences", "MinimizeTolvo", 0), "could not store \"MinimizeTolvo\" = 0");
         Parmena p;
         if (o.Expect(StartParmena(p, "demo-1-about"), "Parmena did not start")) {
             Shot("demo-2-started");
-            if (o.Expect(ExpandPager(p), "expanding the pager")) ShotAfterPaint(p.pager, "demo-3-pager-expanded");
-            o.Expect(CollapsePager(p), "collapsing the pager");
+            ShotAfterPaint(p.pager, "demo-3-pager-expanded");
             o.Expect(SettleAnchor(p.pager));
             const std::vector<HWND> ws = scene.Managed();
             const std::vector<RECT> base = Rects(ws);
