@@ -61,6 +61,13 @@ double Timed(const std::vector<TestWindow*>& ws, int dx, const std::function<voi
         trigger();
     }
     const bool all = WaitForSingleObject(moveWatch.done, 30000) == WAIT_OBJECT_0;
+    if (!all) {
+        int shown = 0;
+        for (TestWindow* t : ws)
+            if (!t->arrived && shown++ < 3)
+                std::printf("BENCH note: %s at %s, target (%ld,%ld); %ld missing\n", TitleOf(t->hwnd).c_str(),
+                            RectText(RectOf(t->hwnd)).c_str(), t->targetX, t->targetY, moveWatch.remaining);
+    }
     LARGE_INTEGER last = start;
     for (TestWindow* t : ws) {
         InterlockedExchange(&t->watching, 0);
