@@ -8,7 +8,6 @@
 #include "core/movebatch.h"
 #include "core/windows.h"
 #include "pager/pager.h"
-#include "platform/kernel.h"
 #include "platform/window.h"
 
 namespace {
@@ -75,7 +74,7 @@ plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
 bool TakeCompressGate(std::uint32_t waitMs) {
     for (std::uint32_t waited = 0; compressGate.test_and_set(); ++waited) {
         if (waited >= waitMs) return false;
-        plat::Sleep(1);
+        plat::MsgWaitForMultipleObjects(0, nullptr, 0, 1, plat::QS_SENDMESSAGE);
         plat::Msg m;
         plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_REMOVE | plat::PM_QS_SENDMESSAGE);
     }

@@ -1,5 +1,6 @@
 #include "core/switching.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
@@ -70,19 +71,25 @@ void SkipReportedHung(Probe& p) {
     }
 }
 
-// Takes the answers as they come (they arrive as sent messages) until all are in or the
-// time-out has passed.
+// Takes the answers as they come (they arrive as sent messages) until all are in or none has
+// come for the time-out. A thread that owns many windows answers them one after another, so
+// each answer extends the wait, up to a hard limit.
 void AwaitAnswers(Probe& p) {
     std::int64_t perSecond = 0;
     if (!plat::QueryPerformanceFrequency(&perSecond) || perSecond <= 0) perSecond = 1000;
     const std::int64_t start = Ticks();
-    const std::int64_t limit = perSecond * ProbeTimeoutMs / 1000;
+    const std::int64_t quiet = perSecond * ProbeTimeoutMs / 1000;
+    const std::int64_t hardEnd = start + perSecond * ProbeLimitMs / 1000;
+    std::int64_t lastAnswer = start;
     for (bool first = true;; first = false) {
+        const int before = p.outstanding;
         plat::Msg m{};
         plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
+        const std::int64_t now = Ticks();
+        if (p.outstanding < before) lastAnswer = now;
         if (first) SkipReportedHung(p);
         if (p.outstanding <= 0) return;
-        const std::int64_t left = limit - (Ticks() - start);
+        const std::int64_t left = std::min(lastAnswer + quiet, hardEnd) - now;
         if (left <= 0) return;
         const std::int64_t ms = (left * 1000 + perSecond - 1) / perSecond;
         plat::MsgWaitForMultipleObjects(0, nullptr, 0, static_cast<std::uint32_t>(ms),

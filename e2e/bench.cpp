@@ -42,7 +42,7 @@ double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
 // Starts the move with `trigger`; returns the milliseconds to the last arrival, or -1. When no
 // window at all has moved after 3 s (Wine now and then loses a whole hotkey chord right after
 // a foreground change), the move is started once more and timed from there.
-double Timed(const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
+double Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
     moveWatch.remaining = LONG(ws.size());
     ResetEvent(moveWatch.done);
     for (TestWindow* t : ws) {
@@ -61,6 +61,13 @@ double Timed(const std::vector<TestWindow*>& ws, int dx, const std::function<voi
         trigger();
     }
     const bool all = WaitForSingleObject(moveWatch.done, 30000) == WAIT_OBJECT_0;
+    if (!all) {
+        int shown = 0;
+        for (TestWindow* t : ws)
+            if (!t->arrived && shown++ < 3)
+                std::printf("BENCH note: after %s, %s at %s, target (%ld,%ld); %ld missing\n", what, TitleOf(t->hwnd).c_str(),
+                            RectText(RectOf(t->hwnd)).c_str(), t->targetX, t->targetY, moveWatch.remaining);
+    }
     LARGE_INTEGER last = start;
     for (TestWindow* t : ws) {
         InterlockedExchange(&t->watching, 0);
@@ -97,7 +104,7 @@ void StopMover(Mover& m) {
 }
 
 double TimedBare(Mover& m, const std::vector<TestWindow*>& ws, int dx) {
-    return Timed(ws, dx, [&] {
+    return Timed("the bare batch", ws, dx, [&] {
         const LONG n = LONG(std::min<size_t>(ws.size(), MaxOrder));
         for (LONG i = 0; i < n; ++i) {
             m.order->moves[i].window = LONGLONG(reinterpret_cast<INT_PTR>(ws[i]->hwnd));
@@ -116,7 +123,7 @@ double TimedHotkey(HWND pager, const std::vector<TestWindow*>& ws, WORD vk, int 
         const std::string why = SettleAnchor(pager);
         if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
     }
-    return Timed(ws, dx, [&] { SendHotkey(vk); });
+    return Timed("Parmena's switch", ws, dx, [&] { SendHotkey(vk); });
 }
 
 double Median(std::vector<double> v) {

@@ -151,7 +151,9 @@ constexpr std::uint32_t WM_CREATE = 1, WM_DESTROY = 2, WM_MOVE = 3, WM_SIZE = 5,
                         WM_RBUTTONUP = 517, WM_RBUTTONDBLCLK = 518, WM_MBUTTONDOWN = 519,
                         WM_HOTKEY = 786, WM_USER = 1024;
 constexpr std::uint32_t WM_QUERYENDSESSION = 17, WM_ENDSESSION = 22;
-constexpr std::uint32_t PM_REMOVE = 1;
+// Queue states and peeking, as far as waiting while serving sent messages needs them.
+constexpr std::uint32_t QS_SENDMESSAGE = 0x40, PM_NOREMOVE = 0, PM_REMOVE = 1,
+                        PM_QS_SENDMESSAGE = QS_SENDMESSAGE << 16;
 // What an unhandled-exception filter answers.
 constexpr long EXCEPTION_EXECUTE_HANDLER = 1, EXCEPTION_CONTINUE_SEARCH = 0;
 
@@ -196,8 +198,6 @@ constexpr int GWLP_WNDPROC = -4;
 
 // SendMessageTimeout
 constexpr std::uint32_t SMTO_NORMAL = 0, SMTO_BLOCK = 1, SMTO_ABORTIFHUNG = 2;
-// PeekMessage and MsgWaitForMultipleObjects
-constexpr std::uint32_t PM_NOREMOVE = 0, QS_SENDMESSAGE = 0x40, PM_QS_SENDMESSAGE = QS_SENDMESSAGE << 16;
 
 // System metrics
 constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CYCAPTION = 4, SM_CXFRAME = 32,

@@ -4,6 +4,12 @@
 
 namespace plat {
 
+// Waiting while serving the messages other threads send to this one (PeekMessageA with
+// PM_QS_SENDMESSAGE delivers them and removes nothing that was posted).
+std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
+                                        std::uint32_t ms, std::uint32_t wakeMask);
+Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags);
+
 // Classes and windows
 std::uint16_t RegisterClassA(const WndClassA* wc);
 Bool UnregisterClassA(const char* className, Hinstance inst);
@@ -79,9 +85,6 @@ Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendA
                           std::uintptr_t data);
 // True when the system already counts the window's thread as not responding.
 Bool IsHungAppWindow(Hwnd w);
-Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t remove);
-std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
-                                        std::uint32_t ms, std::uint32_t wakeMask);
 Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
 Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp);
 void PostQuitMessage(int code);

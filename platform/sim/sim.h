@@ -66,7 +66,7 @@ int HeldCallbacks(Hwnd w, std::uint32_t message = 0);
 void SetHungReported(Hwnd w);
 // The simulated clock, which QueryPerformanceCounter reads (1000 counts a second). It moves only
 // by what would make a real caller wait: a send to a hung window costs its whole time-out, and a
-// MsgWaitForMultipleObjects with nothing to answer and nothing owed costs its whole time-out.
+// message wait (MsgWaitForMultipleObjects) that runs out costs its whole time-out.
 std::int64_t ClockMs();
 void BringToTop(Hwnd w);                   // Z-order change within its band
 Rect WindowRect(Hwnd w);

@@ -37,10 +37,6 @@ void SetError(std::uint32_t code);
 bool Failing(const char* function);
 std::string Lower(const std::string& s);
 bool EqualNoCase(const std::string& a, const std::string& b);
-// WaitForMultipleObjects that a message sent to the waiting thread also ends (QS_SENDMESSAGE in
-// wakeMask), as WAIT_OBJECT_0 + n.
-std::uint32_t WaitObjectsOrSent(std::uint32_t n, const plat::Handle* hs, plat::Bool all,
-                                std::uint32_t ms, std::uint32_t wakeMask);
 
 constexpr std::uintptr_t kDesktopWindow = 0x10;
 constexpr std::uint32_t SimProcessId = 0x5150, OtherProcessId = 0x7000;
@@ -137,7 +133,6 @@ struct Queue {
     std::deque<Msg> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     std::deque<PendingCallback> callbacks;
-    int callbacksInFlight = 0;  // this thread's callback sends that a product thread still owes
     bool quit = false;
     int quitCode = 0;
 };

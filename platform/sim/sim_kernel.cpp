@@ -221,9 +221,14 @@ std::uint32_t WaitObjects(std::uint32_t n, const Handle* hs, Bool all, std::uint
         }
         if (wakeMask & QS_SENDMESSAGE) {
             auto q = S().queues.find(me);
-            if (q != S().queues.end() && !q->second.sent.empty()) return WAIT_OBJECT_0 + n;
+            if (q != S().queues.end() && (!q->second.sent.empty() || !q->second.callbacks.empty()))
+                return WAIT_OBJECT_0 + n;
         }
-        if (ms != INFINITE && std::chrono::steady_clock::now() >= deadline) return WAIT_TIMEOUT;
+        if (ms != INFINITE && std::chrono::steady_clock::now() >= deadline) {
+            // A message wait that ran out costs the simulated clock all of its time.
+            if (wakeMask & QS_SENDMESSAGE) S().clockMs += ms;
+            return WAIT_TIMEOUT;
+        }
         if (ms == INFINITE)
             Cv().wait(lk);
         else
@@ -237,18 +242,10 @@ std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all
     return WaitObjects(n, hs, all, ms, 0);
 }
 
-}  // namespace plat
-
-namespace simi {
-
-std::uint32_t WaitObjectsOrSent(std::uint32_t n, const Handle* hs, Bool all, std::uint32_t ms,
-                                std::uint32_t wakeMask) {
-    return plat::WaitObjects(n, hs, all, ms, wakeMask);
+std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all, std::uint32_t ms,
+                                        std::uint32_t wakeMask) {
+    return WaitObjects(n, hs, all, ms, wakeMask);
 }
-
-}  // namespace simi
-
-namespace plat {
 
 Handle CreateEventA(void*, Bool manualReset, Bool initial, const char* name) {
     if (Failing("CreateEventA")) {

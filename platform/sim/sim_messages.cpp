@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/gdi.h"
-#include "platform/kernel.h"
 #include "platform/sim/sim_internal.h"
 #include "platform/window.h"
 
@@ -68,13 +67,11 @@ bool ServeSent(Lock& lk, std::uint32_t me) {
     }
     sm->result = r;
     sm->done = true;
-    if (sm->cb) {
+    // A window that was gone before it could answer never calls back.
+    if (sm->cb && proc) {
         auto back = S().queues.find(sm->from);
-        if (back != S().queues.end()) {
-            --back->second.callbacksInFlight;
-            // A window that was gone before it could answer never calls back.
-            if (proc) back->second.callbacks.push_back({sm->cb, sm->hwnd, sm->msg, sm->cbData, r});
-        }
+        if (back != S().queues.end())
+            back->second.callbacks.push_back({sm->cb, sm->hwnd, sm->msg, sm->cbData, r});
     }
     Cv().notify_all();
     return true;
@@ -567,7 +564,6 @@ Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendA
     sm->cb = cb;
     sm->cbData = data;
     sm->wait = false;
-    if (cb) ++EnsureQueue(me).callbacksInFlight;
     EnsureQueue(x->thread).sent.push_back(sm);
     Cv().notify_all();
     return 1;
@@ -583,52 +579,6 @@ Bool IsHungAppWindow(Hwnd w) {
     Lock lk(Mu());
     Window* x = Win(w);
     return x && x->hung && x->hungReported;
-}
-
-Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t remove) {
-    constexpr std::uint32_t PM_REMOVE = 1, QS_POSTMESSAGE = 0x08;
-    Lock lk(Mu());
-    std::uint32_t me = CurrentThread();
-    EnsureQueue(me);
-    while (ServeSent(lk, me) || ServeCallback(lk, me)) {
-    }
-    const std::uint32_t kinds = remove >> 16;
-    if (kinds != 0 && !(kinds & QS_POSTMESSAGE)) return 0;
-    Queue& q = EnsureQueue(me);
-    for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
-        if (!Matches(*it, w, min, max)) continue;
-        if (m) *m = *it;
-        if (remove & PM_REMOVE) q.posted.erase(it);
-        return 1;
-    }
-    return 0;
-}
-
-std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
-                                        std::uint32_t ms, std::uint32_t wakeMask) {
-    constexpr std::uint32_t QS_POSTMESSAGE = 0x08;
-    // With kernel objects the wait is in real time; a message sent here ends it too.
-    if (n > 0) return WaitObjectsOrSent(n, hs, all, ms, wakeMask);
-    Lock lk(Mu());
-    std::uint32_t me = CurrentThread();
-    // Answers a product thread owes arrive in real time; a stuck one is given up after this.
-    const auto realEnd = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    for (;;) {
-        Queue& q = EnsureQueue(me);
-        if (!q.sent.empty() || !q.callbacks.empty() ||
-            ((wakeMask & QS_POSTMESSAGE) && !q.posted.empty()))
-            return WAIT_OBJECT_0;
-        if (q.callbacksInFlight > 0 && std::chrono::steady_clock::now() < realEnd) {
-            Cv().wait_for(lk, std::chrono::milliseconds(10));
-            continue;
-        }
-        if (ms == INFINITE) {
-            Cv().wait(lk);
-            continue;
-        }
-        S().clockMs += ms;
-        return WAIT_TIMEOUT;
-    }
 }
 
 Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
@@ -679,6 +629,21 @@ void PostQuitMessage(int code) {
     q.quit = true;
     q.quitCode = code;
     Cv().notify_all();
+}
+
+// Only the form that serves sent messages is modelled: posted messages stay queued.
+Bool PeekMessageA(Msg*, Hwnd, std::uint32_t, std::uint32_t, std::uint32_t flags) {
+    if ((flags & ~PM_REMOVE) != PM_QS_SENDMESSAGE) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Lock lk(Mu());
+    const std::uint32_t me = CurrentThread();
+    EnsureQueue(me);
+    // Completion callbacks of this thread's earlier sends are delivered here too.
+    while (ServeSent(lk, me) || ServeCallback(lk, me)) {
+    }
+    return 0;
 }
 
 Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {

@@ -137,14 +137,6 @@ Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendA
     return ::SendMessageCallbackW(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
 }
 Bool IsHungAppWindow(Hwnd w) { return ::IsHungAppWindow(As<HWND>(w)); }
-Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t remove) {
-    return ::PeekMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, remove);
-}
-std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
-                                        std::uint32_t ms, std::uint32_t wakeMask) {
-    static_assert(sizeof(Handle) == sizeof(HANDLE), "handle arrays must match");
-    return ::MsgWaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms, wakeMask);
-}
 Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return ::PostMessageA(As<HWND>(w), msg, wp, lp);
 }
@@ -154,6 +146,13 @@ Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LP
 void PostQuitMessage(int code) { ::PostQuitMessage(code); }
 Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
     return ::GetMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max);
+}
+std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
+                                        std::uint32_t ms, std::uint32_t wakeMask) {
+    return ::MsgWaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms, wakeMask);
+}
+Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags) {
+    return ::PeekMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, flags);
 }
 Bool TranslateMessage(const Msg* m) {
     return ::TranslateMessage(reinterpret_cast<const MSG*>(m));
