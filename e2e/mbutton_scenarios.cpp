@@ -350,6 +350,10 @@ void EveryAction(Parmena& p) {
             Info("mb_every_action: the maximized window is not the window at its title bar (%ld,%ld); restore not tried",
                  at.x, at.y);
         } else {
+            // Wine leaves the X pointer where SendInput found the cursor; once the maximized window
+            // covers it, Wine can hand the release that place, and the click becomes a drag to it.
+            // SetCursorPos moves the X pointer along.
+            SetCursorPos(at.x, at.y);
             MiddleClickAt(at);
             o.Check(WaitFor(3000, sized(home.left, home.top, W, H)),
                     "\"maximize or restore\" did not restore, the window is at %s", RectText(RectOf(w)).c_str());
