@@ -9,20 +9,7 @@ set -u
 # shellcheck source=e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
-build=$(cd "${1:?windows build dir}" 2>/dev/null && pwd) || build=$1
-e2e_use_arch "${E2E_ARCH:-win32}" || exit 1
-e2e_ensure_build "$build"
-if [ ! -f "$build/parmena.exe" ] || [ ! -f "$build/parmdriver.exe" ]; then
-    e2e_log "parmena.exe or parmdriver.exe was not built"
-    exit 1
-fi
-out=${2:-$E2E_REPO/build/e2e-bench}
-mkdir -p "$out" && out=$(cd "$out" && pwd)
-rm -rf "$out/app"
-trap e2e_cleanup EXIT
-trap 'exit 130' INT TERM
-e2e_start_xvfb "$out" || exit 1
-e2e_make_prefix "$out/prefix" || exit 1
+e2e_prepare_run "${1:-}" "${2:-$E2E_REPO/build/e2e-bench}"
 e2e_stage "$build" "$out/app"
 e2e_log "measuring under Wine on $E2E_DISPLAY"
 e2e_run_driver "$out/app" "$out/shots" "$out/bench.log" "${E2E_BENCH_TIMEOUT:-1500}" bench

@@ -103,6 +103,26 @@ e2e_ensure_build() {
         cmake --build "$build" -j 2 >/dev/null) || e2e_log "the Windows build failed"
 }
 
+# The common start of bench.sh and soak.sh: build $1 (kind from E2E_ARCH), then a fresh work
+# folder $2 with its app folder cleared; sets `build` and `out`, installs the clean-up, and starts
+# Xvfb and the prefix. Exits the script when any of it fails.
+e2e_prepare_run() {
+    build=$(cd "${1:?windows build dir}" 2>/dev/null && pwd) || build=$1
+    e2e_use_arch "${E2E_ARCH:-win32}" || exit 1
+    e2e_ensure_build "$build"
+    if [ ! -f "$build/parmena.exe" ] || [ ! -f "$build/parmdriver.exe" ]; then
+        e2e_log "parmena.exe or parmdriver.exe was not built"
+        exit 1
+    fi
+    out=$2
+    mkdir -p "$out" && out=$(cd "$out" && pwd)
+    rm -rf "$out/app"
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+    e2e_start_xvfb "$out" || exit 1
+    e2e_make_prefix "$out/prefix" || exit 1
+}
+
 # Process id of the first process of this prefix whose command line matches the pattern $1.
 _prefix_pid() {
     local dir pid

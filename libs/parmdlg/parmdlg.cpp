@@ -614,21 +614,37 @@ bool StoreWindows(HWND dlg, std::string*, int*) {
     return true;
 }
 
-bool CommandWindows(HWND dlg, WORD id, WORD code) {
+// The add, edit and remove buttons under an entry list: count() is the list's length, fill()
+// redraws it with a row selected, remove() drops a row.
+struct ListButtons {
+    int list, add, edit, remove, templ;
+    DLGPROC proc;
+};
+template <class Count, class Fill, class Remove>
+bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b, Count count, Fill fill, Remove remove) {
     if (code != BN_CLICKED) return false;
-    const int sel = SelectedRow(dlg, IDC_POS_LIST);
-    if (id == IDC_POS_ADD && RunEntry(dlg, IDD_POSITION, PositionProc, -1)) {
-        FillPositions(dlg, static_cast<int>(session->edit.positions.size()) - 1);
-        Changed(dlg);
-    } else if (id == IDC_POS_EDIT && sel >= 0 && RunEntry(dlg, IDD_POSITION, PositionProc, sel)) {
-        FillPositions(dlg, sel);
-        Changed(dlg);
-    } else if (id == IDC_POS_REMOVE && sel >= 0) {
-        prefs::RemovePosition(&session->edit, sel);
-        FillPositions(dlg, sel < static_cast<int>(session->edit.positions.size()) ? sel : sel - 1);
-        Changed(dlg);
+    const int sel = SelectedRow(dlg, b.list);
+    bool changed = true;
+    if (id == b.add && RunEntry(dlg, b.templ, b.proc, -1)) {
+        fill(count() - 1);
+    } else if (id == b.edit && sel >= 0 && RunEntry(dlg, b.templ, b.proc, sel)) {
+        fill(sel);
+    } else if (id == b.remove && sel >= 0) {
+        remove(sel);
+        fill(sel < count() ? sel : sel - 1);
+    } else {
+        changed = false;
     }
-    return id == IDC_POS_ADD || id == IDC_POS_EDIT || id == IDC_POS_REMOVE;
+    if (changed) Changed(dlg);
+    return id == b.add || id == b.edit || id == b.remove;
+}
+
+bool CommandWindows(HWND dlg, WORD id, WORD code) {
+    return CommandList(
+        dlg, id, code, {IDC_POS_LIST, IDC_POS_ADD, IDC_POS_EDIT, IDC_POS_REMOVE, IDD_POSITION, PositionProc},
+        [] { return static_cast<int>(session->edit.positions.size()); },
+        [&](int row) { FillPositions(dlg, row); },
+        [](int row) { prefs::RemovePosition(&session->edit, row); });
 }
 
 void InitCommand(HWND dlg) {
@@ -660,21 +676,12 @@ bool StoreCommand(HWND dlg, std::string* message, int* focus) {
 }
 
 bool CommandCommand(HWND dlg, WORD id, WORD code) {
-    if (code != BN_CLICKED) return false;
-    const int sel = SelectedRow(dlg, IDC_SC_LIST);
     std::vector<prefs::ShortcutEdit>& list = session->edit.shortcuts;
-    if (id == IDC_SC_ADD && RunEntry(dlg, IDD_SHORTCUT, ShortcutProc, -1)) {
-        FillShortcuts(dlg, IDC_SC_LIST, list, static_cast<int>(list.size()) - 1);
-        Changed(dlg);
-    } else if (id == IDC_SC_EDIT && sel >= 0 && RunEntry(dlg, IDD_SHORTCUT, ShortcutProc, sel)) {
-        FillShortcuts(dlg, IDC_SC_LIST, list, sel);
-        Changed(dlg);
-    } else if (id == IDC_SC_REMOVE && sel >= 0) {
-        prefs::RemoveShortcutEdit(&session->edit, sel);
-        FillShortcuts(dlg, IDC_SC_LIST, list, sel < static_cast<int>(list.size()) ? sel : sel - 1);
-        Changed(dlg);
-    }
-    return id == IDC_SC_ADD || id == IDC_SC_EDIT || id == IDC_SC_REMOVE;
+    return CommandList(
+        dlg, id, code, {IDC_SC_LIST, IDC_SC_ADD, IDC_SC_EDIT, IDC_SC_REMOVE, IDD_SHORTCUT, ShortcutProc},
+        [&] { return static_cast<int>(list.size()); },
+        [&](int row) { FillShortcuts(dlg, IDC_SC_LIST, list, row); },
+        [](int row) { prefs::RemoveShortcutEdit(&session->edit, row); });
 }
 
 void InitMiddle(HWND dlg) {
@@ -713,20 +720,11 @@ bool StoreMiddle(HWND dlg, std::string*, int*) {
 }
 
 bool CommandMiddle(HWND dlg, WORD id, WORD code) {
-    if (code != BN_CLICKED) return false;
-    const int sel = SelectedRow(dlg, IDC_PROG_LIST);
-    if (id == IDC_PROG_ADD && RunEntry(dlg, IDD_PROGRAM, ProgramProc, -1)) {
-        FillPrograms(dlg, static_cast<int>(session->edit.programs.size()) - 1);
-        Changed(dlg);
-    } else if (id == IDC_PROG_EDIT && sel >= 0 && RunEntry(dlg, IDD_PROGRAM, ProgramProc, sel)) {
-        FillPrograms(dlg, sel);
-        Changed(dlg);
-    } else if (id == IDC_PROG_REMOVE && sel >= 0) {
-        prefs::RemoveProgram(&session->edit, sel);
-        FillPrograms(dlg, sel < static_cast<int>(session->edit.programs.size()) ? sel : sel - 1);
-        Changed(dlg);
-    }
-    return id == IDC_PROG_ADD || id == IDC_PROG_EDIT || id == IDC_PROG_REMOVE;
+    return CommandList(
+        dlg, id, code, {IDC_PROG_LIST, IDC_PROG_ADD, IDC_PROG_EDIT, IDC_PROG_REMOVE, IDD_PROGRAM, ProgramProc},
+        [] { return static_cast<int>(session->edit.programs.size()); },
+        [&](int row) { FillPrograms(dlg, row); },
+        [](int row) { prefs::RemoveProgram(&session->edit, row); });
 }
 
 struct PageOps {
