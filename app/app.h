@@ -42,7 +42,11 @@ constexpr int IconProgram = 201, IconTray = 202;
 
 extern const char PagerClassName[];  // "ParmClass"
 
-// The whole program: start-up, message loop, shutdown. Returns the exit code (always 0).
+// The process's exit code, so that a script starting the program can tell a refused start
+// (another instance runs, a failure before the windows could be managed) from a run.
+enum ExitCode : int { ExitRan = 0, ExitStartRefused = 1 };
+
+// The whole program: start-up, message loop, shutdown. Returns an ExitCode.
 int ParmenaMain(plat::Hinstance inst);
 
 void PLAT_CALLBACK StartPollTimer();

@@ -110,19 +110,21 @@ bool RegisterPagerClass() {
     return plat::RegisterClassA(&wc) != 0;
 }
 
-void RunMessageLoop() {
-    plat::Msg m;
+// Returns the code the quit was posted with.
+int RunMessageLoop() {
+    plat::Msg m{};
     while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
         plat::TranslateMessage(&m);
         plat::DispatchMessageA(&m);
     }
+    return m.message == plat::WM_QUIT ? static_cast<int>(m.wParam) : ExitRan;
 }
 
 // Start-up gave up after the shared block was attempted: undo what exists, in shutdown order.
 int AbandonStart(bool pagerCreated) {
     ReleaseHookBlock();
     if (StopWorkerThreads()) ReleaseRunResources(pagerCreated);
-    return 0;
+    return ExitStartRefused;
 }
 
 }  // namespace
@@ -139,7 +141,7 @@ void PLAT_CALLBACK StartPollTimer() {
     if (plat::SetTimer(PagerWindow, PollTimerId, PollTimerMs, nullptr) == 0) {
         plat::MessageBoxA(nullptr, "No timer available. Can't initialize.", "Error",
                           plat::MB_ICONWARNING);
-        plat::PostQuitMessage(1);
+        plat::PostQuitMessage(ExitStartRefused);
     }
     if (!settings.minimizeTolvo) RestorePagerPosition();
 }
@@ -150,7 +152,7 @@ int ParmenaMain(plat::Hinstance inst) {
         char what[300];
         std::snprintf(what, sizeof what, "%s is missing", missing[0] ? missing : "a library");
         StartFailed(what);
-        return 0;
+        return ExitStartRefused;
     }
 
     // A run starts from a clean slate even when an earlier run happened in this process.
@@ -184,7 +186,7 @@ int ParmenaMain(plat::Hinstance inst) {
         // Without the dialog thread the pager's creation would wait for ever.
         StartFailed("a worker thread could not be created");
         if (StopWorkerThreads()) ReleaseRunResources(false);
-        return 0;
+        return ExitStartRefused;
     }
 
     int initialX = -1, initialY = -1;
@@ -193,7 +195,7 @@ int ParmenaMain(plat::Hinstance inst) {
         // A grid of zero-sized desktops would switch by nothing and fold nothing.
         StartFailed("the screen size cannot be measured");
         if (StopWorkerThreads()) ReleaseRunResources(false);
-        return 0;
+        return ExitStartRefused;
     }
 
     if (!CreateHookBlock()) {
@@ -243,7 +245,7 @@ int ParmenaMain(plat::Hinstance inst) {
     if (!settings.disableMiddleButton) InstallMouseHook();
     if (settings.resetAtStart) ApplyRememberedPositions();
 
-    RunMessageLoop();
+    const int exitCode = RunMessageLoop();
     // A quit posted from outside, or a failed timer, ends the loop without a close.
     RestoreOnExit();
 
@@ -255,12 +257,12 @@ int ParmenaMain(plat::Hinstance inst) {
     plat::WinHelpA(CommandWindow, HelpFile, plat::HELP_QUIT, 0);
     DestroyCommandWindow();
     if (settings.disableNavigation) RemoveTrayIcon();
-    if (!StopWorkerThreads()) return 0;  // a dialog that will not close still uses all below
+    if (!StopWorkerThreads()) return exitCode;  // a dialog that will not close still uses all below
     // Only now: a settings dialog left open when the pager was destroyed from outside still
     // edits the middle-button entries inside the block until the dialog thread has ended.
     ReleaseHookBlock();
     plat::SetUnhandledExceptionFilter(nullptr);
 
     ReleaseRunResources(true);
-    return 0;
+    return exitCode;
 }

@@ -64,14 +64,14 @@ TEST_F(ExitTest, EveryEndingBringsTheWindowsHome) {
         sim::SetHung(hung, true);
 
         switch (c.ending) {
-            case Ending::Close: EXPECT_EQ(program.Close(), 0); break;
+            case Ending::Close: EXPECT_EQ(program.Close(), ExitRan); break;
             case Ending::WmClose:
                 plat::PostMessageA(Pager(), plat::WM_CLOSE, 0, 0);
-                EXPECT_EQ(program.Join(), 0);
+                EXPECT_EQ(program.Join(), ExitRan);
                 break;
             case Ending::Quit:
                 plat::PostMessageA(Pager(), plat::WM_QUIT, 0, 0);
-                EXPECT_EQ(program.Join(), 0);
+                EXPECT_EQ(program.Join(), ExitRan);
                 break;
             case Ending::EndSession:
                 plat::SendMessageA(Pager(), plat::WM_ENDSESSION, 1, 0);
@@ -93,7 +93,7 @@ TEST_F(ExitTest, EveryEndingBringsTheWindowsHome) {
         EXPECT_EQ(sim::HungWindowBlocks(), 0);
         EXPECT_FALSE(SessionRecorded());
         if (!program.Done()) {
-            EXPECT_EQ(program.Close(), 0);
+            EXPECT_EQ(program.Close(), ExitRan);
         }
         EXPECT_EQ(static_cast<int>(sim::Moves().size()), movesAtEnd);  // exactly once
     }
@@ -109,7 +109,7 @@ TEST_F(ExitTest, CancelledLogoffKeepsRunningWithTheRecordArmedAgain) {
     EXPECT_TRUE(SessionRecorded());
     Press(plat::VK_LEFT);
     EXPECT_EQ(sim::WindowRect(a).left, 10 + 1024);  // folded onto (1,0), now one to the right
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(sim::WindowRect(a).left, 10);
 }
 
@@ -121,7 +121,7 @@ TEST_F(ExitTest, FailedTimerAfterRememberedPositionsStillRestores) {
     plat::Hwnd far = AddWindow("Far away", {10, 10, 110, 110});
     sim::FailSetTimer(true);
     program.Start();
-    EXPECT_EQ(program.Join(), 0);
+    EXPECT_EQ(program.Join(), ExitStartRefused);
     bool moved = false;
     for (const sim::MoveRecord& m : sim::Moves()) moved = moved || (m.window == far && m.x == 1034);
     EXPECT_TRUE(moved);
@@ -157,7 +157,7 @@ TEST_F(ExitTest, CloseArrivingMidSwitchWaitsForTheSwitchToEnd) {
     ASSERT_TRUE(sim::WaitFor([&] { return prober.load() != nullptr; }));
     Run();
     ASSERT_TRUE(sim::PressHotkey(CtrlAlt, plat::VK_RIGHT));
-    EXPECT_EQ(program.Join(), 0);
+    EXPECT_EQ(program.Join(), ExitRan);
     EXPECT_TRUE(closeSent);
     EXPECT_EQ(sim::WindowRect(a).left, 10);
     EXPECT_EQ(sim::WindowRect(prober).left, 200);
@@ -215,7 +215,7 @@ TEST_F(ExitTest, StartAfterAKillAdoptsTheRecordedDesktop) {
     ASSERT_EQ(data.size(), 16u);
     EXPECT_EQ(data[0] | data[4], 0);
     EXPECT_EQ(data[8] | data[9] << 8, 1024);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_FALSE(SessionRecorded());
 }
 
@@ -225,7 +225,7 @@ TEST_F(ExitTest, StartAfterAKillOnAnotherScreenFoldsEverything) {
     Run();
     EXPECT_EQ(sim::WindowRect(a).left, 10);
     EXPECT_EQ(desktop.currentColumn, 0);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 // The apply of a dialog that closes at the end repaints the pager: the main thread must keep
@@ -244,7 +244,7 @@ TEST_F(ExitTest, QuitWhileTheSettingsDialogAppliesDoesNotDeadlock) {
     plat::PostMessageA(Pager(), plat::WM_QUIT, 0, 0);
     ASSERT_TRUE(sim::WaitFor([&] { return sim::WindowRect(a).left == 10; }));
     pref.Open();
-    EXPECT_EQ(program.Join(), 0);
+    EXPECT_EQ(program.Join(), ExitRan);
 }
 
 }  // namespace

@@ -80,14 +80,8 @@ public:
         // The start-up about box clears its flag just after releasing the pager's creation.
         return sim::WaitFor([] { return aboutDialogOpen == 0; }) && !done_;
     }
-    // Everything posted to the pager before this has been handled when it returns.
-    bool Barrier() {
-        static int n = 0;
-        const int x = 300 + (++n % 200), y = 222;
-        if (!plat::PostMessageA(Pager(), MsgMoveCursor, static_cast<plat::WParam>(x), y))
-            return false;
-        return sim::WaitFor([&] { return sim::Cursor().x == x && sim::Cursor().y == y; });
-    }
+    // Everything posted to the program before this has been handled when it returns.
+    bool Barrier() { return sim::WaitIdle(); }
     void Command(int id, int high = 0) {
         plat::PostMessageA(Pager(), plat::WM_COMMAND,
                            static_cast<plat::WParam>((high << 16) | id), 0);

@@ -44,7 +44,7 @@ TEST_F(MainWindowTest, DesktopHotkeysSwitchWithinTheGridAndInvalidateAnExpandedP
     EXPECT_TRUE(sim::Moves().empty());
     EXPECT_EQ(desktop.currentColumn, 0);
     EXPECT_EQ(PagerInvalidations(), before + 1);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, ShellHotkeyBringsUpTheCommandWindow) {
@@ -53,7 +53,7 @@ TEST_F(MainWindowTest, ShellHotkeyBringsUpTheCommandWindow) {
     ASSERT_TRUE(sim::PressHotkey(CtrlAlt, plat::VK_SPACE));
     ASSERT_TRUE(sim::WaitFor([] { return sim::IsVisible(CommandWin()); }));
     EXPECT_EQ(sim::WindowRect(CommandWin()).left, 500 - 64);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, HotkeysTakenByAnotherProgram) {
@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, HotkeysTakenByAnotherProgram) {
     EXPECT_EQ(sim::GetValue("HKCU", Pref, "Disable shell").AsDword(), 1u);
     Press(plat::VK_DOWN);  // registered before the failure: still works
     EXPECT_EQ(sim::WindowRect(a).top, 10 - 768);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 
     Program second;
     second.Start();
@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, HotkeysTakenByAnotherProgram) {
     int shellAttempts = 0;
     for (const sim::HotkeyRecord& h : sim::HotkeyAttempts()) shellAttempts += h.id == 5;
     EXPECT_EQ(shellAttempts, 1);
-    EXPECT_EQ(second.Close(), 0);
+    EXPECT_EQ(second.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedWhileADialogIsOpen) {
@@ -124,7 +124,7 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileADialogIsOpen) {
 
     about.Open();
     ASSERT_TRUE(sim::WaitFor([] { return aboutDialogOpen == 0; }));
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, CloseWithoutRescaleReturnsToTheFirstDesktop) {
@@ -135,7 +135,7 @@ TEST_F(MainWindowTest, CloseWithoutRescaleReturnsToTheFirstDesktop) {
     Press(plat::VK_DOWN);
     ASSERT_EQ(sim::WindowRect(a).left, 10 - 2048);
     plat::Hwnd b = AddWindow("B", {5, 300, 105, 400});  // opened on desktop (2, 1)
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(sim::WindowRect(a).left, 10);
     EXPECT_EQ(sim::WindowRect(a).top, 10);
     EXPECT_EQ(sim::WindowRect(b).left, 2048 + 5);
@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, CloseWithRescaleFoldsEveryWindowOntoTheScreen) {
     Run();
     Press(plat::VK_RIGHT);
     Press(plat::VK_RIGHT);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(sim::WindowRect(a).left, 10);
     EXPECT_EQ(desktop.currentColumn, 2);  // left as it was
 }
@@ -177,7 +177,7 @@ TEST_F(MainWindowTest, ClosedFromOutsideWhileTheSettingsDialogIsOpen) {
     ASSERT_TRUE(sim::WaitFor([] { return sim::HelpCalls().size() >= 2; }));
     EXPECT_FALSE(program.Done());
     pref.Open();
-    EXPECT_EQ(program.Join(), 0);
+    EXPECT_EQ(program.Join(), ExitRan);
     EXPECT_TRUE(blockUsable);
     EXPECT_TRUE(sim::MessageBoxes().empty());
 }
@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, OtherSystemCommandsGoToTheDefaultProcedure) {
     // SC_CLOSE with low bits set is not exactly SC_CLOSE: the default procedure closes the
     // window, so the program ends through the destruction route.
     plat::PostMessageA(Pager(), plat::WM_SYSCOMMAND, plat::SC_CLOSE + 1, 0);
-    EXPECT_EQ(program.Join(), 0);
+    EXPECT_EQ(program.Join(), ExitRan);
 }
 
 TEST_F(MainWindowTest, PositionListIsRebuiltWithKeptEntriesLast) {
@@ -213,7 +213,7 @@ TEST_F(MainWindowTest, PositionListIsRebuiltWithKeptEntriesLast) {
                        reinterpret_cast<plat::LParam>(sim::AddListBox({})));
     EXPECT_EQ(settings.positionList.next, nullptr);
     EXPECT_FALSE(sim::GetValue("HKCU", "Software\\Orvanne\\Parmena\\Window Positions", "Count").exists);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, PositionListOnlyFromOurOwnListBoxesAndBounded) {
@@ -250,7 +250,7 @@ TEST_F(MainWindowTest, PositionListOnlyFromOurOwnListBoxesAndBounded) {
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0], std::string(MaxPositionNameLength, 'g'));
     EXPECT_EQ(got[1], "next");
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, LibraryMessagesAreAnswered) {
@@ -264,7 +264,7 @@ TEST_F(MainWindowTest, LibraryMessagesAreAnswered) {
     plat::SendMessageA(Pager(), plat::WM_GETMINMAXINFO, 0, reinterpret_cast<plat::LParam>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, 9);
     EXPECT_EQ(info.ptMinTrackSize.y, 9);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, TrayPressOpensTheMenuAtTheCursorAndGivesTheForegroundBack) {
@@ -285,7 +285,7 @@ TEST_F(MainWindowTest, TrayPressOpensTheMenuAtTheCursorAndGivesTheForegroundBack
     ASSERT_GE(fg.size(), 2u);
     EXPECT_EQ(fg[fg.size() - 2], Pager());
     EXPECT_EQ(fg.back(), other);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, HungWindowIsMovedToItsTargetWhenItAnswersAgain) {
@@ -311,7 +311,7 @@ TEST_F(MainWindowTest, HungWindowIsMovedToItsTargetWhenItAnswersAgain) {
     sim::SetHung(hung, true);
     Press(plat::VK_LEFT);
     EXPECT_EQ(sim::WindowRect(hung).left, 10 - 1024);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(sim::WindowRect(hung).left, 10);
     EXPECT_EQ(sim::HungWindowBlocks(), 0);
 }
@@ -349,7 +349,7 @@ TEST_F(MainWindowTest, WindowHungThroughSeveralSwitchesEndsOnItsOwnDesktop) {
     ASSERT_TRUE(sim::WaitFor([&] { return movesOfHung() == before + 2; }));
     ASSERT_TRUE(program.Barrier());
     EXPECT_EQ(sim::WindowRect(hung).left, 10 - 2048);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MainWindowTest, MouseCoordinatesAreSignedWords) {
@@ -362,7 +362,7 @@ TEST_F(MainWindowTest, MouseCoordinatesAreSignedWords) {
     plat::ClientToScreen(Pager(), &at);
     EXPECT_EQ(sim::MenusShown()[0].x, at.x);
     EXPECT_EQ(sim::MenusShown()[0].y, at.y);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 }  // namespace

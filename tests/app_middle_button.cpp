@@ -32,7 +32,7 @@ TEST_F(MiddleButtonTest, DesktopStepsStayInsideTheGrid) {
         EXPECT_EQ(sim::WindowRect(a).left, 10 - 1024 * s.column);
         EXPECT_EQ(sim::WindowRect(a).top, 10 - 768 * s.row);
     }
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MiddleButtonTest, WindowCarriedByWholeDesktopsStopsAtTheGridEdge) {
@@ -59,7 +59,7 @@ TEST_F(MiddleButtonTest, WindowCarriedByWholeDesktopsStopsAtTheGridEdge) {
     EXPECT_EQ(sim::WindowRect(Pager()).left, pagerBefore.left);
     EXPECT_EQ(sim::WindowRect(Pager()).top, pagerBefore.top);
     EXPECT_EQ(desktop.currentColumn, 0);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(MiddleButtonTest, MenuOpensAtTheScreenPointAndGivesTheForegroundBack) {
@@ -77,7 +77,7 @@ TEST_F(MiddleButtonTest, MenuOpensAtTheScreenPointAndGivesTheForegroundBack) {
     ASSERT_GE(fg.size(), 2u);
     EXPECT_EQ(fg[fg.size() - 2], Pager());
     EXPECT_EQ(fg.back(), other);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 }  // namespace

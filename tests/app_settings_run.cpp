@@ -67,7 +67,7 @@ TEST_F(SettingsRunTest, MenuChoicePassesTheRecordThePageAndTheStore) {
         if (c.op == "GetMoveFuncs" || c.op == "GetClickFuncs") ops.push_back(c.op);
     EXPECT_EQ(ops, (std::vector<std::string>{"GetMoveFuncs", "GetClickFuncs", "GetMoveFuncs",
                                              "GetClickFuncs"}));
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(SettingsRunTest, MutexHeldElsewhereDropsTheRequest) {
@@ -84,7 +84,7 @@ TEST_F(SettingsRunTest, MutexHeldElsewhereDropsTheRequest) {
     sim::HoldNamedMutex(HookMutexName, false);
     OpenSettings();
     EXPECT_EQ(showings_.size(), 1u);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(SettingsRunTest, CancelAppliesAndSavesNothing) {
@@ -99,7 +99,7 @@ TEST_F(SettingsRunTest, CancelAppliesAndSavesNothing) {
     EXPECT_FALSE(sim::GetValue("HKCU", Pref, "Disable shell").exists);
     EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 5}));
     settings.disableShell = 0;  // as it was: shutdown removes the shell hotkey
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(SettingsRunTest, NavigationOffAndOnSwapsPagerAndTrayIcon) {
@@ -124,7 +124,7 @@ TEST_F(SettingsRunTest, NavigationOffAndOnSwapsPagerAndTrayIcon) {
     EXPECT_TRUE(sim::TrayIcons().empty());
     EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{5, 1, 2, 3, 4}));
     EXPECT_EQ(PagerPosts(MsgDesktopHotkeys), (std::vector<plat::WParam>{0, 1}));
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(sim::LiveGdiObjects(), 0);
 }
 
@@ -138,7 +138,7 @@ TEST_F(SettingsRunTest, NavigationOnWithHotkeysOffPostsNoHotkeyChange) {
     OpenSettings();
     EXPECT_TRUE(PagerPosts(MsgDesktopHotkeys).empty());
     EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(SettingsRunTest, ShellHotkeyChanges) {
@@ -166,7 +166,7 @@ TEST_F(SettingsRunTest, ShellHotkeyChanges) {
     OpenSettings();
     EXPECT_EQ(sim::Hotkeys().back().vk, static_cast<std::uint32_t>(plat::VK_F1));
     EXPECT_EQ(PagerPosts(MsgShellHotkey), (std::vector<plat::WParam>{2, 0, 1}));
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(SettingsRunTest, GridTakesEffectAndASmallerOneKeepsTheScreenInside) {
@@ -192,7 +192,7 @@ TEST_F(SettingsRunTest, GridTakesEffectAndASmallerOneKeepsTheScreenInside) {
     EXPECT_EQ(desktop.currentColumn, 1);
     EXPECT_EQ(sim::WindowRect(home).left, 10 - 1024);
     EXPECT_EQ(sim::GetValue("HKCU", Pref, "XResolution").AsDword(), 2u);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(SettingsRunTest, ShowAgainAppliesEachChangeOnce) {
@@ -222,7 +222,7 @@ TEST_F(SettingsRunTest, ShowAgainAppliesEachChangeOnce) {
     // Each apply folds only the kept windows onto the screen.
     EXPECT_EQ(sim::WindowRect(kept).left, 10);
     EXPECT_EQ(sim::WindowRect(other).left, 1024 + 10);
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(CountHookCalls("RemoveMBHook"), 1);  // the hook is already off at shutdown
 }
 
@@ -252,7 +252,7 @@ TEST_F(SettingsRunTest, ValuesWrittenIntoTheBlockFromOutsideChangeNothingOfOurs)
     EXPECT_EQ(sim::GetValue("HKCU", middle, "ProgSpecCount").AsDword(), 2u);
     EXPECT_EQ(sim::GetValue("HKCU", middle, "PS1Name").AsString(), "shell");
     EXPECT_EQ(hookBlock->entryCount, 2);  // the hook library gets the true count back
-    EXPECT_EQ(program.Close(), 0);
+    EXPECT_EQ(program.Close(), ExitRan);
     std::uint32_t removed = 0;
     for (const sim::HookCall& c : sim::HookCalls())
         if (c.op == "RemoveMBHook") removed = c.value;

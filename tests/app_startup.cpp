@@ -1,6 +1,4 @@
 // Start-up and shutdown of the whole program: order, failure exits, and what is left behind.
-#include <cstring>
-
 #include "config/hookblock.h"
 #include "platform/kernel.h"
 #include "tests/app_harness.h"
@@ -75,7 +73,7 @@ TEST_F(StartupTest, FirstStartWaitsForTheAboutBoxThenRunsAndShutsDownCleanly) {
     EXPECT_EQ(CountHookCalls("SetMBHook"), 1);
     EXPECT_TRUE(sim::MessageBoxes().empty());
 
-    EXPECT_EQ(p.Close(), 0);
+    EXPECT_EQ(p.Close(), ExitRan);
     EXPECT_EQ(CountHookCalls("RemoveMBHook"), 1);
     EXPECT_TRUE(sim::Hotkeys().empty());
     std::vector<plat::Hwnd> quitHelp;
@@ -99,7 +97,7 @@ TEST_F(StartupTest, SecondInstanceLeavesTheFirstUntouched) {
 
     Program p;
     p.Start();
-    EXPECT_EQ(p.Join(), 0);
+    EXPECT_EQ(p.Join(), ExitStartRefused);
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].owner, nullptr);
     EXPECT_EQ(sim::MessageBoxes()[0].text, "You can only have one instance of Parmena running!");
@@ -116,18 +114,24 @@ TEST_F(StartupTest, SecondInstanceLeavesTheFirstUntouched) {
 }
 
 TEST_F(StartupTest, FailedClassOrWindowEndsQuietlyWithEverythingReleased) {
-    for (const char* call : {"RegisterClassA", "CreateWindowExA", "CreateFileMappingA",
-                             "MapViewOfFile"}) {
-        SCOPED_TRACE(call);
+    struct Case {
+        const char* name;
+        sim::Call call;
+        bool blockFailed;  // the one-instance message is shown
+    };
+    const Case cases[] = {{"RegisterClassA", sim::Call::RegisterClassA, false},
+                          {"CreateWindowExA", sim::Call::CreateWindowExA, false},
+                          {"CreateFileMappingA", sim::Call::CreateFileMappingA, true},
+                          {"MapViewOfFile", sim::Call::MapViewOfFile, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         sim::Reset();
-        sim::FailCall(call, true);
+        sim::FailCall(c.call, true);
         Program p;
         p.Start();
-        EXPECT_EQ(p.Join(), 0);
-        sim::FailCall(call, false);
-        const bool blockFailed = std::strcmp(call, "CreateFileMappingA") == 0 ||
-                                 std::strcmp(call, "MapViewOfFile") == 0;
-        EXPECT_EQ(sim::MessageBoxes().size(), blockFailed ? 1u : 0u);
+        EXPECT_EQ(p.Join(), ExitStartRefused);
+        sim::FailCall(c.call, false);
+        EXPECT_EQ(sim::MessageBoxes().size(), c.blockFailed ? 1u : 0u);
         EXPECT_TRUE(sim::HotkeyAttempts().empty());
         EXPECT_TRUE(sim::HookCalls().empty());
         EXPECT_TRUE(HookBlockReleased());
@@ -139,18 +143,18 @@ TEST_F(StartupTest, MissingLibraryOrThreadIsReportedBeforeAnythingElse) {
     sim::SetLibrariesMissing(true);
     Program p;
     p.Start();
-    EXPECT_EQ(p.Join(), 0);
+    EXPECT_EQ(p.Join(), ExitStartRefused);
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].caption, "Parmena");
     EXPECT_NE(sim::MessageBoxes()[0].text.find("is missing"), std::string::npos);
     EXPECT_FALSE(sim::KeyExists("HKCU", Pref));
 
     sim::Reset();
-    sim::FailCall("CreateThread", true);
+    sim::FailCall(sim::Call::CreateThread, true);
     Program q;
     q.Start();
-    EXPECT_EQ(q.Join(), 0);
-    sim::FailCall("CreateThread", false);
+    EXPECT_EQ(q.Join(), ExitStartRefused);
+    sim::FailCall(sim::Call::CreateThread, false);
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].type, plat::MB_ICONERROR);
     EXPECT_FALSE(sim::KeyExists("HKCU", Pref));
@@ -161,7 +165,7 @@ TEST_F(StartupTest, FailedTimerStillRunsTheWholeShutdown) {
     sim::FailSetTimer(true);
     Program p;
     p.Start();
-    EXPECT_EQ(p.Join(), 0);  // not the 1 posted with the quit
+    EXPECT_EQ(p.Join(), ExitStartRefused);
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].text, "No timer available. Can't initialize.");
     EXPECT_EQ(sim::MessageBoxes()[0].caption, "Error");
@@ -184,7 +188,7 @@ TEST_F(StartupTest, TwoButtonMouseIsReportedOnceAndSaved) {
         Program p;
         p.Start();
         ASSERT_TRUE(p.WaitRunning());
-        EXPECT_EQ(p.Close(), 0);
+        EXPECT_EQ(p.Close(), ExitRan);
     }
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].text,
@@ -213,7 +217,7 @@ TEST_F(StartupTest, DisabledNavigationShowsTheTrayIconInsteadOfThePager) {
     EXPECT_EQ(icon.uCallbackMessage, 1026u);
     EXPECT_STREQ(icon.szTip, "Parmena");
     EXPECT_EQ(HotkeyIds(sim::HotkeyAttempts()), (std::vector<int>{5}));
-    EXPECT_EQ(p.Close(), 0);
+    EXPECT_EQ(p.Close(), ExitRan);
     EXPECT_TRUE(sim::TrayIcons().empty());
     ExpectNothingLeft();
 }
@@ -230,7 +234,7 @@ TEST_F(StartupTest, ResetAtStartAppliesRememberedPositionsBeforeTheLoop) {
     ASSERT_TRUE(p.WaitRunning());
     EXPECT_EQ(sim::WindowRect(mail).left, 10 + 2 * 1024);
     EXPECT_EQ(sim::WindowRect(mail).top, 20 + 768);
-    EXPECT_EQ(p.Close(), 0);
+    EXPECT_EQ(p.Close(), ExitRan);
     EXPECT_EQ(sim::WindowRect(mail).left, 10 + 2 * 1024);
 }
 

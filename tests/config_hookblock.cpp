@@ -168,26 +168,26 @@ TEST_F(HookBlockTest, SecondInstanceLeavesTheFirstAlone) {
 
 TEST_F(HookBlockTest, FailuresToCreateOrMap) {
     Load();
-    sim::FailCall("CreateFileMappingA", true);
+    sim::FailCall(sim::Call::CreateFileMappingA, true);
     EXPECT_FALSE(CreateHookBlock());
     EXPECT_EQ(hookBlock, nullptr);
-    sim::FailCall("CreateFileMappingA", false);
+    sim::FailCall(sim::Call::CreateFileMappingA, false);
 
-    sim::FailCall("MapViewOfFile", true);
+    sim::FailCall(sim::Call::MapViewOfFile, true);
     EXPECT_FALSE(CreateHookBlock());
     EXPECT_EQ(hookBlock, nullptr);
     EXPECT_EQ(hookMapping, nullptr);
     EXPECT_EQ(settings.defaultMiddleEntry, nullptr);
-    sim::FailCall("MapViewOfFile", false);
+    sim::FailCall(sim::Call::MapViewOfFile, false);
     // The failed attempt closed its mapping, so the name does not look like a running instance.
     EXPECT_TRUE(CreateHookBlock());
 
     // A mutex that cannot be made is not fatal.
     ReleaseHookBlock();
-    sim::FailCall("CreateMutexA", true);
+    sim::FailCall(sim::Call::CreateMutexA, true);
     EXPECT_TRUE(CreateHookBlock());
     EXPECT_EQ(hookMutex, nullptr);
-    sim::FailCall("CreateMutexA", false);
+    sim::FailCall(sim::Call::CreateMutexA, false);
 }
 
 TEST_F(HookBlockTest, HookInstallAndRemovePassTheBlock) {

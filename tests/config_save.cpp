@@ -330,9 +330,9 @@ TEST_F(SettingsSave, KeysDeletedWhileRunningAreCreatedAgain) {
 
 TEST_F(SettingsSave, FailedSaveIsReportedOnceSayingWhatAndWhy) {
     Start();
-    sim::FailCall("RegSetValueExA", true);
+    sim::FailCall(sim::Call::RegSetValueExA, true);
     EXPECT_FALSE(SaveSettings());
-    sim::FailCall("RegSetValueExA", false);
+    sim::FailCall(sim::Call::RegSetValueExA, false);
     const std::vector<sim::MessageBoxRecord> boxes = sim::MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("\"Disable navigation\" in the registry key \"Preferences\""),

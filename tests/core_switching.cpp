@@ -347,7 +347,7 @@ plat::LResult PLAT_CALLBACK VanishingProc(plat::Hwnd w, std::uint32_t msg, plat:
                                           plat::LParam lp) {
     if (msg == plat::WM_GETTEXTLENGTH && desktop.switching) {
         plat::DestroyWindow(w);
-        if (failBatchesAfterClose) sim::FailCall("BeginDeferWindowPos", true);
+        if (failBatchesAfterClose) sim::FailCall(sim::Call::BeginDeferWindowPos, true);
         return 0;
     }
     return plat::DefWindowProcA(w, msg, wp, lp);
@@ -366,7 +366,7 @@ protected:
     }
     void TearDown() override {
         failBatchesAfterClose = false;
-        sim::FailCall("BeginDeferWindowPos", false);
+        sim::FailCall(sim::Call::BeginDeferWindowPos, false);
         Switching::TearDown();
     }
 };
@@ -411,11 +411,11 @@ TEST_F(VanishingWindows, NoNewBatchMeansDirectMoves) {
 }
 
 TEST_F(Switching, WithoutAnyBatchEachWindowMovesDirectly) {
-    sim::FailCall("BeginDeferWindowPos", true);
+    sim::FailCall(sim::Call::BeginDeferWindowPos, true);
     plat::Hwnd a = Add("a", Rect{0, 0, 100, 100});
     plat::Hwnd b = Add("b", Rect{10, 10, 100, 100});
     EXPECT_TRUE(ShiftWindows(1, 0));
-    sim::FailCall("BeginDeferWindowPos", false);
+    sim::FailCall(sim::Call::BeginDeferWindowPos, false);
     EXPECT_EQ(sim::BatchCount(), 0);
     EXPECT_EQ(sim::WindowRect(a).left, 1024);
     EXPECT_EQ(sim::WindowRect(b).left, 1034);

@@ -141,10 +141,10 @@ TEST_F(Placement, FailedMeasureKeepsTheScreenSize) {
         sim::Screen s = good;
         s.width = failDc ? 800 : 0;
         sim::SetScreen(s);
-        sim::FailCall("GetDC", failDc);
+        sim::FailCall(sim::Call::GetDC, failDc);
         CheckDisplaySize(true);
         EXPECT_FALSE(MeasureScreen());
-        sim::FailCall("GetDC", false);
+        sim::FailCall(sim::Call::GetDC, false);
         sim::SetScreen(good);
         EXPECT_EQ(desktop.screenWidth, 1024);
         EXPECT_EQ(desktop.screenHeight, 768);

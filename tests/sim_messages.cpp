@@ -16,12 +16,14 @@ namespace {
 std::vector<std::uint32_t> g_seen;          // messages the test procedure received
 std::atomic<std::uint32_t> g_procThread{0};  // thread that ran the procedure last
 LResult g_createResult = 0;
+Handle g_gate = nullptr;  // WM_USER + 1 waits for it
 
 LResult PLAT_CALLBACK TestProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     g_seen.push_back(msg);
     g_procThread = GetCurrentThreadId();
     if (msg == WM_CREATE) return g_createResult;
     if (msg == WM_USER) return static_cast<LResult>(wp * 2);
+    if (msg == WM_USER + 1) WaitForSingleObject(g_gate, INFINITE);
     if (msg == WM_DESTROY) PostQuitMessage(7);
     return DefWindowProcA(w, msg, wp, lp);
 }
@@ -91,6 +93,26 @@ TEST_F(SimMessages, CrossThreadSendRunsOnTheOwnerAndQuitEndsTheLoop) {
     CloseHandle(g_ready);
 }
 
+TEST_F(SimMessages, WaitIdleReturnsOnceEveryLoopHasTakenItsMessages) {
+    g_ready = CreateEventA(nullptr, 0, 0, nullptr);
+    g_gate = CreateEventA(nullptr, 1, 0, nullptr);
+    Handle t = CreateThread(nullptr, 0, WindowThread, nullptr, 0, nullptr);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_ready, 5000));
+    EXPECT_TRUE(sim::WaitIdle());
+    PostMessageA(g_window, WM_USER + 1, 0, 0);  // busy until the gate opens
+    PostMessageA(g_window, WM_USER + 2, 0, 0);
+    EXPECT_FALSE(sim::WaitIdle(50));
+    SetEvent(g_gate);
+    ASSERT_TRUE(sim::WaitIdle());
+    EXPECT_EQ(WM_USER + 2, g_seen.back());
+    PostMessageA(g_window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
+    EXPECT_TRUE(sim::WaitIdle(50));  // an ended loop is not waited for
+    CloseHandle(t);
+    CloseHandle(g_gate);
+    CloseHandle(g_ready);
+}
+
 std::uint32_t PLAT_CALLBACK LateLoop(void* arg) {
     WaitForSingleObject(static_cast<Handle>(arg), INFINITE);
     Msg m;
@@ -153,7 +175,7 @@ TEST_F(SimMessages, CreateFailsWhenWmCreateRefuses) {
     EXPECT_EQ(nullptr, CreateWindowExA(0, "refuser", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(WM_NCDESTROY, g_seen.back());
     EXPECT_EQ(nullptr, sim::FindProductWindow("Refuser"));
-    sim::FailCall("RegisterClassA", true);
+    sim::FailCall(sim::Call::RegisterClassA, true);
     wc.lpszClassName = "Other";
     EXPECT_EQ(0, RegisterClassA(&wc));
 }

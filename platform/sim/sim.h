@@ -242,6 +242,10 @@ void SetMenuChoice(int id);
 // ---- Waiting on the product's threads ----
 // Polls cond every millisecond until it holds or timeoutMs passes; returns its last value.
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
+// Returns true once every thread running a message loop, other than the caller, waits in
+// GetMessageA with nothing to take; false after timeoutMs. A thread inside a simulated dialog
+// counts as idle, as the real one would wait in the dialog's own loop.
+bool WaitIdle(int timeoutMs = 5000);
 // Product windows (created through CreateWindowExA) by class name; null if none.
 Hwnd FindProductWindow(const std::string& className);
 
@@ -256,15 +260,19 @@ struct InvalidateRecord {
 std::vector<InvalidateRecord> Invalidations();
 // Another process holds (or releases) the named mutex.
 void HoldNamedMutex(const std::string& name, bool hold);
-// Makes the named plat function fail (returning its Win32 failure value) until cleared.
-// Supported at least: RegisterClassA, CreateWindowExA, SetTimer, CreateFileMappingA,
-// MapViewOfFile, CreateMutexA, PostThreadMessageA, BeginDeferWindowPos, CreateThread.
-// Also: PostMessageA, SetWindowPos, DeferWindowPos (the batch is lost), EndDeferWindowPos,
-// SendMessageTimeoutA, SendMessageCallbackA, RegisterHotKey, CreateEventA, FindFirstFileA,
-// RegCreateKeyExA, RegOpenKeyExA, RegQueryValueExA, RegSetValueExA, RegEnumValueA, GetDC,
-// CreateCompatibleDC, CreateCompatibleBitmap, CreatePen, CreateSolidBrush,
-// CreateFontIndirectA, CreateRectRgn, LoadMenuA, TrackPopupMenu, Shell_NotifyIconA.
-void FailCall(const std::string& function, bool fail);
+// The plat functions a test can make fail, each returning its Win32 failure value.
+// DeferWindowPos loses the whole batch, as on Win32.
+enum class Call {
+    BeginDeferWindowPos, CreateCompatibleBitmap, CreateCompatibleDC, CreateEventA,
+    CreateFileMappingA, CreateFontIndirectA, CreateMutexA, CreatePen, CreateRectRgn,
+    CreateSolidBrush, CreateThread, CreateWindowExA, DeferWindowPos, EndDeferWindowPos,
+    FindFirstFileA, GetDC, LoadMenuA, MapViewOfFile, PostMessageA, PostThreadMessageA,
+    RegCreateKeyExA, RegEnumValueA, RegOpenKeyExA, RegQueryValueExA, RegSetValueExA,
+    RegisterClassA, RegisterHotKey, SendMessageCallbackA, SendMessageTimeoutA, SetTimer,
+    SetWindowPos, Shell_NotifyIconA, TrackPopupMenu
+};
+// Makes the function fail until cleared.
+void FailCall(Call function, bool fail);
 // Calls that would block the caller until a hung window answers on the real system: a
 // synchronous move (SetWindowPos without SWP_ASYNCWINDOWPOS, or a batch that holds it), a
 // ShowWindow or a CloseWindow of it. The simulation carries them out at once and counts them.

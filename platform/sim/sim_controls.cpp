@@ -163,7 +163,7 @@ using namespace simi;
 namespace plat {
 
 Hmenu LoadMenuA(Hinstance, const char* name) {
-    if (Failing("LoadMenuA")) {
+    if (Failing(sim::Call::LoadMenuA)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -227,7 +227,7 @@ Bool EnableMenuItem(Hmenu m, std::uint32_t id, std::uint32_t flags) {
 }
 
 Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int, Hwnd owner, const Rect*) {
-    if (Failing("TrackPopupMenu")) return 0;
+    if (Failing(sim::Call::TrackPopupMenu)) return 0;
     Lock lk(Mu());
     Menu* menu = FindMenu(m);
     Window* w = Win(owner);

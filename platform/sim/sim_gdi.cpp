@@ -144,7 +144,7 @@ using namespace simi;
 namespace plat {
 
 Hdc GetDC(Hwnd w) {
-    if (Failing("GetDC")) {
+    if (Failing(sim::Call::GetDC)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -220,7 +220,7 @@ int GetDeviceCaps(Hdc dc, int index) {
 }
 
 Hdc CreateCompatibleDC(Hdc dc) {
-    if (Failing("CreateCompatibleDC")) {
+    if (Failing(sim::Call::CreateCompatibleDC)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -243,7 +243,7 @@ Bool DeleteDC(Hdc dc) {
 }
 
 Hgdi CreateCompatibleBitmap(Hdc dc, int w, int h) {
-    if (Failing("CreateCompatibleBitmap")) {
+    if (Failing(sim::Call::CreateCompatibleBitmap)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -317,7 +317,7 @@ Hgdi GetStockObject(int index) {
 }
 
 Hgdi CreatePen(int style, int width, std::uint32_t color) {
-    if (Failing("CreatePen")) {
+    if (Failing(sim::Call::CreatePen)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -331,7 +331,7 @@ Hgdi CreatePen(int style, int width, std::uint32_t color) {
 }
 
 Hgdi CreateSolidBrush(std::uint32_t color) {
-    if (Failing("CreateSolidBrush")) {
+    if (Failing(sim::Call::CreateSolidBrush)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -343,7 +343,7 @@ Hgdi CreateSolidBrush(std::uint32_t color) {
 }
 
 Hgdi CreateFontIndirectA(const LogFontA* lf) {
-    if (Failing("CreateFontIndirectA")) {
+    if (Failing(sim::Call::CreateFontIndirectA)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -360,7 +360,7 @@ Hgdi CreateFontIndirectA(const LogFontA* lf) {
 }
 
 Hgdi CreateRectRgn(int l, int t, int r, int b) {
-    if (Failing("CreateRectRgn")) {
+    if (Failing(sim::Call::CreateRectRgn)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }

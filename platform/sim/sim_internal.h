@@ -34,7 +34,7 @@ T As(std::uintptr_t id) {
 std::uintptr_t NewHandle();     // never reused within the process
 std::uint32_t CurrentThread();  // plat thread id of the caller, assigned on first use
 void SetError(std::uint32_t code);
-bool Failing(const char* function);
+bool Failing(sim::Call function);
 std::string Lower(const std::string& s);
 bool EqualNoCase(const std::string& a, const std::string& b);
 
@@ -135,6 +135,13 @@ struct Queue {
     std::deque<PendingCallback> callbacks;
     bool quit = false;
     int quitCode = 0;
+    // For sim::WaitIdle: the thread runs a message loop (until it takes its WM_QUIT), waits
+    // in GetMessageA for what passes this filter, or is inside a simulated dialog.
+    bool takesMessages = false;
+    bool waiting = false;
+    Hwnd waitFilter = nullptr;
+    std::uint32_t waitMin = 0, waitMax = 0;
+    int dialogs = 0;
 };
 
 struct Timer {
@@ -240,7 +247,7 @@ struct State {
     LogFontA iconFont{};
     Point cursor{0, 0};
     std::set<int> keysDown;
-    std::set<std::string> failing;
+    std::set<sim::Call> failing;
 
     // windows
     std::map<std::uintptr_t, Window> windows;
@@ -322,6 +329,8 @@ void InitMenus();
 // Answers a message to a window that has no procedure (other programs' windows, list boxes).
 LResult ForeignAnswer(Window& w, std::uint32_t msg, WParam wp, LParam lp);
 Queue& EnsureQueue(std::uint32_t thread);
+// The thread of this queue has nothing to do until something is posted or sent to it.
+bool Idle(std::uint32_t thread, const Queue& q);
 void InvalidateInternal(Window& w, const Rect* r, bool erase);
 void ForgetWindow(std::uintptr_t id);  // drops every trace without messages
 // Without the lock: sends and does not wait when the window belongs to another thread.

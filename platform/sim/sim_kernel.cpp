@@ -161,7 +161,7 @@ namespace plat {
 
 Handle CreateThread(void*, std::size_t, ThreadProc proc, void* arg, std::uint32_t, std::uint32_t* threadId) {
     Lock lk(Mu());
-    if (S().failing.count("CreateThread") || !proc) {
+    if (Failing(sim::Call::CreateThread) || !proc) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -248,7 +248,7 @@ std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool 
 }
 
 Handle CreateEventA(void*, Bool manualReset, Bool initial, const char* name) {
-    if (Failing("CreateEventA")) {
+    if (Failing(sim::Call::CreateEventA)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -294,7 +294,7 @@ Bool CloseHandle(Handle h) {
 Handle CreateFileMappingA(Handle file, void*, std::uint32_t, std::uint32_t sizeHigh, std::uint32_t sizeLow,
                           const char* name) {
     Lock lk(Mu());
-    if (S().failing.count("CreateFileMappingA")) {
+    if (Failing(sim::Call::CreateFileMappingA)) {
         SetError(ERROR_ACCESS_DENIED_W);
         return nullptr;
     }
@@ -321,7 +321,7 @@ Handle CreateFileMappingA(Handle file, void*, std::uint32_t, std::uint32_t sizeH
 void* MapViewOfFile(Handle mapping, std::uint32_t, std::uint32_t offHigh, std::uint32_t offLow, std::size_t bytes) {
     Lock lk(Mu());
     auto o = Object(mapping);
-    if (S().failing.count("MapViewOfFile") || !o || o->type != KType::Mapping) {
+    if (Failing(sim::Call::MapViewOfFile) || !o || o->type != KType::Mapping) {
         SetError(o ? ERROR_ACCESS_DENIED_W : ERROR_INVALID_HANDLE);
         return nullptr;
     }
@@ -347,7 +347,7 @@ Bool UnmapViewOfFile(const void* view) {
 
 Handle CreateMutexA(void*, Bool initialOwner, const char* name) {
     Lock lk(Mu());
-    if (S().failing.count("CreateMutexA")) {
+    if (Failing(sim::Call::CreateMutexA)) {
         SetError(ERROR_ACCESS_DENIED_W);
         return nullptr;
     }
@@ -385,7 +385,7 @@ Bool ReleaseMutex(Handle h) {
 }
 
 Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
-    if (Failing("FindFirstFileA")) {
+    if (Failing(sim::Call::FindFirstFileA)) {
         SetError(ERROR_ACCESS_DENIED_W);
         return INVALID_HANDLE_VALUE;
     }

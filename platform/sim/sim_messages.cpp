@@ -57,6 +57,7 @@ bool ServeSent(Lock& lk, std::uint32_t me) {
     if (qit == S().queues.end() || qit->second.sent.empty()) return false;
     std::shared_ptr<SentMessage> sm = qit->second.sent.front();
     qit->second.sent.pop_front();
+    qit->second.waiting = false;
     Window* w = Win(sm->hwnd);
     WndProc proc = w ? w->proc : nullptr;
     LResult r = 0;
@@ -82,6 +83,7 @@ bool ServeCallback(Lock& lk, std::uint32_t me) {
     if (qit == S().queues.end() || qit->second.callbacks.empty()) return false;
     PendingCallback cb = qit->second.callbacks.front();
     qit->second.callbacks.pop_front();
+    qit->second.waiting = false;
     lk.unlock();
     cb.cb(cb.hwnd, cb.msg, cb.data, cb.result);
     lk.lock();
@@ -98,6 +100,10 @@ bool Matches(const Msg& m, Hwnd filter, std::uint32_t min, std::uint32_t max) {
     }
     if (min == 0 && max == 0) return true;
     return m.message >= min && m.message <= max;
+}
+
+bool TakesPaint(std::uint32_t min, std::uint32_t max) {
+    return (min == 0 && max == 0) || (WM_PAINT >= min && WM_PAINT <= max);
 }
 
 Window* PaintCandidate(std::uint32_t me, Hwnd filter) {
@@ -158,6 +164,14 @@ struct CreateStructA {
 
 }  // namespace
 
+bool Idle(std::uint32_t thread, const Queue& q) {
+    if (q.dialogs > 0) return true;
+    if (!q.waiting || !q.sent.empty() || !q.callbacks.empty() || q.quit) return false;
+    for (const Msg& m : q.posted)
+        if (Matches(m, q.waitFilter, q.waitMin, q.waitMax)) return false;
+    return !(TakesPaint(q.waitMin, q.waitMax) && PaintCandidate(thread, q.waitFilter));
+}
+
 void SendNotify(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     Lock lk(Mu());
     Window* x = Win(w);
@@ -191,7 +205,7 @@ namespace plat {
 
 std::uint16_t RegisterClassA(const WndClassA* wc) {
     Lock lk(Mu());
-    if (S().failing.count("RegisterClassA") || !wc || !wc->lpszClassName || IsIntResource(wc->lpszClassName) ||
+    if (Failing(sim::Call::RegisterClassA) || !wc || !wc->lpszClassName || IsIntResource(wc->lpszClassName) ||
         !wc->lpfnWndProc) {
         SetError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -233,7 +247,7 @@ Hwnd CreateWindowExA(std::uint32_t exStyle, const char* className, const char* t
     WndProc proc;
     {
         Lock lk(Mu());
-        if (S().failing.count("CreateWindowExA") || !className || IsIntResource(className)) {
+        if (Failing(sim::Call::CreateWindowExA) || !className || IsIntResource(className)) {
             SetError(ERROR_NOT_ENOUGH_MEMORY);
             return nullptr;
         }
@@ -483,7 +497,7 @@ LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
 
 LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std::uint32_t,
                             std::uint32_t timeoutMs, std::uintptr_t* result) {
-    if (Failing("SendMessageTimeoutA")) {
+    if (Failing(sim::Call::SendMessageTimeoutA)) {
         SetError(static_cast<std::uint32_t>(ERROR_TIMEOUT));
         return 0;
     }
@@ -525,7 +539,7 @@ LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std
 
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
-    if (Failing("SendMessageCallbackA")) {
+    if (Failing(sim::Call::SendMessageCallbackA)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
@@ -584,7 +598,7 @@ Bool IsHungAppWindow(Hwnd w) {
 Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     Lock lk(Mu());
     std::uint32_t me = CurrentThread();
-    if (S().failing.count("PostMessageA")) {
+    if (Failing(sim::Call::PostMessageA)) {
         S().posts.push_back({0, w, msg, wp, lp, false});
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
@@ -611,7 +625,7 @@ Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LP
     Lock lk(Mu());
     if (threadId == CurrentThread()) EnsureQueue(threadId);
     auto q = S().queues.find(threadId);
-    if (S().failing.count("PostThreadMessageA") || S().failThreadPosts.count(threadId) ||
+    if (Failing(sim::Call::PostThreadMessageA) || S().failThreadPosts.count(threadId) ||
         q == S().queues.end()) {
         S().posts.push_back({threadId, nullptr, msg, wp, lp, false});
         SetError(ERROR_INVALID_THREAD_ID);
@@ -650,7 +664,7 @@ Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
     if (!m) return -1;
     Lock lk(Mu());
     std::uint32_t me = CurrentThread();
-    EnsureQueue(me);
+    EnsureQueue(me).takesMessages = true;
     for (;;) {
         if (ServeSent(lk, me)) continue;
         if (ServeCallback(lk, me)) continue;
@@ -659,18 +673,30 @@ Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
             if (!Matches(*it, w, min, max)) continue;
             *m = *it;
             q.posted.erase(it);
-            return m->message == WM_QUIT ? 0 : 1;
+            q.waiting = false;
+            if (m->message != WM_QUIT) return 1;
+            q.takesMessages = false;
+            return 0;
         }
         if (q.quit) {
             q.quit = false;
+            q.waiting = q.takesMessages = false;
             *m = MakeMsg(nullptr, WM_QUIT, static_cast<WParam>(q.quitCode), 0);
             return 0;
         }
-        if ((min == 0 && max == 0) || (WM_PAINT >= min && WM_PAINT <= max)) {
+        if (TakesPaint(min, max)) {
             if (Window* p = PaintCandidate(me, w)) {
+                q.waiting = false;
                 *m = MakeMsg(As<Hwnd>(p->id), WM_PAINT, 0, 0);
                 return 1;
             }
+        }
+        if (!q.waiting) {
+            q.waiting = true;
+            q.waitFilter = w;
+            q.waitMin = min;
+            q.waitMax = max;
+            Cv().notify_all();  // a WaitIdle may be waiting for this
         }
         Cv().wait(lk);
     }
@@ -711,7 +737,7 @@ LResult DispatchMessageA(const Msg* m) {
 
 std::uintptr_t SetTimer(Hwnd w, std::uintptr_t id, std::uint32_t ms, void*) {
     Lock lk(Mu());
-    if (S().failSetTimer || S().failing.count("SetTimer")) {
+    if (S().failSetTimer || Failing(sim::Call::SetTimer)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
@@ -739,7 +765,7 @@ Bool KillTimer(Hwnd w, std::uintptr_t id) {
 Bool RegisterHotKey(Hwnd w, int id, std::uint32_t mods, std::uint32_t vk) {
     Lock lk(Mu());
     S().hotkeyAttempts.push_back({w, id, mods, vk});
-    if (S().failing.count("RegisterHotKey")) return 0;
+    if (Failing(sim::Call::RegisterHotKey)) return 0;
     std::uint32_t m = mods & 0xF;
     if (w && !Win(w)) {
         SetError(ERROR_INVALID_WINDOW_HANDLE);
@@ -776,6 +802,17 @@ Bool UnregisterHotKey(Hwnd w, int id) {
 }  // namespace plat
 
 namespace sim {
+
+bool WaitIdle(int timeoutMs) {
+    Lock lk(Mu());
+    const std::uint32_t me = CurrentThread();
+    const auto allIdle = [me] {
+        for (const auto& [thread, q] : S().queues)
+            if (thread != me && q.takesMessages && !Idle(thread, q)) return false;
+        return true;
+    };
+    return Cv().wait_for(lk, std::chrono::milliseconds(timeoutMs), allIdle);
+}
 
 std::vector<PostRecord> Posts() {
     Lock lk(Mu());

@@ -162,13 +162,13 @@ namespace plat {
 
 long RegCreateKeyExA(Hkey parent, const char* subKey, std::uint32_t, const char*, std::uint32_t,
                      std::uint32_t, void*, Hkey* result, std::uint32_t* disposition) {
-    if (Failing("RegCreateKeyExA")) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegCreateKeyExA)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     return OpenOrCreate(parent, subKey, true, result, disposition);
 }
 
 long RegOpenKeyExA(Hkey parent, const char* subKey, std::uint32_t, std::uint32_t, Hkey* result) {
-    if (Failing("RegOpenKeyExA")) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegOpenKeyExA)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     return OpenOrCreate(parent, subKey, false, result, nullptr);
 }
@@ -181,7 +181,7 @@ long RegCloseKey(Hkey key) {
 
 long RegQueryValueExA(Hkey key, const char* name, std::uint32_t*, std::uint32_t* type,
                       std::uint8_t* data, std::uint32_t* cbData) {
-    if (Failing("RegQueryValueExA")) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegQueryValueExA)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     int root;
     std::vector<std::string> path;
@@ -208,7 +208,7 @@ long RegQueryValueExA(Hkey key, const char* name, std::uint32_t*, std::uint32_t*
 
 long RegSetValueExA(Hkey key, const char* name, std::uint32_t, std::uint32_t type,
                     const std::uint8_t* data, std::uint32_t cbData) {
-    if (Failing("RegSetValueExA")) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegSetValueExA)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     int root;
     std::vector<std::string> path;
@@ -243,7 +243,7 @@ long RegDeleteValueA(Hkey key, const char* name) {
 
 long RegEnumValueA(Hkey key, std::uint32_t index, char* name, std::uint32_t* cchName,
                    std::uint32_t*, std::uint32_t* type, std::uint8_t* data, std::uint32_t* cbData) {
-    if (Failing("RegEnumValueA")) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegEnumValueA)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     int root;
     std::vector<std::string> path;

@@ -29,6 +29,27 @@ Hicon LoadShared(Hinstance inst, const char* name, const char* kind) {
     return As<Hicon>(it->second);
 }
 
+// The test's stand-in for a dialog runs on the calling thread for the dialog's whole life.
+class InDialog {
+public:
+    InDialog() : thread_(CurrentThread()) {
+        Lock lk(Mu());
+        ++EnsureQueue(thread_).dialogs;
+        Cv().notify_all();
+    }
+    ~InDialog() {
+        Lock lk(Mu());
+        auto q = S().queues.find(thread_);
+        if (q != S().queues.end() && q->second.dialogs > 0) --q->second.dialogs;
+        Cv().notify_all();
+    }
+    InDialog(const InDialog&) = delete;
+    InDialog& operator=(const InDialog&) = delete;
+
+private:
+    std::uint32_t thread_;
+};
+
 constexpr std::uint32_t kClickFuncs = 0x00C11C00u, kMoveFuncs = 0x00A0E000u;
 std::uint32_t nextHook = 0x4B00;
 
@@ -50,7 +71,7 @@ Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data) 
 }
 
 Bool Shell_NotifyIconA(std::uint32_t message, NotifyIconDataA* data) {
-    if (Failing("Shell_NotifyIconA")) return 0;
+    if (Failing(sim::Call::Shell_NotifyIconA)) return 0;
     if (!data) return 0;
     Lock lk(Mu());
     auto& tray = S().tray;
@@ -129,7 +150,9 @@ int ShowPrefDlg(void* settings, std::uintptr_t, std::uintptr_t, int page, void* 
         Lock lk(Mu());
         handler = S().onPref;
     }
-    return handler ? handler(settings, page, shortcutStore) : 0;
+    if (!handler) return 0;
+    InDialog dialog;
+    return handler(settings, page, shortcutStore);
 }
 
 void ShowAboutDlg(StartRoutine start) {
@@ -138,7 +161,9 @@ void ShowAboutDlg(StartRoutine start) {
         Lock lk(Mu());
         handler = S().onAbout;
     }
-    if (handler) handler(start);
+    if (!handler) return;
+    InDialog dialog;
+    handler(start);
 }
 
 }  // namespace plat

@@ -81,7 +81,7 @@ std::uint32_t AllocateThreadId() { return nextThreadId.fetch_add(1); }
 
 void SetError(std::uint32_t code) { lastError = code; }
 
-bool Failing(const char* function) {
+bool Failing(sim::Call function) {
     Lock lk(Mu());
     return S().failing.count(function) != 0;
 }
@@ -248,7 +248,7 @@ void SetMessageBoxAnswer(int answer) {
     S().messageBoxAnswer = answer;
 }
 
-void FailCall(const std::string& function, bool fail) {
+void FailCall(Call function, bool fail) {
     Lock lk(Mu());
     if (fail)
         S().failing.insert(function);

@@ -443,7 +443,7 @@ Bool EnumWindows(EnumWindowsProc proc, LParam lp) {
 }
 
 Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_t flags) {
-    if (Failing("SetWindowPos")) return 0;
+    if (Failing(sim::Call::SetWindowPos)) return 0;
     std::vector<SizeChange> changes;
     {
         Lock lk(Mu());
@@ -483,7 +483,7 @@ Bool MoveWindow(Hwnd w, int x, int y, int cx, int cy, Bool) {
 
 Hdwp BeginDeferWindowPos(int n) {
     Lock lk(Mu());
-    if (S().failing.count("BeginDeferWindowPos") || n < 0) {
+    if (Failing(sim::Call::BeginDeferWindowPos) || n < 0) {
         SetError(n < 0 ? ERROR_INVALID_PARAMETER : ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -502,7 +502,7 @@ Hdwp DeferWindowPos(Hdwp batch, Hwnd w, Hwnd after, int x, int y, int cx, int cy
         SetError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (!Win(w) || S().failing.count("DeferWindowPos")) {
+    if (!Win(w) || Failing(sim::Call::DeferWindowPos)) {
         // The whole batch is lost, as on the real system.
         S().batches.erase(it);
         SetError(ERROR_INVALID_WINDOW_HANDLE);
@@ -523,7 +523,7 @@ Hdwp DeferWindowPos(Hdwp batch, Hwnd w, Hwnd after, int x, int y, int cx, int cy
 }
 
 Bool EndDeferWindowPos(Hdwp batch) {
-    if (Failing("EndDeferWindowPos")) {
+    if (Failing(sim::Call::EndDeferWindowPos)) {
         Lock lk(Mu());
         S().batches.erase(Id(batch));  // nothing moves and the batch is gone
         return 0;
@@ -633,6 +633,15 @@ Bool ReleaseCapture() {
     Lock lk(Mu());
     S().capture = 0;
     return 1;
+}
+
+// Like Win32, only a window of the calling thread.
+Hwnd GetCapture() {
+    Lock lk(Mu());
+    const std::uintptr_t capture = S().capture;
+    Window* w = capture ? Win(capture) : nullptr;
+    if (!w || w->thread != CurrentThread()) return nullptr;
+    return As<Hwnd>(capture);
 }
 
 Hwnd SetFocus(Hwnd w) {
