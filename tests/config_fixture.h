@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,42 @@ inline std::vector<std::string> PositionNames() {
     std::vector<std::string> out;
     for (WindowPositionEntry* e = settings.positionList.next; e; e = e->next) out.push_back(e->name);
     return out;
+}
+
+// Every field of the record that is saved and loaded, and the screen-derived sizes.
+inline void ExpectSameRecord(const Settings& a, const Settings& b) {
+    EXPECT_EQ(a.disableNavigation, b.disableNavigation);
+    EXPECT_EQ(a.disableMiddleButton, b.disableMiddleButton);
+    EXPECT_EQ(a.disableShell, b.disableShell);
+    EXPECT_EQ(a.corner, b.corner);
+    EXPECT_EQ(a.xResolution, b.xResolution);
+    EXPECT_EQ(a.yResolution, b.yResolution);
+    EXPECT_EQ(a.hideProgramManager, b.hideProgramManager);
+    EXPECT_EQ(a.followActive, b.followActive);
+    EXPECT_EQ(a.switchAtBorders, b.switchAtBorders);
+    EXPECT_EQ(a.onlyWhenButtonDown, b.onlyWhenButtonDown);
+    EXPECT_EQ(a.switchHotkeys, b.switchHotkeys);
+    EXPECT_EQ(a.enableTopmost, b.enableTopmost);
+    EXPECT_EQ(a.rescaleOnExit, b.rescaleOnExit);
+    EXPECT_EQ(a.minimizeTolvo, b.minimizeTolvo);
+    EXPECT_EQ(a.navMouseSwitch, b.navMouseSwitch);
+    EXPECT_EQ(a.navMouseDrag, b.navMouseDrag);
+    EXPECT_EQ(a.navMouseDragDD, b.navMouseDragDD);
+    EXPECT_EQ(a.navMouseMenu, b.navMouseMenu);
+    EXPECT_EQ(a.navMouseMove, b.navMouseMove);
+    EXPECT_EQ(a.background, b.background);
+    EXPECT_EQ(a.grid, b.grid);
+    EXPECT_EQ(a.window, b.window);
+    EXPECT_EQ(a.windowFrame, b.windowFrame);
+    EXPECT_EQ(a.windowCaption, b.windowCaption);
+    EXPECT_EQ(a.windowText, b.windowText);
+    EXPECT_EQ(std::memcmp(&a.font, &b.font, sizeof a.font), 0);
+    EXPECT_EQ(a.resetAtStart, b.resetAtStart);
+    EXPECT_EQ(a.programEntryCount, b.programEntryCount);
+    EXPECT_EQ(a.shellHotkeyModif, b.shellHotkeyModif);
+    EXPECT_EQ(a.shellHotkeyKey, b.shellHotkeyKey);
+    EXPECT_EQ(a.xSize, b.xSize);
+    EXPECT_EQ(a.ySize, b.ySize);
 }
 
 class ConfigTest : public ::testing::Test {

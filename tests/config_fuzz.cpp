@@ -165,21 +165,9 @@ Snapshot Take() {
 }
 
 void ExpectSame(const Snapshot& a, const Snapshot& b) {
-    const Settings &x = a.record, &y = b.record;
-    ASSERT_EQ(x.corner, y.corner);
-    ASSERT_EQ(x.xResolution, y.xResolution);
-    ASSERT_EQ(x.followActive, y.followActive);
-    ASSERT_EQ(x.navMouseMenu, y.navMouseMenu);
-    ASSERT_EQ(x.background, y.background);
-    ASSERT_EQ(x.grid, y.grid);
-    ASSERT_EQ(x.window, y.window);
-    ASSERT_EQ(x.windowText, y.windowText);
-    ASSERT_EQ(std::memcmp(&x.font, &y.font, sizeof x.font), 0);
-    ASSERT_EQ(x.shellHotkeyKey, y.shellHotkeyKey);
-    ASSERT_EQ(x.shellHotkeyModif, y.shellHotkeyModif);
-    ASSERT_EQ(x.programEntryCount, y.programEntryCount);
-    ASSERT_EQ(a.positions, b.positions);
-    ASSERT_EQ(a.programNames, b.programNames);
+    ExpectSameRecord(a.record, b.record);
+    EXPECT_EQ(a.positions, b.positions);
+    EXPECT_EQ(a.programNames, b.programNames);
 }
 
 // Whatever the registry held, loading is bounded and safe, and what was loaded survives a
@@ -202,7 +190,8 @@ TEST(ConfigFuzz, HostileRegistryLoadsSafelyAndRoundTrips) {
             Load();
             ASSERT_TRUE(CreateHookBlock());
             ASSERT_NO_FATAL_FAILURE(CheckInvariants());
-            ASSERT_NO_FATAL_FAILURE(ExpectSame(first, Take()));
+            ExpectSame(first, Take());
+            ASSERT_FALSE(HasFailure());  // one failing case is enough to read
         }
         ASSERT_EQ(sim::GdiViolations(), 0);
     }

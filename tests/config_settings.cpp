@@ -47,44 +47,52 @@ TEST_F(SettingsLoad, FirstStartCreatesEveryKeyAndTakesDefaults) {
     EXPECT_TRUE(sim::KeyExists("HKLM", Shortcuts));
     EXPECT_NE(settingsKeys.machineShortcuts, nullptr);
 
-    EXPECT_EQ(x, 1024 - 8);
-    EXPECT_EQ(y, -1);
-    EXPECT_EQ(desktop.screenWidth, 1024);
-    EXPECT_EQ(desktop.workHeight, 740);
-    EXPECT_EQ(desktop.columns, 3);
-    EXPECT_EQ(desktop.rows, 3);
-    EXPECT_EQ(settings.corner, 2);
-    EXPECT_EQ(settings.xSize, 192);
-    EXPECT_EQ(settings.ySize, 144);
-    EXPECT_EQ(settings.disableNavigation, 0);
-    EXPECT_EQ(settings.disableMiddleButton, 0);
-    EXPECT_EQ(settings.disableShell, 0);
-    EXPECT_EQ(settings.followActive, 1);
-    EXPECT_EQ(settings.switchAtBorders, 1);
-    EXPECT_EQ(settings.onlyWhenButtonDown, 1);
-    EXPECT_EQ(settings.switchHotkeys, 1);
-    EXPECT_EQ(settings.enableTopmost, 1);
-    EXPECT_EQ(settings.rescaleOnExit, 1);
-    EXPECT_EQ(settings.minimizeTolvo, 1);
-    EXPECT_EQ(settings.hideProgramManager, 1);
-    EXPECT_EQ(settings.navMouseSwitch, 1);
-    EXPECT_EQ(settings.navMouseDrag, 4);
-    EXPECT_EQ(settings.navMouseDragDD, 0);
-    EXPECT_EQ(settings.navMouseMenu, 2);
-    EXPECT_EQ(settings.navMouseMove, 6);
-    EXPECT_EQ(settings.background, 0x111111u);
-    EXPECT_EQ(settings.grid, 0x222222u);
-    EXPECT_EQ(settings.window, 0x333333u);
-    EXPECT_EQ(settings.windowFrame, 0x222222u);
-    EXPECT_EQ(settings.windowCaption, 0x444444u);
-    EXPECT_EQ(settings.windowText, 0x555555u);
+    // What a first start takes: the stored value's name (or what it is) and its default.
+    struct Default {
+        const char* name;
+        long long expected, actual;
+    };
+    const Default defaults[] = {
+        {"initial x", 1024 - 8, x},
+        {"initial y", -1, y},
+        {"screen width", 1024, desktop.screenWidth},
+        {"work height", 740, desktop.workHeight},
+        {"XResolution", 3, desktop.columns},
+        {"YResolution", 3, desktop.rows},
+        {"Corner", 2, settings.corner},
+        {"XSize", 192, settings.xSize},
+        {"YSize", 144, settings.ySize},
+        {"Disable navigation", 0, settings.disableNavigation},
+        {"Disable middle button", 0, settings.disableMiddleButton},
+        {"Disable shell", 0, settings.disableShell},
+        {"Follow active", 1, settings.followActive},
+        {"Switch at borders", 1, settings.switchAtBorders},
+        {"Only when button down", 1, settings.onlyWhenButtonDown},
+        {"Switch hotkeys", 1, settings.switchHotkeys},
+        {"Enable topmost", 1, settings.enableTopmost},
+        {"Rescale On Exit", 1, settings.rescaleOnExit},
+        {"MinimizeTolvo", 1, settings.minimizeTolvo},
+        {"HideProgramManager", 1, settings.hideProgramManager},
+        {"NavMouseSwitch", 1, settings.navMouseSwitch},
+        {"NavMouseDrag", 4, settings.navMouseDrag},
+        {"NavMouseDragDD", 0, settings.navMouseDragDD},
+        {"NavMouseMenu", 2, settings.navMouseMenu},
+        {"NavMouseMove", 6, settings.navMouseMove},
+        {"Background", 0x111111, settings.background},
+        {"Grid", 0x222222, settings.grid},
+        {"Window", 0x333333, settings.window},
+        {"WindowFrame", 0x222222, settings.windowFrame},
+        {"WindowCaption", 0x444444, settings.windowCaption},
+        {"WindowText", 0x555555, settings.windowText},
+        {"ShellHotkey Modif", 6, settings.shellHotkeyModif},
+        {"ShellHotkey Key", 0, settings.shellHotkeyKey},
+        {"ShellHotkey Key's key", plat::VK_SPACE, ShellHotkeyKeyTable[settings.shellHotkeyKey]},
+        {"ResetAtStart", 0, settings.resetAtStart},
+    };
+    for (const Default& d : defaults) EXPECT_EQ(d.actual, d.expected) << d.name;
     plat::LogFontA want = IconFont();
     EXPECT_EQ(std::memcmp(&settings.font, &want, sizeof want), 0);
     EXPECT_NE(settings.pagerFont, nullptr);
-    EXPECT_EQ(settings.shellHotkeyModif, 6);
-    EXPECT_EQ(settings.shellHotkeyKey, 0);
-    EXPECT_EQ(ShellHotkeyKeyTable[settings.shellHotkeyKey], plat::VK_SPACE);
-    EXPECT_EQ(settings.resetAtStart, 0);
     EXPECT_EQ(settings.positionList.next, nullptr);
     EXPECT_EQ(shortcutStore.head, nullptr);
     // Loading only reads: nothing is written on a first start.
