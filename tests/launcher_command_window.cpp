@@ -66,79 +66,78 @@ TEST_F(CommandWindowTest, ShowsAtTheCursorClampedToTheDesktop) {
     }
 }
 
-TEST_F(CommandWindowTest, ShortcutNameAndArgumentsIgnoringCase) {
-    Add("ed", "notepad.exe", "", 0, 0);
-    Run("ED readme.txt");
-    sim::ShellExecuteRecord r = OnlyRun();
-    EXPECT_EQ(r.verb, "open");
-    EXPECT_EQ(r.file, "notepad.exe");
-    EXPECT_TRUE(r.hasParams);
-    EXPECT_EQ(r.params, "readme.txt");
-    EXPECT_EQ(r.show, plat::SW_SHOWDEFAULT);
-    EXPECT_FALSE(sim::IsVisible(CommandWindow));
-}
-
-TEST_F(CommandWindowTest, TextThatIsNoShortcutIsOpenedAsTyped) {
-    Add("ed", "notepad.exe", "", 0, 0);
-    Run("edit");
-    sim::ShellExecuteRecord r = OnlyRun();
-    EXPECT_EQ(r.file, "edit");
-    EXPECT_FALSE(r.hasParams);
-    EXPECT_FALSE(r.hasDir);
-    EXPECT_EQ(r.show, plat::SW_SHOWDEFAULT);
-}
-
-TEST_F(CommandWindowTest, EnvironmentReferencesAreExpandedInCommandAndDirectory) {
-    sim::SetEnv("windir", "C:\\WINDOWS");
-    sim::SetEnv("TEMP", "C:\\Temp Files");
-    Add("np", "%windir%\\notepad.exe", "%TEMP%", 1, 0);
-    Run("np");
-    sim::ShellExecuteRecord r = OnlyRun();
-    EXPECT_EQ(r.file, "C:\\WINDOWS\\notepad.exe");
-    EXPECT_FALSE(r.hasParams);
-    EXPECT_TRUE(r.hasDir);
-    EXPECT_EQ(r.dir, "C:\\Temp Files");
-    EXPECT_EQ(r.show, plat::SW_SHOWMAXIMIZED);
-}
-
-TEST_F(CommandWindowTest, ExpandedPathWithSpacesStaysOneFile) {
-    sim::SetEnv("ProgramFiles", "C:\\Program Files");
-    sim::SetEnv("DOC", "my notes.txt");
-    Add("ed", "%ProgramFiles%\\Editor\\ed.exe", "", 0, 0);
-    Add("ed2", "%ProgramFiles%\\Editor\\ed.exe -n", "", 0, 0);
-    Run("ed");
-    Run("ed2 %DOC%");
-    const std::vector<sim::ShellExecuteRecord> runs = sim::ShellExecutes();
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].file, "C:\\Program Files\\Editor\\ed.exe");
-    EXPECT_FALSE(runs[0].hasParams);
-    EXPECT_EQ(runs[1].file, "C:\\Program Files\\Editor\\ed.exe");
-    EXPECT_EQ(runs[1].params, "-n my notes.txt");
-}
-
-TEST_F(CommandWindowTest, QuotedFileKeepsItsSpacesAndParametersKeepTheirQuotes) {
-    Add("e", "\"C:\\Program Files\\Editor\\ed.exe\" -n", "", 2, 0);
-    Run("e \"my file.txt\"");
-    sim::ShellExecuteRecord r = OnlyRun();
-    EXPECT_EQ(r.file, "C:\\Program Files\\Editor\\ed.exe");
-    EXPECT_EQ(r.params, "-n \"my file.txt\"");
-    EXPECT_EQ(r.show, plat::SW_MINIMIZE);
-}
-
-TEST_F(CommandWindowTest, PerUserShortcutShadowsTheMachineOne) {
-    Add("ed", "machine.exe", "", 0, 1);
-    Add("ed", "user.exe", "", 0, 0);
-    Run("ed");
-    EXPECT_EQ(OnlyRun().file, "user.exe");
+// What is typed, against the shortcuts and environment of the row, opens one file.
+TEST_F(CommandWindowTest, TypedTextOpensTheShortcutOrItself) {
+    struct Shortcut {
+        const char* name;
+        const char* command;
+        const char* dir;
+        int show, root;
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> env;
+        std::vector<Shortcut> shortcuts;
+        std::string typed;
+        std::string file;
+        bool hasParams;
+        std::string params;
+        bool hasDir;  // a shortcut's directory is passed even when empty
+        std::string dir;
+        int show;
+    };
+    const std::string programFiles = "C:\\Program Files\\Editor\\ed.exe";
+    const Case cases[] = {
+        {"shortcut name ignoring case, and arguments", {}, {{"ed", "notepad.exe", "", 0, 0}},
+         "ED readme.txt", "notepad.exe", true, "readme.txt", true, "", plat::SW_SHOWDEFAULT},
+        {"text that is no shortcut is opened as typed", {}, {{"ed", "notepad.exe", "", 0, 0}},
+         "edit", "edit", false, "", false, "", plat::SW_SHOWDEFAULT},
+        {"environment references in command and directory",
+         {{"windir", "C:\\WINDOWS"}, {"TEMP", "C:\\Temp Files"}},
+         {{"np", "%windir%\\notepad.exe", "%TEMP%", 1, 0}},
+         "np", "C:\\WINDOWS\\notepad.exe", false, "", true, "C:\\Temp Files",
+         plat::SW_SHOWMAXIMIZED},
+        {"expanded path with spaces stays one file", {{"ProgramFiles", "C:\\Program Files"}},
+         {{"ed", "%ProgramFiles%\\Editor\\ed.exe", "", 0, 0}},
+         "ed", programFiles, false, "", true, "", plat::SW_SHOWDEFAULT},
+        {"expanded path with spaces, and expanded arguments",
+         {{"ProgramFiles", "C:\\Program Files"}, {"DOC", "my notes.txt"}},
+         {{"ed2", "%ProgramFiles%\\Editor\\ed.exe -n", "", 0, 0}},
+         "ed2 %DOC%", programFiles, true, "-n my notes.txt", true, "", plat::SW_SHOWDEFAULT},
+        {"quoted file keeps its spaces, parameters their quotes", {},
+         {{"e", "\"C:\\Program Files\\Editor\\ed.exe\" -n", "", 2, 0}},
+         "e \"my file.txt\"", programFiles, true, "-n \"my file.txt\"", true, "",
+         plat::SW_MINIMIZE},
+        {"per-user shortcut shadows the machine one", {},
+         {{"ed", "machine.exe", "", 0, 1}, {"ed", "user.exe", "", 0, 0}},
+         "ed", "user.exe", false, "", true, "", plat::SW_SHOWDEFAULT},
+        {"typed text is cut to 255 characters", {}, {}, std::string(300, 'a'),
+         std::string(255, 'a'), false, "", false, "", plat::SW_SHOWDEFAULT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        for (const auto& [name, value] : c.env) sim::SetEnv(name, value);
+        for (const Shortcut& k : c.shortcuts) Add(k.name, k.command, k.dir, k.show, k.root);
+        Run(c.typed.c_str());
+        const sim::ShellExecuteRecord r = OnlyRun();
+        EXPECT_EQ(r.verb, "open");
+        EXPECT_EQ(r.file, c.file);
+        EXPECT_EQ(r.hasParams, c.hasParams);
+        EXPECT_EQ(r.params, c.params);
+        EXPECT_EQ(r.hasDir, c.hasDir);
+        EXPECT_EQ(r.dir, c.dir);
+        EXPECT_EQ(r.show, c.show);
+        EXPECT_FALSE(sim::IsVisible(CommandWindow));
+    }
 }
 
 TEST_F(CommandWindowTest, ShowValuesOutsideTheDialogsChoicesOpenNormally) {
-    EXPECT_EQ(ShortcutShowCommand(0), plat::SW_SHOWDEFAULT);
-    EXPECT_EQ(ShortcutShowCommand(1), plat::SW_SHOWMAXIMIZED);
-    EXPECT_EQ(ShortcutShowCommand(2), plat::SW_MINIMIZE);
-    EXPECT_EQ(ShortcutShowCommand(3), plat::SW_SHOWDEFAULT);
-    EXPECT_EQ(ShortcutShowCommand(9), plat::SW_SHOWDEFAULT);
-    EXPECT_EQ(ShortcutShowCommand(-1), plat::SW_SHOWDEFAULT);
+    const std::pair<int, int> cases[] = {{0, plat::SW_SHOWDEFAULT}, {1, plat::SW_SHOWMAXIMIZED},
+                                         {2, plat::SW_MINIMIZE},    {3, plat::SW_SHOWDEFAULT},
+                                         {9, plat::SW_SHOWDEFAULT}, {-1, plat::SW_SHOWDEFAULT}};
+    for (const auto& [stored, show] : cases) EXPECT_EQ(ShortcutShowCommand(stored), show) << stored;
 }
 
 TEST_F(CommandWindowTest, SplitAtTheFirstSpaceOutsideQuotes) {
@@ -161,12 +160,6 @@ TEST_F(CommandWindowTest, EmptyTextCancelAndAnExpansionTooLongRunNothing) {
     Run("big");
     EXPECT_TRUE(sim::ShellExecutes().empty());
     EXPECT_FALSE(sim::IsVisible(CommandWindow));
-}
-
-TEST_F(CommandWindowTest, TypedTextIsCutTo255Characters) {
-    const std::string longText(300, 'a');
-    Run(longText.c_str());
-    EXPECT_EQ(OnlyRun().file, std::string(255, 'a'));
 }
 
 TEST_F(CommandWindowTest, EditFieldTurnsKeysIntoRequests) {
