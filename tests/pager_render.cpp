@@ -1,6 +1,7 @@
 // Pager drawing: the miniature's mapping and layers, the GDI hygiene of every drawing,
 // and the timer refresh that draws only after a change.
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "core/pending.h"
@@ -247,37 +248,23 @@ TEST_F(Render, DottedGridLinesSeparateTheDesktops) {
 }
 
 TEST_F(Render, CurrentDesktopIsOutlinedOnItsInnerSidesOnly) {
-    desktop.currentColumn = 1;
-    desktop.currentRow = 1;
-    Draw();
-    EXPECT_EQ(LinesOfWidth(2), (std::vector<Segment>{{61, 45, 61, 90, plat::PS_SOLID, 2},
-                                                     {122, 45, 122, 90, plat::PS_SOLID, 2},
-                                                     {61, 45, 122, 45, plat::PS_SOLID, 2},
-                                                     {61, 90, 122, 90, plat::PS_SOLID, 2}}));
-
-    desktop.currentColumn = 0;
-    desktop.currentRow = 0;
-    sim::ClearDrawCalls();
-    Draw();
-    EXPECT_EQ(LinesOfWidth(2), (std::vector<Segment>{{61, 0, 61, 45, plat::PS_SOLID, 2},
-                                                     {0, 45, 61, 45, plat::PS_SOLID, 2}}));
-
-    desktop.currentColumn = 2;
-    desktop.currentRow = 2;
-    sim::ClearDrawCalls();
-    Draw();
-    EXPECT_EQ(LinesOfWidth(2), (std::vector<Segment>{{122, 90, 122, 136, plat::PS_SOLID, 2},
-                                                     {122, 90, 184, 90, plat::PS_SOLID, 2}}));
-}
-
-TEST_F(Render, SingleDesktopGridHasNoLines) {
-    desktop.columns = 1;
-    desktop.rows = 1;
-    Add("Editor", {0, 0, 512, 384});
-    Draw();
-    EXPECT_TRUE(Lines().empty());
-    ASSERT_EQ(Calls("Rectangle").size(), 1u);
-    EXPECT_EQ(Args(Calls("Rectangle")[0]), (std::vector<int>{0, 0, 92, 68}));
+    constexpr int S = plat::PS_SOLID;
+    const struct {
+        int column, row;
+        std::vector<Segment> outline;
+    } cases[] = {
+        {1, 1, {{61, 45, 61, 90, S, 2}, {122, 45, 122, 90, S, 2}, {61, 45, 122, 45, S, 2},
+                {61, 90, 122, 90, S, 2}}},
+        {0, 0, {{61, 0, 61, 45, S, 2}, {0, 45, 61, 45, S, 2}}},
+        {2, 2, {{122, 90, 122, 136, S, 2}, {122, 90, 184, 90, S, 2}}},
+    };
+    for (const auto& c : cases) {
+        desktop.currentColumn = c.column;
+        desktop.currentRow = c.row;
+        sim::ClearDrawCalls();
+        Draw();
+        EXPECT_EQ(LinesOfWidth(2), c.outline) << c.column << "," << c.row;
+    }
 }
 
 TEST_F(Render, EveryDrawingIsOneTransferOfTheWholeClientArea) {
@@ -326,56 +313,75 @@ TEST_F(Render, DrawingReturnsEveryObjectAndContext) {
     }
 }
 
-TEST_F(Render, CollapsedPagerShowsOnlyTheButtonFace) {
-    Add("Editor", {0, 0, 512, 384});
-    Draw();
-    const Rect drawn = pager.miniatureRect;
-    sim::SetCursor(500, 400);
-    CheckPagerLeave();  // cursor is elsewhere: collapse to 9 x 9
-    ASSERT_FALSE(pager.expanded);
-    sim::ClearDrawCalls();
-    Draw();
-    const auto fills = Calls("FillRect");
-    ASSERT_EQ(fills.size(), 1u);
-    EXPECT_EQ(fills[0].brushColor, ButtonFace);
-    EXPECT_EQ(Args(fills[0]), (std::vector<int>{0, 0, 1, 1}));
-    EXPECT_TRUE(Calls("Rectangle").empty());
-    EXPECT_TRUE(Lines().empty());
-    EXPECT_EQ(Calls("BitBlt").size(), 1u);
-    EXPECT_EQ(pager.miniatureRect.right, drawn.right);  // kept from the last full drawing
-
-    // Without collapsing, a sleeping pager is still drawn in full.
-    settings.minimizeTolvo = 0;
-    sim::ClearDrawCalls();
-    Draw();
-    EXPECT_EQ(Calls("Rectangle").size(), 1u);
-}
-
-TEST_F(Render, ZeroGridOrScreenShowsOnlyTheBackground) {
-    Add("Editor", {0, 0, 512, 384});
-    desktop.rows = 0;
-    Draw();
-    ASSERT_EQ(Calls("FillRect").size(), 1u);
-    EXPECT_EQ(Calls("FillRect")[0].brushColor, Background);
-    EXPECT_TRUE(Calls("Rectangle").empty());
-    EXPECT_TRUE(Lines().empty());
-    EXPECT_EQ(Calls("BitBlt").size(), 1u);
-
-    // The settings apply zeroes the width just before it re-measures.
-    desktop.rows = 3;
-    desktop.screenWidth = 0;
-    sim::ClearDrawCalls();
-    Draw();
-    EXPECT_TRUE(Calls("Rectangle").empty());
-    EXPECT_EQ(Calls("BitBlt").size(), 1u);
-
-    // Asleep, the drawing measures the screen first and so draws the windows again.
-    pager.expanded = false;
-    settings.minimizeTolvo = 0;
-    sim::ClearDrawCalls();
-    Draw();
-    EXPECT_EQ(desktop.screenWidth, 1024);
-    EXPECT_EQ(Calls("Rectangle").size(), 1u);
+// What one drawing shows in each state of the pager and the grid, over one window at
+// (0, 0, 512, 384); every drawing is still one transfer.
+TEST_F(Render, EachStateDrawsItsLayersOnly) {
+    Rect drawn{};
+    const auto collapse = [&] {
+        Draw();
+        drawn = pager.miniatureRect;
+        sim::SetCursor(500, 400);
+        CheckPagerLeave();  // cursor is elsewhere: collapse to 9 x 9
+        ASSERT_FALSE(pager.expanded);
+    };
+    const std::vector<int> any;  // a window drawn, wherever
+    struct Case {
+        const char* what;
+        std::function<void()> setup;
+        int fills;                     // -1: not checked
+        std::uint32_t fillColor;       // of the first fill
+        std::vector<int> fillArgs;     // of the first fill; empty: not checked
+        int rectangles;
+        std::vector<int> rectangleArgs;  // empty: not checked
+        bool lines;
+        std::function<void()> check;   // what else holds afterwards
+    };
+    const Case cases[] = {
+        {"collapsed shows only the button face", collapse, 1, ButtonFace, {0, 0, 1, 1}, 0, any,
+         false, [&] { EXPECT_EQ(pager.miniatureRect.right, drawn.right); }},  // kept from the last full drawing
+        {"without collapsing a sleeping pager is still drawn in full",
+         [&] { collapse(); settings.minimizeTolvo = 0; }, -1, 0, any, 1, any, true, nullptr},
+        {"zero rows show only the background", [] { desktop.rows = 0; }, 1, Background, any, 0,
+         any, false, nullptr},
+        // The settings apply zeroes the width just before it re-measures.
+        {"zero screen width draws no window", [] { desktop.screenWidth = 0; }, -1, 0, any, 0, any,
+         false, nullptr},
+        {"asleep, the drawing measures the screen first",
+         [] {
+             desktop.screenWidth = 0;
+             pager.expanded = false;
+             settings.minimizeTolvo = 0;
+         },
+         -1, 0, any, 1, any, true, [] { EXPECT_EQ(desktop.screenWidth, 1024); }},
+        {"a single desktop has no grid lines",
+         [] { desktop.columns = desktop.rows = 1; }, -1, 0, any, 1, {0, 0, 92, 68}, false,
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        Add("Editor", {0, 0, 512, 384});
+        ASSERT_NO_FATAL_FAILURE(c.setup());
+        sim::ClearDrawCalls();
+        Draw();
+        const auto fills = Calls("FillRect");
+        if (c.fills >= 0) {
+            ASSERT_EQ(fills.size(), static_cast<std::size_t>(c.fills));
+            EXPECT_EQ(fills[0].brushColor, c.fillColor);
+            if (!c.fillArgs.empty()) {
+                EXPECT_EQ(Args(fills[0]), c.fillArgs);
+            }
+        }
+        const auto rects = Calls("Rectangle");
+        ASSERT_EQ(rects.size(), static_cast<std::size_t>(c.rectangles));
+        if (!c.rectangleArgs.empty()) {
+            EXPECT_EQ(Args(rects[0]), c.rectangleArgs);
+        }
+        EXPECT_EQ(!Lines().empty(), c.lines);
+        EXPECT_EQ(Calls("BitBlt").size(), 1u);
+        if (c.check) c.check();
+    }
 }
 
 TEST_F(Render, SnapshotHoldsEveryTopLevelWindowInZOrder) {
