@@ -56,6 +56,18 @@ inline int CountHookCalls(const std::string& op) {
     return n;
 }
 
+// One menu shown by the pager at (x, y), which took the foreground for it and gave it back.
+inline void ExpectPagerMenuAt(int x, int y, plat::Hwnd previousForeground) {
+    ASSERT_EQ(sim::MenusShown().size(), 1u);
+    EXPECT_EQ(sim::MenusShown()[0].x, x);
+    EXPECT_EQ(sim::MenusShown()[0].y, y);
+    EXPECT_EQ(sim::MenusShown()[0].owner, Pager());
+    std::vector<plat::Hwnd> fg = sim::ForegroundRequests();
+    ASSERT_GE(fg.size(), 2u);
+    EXPECT_EQ(fg[fg.size() - 2], Pager());
+    EXPECT_EQ(fg.back(), previousForeground);
+}
+
 class Program {
 public:
     ~Program() { Stop(); }
