@@ -119,7 +119,7 @@ TEST_F(ExitTest, FailedTimerAfterRememberedPositionsStillRestores) {
                  "\"ResetAtStart\"=dword:00000001\n\"Count\"=dword:00000001\n"
                  "\"Pos0Name\"=\"Far away\"\n\"Pos0Pos\"=dword:00000001\n");
     plat::Hwnd far = AddWindow("Far away", {10, 10, 110, 110});
-    sim::FailSetTimer(true);
+    sim::FailCall(sim::Call::SetTimer, true);
     program.Start();
     EXPECT_EQ(program.Join(), ExitStartRefused);
     bool moved = false;

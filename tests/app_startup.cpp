@@ -162,7 +162,7 @@ TEST_F(StartupTest, MissingLibraryOrThreadIsReportedBeforeAnythingElse) {
 }
 
 TEST_F(StartupTest, FailedTimerStillRunsTheWholeShutdown) {
-    sim::FailSetTimer(true);
+    sim::FailCall(sim::Call::SetTimer, true);
     Program p;
     p.Start();
     EXPECT_EQ(p.Join(), ExitStartRefused);

@@ -93,7 +93,7 @@ TEST_F(SimSystem, HotkeysAndTimersArriveAsPostedMessages) {
     SetTimer(w, 5, 10, nullptr);
     DestroyWindow(w);
     EXPECT_TRUE(sim::Timers().empty());  // timers go with their window
-    sim::FailSetTimer(true);
+    sim::FailCall(sim::Call::SetTimer, true);
     EXPECT_EQ(0u, SetTimer(MakeWindow(), 1, 10, nullptr));
 }
 

@@ -155,7 +155,6 @@ struct TimerRecord {
     std::uint32_t ms;
 };
 std::vector<TimerRecord> Timers();
-void FailSetTimer(bool fail);
 // Timers do not fire by themselves; this posts one WM_TIMER per live timer.
 void FireTimers();
 

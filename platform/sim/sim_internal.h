@@ -266,7 +266,6 @@ struct State {
     std::vector<sim::PostRecord> posts;
     std::set<std::uint32_t> failThreadPosts;
     std::vector<Timer> timers;
-    bool failSetTimer = false;
     std::vector<sim::HotkeyRecord> hotkeys, hotkeyAttempts;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> heldHotkeys;
 

@@ -737,7 +737,7 @@ LResult DispatchMessageA(const Msg* m) {
 
 std::uintptr_t SetTimer(Hwnd w, std::uintptr_t id, std::uint32_t ms, void*) {
     Lock lk(Mu());
-    if (S().failSetTimer || Failing(sim::Call::SetTimer)) {
+    if (Failing(sim::Call::SetTimer)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
@@ -864,11 +864,6 @@ std::vector<TimerRecord> Timers() {
     std::vector<TimerRecord> r;
     for (const Timer& t : S().timers) r.push_back({As<Hwnd>(t.window), t.id, t.ms});
     return r;
-}
-
-void FailSetTimer(bool fail) {
-    Lock lk(Mu());
-    S().failSetTimer = fail;
 }
 
 void FireTimers() {
