@@ -242,8 +242,9 @@ void SetMenuChoice(int id);
 // Polls cond every millisecond until it holds or timeoutMs passes; returns its last value.
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
 // Returns true once every thread running a message loop, other than the caller, waits in
-// GetMessageA with nothing to take; false after timeoutMs. A thread inside a simulated dialog
-// counts as idle, as the real one would wait in the dialog's own loop.
+// GetMessageA with nothing to take, and nothing waits for a thread that has not yet entered
+// its loop; false after timeoutMs. A thread inside a simulated dialog counts as idle, as the
+// real one would wait in the dialog's own loop.
 bool WaitIdle(int timeoutMs = 5000);
 // Product windows (created through CreateWindowExA) by class name; null if none.
 Hwnd FindProductWindow(const std::string& className);

@@ -135,9 +135,9 @@ struct Queue {
     std::deque<PendingCallback> callbacks;
     bool quit = false;
     int quitCode = 0;
-    // For sim::WaitIdle: the thread runs a message loop (until it takes its WM_QUIT), waits
-    // in GetMessageA for what passes this filter, or is inside a simulated dialog.
-    bool takesMessages = false;
+    // For sim::WaitIdle: whether the thread has entered GetMessageA and not yet taken its
+    // WM_QUIT, waits in GetMessageA for what passes this filter, or is inside a simulated dialog.
+    enum class Loop { NotStarted, Running, Left } loop = Loop::NotStarted;
     bool waiting = false;
     Hwnd waitFilter = nullptr;
     std::uint32_t waitMin = 0, waitMax = 0;

@@ -165,8 +165,11 @@ struct CreateStructA {
 }  // namespace
 
 bool Idle(std::uint32_t thread, const Queue& q) {
-    if (q.dialogs > 0) return true;
-    if (!q.waiting || !q.sent.empty() || !q.callbacks.empty() || q.quit) return false;
+    if (q.dialogs > 0 || q.loop == Queue::Loop::Left) return true;
+    const bool pending = !q.sent.empty() || !q.callbacks.empty() || q.quit;
+    // A thread about to enter its loop is idle only if nothing waits for it there.
+    if (q.loop == Queue::Loop::NotStarted) return !pending && q.posted.empty();
+    if (!q.waiting || pending) return false;
     for (const Msg& m : q.posted)
         if (Matches(m, q.waitFilter, q.waitMin, q.waitMax)) return false;
     return !(TakesPaint(q.waitMin, q.waitMax) && PaintCandidate(thread, q.waitFilter));
@@ -664,7 +667,7 @@ Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
     if (!m) return -1;
     Lock lk(Mu());
     std::uint32_t me = CurrentThread();
-    EnsureQueue(me).takesMessages = true;
+    EnsureQueue(me).loop = Queue::Loop::Running;
     for (;;) {
         if (ServeSent(lk, me)) continue;
         if (ServeCallback(lk, me)) continue;
@@ -675,12 +678,13 @@ Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
             q.posted.erase(it);
             q.waiting = false;
             if (m->message != WM_QUIT) return 1;
-            q.takesMessages = false;
+            q.loop = Queue::Loop::Left;
             return 0;
         }
         if (q.quit) {
             q.quit = false;
-            q.waiting = q.takesMessages = false;
+            q.waiting = false;
+            q.loop = Queue::Loop::Left;
             *m = MakeMsg(nullptr, WM_QUIT, static_cast<WParam>(q.quitCode), 0);
             return 0;
         }
@@ -808,7 +812,7 @@ bool WaitIdle(int timeoutMs) {
     const std::uint32_t me = CurrentThread();
     const auto allIdle = [me] {
         for (const auto& [thread, q] : S().queues)
-            if (thread != me && q.takesMessages && !Idle(thread, q)) return false;
+            if (thread != me && !Idle(thread, q)) return false;
         return true;
     };
     return Cv().wait_for(lk, std::chrono::milliseconds(timeoutMs), allIdle);
