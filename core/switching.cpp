@@ -125,17 +125,14 @@ bool ShiftWindows(int dx, int dy) {
 }
 
 void ActivateTopWindowOnScreen(bool skipKept) {
-    plat::Hwnd first = plat::GetTopWindow(nullptr);
-    plat::Hwnd w = first;
-    for (int steps = 0; w && steps < MaxWalkSteps; ++steps) {
+    const std::vector<plat::Hwnd> all = TopLevelWindows();
+    for (plat::Hwnd w : all) {
         // A window still waiting for its move is about to leave the screen.
         if (w != PagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
             IsOnCurrentScreen(w) && !(skipKept && IsKeptInPlace(w)) && !IsMovePending(w)) {
-            if (w != first) plat::SetForegroundWindow(w);
+            if (w != all.front()) plat::SetForegroundWindow(w);
             return;
         }
-        w = plat::GetWindow(w, plat::GW_HWNDNEXT);
-        if (w == first) return;
     }
 }
 

@@ -338,6 +338,37 @@ TEST(PendingMoves, ChainedTargetsAndBoundedCapacity) {
     EXPECT_FALSE(AnyMovePending());
 }
 
+// ---- Windows that change their place in the Z-order during the switch ----
+
+// A window of this class sinks to the bottom of the Z-order when its title is read during a
+// switch, as a program activating another of its windows would reorder them.
+plat::LResult PLAT_CALLBACK SinkingProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp, plat::LParam lp) {
+    if (msg == plat::WM_GETTEXT && desktop.switching)
+        plat::SetWindowPos(w, plat::HWND_BOTTOM, 0, 0, 0, 0,
+                           plat::SWP_NOMOVE | plat::SWP_NOSIZE | plat::SWP_NOACTIVATE);
+    return plat::DefWindowProcA(w, msg, wp, lp);
+}
+
+TEST_F(Switching, WindowReorderedDuringTheSwitchLosesNoneAndMovesEachOnce) {
+    Remember("Clock", KeepInPlace);  // makes the switch read every title
+    plat::WndClassA wc{};
+    wc.lpfnWndProc = SinkingProc;
+    wc.lpszClassName = "CoreSinking";
+    plat::RegisterClassA(&wc);
+    std::vector<plat::Hwnd> ws;
+    for (int i = 0; i < 6; ++i) {
+        ws.push_back(i == 3 ? plat::CreateWindowExA(0, "CoreSinking", "sinking", plat::WS_POPUP | plat::WS_VISIBLE,
+                                                    10 * i, 0, 50, 50, nullptr, nullptr, nullptr, nullptr)
+                            : Add("w", Rect{10 * i, 0, 10 * i + 50, 50}));
+        ASSERT_NE(ws.back(), nullptr);
+    }
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(MovesOf(ws[i]).size(), 1u) << i;
+        EXPECT_EQ(sim::WindowRect(ws[i]).left, 10 * i - desktop.screenWidth) << i;
+    }
+}
+
 // ---- Windows that vanish while the batch is built ----
 
 // A window of this class closes itself while it answers the switch's probe, so its handle is
