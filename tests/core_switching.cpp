@@ -269,14 +269,14 @@ TEST(PlanMoves, TargetsAndRoutes) {
     }
 }
 
-// The probe's wait in simulated time: one time-out for each freshly hung window, nothing for
+// The probe's wait in simulated time: one time-out however many windows hang, nothing for
 // windows that answer or that the system already reports hung.
-TEST_F(Switching, ProbeWaitCostsOneTimeOutPerFreshlyHungWindowOnly) {
+TEST_F(Switching, ProbeWaitIsBoundedWhateverNumberOfWindowsHang) {
     struct Case {
         int responsive, freshlyHung, reportedHung;
         std::int64_t wait;
     };
-    const Case cases[] = {{100, 0, 0, 0}, {100, 1, 0, 40}, {100, 5, 0, 200}, {10, 0, 5, 0}, {10, 5, 5, 200}};
+    const Case cases[] = {{100, 0, 0, 0}, {100, 1, 0, 40}, {100, 5, 0, 40}, {10, 0, 5, 0}, {10, 5, 5, 40}};
     for (const Case& k : cases) {
         sim::Reset();
         SetUp();
@@ -293,6 +293,7 @@ TEST_F(Switching, ProbeWaitCostsOneTimeOutPerFreshlyHungWindowOnly) {
         const std::int64_t before = sim::ClockMs();
         EXPECT_TRUE(ShiftWindows(-1, 0));
         EXPECT_EQ(sim::ClockMs() - before, k.wait) << k.responsive << " " << k.freshlyHung << " " << k.reportedHung;
+        EXPECT_LE(sim::ClockMs() - before, 45);
         EXPECT_EQ(sim::BatchCount(), 1);
         EXPECT_EQ(MovePosts().size(), hung.size());
         for (plat::Hwnd w : hung) {
