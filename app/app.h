@@ -12,8 +12,6 @@ extern plat::Hwnd CommandWindow;
 extern std::uint32_t dialogThreadId;
 extern plat::Handle dialogThread;
 extern plat::Handle moveThread;
-extern volatile std::uint8_t settingsDialogOpen;
-extern volatile std::uint8_t aboutDialogOpen;
 
 // Pager window private messages
 constexpr std::uint32_t MsgWindowCell = plat::WM_USER;
@@ -44,8 +42,16 @@ extern const char PagerClassName[];  // "ParmClass"
 
 // The whole program: start-up, message loop, shutdown. Returns the exit code (always 0).
 int ParmenaMain(plat::Hinstance inst);
+// The settings load of a start, and what follows from it: the screen measured afresh, the
+// grid from the settings, desktop (0, 0), nothing running, a collapsed pager. The pager's
+// first (collapsed) position comes back through the out args.
+void LoadSettingsAndState(int* initialX, int* initialY);
 
+constexpr int PollTimerId = 472;
+constexpr int PollTimerMs = 100;
 void PLAT_CALLBACK StartPollTimer();
+// The poll timer's tick: pager leave, edge switching, follow-active, refresh.
+void PollTick();
 plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                            plat::LParam lp);
 void RequestClose();

@@ -1,5 +1,6 @@
 // Moving every managed window by whole desktops.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -17,8 +18,9 @@ constexpr std::uint32_t MsgMoveWindow = plat::WM_USER;
 // Requests are allocated with new; whoever ends up owning one frees it with this.
 void FreeMoveRequest(MoveRequest* request);
 
-// Thread id of the move thread; 0 until it exists.
-extern volatile std::uint32_t moveThreadId;
+// Thread id of the move thread; 0 until it exists. Relaxed: the id is the only data, and
+// a request travels in the posted message itself.
+extern std::atomic<std::uint32_t> moveThreadId;
 
 // A window below the pager as one switch found it.
 struct SwitchCandidate {

@@ -236,7 +236,7 @@ plat::LResult PLAT_CALLBACK CommandWindowProc(plat::Hwnd w, std::uint32_t msg, p
             if (wp == 0) RunTypedText(w);
             return 0;
         case MsgCommandHelp:
-            ShowHelp(PagerWindow, plat::HELP_CONTEXT, CommandHelpContext);
+            ShowHelp(PagerWindow(), plat::HELP_CONTEXT, CommandHelpContext);
             return 0;
         default:
             return plat::DefWindowProcA(w, msg, wp, lp);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "config/hookblock.h"
 #include "config/settings.h"
 #include "config/shortcuts.h"
@@ -19,9 +20,8 @@ namespace cfgtest {
 // Gives back everything the product made; the registry stays as it is.
 inline void ReleaseConfig() {
     ReleaseHookBlock();
-    ReleaseSettings();
-    settings = Settings{};
-    desktop = DesktopState{};
+    ResetSettings();
+    ResetDesktopState();
 }
 
 // Starts from an empty desktop and clean records.
@@ -57,7 +57,7 @@ inline std::string RegHeader() { return "Windows Registry Editor Version 5.00\n\
 
 inline int Load() {
     int x = 0, y = 0;
-    LoadSettings(&x, &y);
+    LoadSettingsAndState(&x, &y);
     return x;
 }
 
