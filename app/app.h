@@ -5,10 +5,10 @@
 
 #include "core/movebatch.h"
 
+#include "platform/entry.h"
 #include "platform/types.h"
 
 extern plat::Hinstance instance;
-extern plat::Hwnd CommandWindow;
 extern std::uint32_t dialogThreadId;
 extern plat::Handle dialogThread;
 extern plat::Handle moveThread;
@@ -32,16 +32,10 @@ constexpr std::uint32_t MsgShowSettings = plat::WM_USER;
 constexpr std::uint32_t MsgShowStartupAbout = plat::WM_USER + 2;
 constexpr std::uint32_t MsgShowAbout = plat::WM_USER + 3;
 
-// Menu commands
-constexpr int CmdAbout = 101, CmdSettings = 102, CmdClose = 103, CmdCompress = 104,
-              CmdResetPositions = 105, CmdHelp = 107;
-constexpr int MenuResource = 101;
 constexpr int IconProgram = 201, IconTray = 202;
 
 extern const char PagerClassName[];  // "ParmClass"
 
-// The whole program: start-up, message loop, shutdown. Returns the exit code (always 0).
-int ParmenaMain(plat::Hinstance inst);
 // The settings load of a start, and what follows from it: the screen measured afresh, the
 // grid from the settings, desktop (0, 0), nothing running, a collapsed pager. The pager's
 // first (collapsed) position comes back through the out args.

@@ -213,7 +213,7 @@ int ParmenaMain(plat::Hinstance inst) {
 
     if (!RegisterPagerClass()) return AbandonStart(false);
 
-    CreateCommandWindow();
+    CreateCommandWindow(instance);
 
     plat::Hwnd w = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, PagerClassName, PagerTitle,
                                          plat::WS_POPUP | plat::WS_THICKFRAME, initialX,

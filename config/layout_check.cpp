@@ -6,7 +6,6 @@
 #include "config/hookblock.h"
 #include "config/settings.h"
 #include "config/shortcuts.h"
-#include "core/switching.h"
 #include "platform/types.h"
 
 #define PARM_AT(type, field, offset) \
@@ -84,11 +83,6 @@ PARM_AT(WindowPositionEntry, next, 0);
 PARM_AT(WindowPositionEntry, name, 4);
 PARM_AT(WindowPositionEntry, position, 8);
 static_assert(sizeof(WindowPositionEntry) == 12, "WindowPositionEntry size");
-
-PARM_AT(MoveRequest, window, 0);
-PARM_AT(MoveRequest, x, 4);
-PARM_AT(MoveRequest, y, 8);
-static_assert(sizeof(MoveRequest) == 12, "MoveRequest size");
 
 PARM_AT(Shortcut, next, 0);
 PARM_AT(Shortcut, name, 4);

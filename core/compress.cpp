@@ -7,7 +7,6 @@
 #include "core/desktop.h"
 #include "core/movebatch.h"
 #include "core/windows.h"
-#include "pager/pager.h"
 #include "platform/window.h"
 
 namespace {

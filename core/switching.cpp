@@ -10,7 +10,6 @@
 #include "core/pending.h"
 #include "core/session.h"
 #include "core/windows.h"
-#include "pager/pager.h"
 #include "platform/kernel.h"
 #include "platform/window.h"
 

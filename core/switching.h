@@ -1,6 +1,7 @@
 // Moving every managed window by whole desktops.
 #pragma once
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,6 +13,11 @@ struct MoveRequest {
     std::int32_t x;
     std::int32_t y;
 };
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(offsetof(MoveRequest, window) == 0 && offsetof(MoveRequest, x) == 4 &&
+                  offsetof(MoveRequest, y) == 8 && sizeof(MoveRequest) == 12,
+              "MoveRequest layout");
+#endif
 
 constexpr std::uint32_t MsgMoveWindow = plat::WM_USER;
 

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/app.h"
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/session.h"
@@ -198,7 +197,10 @@ void PagerLeftButtonUp() { EndReleasedDrags(false); }
 void PagerRightButtonUp() { EndReleasedDrags(true); }
 
 void ShowPagerMenu(int x, int y) {
-    plat::Hmenu menu = plat::LoadMenuA(instance, plat::MakeIntResource(MenuResource));
+    // The menu lies in the module the pager window was created by.
+    const auto module = reinterpret_cast<plat::Hinstance>(
+        plat::GetWindowLongPtrA(PagerWindow(), plat::GWLP_HINSTANCE));
+    plat::Hmenu menu = plat::LoadMenuA(module, plat::MakeIntResource(MenuResource));
     if (!menu) return;
     plat::Hmenu popup = plat::GetSubMenu(menu, 0);
     if (popup) {

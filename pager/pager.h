@@ -46,6 +46,11 @@ inline plat::Hwnd PagerWindow() { return settings.pagerWindow; }
 
 constexpr int CollapsedSize = 9;
 
+// The pager menu (a resource of the program) and its commands, which the main window carries out.
+constexpr int MenuResource = 101;
+constexpr int CmdAbout = 101, CmdSettings = 102, CmdClose = 103, CmdCompress = 104,
+              CmdResetPositions = 105, CmdHelp = 107;
+
 // Placement and sizing
 void PlacePagerAtCorner();
 void RestorePagerPosition();

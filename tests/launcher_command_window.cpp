@@ -14,7 +14,7 @@ protected:
     void SetUp() override {
         sim::Reset();
         FreeShortcuts();
-        ASSERT_TRUE(CreateCommandWindow());
+        ASSERT_TRUE(CreateCommandWindow(nullptr));
         edit = plat::GetDlgItem(CommandWindow, CommandEditId);
         ASSERT_NE(edit, nullptr);
     }

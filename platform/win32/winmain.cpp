@@ -1,6 +1,6 @@
 // The Windows entry point. DPI awareness and the common-controls version come from the
 // application manifest (resources/parmena.manifest), not from code.
-#include "app/app.h"
+#include "platform/entry.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
