@@ -14,9 +14,9 @@
 // The hook block is the same in both builds: window and hook handles fit in 32 bits.
 PARM_AT(HookBlock, hookHandle, 0x000);
 PARM_AT(HookBlock, pagerWindow, 0x004);
-PARM_AT(HookBlock, value500, 0x008);
-PARM_AT(HookBlock, value10, 0x00C);
-PARM_AT(HookBlock, value01C, 0x01C);
+PARM_AT(HookBlock, reserved008, 0x008);
+PARM_AT(HookBlock, reserved00C, 0x00C);
+PARM_AT(HookBlock, reserved01C, 0x01C);
 PARM_AT(MiddleButtonEntry, click, 128);
 PARM_AT(MiddleButtonEntry, drag, 144);
 PARM_AT(MiddleButtonEntry, transmit, 160);
