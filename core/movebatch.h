@@ -26,36 +26,30 @@ void BeginMoveBatch(MoveBatch& b, int expected);
 void AddToMoveBatch(MoveBatch& b, plat::Hwnd w, int x, int y);
 void EndMoveBatch(MoveBatch& b);
 
-// The top-level window below `w` in the Z-order, read after `w` was handled. `prefetched` is
-// what followed `w` before it was handled: the walk goes on from there if `w` was destroyed
-// meanwhile, instead of ending at the stale handle.
-plat::Hwnd NextWindowBelow(plat::Hwnd w, plat::Hwnd prefetched);
-
-// A Z-order walk longer than this is going round in circles.
+// A list of top-level windows longer than this is not believed.
 constexpr int MaxWalkSteps = 65536;
 
-// Visits the top-level windows below `top` in Z-order, until the walk comes back to `top`
-// or ends.
+// Every top-level window, from the top of the Z-order, read in one go. Stepping through the
+// Z-order with GetWindow skips or repeats every window whose place changes during the walk
+// (another program activating a window is enough), and a switch built on that loses windows.
+std::vector<plat::Hwnd> TopLevelWindows();
+
+// Visits the top-level windows below `top` in Z-order; none when `top` is not among them.
 template <typename Visit>
 void ForEachWindowBelow(plat::Hwnd top, Visit visit) {
-    plat::Hwnd w = plat::GetWindow(top, plat::GW_HWNDNEXT);
-    for (int steps = 0; w && w != top && steps < MaxWalkSteps; ++steps) {
-        plat::Hwnd prefetched = plat::GetWindow(w, plat::GW_HWNDNEXT);
-        visit(w);
-        w = NextWindowBelow(w, prefetched);
+    const std::vector<plat::Hwnd> all = TopLevelWindows();
+    bool below = false;
+    for (plat::Hwnd w : all) {
+        if (below) visit(w);
+        below = below || w == top;
     }
 }
 
-// Visits every top-level window from the top of the Z-order, except `skip`, with the same
-// guards against windows vanishing mid-walk and against cycles.
+// Visits every top-level window from the top of the Z-order, except `skip`.
 template <typename Visit>
 void ForEachTopLevelWindow(plat::Hwnd skip, Visit visit) {
-    plat::Hwnd w = plat::GetTopWindow(nullptr);
-    for (int steps = 0; w && steps < MaxWalkSteps; ++steps) {
-        plat::Hwnd prefetched = plat::GetWindow(w, plat::GW_HWNDNEXT);
+    for (plat::Hwnd w : TopLevelWindows())
         if (w != skip) visit(w);
-        w = NextWindowBelow(w, prefetched);
-    }
 }
 
 // Saturating 32-bit position arithmetic for move targets.

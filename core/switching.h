@@ -47,8 +47,10 @@ struct PlannedMove {
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
                                    std::int64_t ox, std::int64_t oy);
 
-// How long a switch waits for one window's answer before handing it to the move thread.
+// A switch waits for the windows' answers until none has come for ProbeTimeoutMs, and never
+// longer than ProbeLimitMs in all.
 constexpr std::uint32_t ProbeTimeoutMs = 40;
+constexpr std::uint32_t ProbeLimitMs = 250;
 
 bool ShiftWindows(int dx, int dy);
 // Gives the foreground to the uppermost qualifying window on the current screen.
