@@ -201,7 +201,8 @@ bool ShiftWindows(int dx, int dy) {
     desktop.switching.store(0, std::memory_order_relaxed);
 
     MinimizeMarkedApplications();
-    if (settings.enableTopmost && !desktop.edgeSwitching.load(std::memory_order_relaxed)) ActivateTopWindowOnScreen(true);
+    if (settings.enableTopmost && !desktop.edgeSwitching.load(std::memory_order_relaxed))
+        ActivateTopWindowOnScreen(true);
     return true;
 }
 

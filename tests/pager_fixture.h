@@ -60,8 +60,9 @@ protected:
         wc.lpszClassName = "PagerUnderTest";
         plat::RegisterClassA(&wc);
         settings.pagerWindow = plat::CreateWindowExA(
-            plat::WS_EX_TOOLWINDOW, "PagerUnderTest", "Parmena", plat::WS_POPUP | plat::WS_THICKFRAME,
-            x, y, CollapsedSize, CollapsedSize, nullptr, nullptr, nullptr, nullptr);
+            plat::WS_EX_TOOLWINDOW, "PagerUnderTest", "Parmena",
+            plat::WS_POPUP | plat::WS_THICKFRAME, x, y, CollapsedSize, CollapsedSize, nullptr,
+            nullptr, nullptr, nullptr);
         ASSERT_NE(PagerWindow(), nullptr);
         plat::ShowWindow(PagerWindow(), plat::SW_SHOWNOACTIVATE);
         plat::SetWindowPos(PagerWindow(), plat::HWND_TOPMOST, 0, 0, 0, 0,
