@@ -18,6 +18,7 @@ struct WindowDrag {
     int startLeft, startTop;
     DesktopCell startCell;
     int pressX, pressY;
+    int viewColumn, viewRow;  // the desktop shown at the press
     bool snap;
 };
 

@@ -7,6 +7,6 @@ void ResetPagerState() {
     FreeWindowSnapshot();
     SetPagerExpanded(false);
     pager.miniatureRect = plat::Rect{0, 0, 0, 0};
-    pager.windowDrag = WindowDrag{nullptr, 0, 0, 0, 0, 0, false};
+    pager.windowDrag = WindowDrag{};
     pager.pagerDrag = PagerDrag{false, 0, 0, 0, 0, nullptr};
 }
