@@ -4,6 +4,7 @@
 # siblings and do not include each other. The companion libraries (libs/) stand beside the
 # program and may use platform/ and config/ (the records they share); nothing in the product
 # includes them. tests/, e2e/, bench/ and the backend's own check program may include anything.
+# Only platform/win32/, libs/, e2e/ and resources/ may include <windows.h>.
 #   check_layers.sh [source root]
 set -u
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
@@ -39,12 +40,20 @@ while IFS= read -r file; do
 done < <(find platform config core pager launcher app libs -type f 2>/dev/null \
            \( -name '*.h' -o -name '*.cpp' -o -name '*.rc' \) -not -path 'platform/win32/check/*' | sort)
 
+while IFS=: read -r file line _; do
+  case $file in platform/win32/*|libs/*|e2e/*|resources/*) continue ;; esac
+  echo "$file:$line: includes <windows.h> outside the platform"
+  bad=$((bad + 1))
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<windows\.h>' \
+           --include='*.h' --include='*.cpp' --include='*.rc' --exclude-dir=build \
+           --exclude-dir=.git --exclude-dir=layers_fixture . 2>/dev/null | sed 's|^\./||')
+
 if [ "$checked" -eq 0 ]; then
   echo "check_layers: no sources found under $root"
   exit 2
 fi
 if [ "$bad" -ne 0 ]; then
-  echo "check_layers: $bad include(s) against the direction in $checked files"
+  echo "check_layers: $bad include(s) against the rules, $checked files checked"
   exit 1
 fi
 echo "check_layers: $checked files, every include follows the direction"
