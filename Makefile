@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 300
 FUZZ_SMOKE_SECONDS ?= 3
 WINEPREFIX_RUN ?= $(CURDIR)/build/wineprefix-run
 
-.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e soak bench dist clean fuzz-build fuzz fuzz-test
+.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e soak bench dist clean fuzz-build fuzz fuzz-test check-layers
 
 all: host win
 
@@ -65,6 +65,10 @@ fuzz: fuzz-build
 
 fuzz-test: fuzz-build
 	@tests/fuzz/run.sh $(FUZZ) $(FUZZ_SMOKE_SECONDS)
+
+# Also part of host-test (ctest): includes follow platform <- config <- core <- pager, launcher <- app.
+check-layers:
+	@bash tools/check_layers.sh
 
 host-test: host
 	cd $(HOST) && ctest --output-on-failure -j $(JOBS) 2>&1 | tee ctest.log

@@ -5,15 +5,13 @@
 
 #include "core/movebatch.h"
 
+#include "platform/entry.h"
 #include "platform/types.h"
 
 extern plat::Hinstance instance;
-extern plat::Hwnd CommandWindow;
 extern std::uint32_t dialogThreadId;
 extern plat::Handle dialogThread;
 extern plat::Handle moveThread;
-extern volatile std::uint8_t settingsDialogOpen;
-extern volatile std::uint8_t aboutDialogOpen;
 
 // Pager window private messages
 constexpr std::uint32_t MsgWindowCell = plat::WM_USER;
@@ -34,22 +32,25 @@ constexpr std::uint32_t MsgShowSettings = plat::WM_USER;
 constexpr std::uint32_t MsgShowStartupAbout = plat::WM_USER + 2;
 constexpr std::uint32_t MsgShowAbout = plat::WM_USER + 3;
 
-// Menu commands
-constexpr int CmdAbout = 101, CmdSettings = 102, CmdClose = 103, CmdCompress = 104,
-              CmdResetPositions = 105, CmdHelp = 107;
-constexpr int MenuResource = 101;
 constexpr int IconProgram = 201, IconTray = 202;
 
 extern const char PagerClassName[];  // "ParmClass"
 
 // The process's exit code, so that a script starting the program can tell a refused start
 // (another instance runs, a failure before the windows could be managed) from a run.
+// ParmenaMain (platform/entry.h) returns one of these.
 enum ExitCode : int { ExitRan = 0, ExitStartRefused = 1 };
 
-// The whole program: start-up, message loop, shutdown. Returns an ExitCode.
-int ParmenaMain(plat::Hinstance inst);
+// The settings load of a start, and what follows from it: the screen measured afresh, the
+// grid from the settings, desktop (0, 0), nothing running, a collapsed pager. The pager's
+// first (collapsed) position comes back through the out args.
+void LoadSettingsAndState(int* initialX, int* initialY);
 
+constexpr int PollTimerId = 472;
+constexpr int PollTimerMs = 100;
 void PLAT_CALLBACK StartPollTimer();
+// The poll timer's tick: pager leave, edge switching, follow-active, refresh.
+void PollTick();
 plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                            plat::LParam lp);
 void RequestClose();

@@ -41,9 +41,9 @@ std::uint32_t ShellKey(std::int32_t index) {
 
 void RegisterDesktopHotkeys() {
     for (const DesktopKey& k : DesktopKeys) {
-        if (!plat::RegisterHotKey(PagerWindow, k.id, DesktopModifiers,
+        if (!plat::RegisterHotKey(PagerWindow(), k.id, DesktopModifiers,
                                   static_cast<std::uint32_t>(k.vk))) {
-            plat::MessageBoxA(PagerWindow, "Unable to register hot keys - disabling!", nullptr,
+            plat::MessageBoxA(PagerWindow(), "Unable to register hot keys - disabling!", nullptr,
                               plat::MB_ICONINFORMATION);
             // Memory only: the next start tries again.
             settings.switchHotkeys = 0;
@@ -53,25 +53,25 @@ void RegisterDesktopHotkeys() {
 }
 
 void UnregisterDesktopHotkeys() {
-    for (const DesktopKey& k : DesktopKeys) plat::UnregisterHotKey(PagerWindow, k.id);
+    for (const DesktopKey& k : DesktopKeys) plat::UnregisterHotKey(PagerWindow(), k.id);
 }
 
 void RegisterShellHotkey() {
-    if (plat::RegisterHotKey(PagerWindow, HotkeyShell, ShellModifiers(settings.shellHotkeyModif),
+    if (plat::RegisterHotKey(PagerWindow(), HotkeyShell, ShellModifiers(settings.shellHotkeyModif),
                              ShellKey(settings.shellHotkeyKey)))
         return;
-    plat::MessageBoxA(PagerWindow, "Unable to register shell hotkey - disabling!", nullptr,
+    plat::MessageBoxA(PagerWindow(), "Unable to register shell hotkey - disabling!", nullptr,
                       plat::MB_ICONINFORMATION);
     settings.disableShell = 1;
     WriteDword(settingsKeys.preferences, "Disable shell", 1);
 }
 
-void UnregisterShellHotkey() { plat::UnregisterHotKey(PagerWindow, HotkeyShell); }
+void UnregisterShellHotkey() { plat::UnregisterHotKey(PagerWindow(), HotkeyShell); }
 
 void AddTrayIcon() {
     std::memset(&TrayIconData, 0, sizeof TrayIconData);
     TrayIconData.cbSize = 88;
-    TrayIconData.hWnd = PagerWindow;
+    TrayIconData.hWnd = PagerWindow();
     TrayIconData.uID = TrayIconId;
     TrayIconData.uFlags = plat::NIF_MESSAGE | plat::NIF_ICON | plat::NIF_TIP;
     TrayIconData.uCallbackMessage = MsgTrayIcon;

@@ -23,8 +23,6 @@ plat::Hinstance instance;
 std::uint32_t dialogThreadId;
 plat::Handle dialogThread;
 plat::Handle moveThread;
-volatile std::uint8_t settingsDialogOpen;
-volatile std::uint8_t aboutDialogOpen;
 
 const char PagerClassName[] = "ParmClass";
 
@@ -75,7 +73,7 @@ bool StopWorkerThreads() {
     const bool dialogEnded = StopThread(dialogThread, dialogThreadId);
     bool moveEnded = moveThreadStopped;
     if (!moveEnded) {
-        moveEnded = StopThread(moveThread, moveThreadId);
+        moveEnded = StopThread(moveThread, moveThreadId.load(std::memory_order_relaxed));
         if (moveEnded) TakeUnfinishedMoves();  // frees what a hung window never took
     }
     return dialogEnded && moveEnded;
@@ -88,7 +86,7 @@ void ReleaseRunResources(bool classRegistered) {
     if (moveThread) plat::CloseHandle(moveThread);
     dialogThread = moveThread = nullptr;
     dialogThreadId = 0;
-    moveThreadId = 0;
+    moveThreadId.store(0, std::memory_order_relaxed);
 
     DiscardPagerWindow();
     if (classRegistered) plat::UnregisterClassA(PagerClassName, instance);
@@ -130,15 +128,30 @@ int AbandonStart(bool pagerCreated) {
 }  // namespace
 
 std::vector<PendingMove> StopMoveThread() {
-    if (moveThreadStopped || !StopThread(moveThread, moveThreadId)) return {};
+    if (moveThreadStopped ||
+        !StopThread(moveThread, moveThreadId.load(std::memory_order_relaxed)))
+        return {};
     moveThreadStopped = true;
     return TakeUnfinishedMoves();
 }
 
+void LoadSettingsAndState(int* initialX, int* initialY) {
+    ResetDesktopState();
+    ResetPagerState();
+    // A screen that cannot be measured leaves its size at 0, and the start is refused.
+    MeasureScreen();
+    LoadSettings();
+    desktop.columns = settings.xResolution;
+    desktop.rows = settings.yResolution;
+    const plat::Point p = CollapsedPosition();
+    if (initialX) *initialX = p.x;
+    if (initialY) *initialY = p.y;
+}
+
 void PLAT_CALLBACK StartPollTimer() {
-    plat::SetWindowPos(PagerWindow, plat::HWND_TOPMOST, 0, 0, 0, 0,
+    plat::SetWindowPos(PagerWindow(), plat::HWND_TOPMOST, 0, 0, 0, 0,
                        plat::SWP_NOMOVE | plat::SWP_NOSIZE);
-    if (plat::SetTimer(PagerWindow, PollTimerId, PollTimerMs, nullptr) == 0) {
+    if (plat::SetTimer(PagerWindow(), PollTimerId, PollTimerMs, nullptr) == 0) {
         plat::MessageBoxA(nullptr, "No timer available. Can't initialize.", "Error",
                           plat::MB_ICONWARNING);
         plat::PostQuitMessage(ExitStartRefused);
@@ -156,17 +169,13 @@ int ParmenaMain(plat::Hinstance inst) {
     }
 
     // A run starts from a clean slate even when an earlier run happened in this process.
-    settingsDialogOpen = 0;
-    aboutDialogOpen = 0;
-    desktop.currentColumn = desktop.currentRow = 0;
-    desktop.switching = desktop.edgeSwitching = desktop.compressBusy = 0;
-    desktop.lastForeground = nullptr;
-    // A screen that cannot be measured leaves these at 0, and the start is refused.
-    desktop.screenWidth = desktop.screenHeight = 0;
+    settingsDialogOpen.store(false, std::memory_order_relaxed);
+    aboutDialogOpen.store(false, std::memory_order_relaxed);
+    ResetSettings();
+    ResetDesktopState();
+    ResetPagerState();
     windowsHome = false;
     moveThreadStopped = false;
-    PagerWindow = nullptr;
-    ResetPagerState();
 
     instance = inst;
 
@@ -175,7 +184,7 @@ int ParmenaMain(plat::Hinstance inst) {
     dialogThreadId = id;
     id = 0;
     moveThread = plat::CreateThread(nullptr, 0, MoveThreadMain, nullptr, 0, &id);
-    moveThreadId = id;
+    moveThreadId.store(id, std::memory_order_relaxed);
     // A thread has no queue until it first takes messages; a switch made before that would
     // lose the late moves of hung windows, so wait (bounded) until a post gets through.
     for (int tries = 0; moveThread && tries < 2000; ++tries) {
@@ -190,7 +199,7 @@ int ParmenaMain(plat::Hinstance inst) {
     }
 
     int initialX = -1, initialY = -1;
-    LoadSettings(&initialX, &initialY);
+    LoadSettingsAndState(&initialX, &initialY);
     if (desktop.screenWidth <= 0 || desktop.screenHeight <= 0) {
         // A grid of zero-sized desktops would switch by nothing and fold nothing.
         StartFailed("the screen size cannot be measured");
@@ -206,13 +215,12 @@ int ParmenaMain(plat::Hinstance inst) {
 
     if (!RegisterPagerClass()) return AbandonStart(false);
 
-    CreateCommandWindow();
+    CreateCommandWindow(instance);
 
     plat::Hwnd w = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, PagerClassName, PagerTitle,
                                          plat::WS_POPUP | plat::WS_THICKFRAME, initialX,
                                          initialY, CollapsedSize, CollapsedSize, nullptr,
                                          nullptr, instance, nullptr);
-    PagerWindow = w;
     settings.pagerWindow = w;
     if (hookBlock)
         hookBlock->pagerWindow =
@@ -253,7 +261,7 @@ int ParmenaMain(plat::Hinstance inst) {
     if (!settings.disableMiddleButton) RemoveMouseHook();
     if (!settings.disableNavigation && settings.switchHotkeys) UnregisterDesktopHotkeys();
     if (!settings.disableShell) UnregisterShellHotkey();
-    plat::WinHelpA(PagerWindow, HelpFile, plat::HELP_QUIT, 0);
+    plat::WinHelpA(PagerWindow(), HelpFile, plat::HELP_QUIT, 0);
     plat::WinHelpA(CommandWindow, HelpFile, plat::HELP_QUIT, 0);
     DestroyCommandWindow();
     if (settings.disableNavigation) RemoveTrayIcon();

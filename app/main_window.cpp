@@ -69,7 +69,7 @@ void DesktopHotkey(plat::Hwnd w, plat::WParam id) {
         default:
             break;
     }
-    if (pager.expanded) plat::InvalidateRect(w, nullptr, 0);
+    if (PagerExpanded()) plat::InvalidateRect(w, nullptr, 0);
 }
 
 void TrayClick(plat::Hwnd w, plat::LParam mouseMessage) {
@@ -171,18 +171,32 @@ WindowPositionEntry** AppendPositions(plat::Hwnd listBox, plat::LResult count, b
 }  // namespace
 
 void RequestClose() {
-    if (settingsDialogOpen) {
-        plat::MessageBoxA(PagerWindow, "You must close the settings dialog first.", "Can't close",
+    if (settingsDialogOpen.load(std::memory_order_relaxed)) {
+        plat::MessageBoxA(PagerWindow(), "You must close the settings dialog first.", "Can't close",
                           plat::MB_ICONERROR);
         return;
     }
-    if (aboutDialogOpen) {
-        plat::MessageBoxA(PagerWindow, "You must close the about dialog first.", "Can't close",
+    if (aboutDialogOpen.load(std::memory_order_relaxed)) {
+        plat::MessageBoxA(PagerWindow(), "You must close the about dialog first.", "Can't close",
                           plat::MB_ICONERROR);
         return;
     }
     RestoreOnExit();
     plat::PostQuitMessage(0);
+}
+
+void PollTick() {
+    if (desktop.switching.load(std::memory_order_relaxed)) return;
+    if (PagerExpanded() && !pager.pagerDrag.active) CheckPagerLeave();
+    if (!PagerExpanded() && settings.switchAtBorders && EdgeSwitch()) return;
+    if (settings.followActive) FollowActive();
+    if (!settings.minimizeTolvo || PagerExpanded()) {
+        plat::Hdc dc = plat::GetDC(PagerWindow());
+        if (dc) {
+            PaintPager(dc, true);
+            plat::ReleaseDC(PagerWindow(), dc);
+        }
+    }
 }
 
 bool windowsHome;
@@ -276,12 +290,12 @@ void ReplacePositionList(plat::Hwnd listBox) {
 }
 
 void DiscardPagerWindow() {
-    if (PagerWindow && plat::IsWindow(PagerWindow)) {
+    if (PagerWindow() && plat::IsWindow(PagerWindow())) {
         discardingPager = true;
-        plat::DestroyWindow(PagerWindow);
+        plat::DestroyWindow(PagerWindow());
         discardingPager = false;
     }
-    PagerWindow = nullptr;
+    settings.pagerWindow = nullptr;
 }
 
 plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
@@ -300,7 +314,7 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
         case plat::WM_CLOSE:
             // Mid-switch (a probe serves sent messages) the fold would race the batch that is
             // being built; the close comes back once the switch is over.
-            if (desktop.switching) {
+            if (desktop.switching.load(std::memory_order_relaxed)) {
                 plat::PostMessageA(w, plat::WM_CLOSE, 0, 0);
                 return 0;
             }
@@ -319,7 +333,7 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             }
             return 0;
         case plat::WM_SIZE:
-            if (pager.expanded) RememberPagerSize();
+            if (PagerExpanded()) RememberPagerSize();
             return 0;
         case plat::WM_PAINT: {
             plat::PaintStruct ps{};

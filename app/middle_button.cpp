@@ -15,7 +15,7 @@ int ClampTo(long long v, int count) {
 }
 
 void RedrawExpandedPager() {
-    if (pager.expanded && PagerWindow) plat::InvalidateRect(PagerWindow, nullptr, 0);
+    if (PagerExpanded() && PagerWindow()) plat::InvalidateRect(PagerWindow(), nullptr, 0);
 }
 
 }  // namespace
@@ -29,7 +29,7 @@ void HookSwitch(int columns, int rows) {
 }
 
 void HookMoveWindow(plat::Hwnd w, int columns, int rows) {
-    if (!w || w == PagerWindow || !plat::IsWindow(w)) return;
+    if (!w || w == PagerWindow() || !plat::IsWindow(w)) return;
     const DesktopCell cell = DesktopCellOfWindow(w);
     const int sx = ClampTo(static_cast<long long>(CellColumn(cell)) + columns, desktop.columns) - CellColumn(cell);
     const int sy = ClampTo(static_cast<long long>(CellRow(cell)) + rows, desktop.rows) - CellRow(cell);

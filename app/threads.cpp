@@ -45,10 +45,10 @@ void ForgetMove(MoveRequest* request) {
 }
 
 void ShowAbout(plat::StartRoutine start, plat::Handle done) {
-    aboutDialogOpen = 1;
+    aboutDialogOpen.store(true, std::memory_order_relaxed);
     plat::ShowAboutDlg(start);
     if (done) plat::SetEvent(done);
-    aboutDialogOpen = 0;
+    aboutDialogOpen.store(false, std::memory_order_relaxed);
 }
 
 // The values an apply compares against.
@@ -68,7 +68,9 @@ SettingsSnapshot TakeSnapshot() {
             settings.shellHotkeyKey};
 }
 
-void PostToPager(std::uint32_t msg, plat::WParam wp) { plat::PostMessageA(PagerWindow, msg, wp, 0); }
+void PostToPager(std::uint32_t msg, plat::WParam wp) {
+    plat::PostMessageA(PagerWindow(), msg, wp, 0);
+}
 
 // The grid chosen in the dialog takes effect at once. A current desktop that a smaller grid no
 // longer holds gives way to the nearest one left; windows on removed desktops come back with
@@ -92,11 +94,11 @@ void ApplySettings(const SettingsSnapshot& old) {
 
     const bool navOff = settings.disableNavigation != 0;
     if (old.disableNavigation && !navOff) {
-        plat::ShowWindow(PagerWindow, plat::SW_SHOW);
+        plat::ShowWindow(PagerWindow(), plat::SW_SHOW);
         RemoveTrayIcon();
         if (settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 1);
     } else if (!old.disableNavigation && navOff) {
-        plat::ShowWindow(PagerWindow, plat::SW_HIDE);
+        plat::ShowWindow(PagerWindow(), plat::SW_HIDE);
         AddTrayIcon();
         if (settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 0);
     } else if (!navOff) {
@@ -114,14 +116,14 @@ void ApplySettings(const SettingsSnapshot& old) {
         PostToPager(MsgShellHotkey, 2);
 
     if (old.minimizeTolvo && !settings.minimizeTolvo) RestorePagerPosition();
-    if (!old.minimizeTolvo && settings.minimizeTolvo) pager.expanded = true;
+    if (!old.minimizeTolvo && settings.minimizeTolvo) SetPagerExpanded(true);
     ApplyGrid();
 
     SaveSettings();
     // Forced rather than by zeroing the width: the main thread may be switching meanwhile.
     CheckDisplaySize(true);
-    plat::InvalidateRect(PagerWindow, nullptr, 1);
-    plat::UpdateWindow(PagerWindow);
+    plat::InvalidateRect(PagerWindow(), nullptr, 1);
+    plat::UpdateWindow(PagerWindow());
     CompressDesktop(true);
 }
 
@@ -197,7 +199,7 @@ void RunSettingsDialog(std::uint32_t requested) {
     if (plat::WaitForSingleObject(hookMutex, 500) == plat::WAIT_TIMEOUT) return;
     // The program's own count, never the block's: any process can write that one.
     settings.programEntryCount = OwnedProgramEntryCount();
-    settingsDialogOpen = 1;
+    settingsDialogOpen.store(true, std::memory_order_relaxed);
 
     for (;;) {
         std::uintptr_t moveFuncs = plat::GetMoveFuncs();
@@ -210,6 +212,6 @@ void RunSettingsDialog(std::uint32_t requested) {
         if (result == 1) break;
     }
 
-    settingsDialogOpen = 0;
+    settingsDialogOpen.store(false, std::memory_order_relaxed);
     plat::ReleaseMutex(hookMutex);
 }

@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "app/app.h"
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "pager/pager.h"
@@ -54,16 +55,15 @@ plat::LResult PLAT_CALLBACK BenchPagerProc(plat::Hwnd w, std::uint32_t msg, plat
 void SetUpDesktop(int windowCount) {
     sim::Reset();
     int x = 0, y = 0;
-    LoadSettings(&x, &y);
+    LoadSettingsAndState(&x, &y);
 
     plat::WndClassA wc{};
     wc.lpfnWndProc = BenchPagerProc;
     wc.lpszClassName = "BenchPager";
     plat::RegisterClassA(&wc);
-    PagerWindow = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, "BenchPager", "Parmena",
-                                        plat::WS_POPUP | plat::WS_THICKFRAME, x, y, 9, 9,
-                                        nullptr, nullptr, nullptr, nullptr);
-    settings.pagerWindow = PagerWindow;
+    settings.pagerWindow = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, "BenchPager", "Parmena",
+                                                 plat::WS_POPUP | plat::WS_THICKFRAME, x, y, 9, 9,
+                                                 nullptr, nullptr, nullptr, nullptr);
     // Expanded and at full size: the state in which the timer refresh runs.
     ExpandPager(false);
 
@@ -87,7 +87,7 @@ double MicrosSince(Clock::time_point start) {
 
 void Run(int windowCount) {
     SetUpDesktop(windowCount);
-    plat::Hdc dc = plat::GetDC(PagerWindow);
+    plat::Hdc dc = plat::GetDC(PagerWindow());
 
     PaintPager(dc, false);
     sim::ClearDrawCalls();
@@ -140,7 +140,7 @@ void Run(int windowCount) {
                 static_cast<double>(quietAllocations) / quietRounds, drawnWhileQuiet,
                 static_cast<double>(changedAllocations) / changedRounds);
 
-    plat::ReleaseDC(PagerWindow, dc);
+    plat::ReleaseDC(PagerWindow(), dc);
     FreeWindowSnapshot();
 }
 

@@ -84,9 +84,9 @@ bool CreateHookBlock() {
     hookBlock = static_cast<HookBlock*>(view);
     HookBlock& b = *hookBlock;
 
-    b.value01C = 0;
-    b.value500 = 500;
-    b.value10 = 10;
+    b.reserved01C = 0;
+    b.reserved008 = 500;
+    b.reserved00C = 10;
 
     plat::Hkey k = settingsKeys.middleButton;
     ownDefault = MiddleButtonEntry{};

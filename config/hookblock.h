@@ -16,10 +16,12 @@ struct MiddleButtonEntry {
 struct HookBlock {
     std::uint32_t hookHandle;       // 0x000
     std::uint32_t pagerWindow;      // 0x004
-    std::int32_t value500;          // 0x008
-    std::int32_t value10;           // 0x00C
+    // The three header values are written at creation (500, 10 and 0) for any hook library
+    // that expects them; parmm.dll reads none of them, so they are named by place alone.
+    std::int32_t reserved008;       // 0x008
+    std::int32_t reserved00C;       // 0x00C
     std::uint8_t unused010[12];     // 0x010
-    std::int32_t value01C;          // 0x01C
+    std::int32_t reserved01C;       // 0x01C
     std::uint8_t unused020[108];    // 0x020
     std::uint8_t reserved08C[1028]; // 0x08C
     std::int32_t entryCount;        // 0x490

@@ -6,7 +6,6 @@
 #include "config/hookblock.h"
 #include "config/settings.h"
 #include "config/shortcuts.h"
-#include "core/switching.h"
 #include "platform/types.h"
 
 #define PARM_AT(type, field, offset) \
@@ -15,9 +14,9 @@
 // The hook block is the same in both builds: window and hook handles fit in 32 bits.
 PARM_AT(HookBlock, hookHandle, 0x000);
 PARM_AT(HookBlock, pagerWindow, 0x004);
-PARM_AT(HookBlock, value500, 0x008);
-PARM_AT(HookBlock, value10, 0x00C);
-PARM_AT(HookBlock, value01C, 0x01C);
+PARM_AT(HookBlock, reserved008, 0x008);
+PARM_AT(HookBlock, reserved00C, 0x00C);
+PARM_AT(HookBlock, reserved01C, 0x01C);
 PARM_AT(MiddleButtonEntry, click, 128);
 PARM_AT(MiddleButtonEntry, drag, 144);
 PARM_AT(MiddleButtonEntry, transmit, 160);
@@ -84,11 +83,6 @@ PARM_AT(WindowPositionEntry, next, 0);
 PARM_AT(WindowPositionEntry, name, 4);
 PARM_AT(WindowPositionEntry, position, 8);
 static_assert(sizeof(WindowPositionEntry) == 12, "WindowPositionEntry size");
-
-PARM_AT(MoveRequest, window, 0);
-PARM_AT(MoveRequest, x, 4);
-PARM_AT(MoveRequest, y, 8);
-static_assert(sizeof(MoveRequest) == 12, "MoveRequest size");
 
 PARM_AT(Shortcut, next, 0);
 PARM_AT(Shortcut, name, 4);

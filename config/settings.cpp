@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "config/shortcuts.h"
-#include "core/desktop.h"
-#include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/registry.h"
 #include "platform/window.h"
 
 Settings settings;
 SettingsKeys settingsKeys;
+std::atomic<bool> settingsDialogOpen{false};
+std::atomic<bool> aboutDialogOpen{false};
 
 namespace {
 
@@ -309,8 +309,7 @@ void ReplacePagerFont(plat::Hgdi newFont) {
     if (dead) plat::DeleteObject(dead);
 }
 
-void LoadSettings(int* initialX, int* initialY) {
-    // 1. Keys
+void LoadSettings() {
     settingsKeys.root = CreateKey(plat::HKEY_CURRENT_USER, RootPath);
     settingsKeys.preferences = CreateKey(settingsKeys.root, "Preferences");
     settingsKeys.colors = CreateKey(settingsKeys.root, "Colors");
@@ -321,10 +320,6 @@ void LoadSettings(int* initialX, int* initialY) {
     settingsKeys.machineShortcuts =
         CreateKey(plat::HKEY_LOCAL_MACHINE, "Software\\Orvanne\\Parmena\\Shortcuts");
 
-    // 2. Screen
-    MeasureScreen();
-
-    // 3. Switching preferences and the grid
     plat::Hkey p = settingsKeys.preferences;
     settings.disableNavigation = ReadDword(p, "Disable navigation", 0);
     settings.disableMiddleButton = ReadDword(p, "Disable middle button", 0);
@@ -334,19 +329,7 @@ void LoadSettings(int* initialX, int* initialY) {
     settings.rescaleOnExit = ReadDword(p, "Rescale On Exit", 1);
     settings.xResolution = GridSize(ReadDword(p, "XResolution", DefaultResolution));
     settings.yResolution = GridSize(ReadDword(p, "YResolution", DefaultResolution));
-    desktop.columns = settings.xResolution;
-    desktop.rows = settings.yResolution;
-    desktop.currentColumn = 0;
-    desktop.currentRow = 0;
-
-    // 4. Corner and the pager's first position
     settings.corner = ReadDword(p, "Corner", 2);
-    int x = (settings.corner == 2 || settings.corner == 4) ? desktop.screenWidth - 8 : -1;
-    int y = (settings.corner == 3 || settings.corner == 4) ? desktop.screenHeight - 8 : -1;
-    if (initialX) *initialX = x;
-    if (initialY) *initialY = y;
-
-    // 5. Pager behaviour and gestures
     settings.xSize = ReadDword(p, "XSize", 192);
     settings.ySize = ReadDword(p, "YSize", 144);
     settings.followActive = LowByte(ReadDword(p, "Follow active", 1));
@@ -359,13 +342,8 @@ void LoadSettings(int* initialX, int* initialY) {
     settings.navMouseDragDD = ReadDword(p, "NavMouseDragDD", 0);
     settings.navMouseMenu = ReadDword(p, "NavMouseMenu", 2);
     settings.navMouseMove = ReadDword(p, "NavMouseMove", 6);
-    desktop.switching = 0;
-    desktop.edgeSwitching = 0;
-    desktop.compressBusy = 0;
-    desktop.lastForeground = nullptr;
-    ResetPagerState();
 
-    // 6-7. System defaults
+    // The system's colours and font, which stored values below replace
     settings.background = plat::GetSysColor(plat::COLOR_BACKGROUND);
     settings.grid = plat::GetSysColor(plat::COLOR_WINDOWFRAME);
     settings.window = plat::GetSysColor(plat::COLOR_WINDOW);
@@ -375,7 +353,6 @@ void LoadSettings(int* initialX, int* initialY) {
     plat::SystemParametersInfoA(plat::SPI_GETICONTITLELOGFONT, sizeof(plat::LogFontA),
                                 &settings.font, 0);
 
-    // 8. Colours
     LoadColor("Background", &settings.background);
     LoadColor("Grid", &settings.grid);
     LoadColor("Window", &settings.window);
@@ -383,18 +360,15 @@ void LoadSettings(int* initialX, int* initialY) {
     LoadColor("WindowCaption", &settings.windowCaption);
     LoadColor("WindowText", &settings.windowText);
 
-    // 9-10. Font
     LoadFont();
     ReplacePagerFont(plat::CreateFontIndirectA(&settings.font));
 
-    // 11. Remembered windows
     LoadPositionList();
 
-    // 12. Shortcuts, machine-wide first so per-user ones end up in front
+    // Shortcuts, machine-wide first so per-user ones end up in front
     LoadShortcuts(settingsKeys.machineShortcuts, 1);
     LoadShortcuts(settingsKeys.userShortcuts, 0);
 
-    // 13. Shell hotkey
     settings.shellHotkeyModif = ReadDword(p, "ShellHotkey Modif", 6);
     settings.shellHotkeyKey = ReadDword(p, "ShellHotkey Key", 0);
     if (settings.shellHotkeyKey < 0 || settings.shellHotkeyKey >= ShellHotkeyKeyCount)
@@ -413,4 +387,9 @@ void ReleaseSettings() {
         if (*k) plat::RegCloseKey(*k);
         *k = nullptr;
     }
+}
+
+void ResetSettings() {
+    ReleaseSettings();
+    settings = Settings{};
 }

@@ -1,5 +1,6 @@
 // The settings record, shared byte for byte with the dialog library, and its registry load.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -60,6 +61,12 @@ struct Settings {
 
 extern Settings settings;
 
+// Set on the dialog thread while the dialog library shows the settings or the about dialog;
+// the main thread then refuses to close and greys both menu items. Relaxed: plain flags, on
+// which no other data depends.
+extern std::atomic<bool> settingsDialogOpen;
+extern std::atomic<bool> aboutDialogOpen;
+
 // The eight keys opened at load and kept for the whole run.
 struct SettingsKeys {
     plat::Hkey root;
@@ -89,8 +96,9 @@ inline constexpr const std::uint8_t ShellHotkeyKeyTable[ShellHotkeyKeyCount] = {
 // closes it. Null on failure, with the reason in *error when given.
 plat::Hkey CreateSettingsKey(const char* subKey, long* error);
 
-// Loads everything; returns the pager's initial (collapsed) position through the out args.
-void LoadSettings(int* initialX, int* initialY);
+// Loads the record, the remembered windows, the shortcuts and the pager font, and opens the
+// keys. The screen, the grid and the pager's position are the callers' (they lie above).
+void LoadSettings();
 
 // A REG_DWORD or REG_BINARY value of exactly 4 bytes; anything else reads as missing.
 std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def);
@@ -129,6 +137,8 @@ void FreePositionList();
 // Gives back what LoadSettings took: the lists, the pager font and the registry keys.
 // The real process leaves this to its end; repeated runs in one process need it.
 void ReleaseSettings();
+// ReleaseSettings, then every field cleared: the record as at program start.
+void ResetSettings();
 
 // Font exchange shared by painting (main thread) and the settings save (dialog thread).
 // Painting takes the font with AcquirePagerFont and gives it back with ReleasePagerFont;

@@ -7,7 +7,6 @@
 #include "core/desktop.h"
 #include "core/movebatch.h"
 #include "core/windows.h"
-#include "pager/pager.h"
 #include "platform/window.h"
 
 namespace {
@@ -90,19 +89,19 @@ void Fold(FoldSet which, std::uint32_t waitMs) {
         return;
     }
     desktop.compressBusy = 1;
-    desktop.switching = 1;
+    desktop.switching.store(1, std::memory_order_relaxed);
 
     MoveBatch batch{};
     BeginMoveBatch(batch, 8);
-    bool abovePager = PagerWindow != nullptr;
+    bool abovePager = settings.pagerWindow != nullptr;
     ForEachTopLevelWindow(nullptr, [&](plat::Hwnd w) {
-        if (w == PagerWindow) abovePager = false;
+        if (w == settings.pagerWindow) abovePager = false;
         else if (which != FoldSet::AbovePager || abovePager)
             FoldWindow(batch, w, which == FoldSet::Kept);
     });
     EndMoveBatch(batch);
 
-    desktop.switching = 0;
+    desktop.switching.store(0, std::memory_order_relaxed);
     desktop.compressBusy = 0;
     compressGate.clear();
 }
@@ -116,7 +115,7 @@ void CompressDesktop(bool onlyKept, std::uint32_t waitMs) {
 void FoldWindowsAbovePager(std::uint32_t waitMs) { Fold(FoldSet::AbovePager, waitMs); }
 
 void EmergencyFold() {
-    ForEachTopLevelWindow(PagerWindow, [](plat::Hwnd w) {
+    ForEachTopLevelWindow(settings.pagerWindow, [](plat::Hwnd w) {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
         plat::Rect r{};
         if (!plat::GetWindowRect(w, &r)) return;
@@ -132,12 +131,12 @@ void EmergencyFold() {
 }
 
 void ApplyRememberedPositions() {
-    desktop.switching = 1;
+    desktop.switching.store(1, std::memory_order_relaxed);
     MoveBatch batch{};
     BeginMoveBatch(batch, 8);
     plat::EnumWindows(ApplyEntryTo, reinterpret_cast<plat::LParam>(&batch));
     EndMoveBatch(batch);
-    desktop.switching = 0;
-    plat::InvalidateRect(PagerWindow, nullptr, 1);
-    plat::UpdateWindow(PagerWindow);
+    desktop.switching.store(0, std::memory_order_relaxed);
+    plat::InvalidateRect(settings.pagerWindow, nullptr, 1);
+    plat::UpdateWindow(settings.pagerWindow);
 }

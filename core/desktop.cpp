@@ -78,6 +78,17 @@ ScreenMeasure ReadScreenMeasure() {
     return m;
 }
 
+void ResetDesktopState() {
+    desktop.screenWidth = desktop.screenHeight = 0;
+    desktop.workWidth = desktop.workHeight = 0;
+    desktop.columns = desktop.rows = 0;
+    desktop.currentColumn = desktop.currentRow = 0;
+    desktop.switching.store(0, std::memory_order_relaxed);
+    desktop.edgeSwitching.store(0, std::memory_order_relaxed);
+    desktop.compressBusy = 0;
+    desktop.lastForeground = nullptr;
+}
+
 bool MeasureScreen() {
     ScreenMeasure m = ReadScreenMeasure();
     if (!m.valid) return false;

@@ -1,5 +1,6 @@
 // The virtual screen: the grid of desktops, the current one, and every coordinate conversion.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "platform/types.h"
@@ -13,12 +14,18 @@ struct DesktopState {
     std::int32_t rows;
     std::int32_t currentColumn;
     std::int32_t currentRow;
-    volatile std::uint8_t switching;
-    volatile std::uint8_t edgeSwitching;
-    volatile std::uint8_t compressBusy;
+    // Set while a batch of window moves runs, on whichever thread moves; the poll tick does
+    // nothing meanwhile. Relaxed, like edgeSwitching: a hint that publishes no other data.
+    std::atomic<std::uint8_t> switching;
+    // Set while the poll tick's edge switch runs; a switch then leaves the foreground alone.
+    std::atomic<std::uint8_t> edgeSwitching;
+    std::uint8_t compressBusy;  // touched only while holding the compress gate
     plat::Hwnd lastForeground;
 };
 extern DesktopState desktop;
+
+// Every field as at program start: no screen measured, no grid, desktop (0, 0), no batch.
+void ResetDesktopState();
 
 // Column in bits 0-7, row in bits 8-15.
 using DesktopCell = std::uint32_t;

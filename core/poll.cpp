@@ -8,8 +8,6 @@
 #include "core/pending.h"
 #include "core/switching.h"
 #include "core/windows.h"
-#include "pager/pager.h"
-#include "platform/gdi.h"
 #include "platform/window.h"
 
 namespace {
@@ -19,8 +17,16 @@ constexpr int ReentryInset = 8;
 
 bool ButtonDown(int vk) { return (plat::GetAsyncKeyState(vk) & 0x8000) != 0; }
 
-// Switches when the cursor is pushed against a border of the screen. Returns true when a
-// border and the grid both allowed a switch (whether or not the switch itself succeeded).
+bool ShouldFollow(plat::Hwnd f) {
+    if (plat::IsIconic(f) || !plat::IsWindowVisible(f) || IsTaskbar(f)) return false;
+    // Leaving a window that was itself off the screen (and still shown) is not a reason to switch.
+    plat::Hwnd prev = desktop.lastForeground;
+    return plat::IsIconic(prev) || IsOnCurrentScreen(prev) || !plat::IsWindow(prev) ||
+           IsTaskbar(prev);
+}
+
+}  // namespace
+
 bool EdgeSwitch() {
     if (settings.onlyWhenButtonDown && !(ButtonDown(plat::VK_LBUTTON) && ButtonDown(plat::VK_RBUTTON)))
         return false;
@@ -31,7 +37,7 @@ bool EdgeSwitch() {
     const std::int64_t sw = desktop.screenWidth, sh = desktop.screenHeight;
     const std::int64_t ww = desktop.workWidth, wh = desktop.workHeight;
     bool fired = true;
-    desktop.edgeSwitching = 1;
+    desktop.edgeSwitching.store(1, std::memory_order_relaxed);
     if (x < EdgeZone && desktop.currentColumn > 0) {
         SwitchBy(1, 0);
         plat::SetCursorPos(OffsetCoordinate(desktop.workWidth, -ReentryInset), p.y);
@@ -49,42 +55,18 @@ bool EdgeSwitch() {
     } else {
         fired = false;
     }
-    desktop.edgeSwitching = 0;
+    desktop.edgeSwitching.store(0, std::memory_order_relaxed);
     return fired;
-}
-
-bool ShouldFollow(plat::Hwnd f) {
-    if (plat::IsIconic(f) || !plat::IsWindowVisible(f) || IsTaskbar(f)) return false;
-    // Leaving a window that was itself off the screen (and still shown) is not a reason to switch.
-    plat::Hwnd prev = desktop.lastForeground;
-    return plat::IsIconic(prev) || IsOnCurrentScreen(prev) || !plat::IsWindow(prev) ||
-           IsTaskbar(prev);
 }
 
 void FollowActive() {
     plat::Hwnd f = plat::GetForegroundWindow();
-    if (f == desktop.lastForeground || f == PagerWindow) return;
+    if (f == desktop.lastForeground || f == settings.pagerWindow) return;
     // A window that moves late with a switch is not a window the user went to: following
     // it would undo that switch.
     const bool movedWithSwitch = IsMovePending(f) || ArrivedLate(f);
     if (!movedWithSwitch && ShouldFollow(f)) FollowWindow(f);
     desktop.lastForeground = f;
-}
-
-}  // namespace
-
-void PollTick() {
-    if (desktop.switching) return;
-    if (pager.expanded && !pager.pagerDrag.active) CheckPagerLeave();
-    if (!pager.expanded && settings.switchAtBorders && EdgeSwitch()) return;
-    if (settings.followActive) FollowActive();
-    if (!settings.minimizeTolvo || pager.expanded) {
-        plat::Hdc dc = plat::GetDC(PagerWindow);
-        if (dc) {
-            PaintPager(dc, true);
-            plat::ReleaseDC(PagerWindow, dc);
-        }
-    }
 }
 
 void FollowWindow(plat::Hwnd w) {

@@ -10,11 +10,10 @@
 #include "core/pending.h"
 #include "core/session.h"
 #include "core/windows.h"
-#include "pager/pager.h"
 #include "platform/kernel.h"
 #include "platform/window.h"
 
-volatile std::uint32_t moveThreadId = 0;
+std::atomic<std::uint32_t> moveThreadId{0};
 
 namespace {
 
@@ -120,7 +119,7 @@ void ProbeCandidates(std::vector<SwitchCandidate>& candidates) {
 
 std::vector<SwitchCandidate> TakeSwitchSnapshot() {
     std::vector<SwitchCandidate> out;
-    ForEachWindowBelow(PagerWindow, [&](plat::Hwnd w) {
+    ForEachWindowBelow(settings.pagerWindow, [&](plat::Hwnd w) {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
         SwitchCandidate c{w, {0, 0, 0, 0}, false, false};
         c.managed = !IsKeptInPlace(w) && !IsMinimizedOnSwitch(w) && plat::GetWindowRect(w, &c.rect);
@@ -136,7 +135,8 @@ void HandToMoveThread(const PlannedMove& m) {
     MoveRequest* request = new (std::nothrow) MoveRequest{m.window, m.x, m.y};
     if (request) {
         NotePendingMove(m.window, m.x, m.y, m.fromX, m.fromY);
-        if (plat::PostThreadMessageA(moveThreadId, MsgMoveWindow, 0,
+        const std::uint32_t thread = moveThreadId.load(std::memory_order_relaxed);
+        if (plat::PostThreadMessageA(thread, MsgMoveWindow, 0,
                                      reinterpret_cast<plat::LParam>(request)))
             return;
         EndPendingMove(m.window, false);
@@ -161,7 +161,7 @@ void PushMoves(const std::vector<PlannedMove>& moves) {
 
 void MinimizeMarkedApplications() {
     if (!AnyPositionEntryHas(MinimizeOnSwitch)) return;
-    ForEachWindowBelow(PagerWindow, [](plat::Hwnd w) {
+    ForEachWindowBelow(settings.pagerWindow, [](plat::Hwnd w) {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsKeptInPlace(w) ||
             plat::GetParent(w) || !IsMinimizedOnSwitch(w))
             return;
@@ -194,14 +194,15 @@ bool ShiftWindows(int dx, int dy) {
     const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
     const std::int64_t oy = static_cast<std::int64_t>(dy) * desktop.screenHeight;
 
-    desktop.switching = 1;
+    desktop.switching.store(1, std::memory_order_relaxed);
     std::vector<SwitchCandidate> candidates = TakeSwitchSnapshot();
     ProbeCandidates(candidates);
     PushMoves(PlanMoves(candidates, ox, oy));
-    desktop.switching = 0;
+    desktop.switching.store(0, std::memory_order_relaxed);
 
     MinimizeMarkedApplications();
-    if (settings.enableTopmost && !desktop.edgeSwitching) ActivateTopWindowOnScreen(true);
+    if (settings.enableTopmost && !desktop.edgeSwitching.load(std::memory_order_relaxed))
+        ActivateTopWindowOnScreen(true);
     return true;
 }
 
@@ -209,7 +210,7 @@ void ActivateTopWindowOnScreen(bool skipKept) {
     const std::vector<plat::Hwnd> all = TopLevelWindows();
     for (plat::Hwnd w : all) {
         // A window still waiting for its move is about to leave the screen.
-        if (w != PagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
+        if (w != settings.pagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
             IsOnCurrentScreen(w) && !(skipKept && IsKeptInPlace(w)) && !IsMovePending(w)) {
             if (w != all.front()) plat::SetForegroundWindow(w);
             return;

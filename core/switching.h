@@ -1,5 +1,7 @@
 // Moving every managed window by whole desktops.
 #pragma once
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,14 +13,20 @@ struct MoveRequest {
     std::int32_t x;
     std::int32_t y;
 };
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(offsetof(MoveRequest, window) == 0 && offsetof(MoveRequest, x) == 4 &&
+                  offsetof(MoveRequest, y) == 8 && sizeof(MoveRequest) == 12,
+              "MoveRequest layout");
+#endif
 
 constexpr std::uint32_t MsgMoveWindow = plat::WM_USER;
 
 // Requests are allocated with new; whoever ends up owning one frees it with this.
 void FreeMoveRequest(MoveRequest* request);
 
-// Thread id of the move thread; 0 until it exists.
-extern volatile std::uint32_t moveThreadId;
+// Thread id of the move thread; 0 until it exists. Relaxed: the id is the only data, and
+// a request travels in the posted message itself.
+extern std::atomic<std::uint32_t> moveThreadId;
 
 // A window below the pager as one switch found it.
 struct SwitchCandidate {

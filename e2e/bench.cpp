@@ -43,19 +43,20 @@ double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
 // window at all has moved after 3 s (Wine now and then loses a whole hotkey chord right after
 // a foreground change), the move is started once more and timed from there.
 double Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
-    moveWatch.remaining = LONG(ws.size());
+    moveWatch.remaining.store(LONG(ws.size()), std::memory_order_relaxed);
     ResetEvent(moveWatch.done);
     for (TestWindow* t : ws) {
         RECT r = RectOf(t->hwnd);
         t->targetX = r.left + dx;
         t->targetY = r.top;
-        t->arrived = 0;
-        InterlockedExchange(&t->watching, 1);
+        t->arrived.store(0, std::memory_order_relaxed);
+        t->watching.store(1, std::memory_order_release);
     }
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     trigger();
-    if (WaitForSingleObject(moveWatch.done, 3000) != WAIT_OBJECT_0 && moveWatch.remaining == LONG(ws.size())) {
+    if (WaitForSingleObject(moveWatch.done, 3000) != WAIT_OBJECT_0 &&
+        moveWatch.remaining.load(std::memory_order_relaxed) == LONG(ws.size())) {
         std::printf("BENCH note: nothing moved within 3 s; started once more\n");
         QueryPerformanceCounter(&start);
         trigger();
@@ -64,14 +65,15 @@ double Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const
     if (!all) {
         int shown = 0;
         for (TestWindow* t : ws)
-            if (!t->arrived && shown++ < 3)
+            if (!t->arrived.load(std::memory_order_relaxed) && shown++ < 3)
                 std::printf("BENCH note: after %s, %s at %s, target (%ld,%ld); %ld missing\n", what, TitleOf(t->hwnd).c_str(),
-                            RectText(RectOf(t->hwnd)).c_str(), t->targetX, t->targetY, moveWatch.remaining);
+                            RectText(RectOf(t->hwnd)).c_str(), t->targetX, t->targetY,
+                            moveWatch.remaining.load(std::memory_order_relaxed));
     }
     LARGE_INTEGER last = start;
     for (TestWindow* t : ws) {
-        InterlockedExchange(&t->watching, 0);
-        if (t->arrived && t->arrivedAt.QuadPart > last.QuadPart) last = t->arrivedAt;
+        t->watching.store(0, std::memory_order_relaxed);
+        if (t->arrived.load(std::memory_order_acquire) && t->arrivedAt.QuadPart > last.QuadPart) last = t->arrivedAt;
     }
     return all ? Ms(start, last) : -1.0;
 }

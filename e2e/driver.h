@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,11 @@ bool WaitFor(DWORD timeoutMs, Pred pred) {
 struct TestWindow {
     HWND hwnd = nullptr;
     COLORREF colour = 0;
-    // Arrival watch used by the benchmark: the position the window should reach.
-    volatile LONG watching = 0;
+    // Arrival watch used by the benchmark: the position the window should reach. Turning the
+    // watch on publishes the target; arrival publishes arrivedAt.
+    std::atomic<LONG> watching{0};
     LONG targetX = 0, targetY = 0;
-    volatile LONG arrived = 0;
+    std::atomic<LONG> arrived{0};
     LARGE_INTEGER arrivedAt{};
 };
 
@@ -75,7 +77,7 @@ void StopWindowThread(WindowThread& t);
 
 // Arrival watch for the benchmark: counts windows that reached their target.
 struct MoveWatch {
-    volatile LONG remaining = 0;
+    std::atomic<LONG> remaining{0};
     HANDLE done = nullptr;
 };
 extern MoveWatch moveWatch;

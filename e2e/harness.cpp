@@ -109,7 +109,7 @@ struct CreateRequest {
     bool topmost;
     TestWindow* window;
     HANDLE done;
-    volatile LONG abandoned;
+    std::atomic<LONG> abandoned{0};  // whichever side marks it second frees the request
 };
 
 LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -122,10 +122,13 @@ LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_WINDOWPOSCHANGED: {
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
-        if (tw && tw->watching && !(pos->flags & SWP_NOMOVE) && pos->x == tw->targetX &&
-            pos->y == tw->targetY && InterlockedExchange(&tw->arrived, 1) == 0) {
+        // Only this window's thread sets `arrived`, so the time is taken before it is.
+        if (tw && tw->watching.load(std::memory_order_acquire) && !(pos->flags & SWP_NOMOVE) &&
+            pos->x == tw->targetX && pos->y == tw->targetY &&
+            !tw->arrived.load(std::memory_order_relaxed)) {
             QueryPerformanceCounter(&tw->arrivedAt);
-            if (InterlockedDecrement(&moveWatch.remaining) == 0 && moveWatch.done)
+            tw->arrived.store(1, std::memory_order_release);
+            if (moveWatch.remaining.fetch_sub(1, std::memory_order_relaxed) == 1 && moveWatch.done)
                 SetEvent(moveWatch.done);
         }
         break;
@@ -175,7 +178,7 @@ DWORD WINAPI WindowThreadMain(void* arg) {
             auto* rq = reinterpret_cast<CreateRequest*>(msg.lParam);
             CreateFromRequest(rq);
             SetEvent(rq->done);
-            if (InterlockedExchange(&rq->abandoned, 1) == 1) {  // the caller gave up waiting
+            if (rq->abandoned.exchange(1, std::memory_order_acq_rel) == 1) {  // the caller gave up waiting
                 CloseHandle(rq->done);
                 delete rq;
             }
@@ -227,7 +230,7 @@ TestWindow* CreateTestWindow(WindowThread& t, const char* title, int x, int y, i
     }
     bool done = WaitForSingleObject(rq->done, 10000) == WAIT_OBJECT_0;
     // Whichever side marks the request second frees it.
-    if (InterlockedExchange(&rq->abandoned, 1) == 1) {
+    if (rq->abandoned.exchange(1, std::memory_order_acq_rel) == 1) {
         CloseHandle(rq->done);
         delete rq;
     }
@@ -826,14 +829,16 @@ struct Event {
 };
 constexpr LONG TimelineSize = 512;
 Event events[TimelineSize];
-volatile LONG eventCount = 0;
+LONG eventCount = 0;  // under timelineLock
 CRITICAL_SECTION timelineLock;
 HANDLE timelineThread = nullptr;
-volatile LONG timelineOn = 0, timelineStop = 0;
+// Relaxed: plain switches; the events themselves are under timelineLock, and the thread's end
+// is awaited.
+std::atomic<bool> timelineOn{false}, timelineStop{false};
 std::vector<HWND> watchedWindows;
 
 void Record(const std::string& text) {
-    if (!timelineOn) return;
+    if (!timelineOn.load(std::memory_order_relaxed)) return;
     EnterCriticalSection(&timelineLock);
     Event& e = events[eventCount % TimelineSize];
     e.at = NowMs();
@@ -854,7 +859,7 @@ DWORD WINAPI TimelineMain(void*) {
     RECT pagerRect{0, 0, 0, 0};
     POINT cursorAt{0, 0};
     bool cursorKnown = false, cursorOk = false, shiftHeld = false, leftHeld = false, keysKnown = false;
-    while (!timelineStop) {
+    while (!timelineStop.load(std::memory_order_relaxed)) {
         if (diagnosticPager != pager) {
             pager = diagnosticPager;
             pagerRect = RECT{0, 0, 0, 0};
@@ -905,19 +910,21 @@ void StartTimeline(const std::vector<HWND>& watched) {
     static const bool lockReady = (InitializeCriticalSection(&timelineLock), true);
     (void)lockReady;
     watchedWindows = watched;
-    timelineStop = 0;
+    timelineStop.store(false, std::memory_order_relaxed);
+    EnterCriticalSection(&timelineLock);
     eventCount = 0;
-    timelineOn = 1;
+    LeaveCriticalSection(&timelineLock);
+    timelineOn.store(true, std::memory_order_relaxed);
     timelineThread = CreateThread(nullptr, 0, TimelineMain, nullptr, 0, nullptr);
 }
 
 void StopTimeline() {
     if (!timelineThread) return;
-    timelineStop = 1;
+    timelineStop.store(true, std::memory_order_relaxed);
     WaitForSingleObject(timelineThread, 5000);
     CloseHandle(timelineThread);
     timelineThread = nullptr;
-    timelineOn = 0;
+    timelineOn.store(false, std::memory_order_relaxed);
     // The keyboard hook may still record; the lock stays for it.
 }
 
@@ -930,7 +937,7 @@ void Mark(const char* fmt, ...) {
 }
 
 void DumpTimeline(double ms) {
-    if (!timelineOn) return;
+    if (!timelineOn.load(std::memory_order_relaxed)) return;
     const double now = NowMs();
     EnterCriticalSection(&timelineLock);
     const LONG n = eventCount, first = n > TimelineSize ? n - TimelineSize : 0;

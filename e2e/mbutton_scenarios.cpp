@@ -1,6 +1,7 @@
 // Middle-button actions of parmm.dll on real windows: Wine's notepad over winemine, a window of
 // our own that counts the middle clicks it receives, and mouse moves injected by a short-lived
 // process while the hook is installed.
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,15 +89,17 @@ const POINT OnDesktop = {560, 350};  // no window covers it, and the menu fits b
 
 // ---------------------------------------------------------------- a window that counts
 
-volatile LONG middleDowns = 0, middleUps = 0, frameDowns = 0;
+// Counted on the window's thread, read by the driver. Relaxed: counts that publish nothing else.
+std::atomic<LONG> middleDowns{0}, middleUps{0}, frameDowns{0};
+LONG Tally(const std::atomic<LONG>& c) { return c.load(std::memory_order_relaxed); }
 HWND counter = nullptr;
 HANDLE counterThread = nullptr;
 DWORD counterThreadId = 0;
 
 LRESULT CALLBACK CounterProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_MBUTTONDOWN) InterlockedIncrement(&middleDowns);
-    if (msg == WM_MBUTTONUP) InterlockedIncrement(&middleUps);
-    if (msg == WM_NCMBUTTONDOWN) InterlockedIncrement(&frameDowns);
+    if (msg == WM_MBUTTONDOWN) middleDowns.fetch_add(1, std::memory_order_relaxed);
+    if (msg == WM_MBUTTONUP) middleUps.fetch_add(1, std::memory_order_relaxed);
+    if (msg == WM_NCMBUTTONDOWN) frameDowns.fetch_add(1, std::memory_order_relaxed);
     return DefWindowProcA(w, msg, wp, lp);
 }
 
@@ -178,14 +181,14 @@ void ClientClickPassesOn() {
     Outcome o;
     const RECT r = RectOf(counter);
     const POINT inside{(r.left + r.right) / 2, (r.top + r.bottom) / 2 + 10};
-    const LONG downs = middleDowns, ups = middleUps;
+    const LONG downs = Tally(middleDowns), ups = Tally(middleUps);
     MiddleClickAt(inside);
-    o.Check(WaitFor(3000, [&] { return middleDowns == downs + 1 && middleUps == ups + 1; }),
+    o.Check(WaitFor(3000, [&] { return Tally(middleDowns) == downs + 1 && Tally(middleUps) == ups + 1; }),
             "a middle click in a client area reached the program as %ld presses and %ld releases, not 1 and 1",
-            middleDowns - downs, middleUps - ups);
+            Tally(middleDowns) - downs, Tally(middleUps) - ups);
     Sleep(300);
-    o.Check(middleDowns == downs + 1 && middleUps == ups + 1, "the click arrived more than once (%ld, %ld)",
-            middleDowns - downs, middleUps - ups);
+    o.Check(Tally(middleDowns) == downs + 1 && Tally(middleUps) == ups + 1, "the click arrived more than once (%ld, %ld)",
+            Tally(middleDowns) - downs, Tally(middleUps) - ups);
     Report("mb_client_click_passes", o);
 }
 
@@ -362,11 +365,11 @@ void EveryAction(Parmena& p) {
     // Transmit: the window goes to the back and its frame still gets the middle press.
     backHome();
     if (o.Expect(SetDefault(0, 101, 202, 1), "setting transmit")) {
-        const LONG before = frameDowns;
+        const LONG before = Tally(frameDowns);
         MiddleClickAt(TitleBarPoint(w, 150));
         o.Check(WaitFor(3000, [&] { return Above(scene.one->hwnd, w); }), "with transmit, the click was not carried out");
-        o.Check(WaitFor(3000, [&] { return frameDowns == before + 1; }), "with transmit, the title bar got %ld presses, not 1",
-                frameDowns - before);
+        o.Check(WaitFor(3000, [&] { return Tally(frameDowns) == before + 1; }), "with transmit, the title bar got %ld presses, not 1",
+                Tally(frameDowns) - before);
     }
     // Move horizontally: the vertical part of the drag is left out.
     backHome();
@@ -385,11 +388,11 @@ void EveryAction(Parmena& p) {
     // Pass the drag on: the program gets the press and the release, and nothing moves.
     backHome();
     if (o.Expect(SetDefault(2, 102, 201, 0), "setting the client area drag")) {
-        const LONG downs = middleDowns, ups = middleUps;
+        const LONG downs = Tally(middleDowns), ups = Tally(middleUps);
         MiddleDrag(POINT{home.left + 60, (home.top + home.bottom) / 2 + 10}, 80, 0);
-        o.Check(WaitFor(3000, [&] { return middleDowns == downs + 1 && middleUps == ups + 1; }),
-                "a drag passed on reached the program as %ld presses and %ld releases", middleDowns - downs,
-                middleUps - ups);
+        o.Check(WaitFor(3000, [&] { return Tally(middleDowns) == downs + 1 && Tally(middleUps) == ups + 1; }),
+                "a drag passed on reached the program as %ld presses and %ld releases", Tally(middleDowns) - downs,
+                Tally(middleUps) - ups);
         o.Check(WaitFor(1000, sized(home.left, home.top, W, H)), "a drag passed on moved the window to %s",
                 RectText(RectOf(w)).c_str());
     }

@@ -4,11 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "config/settings.h"
 #include "config/shortcuts.h"
 #include "launcher/help.h"
 #include "launcher/line_edit.h"
-#include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/shell.h"
@@ -26,6 +25,7 @@ constexpr std::uint32_t LineBufferSize = 1024;
 
 plat::WndProc savedEditProc;
 bool classRegistered;
+plat::Hinstance classModule;
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -178,11 +178,12 @@ char* SplitFileAndParameters(char* line) {
     return params;
 }
 
-bool CreateCommandWindow() {
+bool CreateCommandWindow(plat::Hinstance module) {
+    classModule = module;
     plat::WndClassA wc{};
     wc.lpfnWndProc = CommandWindowProc;
     wc.cbWndExtra = sizeof(std::intptr_t);  // slot 0: the completion position
-    wc.hInstance = instance;
+    wc.hInstance = module;
     wc.hCursor = plat::LoadCursorA(nullptr, plat::MakeIntResource(plat::IDC_ARROW));
     wc.lpszClassName = CommandClassName;
     classRegistered = plat::RegisterClassA(&wc) != 0;
@@ -190,14 +191,14 @@ bool CreateCommandWindow() {
 
     CommandWindow = plat::CreateWindowExA(plat::WS_EX_TOPMOST, CommandClassName, CommandTitle,
                                           plat::WS_POPUP | plat::WS_BORDER, 0, 0, CommandWidth,
-                                          CommandHeight, nullptr, nullptr, instance, nullptr);
+                                          CommandHeight, nullptr, nullptr, module, nullptr);
     if (!CommandWindow) return false;
     plat::SetWindowLongPtrA(CommandWindow, 0, 0);
 
     plat::Hwnd edit = plat::CreateWindowExA(
         0, "EDIT", "", plat::WS_CHILD | plat::WS_VISIBLE | plat::ES_AUTOHSCROLL, 0, 0,
         CommandWidth, CommandHeight, CommandWindow,
-        reinterpret_cast<plat::Hmenu>(static_cast<std::uintptr_t>(CommandEditId)), instance,
+        reinterpret_cast<plat::Hmenu>(static_cast<std::uintptr_t>(CommandEditId)), module,
         nullptr);
     if (!edit) return false;
     savedEditProc = reinterpret_cast<plat::WndProc>(plat::SetWindowLongPtrA(
@@ -216,7 +217,7 @@ void DestroyCommandWindow() {
     FreeCommandHistory();  // shutdown ends the history's life too
     CommandWindow = nullptr;
     savedEditProc = nullptr;
-    if (classRegistered) plat::UnregisterClassA(CommandClassName, instance);
+    if (classRegistered) plat::UnregisterClassA(CommandClassName, classModule);
     classRegistered = false;
 }
 
@@ -236,7 +237,7 @@ plat::LResult PLAT_CALLBACK CommandWindowProc(plat::Hwnd w, std::uint32_t msg, p
             if (wp == 0) RunTypedText(w);
             return 0;
         case MsgCommandHelp:
-            ShowHelp(PagerWindow, plat::HELP_CONTEXT, CommandHelpContext);
+            ShowHelp(settings.pagerWindow, plat::HELP_CONTEXT, CommandHelpContext);
             return 0;
         default:
             return plat::DefWindowProcA(w, msg, wp, lp);

@@ -13,7 +13,8 @@ constexpr std::uint32_t MsgCommandHelp = plat::WM_USER + 2;
 constexpr int CommandEditId = 101;
 constexpr int CommandHelpContext = 1004;
 
-bool CreateCommandWindow();
+// The class and the window belong to `module`, the program's.
+bool CreateCommandWindow(plat::Hinstance module);
 void DestroyCommandWindow();
 plat::LResult PLAT_CALLBACK CommandWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                               plat::LParam lp);

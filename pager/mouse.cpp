@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/app.h"
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/session.h"
@@ -65,7 +64,7 @@ void DispatchPagerButton(int code, int x, int y) {
 
 void SwitchToDesktopAt(int x, int y) {
     plat::Rect c{0, 0, 0, 0};
-    plat::GetClientRect(PagerWindow, &c);
+    plat::GetClientRect(PagerWindow(), &c);
     const int left = c.left + ClickMargin, top = c.top + ClickMargin;
     const std::int64_t width = static_cast<std::int64_t>(c.right) - ClickMargin - left;
     const std::int64_t height = static_cast<std::int64_t>(c.bottom) - ClickMargin - top;
@@ -86,14 +85,14 @@ void SwitchToDesktopAt(int x, int y) {
     if (dx >= INT32_MIN && dx <= INT32_MAX && dy >= INT32_MIN && dy <= INT32_MAX &&
         ShiftWindows(static_cast<int>(dx), static_cast<int>(dy)))
         SetCurrentDesktop(static_cast<int>(column), static_cast<int>(row));
-    plat::InvalidateRect(PagerWindow, nullptr, 0);
+    plat::InvalidateRect(PagerWindow(), nullptr, 0);
 }
 
 void BeginWindowDrag(int x, int y) {
     if (!CanMapPagerPoints()) return;
     const int sx = ScreenXUnder(x);
     const int sy = ScreenYUnder(y);
-    for (plat::Hwnd w = plat::GetWindow(PagerWindow, plat::GW_HWNDNEXT); w && w != PagerWindow;
+    for (plat::Hwnd w = plat::GetWindow(PagerWindow(), plat::GW_HWNDNEXT); w && w != PagerWindow();
          w = plat::GetWindow(w, plat::GW_HWNDNEXT)) {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
         plat::Rect r{0, 0, 0, 0};
@@ -129,7 +128,7 @@ void TrackPagerMouse(int x, int y) {
     // did exactly that.
     if (d.window && (d.viewColumn != desktop.currentColumn || d.viewRow != desktop.currentRow))
         EndWindowDrag();
-    if (!pager.expanded) {
+    if (!PagerExpanded()) {
         ExpandPager(true);
     } else if (d.window && CanMapPagerPoints()) {
         const plat::Rect& m = pager.miniatureRect;
@@ -148,11 +147,11 @@ void TrackPagerMouse(int x, int y) {
                              desktop.screenHeight);
         }
         plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, QuietMove);
-        plat::InvalidateRect(PagerWindow, nullptr, 0);
+        plat::InvalidateRect(PagerWindow(), nullptr, 0);
     }
     if (pager.pagerDrag.active) {
         // Activating another window mid-drag takes the capture and with it the release.
-        if (plat::GetCapture() == PagerWindow)
+        if (plat::GetCapture() == PagerWindow())
             MovePagerWithMouse(x, y);
         else
             EndPagerDrag();
@@ -164,22 +163,22 @@ void BeginPagerDrag(int x, int y) {
     if (settings.minimizeTolvo) return;
     PagerDrag& d = pager.pagerDrag;
     plat::Point p{x, y};
-    plat::ClientToScreen(PagerWindow, &p);
+    plat::ClientToScreen(PagerWindow(), &p);
     d.pressX = p.x;
     d.pressY = p.y;
     plat::Rect r{0, 0, 0, 0};
-    plat::GetWindowRect(PagerWindow, &r);
+    plat::GetWindowRect(PagerWindow(), &r);
     d.startLeft = r.left;
     d.startTop = r.top;
-    d.previousCapture = plat::SetCapture(PagerWindow);
+    d.previousCapture = plat::SetCapture(PagerWindow());
     d.active = true;
 }
 
 void MovePagerWithMouse(int x, int y) {
     const PagerDrag& d = pager.pagerDrag;
     plat::Point p{x, y};
-    plat::ClientToScreen(PagerWindow, &p);
-    plat::SetWindowPos(PagerWindow, nullptr,
+    plat::ClientToScreen(PagerWindow(), &p);
+    plat::SetWindowPos(PagerWindow(), nullptr,
                        Offset(d.startLeft, static_cast<std::int64_t>(p.x) - d.pressX),
                        Offset(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY), 0, 0,
                        QuietMove);
@@ -194,7 +193,7 @@ void EndPagerDrag() {
     // Forgotten, so that a later release without a drag hands the capture to no stale window.
     d.previousCapture = nullptr;
     plat::Rect r{0, 0, 0, 0};
-    if (plat::GetWindowRect(PagerWindow, &r)) {
+    if (plat::GetWindowRect(PagerWindow(), &r)) {
         WriteDword(settingsKeys.preferences, "XPos", r.left);
         WriteDword(settingsKeys.preferences, "YPos", r.top);
     }
@@ -206,21 +205,25 @@ void PagerLeftButtonUp() { EndReleasedDrags(false); }
 void PagerRightButtonUp() { EndReleasedDrags(true); }
 
 void ShowPagerMenu(int x, int y) {
-    plat::Hmenu menu = plat::LoadMenuA(instance, plat::MakeIntResource(MenuResource));
+    // The menu lies in the module the pager window was created by.
+    const auto module = reinterpret_cast<plat::Hinstance>(
+        plat::GetWindowLongPtrA(PagerWindow(), plat::GWLP_HINSTANCE));
+    plat::Hmenu menu = plat::LoadMenuA(module, plat::MakeIntResource(MenuResource));
     if (!menu) return;
     plat::Hmenu popup = plat::GetSubMenu(menu, 0);
     if (popup) {
-        if (settingsDialogOpen || aboutDialogOpen) {
+        if (settingsDialogOpen.load(std::memory_order_relaxed) ||
+            aboutDialogOpen.load(std::memory_order_relaxed)) {
             plat::EnableMenuItem(popup, CmdAbout, plat::MF_BYCOMMAND | plat::MF_GRAYED);
             plat::EnableMenuItem(popup, CmdSettings, plat::MF_BYCOMMAND | plat::MF_GRAYED);
         }
         // From the tray the pager is hidden and the point is already on the screen.
         plat::Point p{x, y};
-        if (plat::IsWindowVisible(PagerWindow)) plat::ClientToScreen(PagerWindow, &p);
+        if (plat::IsWindowVisible(PagerWindow())) plat::ClientToScreen(PagerWindow(), &p);
         const std::uint32_t button = (settings.navMouseMenu & RightButtonBit)
                                          ? plat::TPM_RIGHTBUTTON
                                          : plat::TPM_LEFTBUTTON;
-        plat::TrackPopupMenu(popup, button, p.x, p.y, 0, PagerWindow, nullptr);
+        plat::TrackPopupMenu(popup, button, p.x, p.y, 0, PagerWindow(), nullptr);
     }
     plat::DestroyMenu(menu);
 }

@@ -1,7 +1,9 @@
 // The pager window: placement, drawing and mouse handling.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
+#include "config/settings.h"
 #include "core/desktop.h"
 #include "platform/types.h"
 
@@ -28,7 +30,7 @@ struct PagerDrag {
 };
 
 struct PagerState {
-    volatile bool expanded;
+    std::atomic<bool> expanded;  // the dialog thread sets it too; see PagerExpanded
     SnapshotEntry* snapshot;      // WindowSnapshot, topmost first
     plat::Rect miniatureRect;     // client rectangle of the last full drawing
     WindowDrag windowDrag;
@@ -36,10 +38,19 @@ struct PagerState {
 };
 extern PagerState pager;
 
-// The pager window handle (also in settings.pagerWindow).
-extern plat::Hwnd PagerWindow;
+// Relaxed: the flag publishes no other data, and the next poll tick acts on whatever it reads.
+inline bool PagerExpanded() { return pager.expanded.load(std::memory_order_relaxed); }
+inline void SetPagerExpanded(bool on) { pager.expanded.store(on, std::memory_order_relaxed); }
+
+// The pager window handle; the settings record holds it, since the dialog library reads it there.
+inline plat::Hwnd PagerWindow() { return settings.pagerWindow; }
 
 constexpr int CollapsedSize = 9;
+
+// The pager menu (a resource of the program) and its commands, which the main window carries out.
+constexpr int MenuResource = 101;
+constexpr int CmdAbout = 101, CmdSettings = 102, CmdClose = 103, CmdCompress = 104,
+              CmdResetPositions = 105, CmdHelp = 107;
 
 // Placement and sizing
 void PlacePagerAtCorner();

@@ -22,7 +22,7 @@ bool CornerIsBottom(int corner) { return corner == 3 || corner == 4; }
 int FullSize(int stored) { return std::clamp(stored, CollapsedSize, LargestPagerSize); }
 
 void MovePagerTo(int x, int y) {
-    plat::SetWindowPos(PagerWindow, nullptr, x, y, 0, 0,
+    plat::SetWindowPos(PagerWindow(), nullptr, x, y, 0, 0,
                        plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
 }
 
@@ -56,7 +56,7 @@ void PlacePagerAtCorner() {
     const int frameY = plat::GetSystemMetrics(plat::SM_CYFRAME);
     const int x = CornerIsRight(corner) ? desktop.screenWidth - width + frameX : -frameX;
     const int y = CornerIsBottom(corner) ? desktop.screenHeight - height + frameY : -frameY;
-    plat::SetWindowPos(PagerWindow, nullptr, x, y, width, height, plat::SWP_NOZORDER);
+    plat::SetWindowPos(PagerWindow(), nullptr, x, y, width, height, plat::SWP_NOZORDER);
 }
 
 void RestorePagerPosition() {
@@ -84,7 +84,7 @@ void CheckDisplaySize(bool force) {
         return;
     }
     plat::Rect r{0, 0, 0, 0};
-    if (!plat::GetWindowRect(PagerWindow, &r)) return;
+    if (!plat::GetWindowRect(PagerWindow(), &r)) return;
     // Only the right and bottom limits: a pager left of or above the screen stays.
     const int x = std::min(r.left, m.screenWidth - (CollapsedSize - 1));
     const int y = std::min(r.top, m.screenHeight - (CollapsedSize - 1));
@@ -93,32 +93,32 @@ void CheckDisplaySize(bool force) {
 }
 
 void ExpandPager(bool takeForeground) {
-    if (pager.expanded) return;
+    if (PagerExpanded()) return;
     if (settings.minimizeTolvo) PlacePagerAtCorner();
-    pager.expanded = true;
+    SetPagerExpanded(true);
     pager.windowDrag.window = nullptr;
-    if (takeForeground) plat::SetForegroundWindow(PagerWindow);
+    if (takeForeground) plat::SetForegroundWindow(PagerWindow());
 }
 
 void CheckPagerLeave() {
-    if (!pager.expanded || pager.pagerDrag.active) return;
+    if (!PagerExpanded() || pager.pagerDrag.active) return;
     // The capture is ours while the user sizes the pager by its border or has its menu
     // open; timers run inside those loops and the pointer may be outside meanwhile.
     if (plat::GetCapture()) return;
     plat::Point cursor{0, 0};
     plat::Rect r{0, 0, 0, 0};
     plat::GetCursorPos(&cursor);
-    if (!plat::GetWindowRect(PagerWindow, &r)) return;
+    if (!plat::GetWindowRect(PagerWindow(), &r)) return;
     if (r.left <= cursor.x && cursor.x <= r.right && r.top <= cursor.y && cursor.y <= r.bottom)
         return;
 
-    pager.expanded = false;
+    SetPagerExpanded(false);
     if (settings.minimizeTolvo) {
         // Memory only: a size the user gave the pager survives until the next expansion.
         settings.xSize = r.right - r.left;
         settings.ySize = r.bottom - r.top;
         const plat::Point p = CollapsedPosition();
-        plat::SetWindowPos(PagerWindow, nullptr, p.x, p.y, CollapsedSize, CollapsedSize,
+        plat::SetWindowPos(PagerWindow(), nullptr, p.x, p.y, CollapsedSize, CollapsedSize,
                            plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
         WindowDrag& drag = pager.windowDrag;
         if (drag.window) {
@@ -132,7 +132,7 @@ void CheckPagerLeave() {
 
 void RememberPagerSize() {
     plat::Rect r{0, 0, 0, 0};
-    if (!plat::GetWindowRect(PagerWindow, &r)) return;
+    if (!plat::GetWindowRect(PagerWindow(), &r)) return;
     settings.xSize = r.right - r.left;
     settings.ySize = r.bottom - r.top;
     WriteDword(settingsKeys.preferences, "XSize", settings.xSize);

@@ -138,9 +138,9 @@ void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     plat::Hgdi font = AcquirePagerFont();
     const bool checkPending = AnyMovePending();
     // Bottom of the Z-order first, so that upper windows cover lower ones.
-    for (plat::Hwnd w = plat::GetWindow(PagerWindow, plat::GW_HWNDLAST); w;
+    for (plat::Hwnd w = plat::GetWindow(PagerWindow(), plat::GW_HWNDLAST); w;
          w = plat::GetWindow(w, plat::GW_HWNDPREV)) {
-        if (w == PagerWindow || !plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
+        if (w == PagerWindow() || !plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
         DrawWindow(mem, g, w, t, font, checkPending);
     }
     ReleasePagerFont();
@@ -231,12 +231,12 @@ bool TakeWindowSnapshot(bool compareFirst) {
 }
 
 void PaintPager(plat::Hdc target, bool onlyIfChanged) {
-    if (!pager.expanded) CheckDisplaySize();
+    if (!PagerExpanded()) CheckDisplaySize();
     if (!TakeWindowSnapshot(onlyIfChanged)) return;
 
     const Tools tools = CreateTools();
     plat::Rect r{0, 0, 0, 0};
-    plat::GetClientRect(PagerWindow, &r);
+    plat::GetClientRect(PagerWindow(), &r);
     plat::Hdc mem = plat::CreateCompatibleDC(target);
     if (!mem) {
         DeleteTools(tools);
@@ -247,7 +247,7 @@ void PaintPager(plat::Hdc target, bool onlyIfChanged) {
     plat::SetBkMode(mem, plat::TRANSPARENT);
 
     plat::Hgdi initialBrush = nullptr, initialPen = nullptr;
-    if (!pager.expanded && settings.minimizeTolvo) {
+    if (!PagerExpanded() && settings.minimizeTolvo) {
         plat::FillRect(mem, &r, tools.buttonFace);
     } else {
         plat::FillRect(mem, &r, tools.background);
@@ -265,7 +265,7 @@ void PaintPager(plat::Hdc target, bool onlyIfChanged) {
     }
 
     plat::Rect c{0, 0, 0, 0};
-    plat::GetClientRect(PagerWindow, &c);
+    plat::GetClientRect(PagerWindow(), &c);
     plat::BitBlt(target, c.left, c.top, c.right - c.left, c.bottom - c.top, mem, c.left, c.top,
                  plat::SRCCOPY);
 

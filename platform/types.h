@@ -195,7 +195,7 @@ constexpr std::uint32_t GW_HWNDFIRST = 0, GW_HWNDLAST = 1, GW_HWNDNEXT = 2, GW_H
                         GW_OWNER = 4;
 
 // GetWindowLong indices
-constexpr int GWLP_WNDPROC = -4;
+constexpr int GWLP_WNDPROC = -4, GWLP_HINSTANCE = -6;
 
 // SendMessageTimeout
 constexpr std::uint32_t SMTO_NORMAL = 0, SMTO_BLOCK = 1, SMTO_ABORTIFHUNG = 2;

@@ -73,8 +73,8 @@ public:
     ~Program() { Stop(); }
     // A test that stopped half-way must not leave the program running for ever.
     void Stop() {
-        if (thread_.joinable() && !done_ && PagerWindow)
-            plat::PostMessageA(PagerWindow, plat::WM_CLOSE, 0, 0);
+        if (thread_.joinable() && !done_ && PagerWindow())
+            plat::PostMessageA(PagerWindow(), plat::WM_CLOSE, 0, 0);
         if (thread_.joinable()) thread_.join();
     }
     void Start() {

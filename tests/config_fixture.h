@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "config/hookblock.h"
 #include "config/settings.h"
 #include "config/shortcuts.h"
@@ -20,9 +21,8 @@ namespace cfgtest {
 // Gives back everything the product made; the registry stays as it is.
 inline void ReleaseConfig() {
     ReleaseHookBlock();
-    ReleaseSettings();
-    settings = Settings{};
-    desktop = DesktopState{};
+    ResetSettings();
+    ResetDesktopState();
 }
 
 // Starts from an empty desktop and clean records.
@@ -58,7 +58,7 @@ inline std::string RegHeader() { return "Windows Registry Editor Version 5.00\n\
 
 inline int Load() {
     int x = 0, y = 0;
-    LoadSettings(&x, &y);
+    LoadSettingsAndState(&x, &y);
     return x;
 }
 

@@ -33,9 +33,9 @@ TEST_F(HookBlockTest, DefaultsWithoutAnyMiddleButtonValue) {
     EXPECT_NE(hookMapping, nullptr);
     EXPECT_NE(hookMutex, nullptr);
     const HookBlock& b = *hookBlock;
-    EXPECT_EQ(b.value500, 500);
-    EXPECT_EQ(b.value10, 10);
-    EXPECT_EQ(b.value01C, 0);
+    EXPECT_EQ(b.reserved008, 500);
+    EXPECT_EQ(b.reserved00C, 10);
+    EXPECT_EQ(b.reserved01C, 0);
     EXPECT_EQ(b.hookHandle, 0u);
     EXPECT_EQ(b.entryCount, 0);
     const std::int32_t clicks[4] = {101, 103, 1, 105};

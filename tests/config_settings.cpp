@@ -39,7 +39,7 @@ TEST_F(SettingsLoad, FirstStartCreatesEveryKeyAndTakesDefaults) {
     sim::SetIconTitleFont(IconFont());
     settings.pagerWindow = nullptr;
     int x = 0, y = 0;
-    LoadSettings(&x, &y);
+    LoadSettingsAndState(&x, &y);
 
     for (const char* path : {"Software\\Orvanne\\Parmena", Pref, Colors, Font, Positions, Middle,
                              Shortcuts})
@@ -117,7 +117,7 @@ TEST_F(SettingsLoad, DeniedUserKeyTakesEveryDefault) {
                  Dword("Corner", 4) + Dword("XResolution", 5));
     sim::DenyAccess("HKCU", "Software\\Orvanne\\Parmena");
     int x = 0, y = 0;
-    LoadSettings(&x, &y);
+    LoadSettingsAndState(&x, &y);
     EXPECT_EQ(settingsKeys.root, nullptr);
     EXPECT_EQ(settingsKeys.preferences, nullptr);
     EXPECT_EQ(settings.corner, 2);
@@ -136,7 +136,7 @@ TEST_F(SettingsLoad, CornerGivesInitialPosition) {
         sim::LoadReg(RegHeader() + "[HKEY_CURRENT_USER\\Software\\Orvanne\\Parmena\\Preferences]\n" +
                      Dword("Corner", c.corner));
         int x = 0, y = 0;
-        LoadSettings(&x, &y);
+        LoadSettingsAndState(&x, &y);
         EXPECT_EQ(x, c.x) << "corner " << c.corner;
         EXPECT_EQ(y, c.y) << "corner " << c.corner;
         EXPECT_EQ(settings.corner, static_cast<std::int32_t>(c.corner));

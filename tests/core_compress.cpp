@@ -235,7 +235,7 @@ TEST_F(Remembered, PagerIsRedrawnAfterwards) {
     ApplyRememberedPositions();
     std::vector<sim::InvalidateRecord> inv = sim::Invalidations();
     ASSERT_FALSE(inv.empty());
-    EXPECT_EQ(inv.back().window, PagerWindow);
+    EXPECT_EQ(inv.back().window, PagerWindow());
     EXPECT_TRUE(inv.back().erase);
     EXPECT_TRUE(inv.back().wholeClient);
 }

@@ -16,11 +16,10 @@
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ResetSettings();
         sim::Reset();
-        FreePositionList();
-        settings = Settings{};
         settings.enableTopmost = 1;
-        desktop = DesktopState{};
+        ResetDesktopState();
         MeasureScreen();
         desktop.columns = 3;
         desktop.rows = 3;
@@ -30,12 +29,10 @@ protected:
         desc.className = "ParmClass";
         desc.rect = plat::Rect{1016, -1, 1025, 8};
         desc.topmost = true;
-        PagerWindow = sim::AddWindow(desc);
-        settings.pagerWindow = PagerWindow;
+        settings.pagerWindow = sim::AddWindow(desc);
     }
     void TearDown() override {
-        FreePositionList();
-        PagerWindow = nullptr;
+        ResetSettings();
         // Drops the simulation's records too, so that the sanitizer sees anything leaked.
         sim::Reset();
     }

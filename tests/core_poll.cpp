@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/app.h"
 #include "core/pending.h"
 #include "core/poll.h"
 #include "core/switching.h"
@@ -268,7 +269,7 @@ TEST_F(Follow, SameWindowOrThePagerIsIgnored) {
     Activate(there, there);
     EXPECT_EQ(desktop.currentColumn, 0);
     plat::Hwnd here = Add("here", Rect{100, 100, 300, 300});
-    Activate(here, PagerWindow);
+    Activate(here, PagerWindow());
     EXPECT_EQ(desktop.lastForeground, here);
     EXPECT_TRUE(sim::Moves().empty());
 }

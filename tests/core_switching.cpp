@@ -112,7 +112,7 @@ TEST_F(Switching, ManagedWindowsMoveInOneBatch) {
     EXPECT_TRUE(MovesOf(h).empty());
     EXPECT_TRUE(MovesOf(m).empty());
     EXPECT_TRUE(MovesOf(top).empty());
-    EXPECT_TRUE(MovesOf(PagerWindow).empty());
+    EXPECT_TRUE(MovesOf(PagerWindow()).empty());
 }
 
 TEST_F(Switching, HungWindowGoesToTheMoveThread) {

@@ -14,7 +14,7 @@ protected:
     void SetUp() override {
         sim::Reset();
         FreeShortcuts();
-        ASSERT_TRUE(CreateCommandWindow());
+        ASSERT_TRUE(CreateCommandWindow(nullptr));
         edit = plat::GetDlgItem(CommandWindow, CommandEditId);
         ASSERT_NE(edit, nullptr);
     }
@@ -200,7 +200,7 @@ TEST_F(CommandWindowTest, HelpKeyOpensWinHelpFileOrGuideBesideTheProgram) {
         plat::SendMessageA(CommandWindow, MsgCommandHelp, 0, 0);
         ASSERT_EQ(sim::HelpCalls().size(), c.helpCalls);
         if (c.helpCalls) {
-            EXPECT_EQ(sim::HelpCalls()[0].window, PagerWindow);
+            EXPECT_EQ(sim::HelpCalls()[0].window, PagerWindow());
             EXPECT_EQ(sim::HelpCalls()[0].file, "parm.hlp");
             EXPECT_EQ(sim::HelpCalls()[0].command, plat::HELP_CONTEXT);
             EXPECT_EQ(sim::HelpCalls()[0].data, 1004u);

@@ -16,7 +16,7 @@ class LineEditTest : public ::testing::Test {
 protected:
     void SetUp() override {
         sim::Reset();
-        ASSERT_TRUE(CreateCommandWindow());
+        ASSERT_TRUE(CreateCommandWindow(nullptr));
         edit = plat::GetDlgItem(CommandWindow, CommandEditId);
         ASSERT_NE(edit, nullptr);
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "pager/pager.h"
@@ -52,20 +53,19 @@ protected:
                          "[HKEY_CURRENT_USER\\Software\\Orvanne\\Parmena\\Preferences]\n" +
                          preferences);
         int x = 0, y = 0;
-        LoadSettings(&x, &y);
+        LoadSettingsAndState(&x, &y);
         plat::WndClassA wc{};
         wc.style = plat::CS_HREDRAW | plat::CS_VREDRAW | plat::CS_DBLCLKS;
         wc.lpfnWndProc = PagerProc;
         wc.lpszClassName = "PagerUnderTest";
         plat::RegisterClassA(&wc);
-        PagerWindow = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, "PagerUnderTest", "Parmena",
-                                            plat::WS_POPUP | plat::WS_THICKFRAME, x, y,
-                                            CollapsedSize, CollapsedSize, nullptr, nullptr,
-                                            nullptr, nullptr);
-        ASSERT_NE(PagerWindow, nullptr);
-        settings.pagerWindow = PagerWindow;
-        plat::ShowWindow(PagerWindow, plat::SW_SHOWNOACTIVATE);
-        plat::SetWindowPos(PagerWindow, plat::HWND_TOPMOST, 0, 0, 0, 0,
+        settings.pagerWindow = plat::CreateWindowExA(
+            plat::WS_EX_TOOLWINDOW, "PagerUnderTest", "Parmena",
+            plat::WS_POPUP | plat::WS_THICKFRAME, x, y, CollapsedSize, CollapsedSize, nullptr,
+            nullptr, nullptr, nullptr);
+        ASSERT_NE(PagerWindow(), nullptr);
+        plat::ShowWindow(PagerWindow(), plat::SW_SHOWNOACTIVATE);
+        plat::SetWindowPos(PagerWindow(), plat::HWND_TOPMOST, 0, 0, 0, 0,
                            plat::SWP_NOMOVE | plat::SWP_NOSIZE);
         sim::ClearMoves();
     }
@@ -75,7 +75,7 @@ protected:
     void TearDown() override {
         FreeWindowSnapshot();
         ResetPagerState();
-        PagerWindow = nullptr;
+        settings.pagerWindow = nullptr;
     }
 
     static sim::RegValue Pref(const std::string& name) {
@@ -101,14 +101,14 @@ protected:
 
     // One full drawing through a window DC, as the timer refresh does it.
     static void Draw(bool onlyIfChanged = false) {
-        plat::Hdc dc = plat::GetDC(PagerWindow);
+        plat::Hdc dc = plat::GetDC(PagerWindow());
         PaintPager(dc, onlyIfChanged);
-        plat::ReleaseDC(PagerWindow, dc);
+        plat::ReleaseDC(PagerWindow(), dc);
     }
 
     static plat::Rect Client() {
         plat::Rect r{};
-        plat::GetClientRect(PagerWindow, &r);
+        plat::GetClientRect(PagerWindow(), &r);
         return r;
     }
 };

@@ -40,9 +40,9 @@ protected:
 
     static std::size_t InvalidationsOfPager() {
         const std::vector<sim::InvalidateRecord> all = sim::Invalidations();
-        return static_cast<std::size_t>(
-            std::count_if(all.begin(), all.end(),
-                          [](const sim::InvalidateRecord& r) { return r.window == PagerWindow; }));
+        return static_cast<std::size_t>(std::count_if(
+            all.begin(), all.end(),
+            [](const sim::InvalidateRecord& r) { return r.window == PagerWindow(); }));
     }
 
     static void ExpectCurrent(int column, int row) {
@@ -63,7 +63,7 @@ TEST_F(Mouse, ClickSwitchesToTheDesktopUnderIt) {
     EXPECT_EQ(sim::WindowRect(w).top, 10 - 2 * 768);
     ASSERT_FALSE(sim::Invalidations().empty());
     const sim::InvalidateRecord last = sim::Invalidations().back();
-    EXPECT_EQ(last.window, PagerWindow);
+    EXPECT_EQ(last.window, PagerWindow());
     EXPECT_FALSE(last.erase);
     EXPECT_TRUE(last.wholeClient);
 }
@@ -108,7 +108,7 @@ TEST_F(Mouse, RefusedSwitchKeepsTheDesktopButRedraws) {
 TEST_F(Mouse, PagerTooSmallForTheMarginMapsNoClick) {
     const plat::Hwnd w = Add({10, 10, 110, 110});
     for (int size : {14, 9}) {  // client 6 x 6 and 1 x 1
-        plat::SetWindowPos(PagerWindow, nullptr, 0, 0, size, size, plat::SWP_NOZORDER);
+        plat::SetWindowPos(PagerWindow(), nullptr, 0, 0, size, size, plat::SWP_NOZORDER);
         const std::size_t before = InvalidationsOfPager();
         SwitchToDesktopAt(5, 5);
         SwitchToDesktopAt(-3, 100);
@@ -243,7 +243,7 @@ TEST_F(Mouse, EnteringTheAsleepPagerForgetsTheDrag) {
     EXPECT_EQ(pager.windowDrag.window, nullptr);
     EXPECT_TRUE(MovesOf(w).empty());
     ASSERT_FALSE(sim::ForegroundRequests().empty());
-    EXPECT_EQ(sim::ForegroundRequests().back(), PagerWindow);
+    EXPECT_EQ(sim::ForegroundRequests().back(), PagerWindow());
 }
 
 // ---- Pager drag ----
@@ -267,10 +267,10 @@ TEST_F(Mouse, PagerDragMovesWithTheMouseAndSavesWhereItEnds) {
     EXPECT_EQ(pager.pagerDrag.pressY, 10);
 
     TrackPagerMouse(30, 25);
-    EXPECT_EQ(sim::WindowRect(PagerWindow).left, 856);
-    EXPECT_EQ(sim::WindowRect(PagerWindow).top, 11);
-    ASSERT_FALSE(MovesOf(PagerWindow).empty());
-    EXPECT_EQ(MovesOf(PagerWindow).back().flags, QuietMove);
+    EXPECT_EQ(sim::WindowRect(PagerWindow()).left, 856);
+    EXPECT_EQ(sim::WindowRect(PagerWindow()).top, 11);
+    ASSERT_FALSE(MovesOf(PagerWindow()).empty());
+    EXPECT_EQ(MovesOf(PagerWindow()).back().flags, QuietMove);
 
     PagerRightButtonUp();
     EXPECT_FALSE(pager.pagerDrag.active);
@@ -279,7 +279,7 @@ TEST_F(Mouse, PagerDragMovesWithTheMouseAndSavesWhereItEnds) {
     EXPECT_EQ(plat::SetCapture(nullptr), holder);  // capture handed back
 
     // A later release without a drag releases the capture instead of reviving the old one.
-    plat::SetCapture(PagerWindow);
+    plat::SetCapture(PagerWindow());
     PagerRightButtonUp();
     EXPECT_EQ(plat::SetCapture(nullptr), nullptr);
 }
@@ -291,12 +291,12 @@ TEST_F(Mouse, PagerDragEndsWhenItsCaptureIsTakenAway) {
     RestorePagerPosition();  // (836, -4), client origin (840, 0)
     DispatchPagerButton(6, 10, 10);
     TrackPagerMouse(30, 25);
-    ASSERT_EQ(sim::WindowRect(PagerWindow).left, 856);
+    ASSERT_EQ(sim::WindowRect(PagerWindow()).left, 856);
 
     plat::ReleaseCapture();
     sim::ClearMoves();
     TrackPagerMouse(60, 40);
-    EXPECT_TRUE(MovesOf(PagerWindow).empty());
+    EXPECT_TRUE(MovesOf(PagerWindow()).empty());
     EXPECT_FALSE(pager.pagerDrag.active);
     EXPECT_EQ(Dword("XPos"), 856u);
     EXPECT_EQ(Dword("YPos"), 11u);
@@ -319,7 +319,7 @@ TEST_F(Mouse, ReleasesArePairedByTheRightButtonBitOnly) {
     settings.navMouseDragDD = 3;  // right double-click
     settings.navMouseMove = 1;    // left double-click
     BeginWindowDrag(30, 20);
-    plat::SetWindowPos(PagerWindow, nullptr, 700, 5, 0, 0, QuietMove);
+    plat::SetWindowPos(PagerWindow(), nullptr, 700, 5, 0, 0, QuietMove);
     PagerLeftButtonUp();
     EXPECT_EQ(pager.windowDrag.window, w);
     EXPECT_EQ(Dword("XPos"), 700u);
@@ -369,7 +369,7 @@ TEST_F(Mouse, MenuOpensAtThePressPointOnTheScreen) {
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0].x, 850);
     EXPECT_EQ(menus[0].y, 20);
-    EXPECT_EQ(menus[0].owner, PagerWindow);
+    EXPECT_EQ(menus[0].owner, PagerWindow());
     EXPECT_EQ(menus[0].flags, plat::TPM_RIGHTBUTTON);
     EXPECT_TRUE(menus[0].grayed.empty());
 
@@ -380,7 +380,7 @@ TEST_F(Mouse, MenuOpensAtThePressPointOnTheScreen) {
 }
 
 TEST_F(Mouse, MenuFromTheTrayUsesTheScreenPointAsItIs) {
-    plat::ShowWindow(PagerWindow, plat::SW_HIDE);
+    plat::ShowWindow(PagerWindow(), plat::SW_HIDE);
     ShowPagerMenu(300, 500);
     ASSERT_EQ(sim::MenusShown().size(), 1u);
     EXPECT_EQ(sim::MenusShown()[0].x, 300);

@@ -22,7 +22,7 @@ protected:
         s.cyFrame = cy;
         sim::SetScreen(s);
     }
-    static std::vector<sim::MoveRecord> PagerMoves() { return MovesOf(PagerWindow); }
+    static std::vector<sim::MoveRecord> PagerMoves() { return MovesOf(PagerWindow()); }
     static void MoveCursorOutside() { sim::SetCursor(500, 400); }
 };
 
@@ -46,7 +46,7 @@ TEST_F(Placement, FullPositionOfEachCornerHidesTheOuterFrame) {
         EXPECT_EQ(moves[0].cx, 200);
         EXPECT_EQ(moves[0].cy, 150);
         EXPECT_EQ(moves[0].flags, plat::SWP_NOZORDER);
-        EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow), Rect{c.x, c.y, c.x + 200, c.y + 150}));
+        EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow()), Rect{c.x, c.y, c.x + 200, c.y + 150}));
     }
 }
 
@@ -108,7 +108,7 @@ TEST_F(Placement, SavedPositionIsUsedOnlyWhereThePagerCanBeSeen) {
             EXPECT_EQ(moves[1].y, c.y);
             EXPECT_EQ(moves[1].flags, QuietMove);
         } else {
-            EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow), Rect{836, -4, 1028, 140}));
+            EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow()), Rect{836, -4, 1028, 140}));
         }
     }
 }
@@ -121,7 +121,7 @@ TEST_F(Placement, IncompleteSavedPositionLeavesThePagerAtItsCorner) {
         StartPager(stored);
         RestorePagerPosition();
         ASSERT_EQ(PagerMoves().size(), 1u);
-        EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow), Rect{836, -4, 1028, 140}));
+        EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow()), Rect{836, -4, 1028, 140}));
     }
 }
 
@@ -189,7 +189,7 @@ TEST_F(Placement, DisplayChangeEnforcesOnlyTheRightAndBottomLimits) {
         SCOPED_TRACE(c.left);
         StartPager();
         settings.minimizeTolvo = 0;
-        plat::SetWindowPos(PagerWindow, nullptr, c.left, c.top, 192, 144, plat::SWP_NOZORDER);
+        plat::SetWindowPos(PagerWindow(), nullptr, c.left, c.top, 192, 144, plat::SWP_NOZORDER);
         sim::ClearMoves();
         sim::SetScreen(small);
         CheckDisplaySize();
@@ -210,9 +210,9 @@ TEST_F(Placement, ExpansionRestoresFullSizeOnlyWhenCollapsing) {
     ExpandPager(true);
     EXPECT_TRUE(pager.expanded);
     EXPECT_EQ(pager.windowDrag.window, nullptr);
-    EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow), Rect{836, -4, 1028, 140}));
+    EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow()), Rect{836, -4, 1028, 140}));
     ASSERT_FALSE(sim::ForegroundRequests().empty());
-    EXPECT_EQ(sim::ForegroundRequests().back(), PagerWindow);
+    EXPECT_EQ(sim::ForegroundRequests().back(), PagerWindow());
 
     // A second entry while awake changes nothing.
     sim::ClearMoves();
@@ -232,7 +232,7 @@ TEST_F(Placement, ExpansionRestoresFullSizeOnlyWhenCollapsing) {
 
 TEST_F(Placement, CursorOnTheWindowEdgeCountsAsInside) {
     ExpandPager(false);
-    const Rect r = sim::WindowRect(PagerWindow);
+    const Rect r = sim::WindowRect(PagerWindow());
     for (plat::Point p : {plat::Point{r.right, r.bottom}, plat::Point{r.left, r.top}}) {
         sim::SetCursor(p.x, p.y);
         CheckPagerLeave();
@@ -246,7 +246,7 @@ TEST_F(Placement, CursorOnTheWindowEdgeCountsAsInside) {
 TEST_F(Placement, LeavingCollapsesAndKeepsTheUsersSize) {
     ExpandPager(false);
     // The user drags the sizing border; the window procedure records it.
-    plat::SetWindowPos(PagerWindow, nullptr, 700, -4, 320, 200, plat::SWP_NOZORDER);
+    plat::SetWindowPos(PagerWindow(), nullptr, 700, -4, 320, 200, plat::SWP_NOZORDER);
     EXPECT_EQ(Pref("XSize").AsDword(), 320u);
     EXPECT_EQ(Pref("YSize").AsDword(), 200u);
     EXPECT_FALSE(Pref("XPos").exists);  // position is not saved while collapsing is on
@@ -267,7 +267,7 @@ TEST_F(Placement, LeavingCollapsesAndKeepsTheUsersSize) {
     EXPECT_EQ(Pref("XSize").AsDword(), 320u);
 
     ExpandPager(true);
-    EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow), Rect{708, -4, 1028, 196}));
+    EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow()), Rect{708, -4, 1028, 196}));
 }
 
 TEST_F(Placement, CollapseReturnsAWindowBeingDragged) {
@@ -325,7 +325,7 @@ TEST_F(Placement, NoLeaveCheckDuringAPagerDrag) {
 // timers still run; the pointer may then lie outside the pager without having left it.
 TEST_F(Placement, NoLeaveCheckWhileThisThreadHoldsTheCapture) {
     ExpandPager(false);
-    plat::SetCapture(PagerWindow);
+    plat::SetCapture(PagerWindow());
     sim::ClearMoves();
     MoveCursorOutside();
     CheckPagerLeave();
@@ -334,18 +334,18 @@ TEST_F(Placement, NoLeaveCheckWhileThisThreadHoldsTheCapture) {
     EXPECT_TRUE(sim::ForegroundRequests().empty());
 
     // The user releases the border outside: the size is recorded, then the pager collapses.
-    plat::SetWindowPos(PagerWindow, nullptr, 600, -4, 428, 300, plat::SWP_NOZORDER);
+    plat::SetWindowPos(PagerWindow(), nullptr, 600, -4, 428, 300, plat::SWP_NOZORDER);
     plat::ReleaseCapture();
     CheckPagerLeave();
     EXPECT_FALSE(pager.expanded);
     EXPECT_EQ(Pref("XSize").AsDword(), 428u);
     ExpandPager(false);
-    EXPECT_EQ(sim::WindowRect(PagerWindow).right - sim::WindowRect(PagerWindow).left, 428);
+    EXPECT_EQ(sim::WindowRect(PagerWindow()).right - sim::WindowRect(PagerWindow()).left, 428);
 }
 
 TEST_F(Placement, ResizeRecordsPositionOnlyWithoutCollapsing) {
     settings.minimizeTolvo = 0;
-    plat::SetWindowPos(PagerWindow, nullptr, 300, 200, 250, 170, plat::SWP_NOZORDER);
+    plat::SetWindowPos(PagerWindow(), nullptr, 300, 200, 250, 170, plat::SWP_NOZORDER);
     RememberPagerSize();
     EXPECT_EQ(settings.xSize, 250);
     EXPECT_EQ(settings.ySize, 170);

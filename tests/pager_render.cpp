@@ -269,9 +269,9 @@ TEST_F(Render, CurrentDesktopIsOutlinedOnItsInnerSidesOnly) {
 
 TEST_F(Render, EveryDrawingIsOneTransferOfTheWholeClientArea) {
     Add("Editor", {0, 0, 512, 384});
-    plat::Hdc dc = plat::GetDC(PagerWindow);
+    plat::Hdc dc = plat::GetDC(PagerWindow());
     PaintPager(dc, false);
-    plat::ReleaseDC(PagerWindow, dc);
+    plat::ReleaseDC(PagerWindow(), dc);
 
     const auto blits = Calls("BitBlt");
     ASSERT_EQ(blits.size(), 1u);

@@ -180,6 +180,18 @@ TEST_F(SimMessages, CreateFailsWhenWmCreateRefuses) {
     EXPECT_EQ(0, RegisterClassA(&wc));
 }
 
+// The pager menu is loaded from the module its window names.
+TEST_F(SimMessages, WindowNamesTheModuleItWasCreatedFor) {
+    WndClassA wc{};
+    wc.lpfnWndProc = TestProc;
+    wc.lpszClassName = "Owned";
+    ASSERT_NE(0, RegisterClassA(&wc));
+    const auto module = reinterpret_cast<Hinstance>(std::uintptr_t{0x400000});
+    Hwnd w = CreateWindowExA(0, "Owned", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, module, nullptr);
+    ASSERT_NE(nullptr, w);
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(module), GetWindowLongPtrA(w, GWLP_HINSTANCE));
+}
+
 TEST_F(SimMessages, PaintIsGeneratedLastAndOnlyForVisibleInvalidWindows) {
     WndClassA wc{};
     wc.lpfnWndProc = TestProc;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "pager/pager.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // The shared headers first: the macros of <windows.h> would rewrite their names.
 #include "libs/parmdlg/prefcore.h"
 
-#include "libs/parmdlg/parmdlg.h"
+#include "platform/win32/companions.h"
 
 #include <commctrl.h>
 #include <commdlg.h>

@@ -10,7 +10,7 @@
 #include "libs/parmm/actions.h"
 #include "libs/parmm/gesture.h"
 
-#include "libs/parmm/parmm.h"
+#include "platform/win32/companions.h"
 
 #include <cstdint>
 #include <cstring>

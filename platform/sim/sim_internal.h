@@ -71,6 +71,7 @@ struct Window {
     std::uintptr_t owner = 0, parent = 0;
     std::vector<std::uintptr_t> children;
     WndProc proc = nullptr;
+    Hinstance instance = nullptr;  // as CreateWindowExA was given it
     std::uint32_t thread = 0;  // owning plat thread; 0 for other programs' windows
     bool otherProcess = false;  // GetWindowThreadProcessId names another process
     int ctrlId = 0;

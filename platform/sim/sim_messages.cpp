@@ -282,6 +282,7 @@ Hwnd CreateWindowExA(std::uint32_t exStyle, const char* className, const char* t
         win.topmost = (exStyle & WS_EX_TOPMOST) != 0 && !child;
         win.child = child;
         win.proc = cls->second.proc;
+        win.instance = inst;
         win.thread = CurrentThread();
         win.extraBytes = cls->second.wndExtra;
         if (child) {
@@ -383,7 +384,7 @@ LResult CallWindowProcA(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LPar
 }
 
 namespace {
-constexpr int GWL_HINSTANCE = -6, GWL_ID = -12, GWL_STYLE = -16, GWL_EXSTYLE = -20, GWL_USERDATA = -21;
+constexpr int GWL_ID = -12, GWL_STYLE = -16, GWL_EXSTYLE = -20, GWL_USERDATA = -21;
 constexpr std::uint32_t ERROR_INVALID_INDEX = 1413;
 }  // namespace
 
@@ -396,7 +397,7 @@ std::intptr_t GetWindowLongPtrA(Hwnd w, int index) {
     }
     switch (index) {
         case GWLP_WNDPROC: return reinterpret_cast<std::intptr_t>(x->proc);
-        case GWL_HINSTANCE: return 0;
+        case GWLP_HINSTANCE: return reinterpret_cast<std::intptr_t>(x->instance);
         case GWL_ID: return x->ctrlId;
         case GWL_STYLE: return static_cast<std::intptr_t>(x->style);
         case GWL_EXSTYLE: return static_cast<std::intptr_t>(x->exStyle);

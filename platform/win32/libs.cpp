@@ -5,8 +5,7 @@
 #include "platform/path.h"
 #include "platform/win32/win.h"
 
-#include "libs/parmdlg/parmdlg.h"
-#include "libs/parmm/parmm.h"
+#include "platform/win32/companions.h"
 
 using w32::As;
 

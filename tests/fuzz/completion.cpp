@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string f = in.Text();
         if (!f.empty() && f.find('\0') == std::string::npos) sim::AddFile(f);
     }
-    FUZZ_CHECK(CreateCommandWindow());
+    FUZZ_CHECK(CreateCommandWindow(nullptr));
     const plat::Hwnd edit = plat::GetDlgItem(CommandWindow, CommandEditId);
     FUZZ_CHECK(edit != nullptr);
     const std::string first = in.Text();

@@ -76,9 +76,8 @@ inline std::uint32_t PickType(std::uint8_t b) {
 // Everything the product made is given back, and the simulated desktop starts empty.
 inline void ResetWorld() {
     ReleaseHookBlock();
-    ReleaseSettings();
-    settings = Settings{};
-    desktop = DesktopState{};
+    ResetSettings();
+    ResetDesktopState();
     sim::Reset();
 }
 

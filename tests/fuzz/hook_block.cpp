@@ -1,6 +1,7 @@
 // The block shared with the mouse-hook library, overwritten by another process: the program
 // keeps its own entries, count and hook handle, and the hook library's reader (when built in)
 // takes only bounded values from it.
+#include "app/app.h"
 #include "tests/fuzz/fuzz_support.h"
 
 #if defined(PARMENA_FUZZ_HOOK_READER)
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::PutValue(middle, name, plat::REG_SZ, {static_cast<std::uint8_t>('a' + i), 0});
     }
     int x = 0, y = 0;
-    LoadSettings(&x, &y);
+    LoadSettingsAndState(&x, &y);
     FUZZ_CHECK(CreateHookBlock());
     InstallMouseHook();
     const std::uint32_t handle = hookBlock->hookHandle;

@@ -2,6 +2,7 @@
 // font of hostile Preferences, Colors and Font keys.
 #include <cerrno>
 
+#include "app/app.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     int x = 0, y = 0;
-    LoadSettings(&x, &y);
+    LoadSettingsAndState(&x, &y);
     FUZZ_CHECK(settings.xResolution >= 1 && settings.xResolution <= 256);
     FUZZ_CHECK(settings.yResolution >= 1 && settings.yResolution <= 256);
     FUZZ_CHECK(settings.shellHotkeyKey >= 0 && settings.shellHotkeyKey < ShellHotkeyKeyCount);

@@ -1,5 +1,6 @@
 // A whole "Window Positions" key, loaded and applied to a few windows: the list stays bounded
 // and every window a remembered entry moves lands on a desktop of the grid.
+#include "app/app.h"
 #include "core/compress.h"
 #include "pager/pager.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::PutValue(path, name, type, in.Bytes());
     }
     int x = 0, y = 0;
-    LoadSettings(&x, &y);
+    LoadSettingsAndState(&x, &y);
     int entries = 0;
     for (const WindowPositionEntry* e = settings.positionList.next; e; e = e->next, ++entries) {
         FUZZ_CHECK(e->name != nullptr);

@@ -1,0 +1,9 @@
+// The program's own start, which the entry point of the Windows build calls. It is defined
+// above the platform (app/main.cpp); the declaration lives here so that the entry point
+// needs nothing from there.
+#pragma once
+#include "platform/types.h"
+
+// The whole program: start-up, message loop, shutdown. Returns the exit code: 0 after a run,
+// 1 when the start was refused.
+int ParmenaMain(plat::Hinstance inst);

@@ -1,0 +1,2 @@
+// The pager header the upward include names.
+#pragma once
