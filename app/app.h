@@ -26,6 +26,8 @@ constexpr std::uint32_t MsgMoveCursor = plat::WM_USER + 42;
 constexpr std::uint32_t MsgHookSwitch = plat::WM_USER + 43;
 constexpr std::uint32_t MsgHookMoveWindow = plat::WM_USER + 44;
 constexpr std::uint32_t MsgHookMenu = plat::WM_USER + 45;
+// A grid chosen in the settings dialog: wParam columns, lParam rows, each 1 to 256.
+constexpr std::uint32_t MsgApplyGrid = plat::WM_USER + 46;
 
 // Dialog thread messages
 constexpr std::uint32_t MsgShowSettings = plat::WM_USER;
@@ -51,6 +53,9 @@ constexpr int PollTimerMs = 100;
 void PLAT_CALLBACK StartPollTimer();
 // The poll timer's tick: pager leave, edge switching, follow-active, refresh.
 void PollTick();
+// Puts a new grid in force; a current desktop the grid no longer holds gives way to the nearest
+// one left (windows on removed desktops come back with Compress Desktop or the fold at exit).
+void ApplyGrid(int columns, int rows);
 plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                            plat::LParam lp);
 void RequestClose();

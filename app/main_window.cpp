@@ -1,4 +1,5 @@
 // The pager window procedure: one operation per message.
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <new>
@@ -183,6 +184,17 @@ void RequestClose() {
     }
     RestoreOnExit();
     plat::PostQuitMessage(0);
+}
+
+void ApplyGrid(int columns, int rows) {
+    if (columns < 1 || columns > 256 || rows < 1 || rows > 256) return;
+    if (columns == desktop.columns && rows == desktop.rows) return;
+    desktop.columns = columns;
+    desktop.rows = rows;
+    const int dx = std::max(0, desktop.currentColumn - (columns - 1));
+    const int dy = std::max(0, desktop.currentRow - (rows - 1));
+    if (dx || dy) SwitchBy(dx, dy);
+    plat::InvalidateRect(PagerWindow(), nullptr, 1);
 }
 
 void PollTick() {
@@ -422,6 +434,9 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             return 0;
         case MsgHookMoveWindow:
             HookMoveWindow(reinterpret_cast<plat::Hwnd>(wp), MouseX(lp), MouseY(lp));
+            return 0;
+        case MsgApplyGrid:
+            ApplyGrid(static_cast<int>(wp), static_cast<int>(lp));
             return 0;
         case MsgHookMenu:
             HookMenu(w, static_cast<int>(static_cast<plat::LParam>(wp)), static_cast<int>(lp));

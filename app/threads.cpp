@@ -72,19 +72,13 @@ void PostToPager(std::uint32_t msg, plat::WParam wp) {
     plat::PostMessageA(PagerWindow(), msg, wp, 0);
 }
 
-// The grid chosen in the dialog takes effect at once. A current desktop that a smaller grid no
-// longer holds gives way to the nearest one left; windows on removed desktops come back with
-// Compress Desktop or the fold at exit.
-void ApplyGrid() {
+// The grid chosen in the dialog takes effect at once, on the main thread: a switch from this
+// thread could run beside one of the main thread's.
+void PostGrid() {
     const std::int32_t columns = settings.xResolution, rows = settings.yResolution;
     // A cell index must fit one byte; anything else keeps the grid in force.
     if (columns < 1 || columns > 256 || rows < 1 || rows > 256) return;
-    if (columns == desktop.columns && rows == desktop.rows) return;
-    desktop.columns = columns;
-    desktop.rows = rows;
-    const int dx = std::max(0, desktop.currentColumn - (columns - 1));
-    const int dy = std::max(0, desktop.currentRow - (rows - 1));
-    if (dx || dy) SwitchBy(dx, dy);
+    plat::PostMessageA(PagerWindow(), MsgApplyGrid, static_cast<plat::WParam>(columns), rows);
 }
 
 void ApplySettings(const SettingsSnapshot& old) {
@@ -117,7 +111,7 @@ void ApplySettings(const SettingsSnapshot& old) {
 
     if (old.minimizeTolvo && !settings.minimizeTolvo) RestorePagerPosition();
     if (!old.minimizeTolvo && settings.minimizeTolvo) SetPagerExpanded(true);
-    ApplyGrid();
+    PostGrid();
 
     SaveSettings();
     // Forced rather than by zeroing the width: the main thread may be switching meanwhile.
