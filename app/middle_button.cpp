@@ -24,7 +24,7 @@ void HookSwitch(int columns, int rows) {
     const int column = ClampTo(static_cast<long long>(desktop.currentColumn) + columns, desktop.columns);
     const int row = ClampTo(static_cast<long long>(desktop.currentRow) + rows, desktop.rows);
     if (column == desktop.currentColumn && row == desktop.currentRow) return;
-    SwitchBy(desktop.currentColumn - column, desktop.currentRow - row);
+    MoveViewBy(column - desktop.currentColumn, row - desktop.currentRow);
     RedrawExpandedPager();
 }
 

@@ -80,9 +80,9 @@ void ApplyGrid() {
     if (columns == desktop.columns && rows == desktop.rows) return;
     desktop.columns = columns;
     desktop.rows = rows;
-    const int dx = std::max(0, desktop.currentColumn - (columns - 1));
-    const int dy = std::max(0, desktop.currentRow - (rows - 1));
-    if (dx || dy) SwitchBy(dx, dy);
+    const int left = std::max(0, desktop.currentColumn - (columns - 1));
+    const int up = std::max(0, desktop.currentRow - (rows - 1));
+    if (left || up) MoveViewBy(-left, -up);
 }
 
 void ApplySettings(const SettingsSnapshot& old) {

@@ -1,7 +1,5 @@
 #include "core/movebatch.h"
 
-#include <limits>
-
 #include "platform/window.h"
 
 namespace {
@@ -73,16 +71,4 @@ void EndMoveBatch(MoveBatch& b) {
     if (b.handle) plat::EndDeferWindowPos(b.handle);
     b.handle = nullptr;
     b.deferred.clear();
-}
-
-plat::Hwnd NextWindowBelow(plat::Hwnd w, plat::Hwnd prefetched) {
-    if (!plat::IsWindow(w)) return prefetched;
-    return plat::GetWindow(w, plat::GW_HWNDNEXT);
-}
-
-int OffsetCoordinate(int position, std::int64_t offset) {
-    std::int64_t v = position + offset;
-    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<int>(v);
 }

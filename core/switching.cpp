@@ -10,6 +10,7 @@
 #include "core/pending.h"
 #include "core/session.h"
 #include "core/windows.h"
+#include "core/zorder.h"
 #include "pager/pager.h"
 #include "platform/kernel.h"
 #include "platform/window.h"
@@ -125,22 +126,21 @@ bool ShiftWindows(int dx, int dy) {
 }
 
 void ActivateTopWindowOnScreen(bool skipKept) {
-    plat::Hwnd first = plat::GetTopWindow(nullptr);
-    plat::Hwnd w = first;
-    for (int steps = 0; w && steps < MaxWalkSteps; ++steps) {
+    const plat::Hwnd first = plat::GetTopWindow(nullptr);
+    ForEachTopLevelWindow(PagerWindow, [&](plat::Hwnd w) {
         // A window still waiting for its move is about to leave the screen.
-        if (w != PagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
-            IsOnCurrentScreen(w) && !(skipKept && IsKeptInPlace(w)) && !IsMovePending(w)) {
-            if (w != first) plat::SetForegroundWindow(w);
-            return;
-        }
-        w = plat::GetWindow(w, plat::GW_HWNDNEXT);
-        if (w == first) return;
-    }
+        if (plat::IsIconic(w) || !plat::IsWindowVisible(w) || !IsOnCurrentScreen(w) ||
+            (skipKept && IsKeptInPlace(w)) || IsMovePending(w))
+            return true;
+        if (w != first) plat::SetForegroundWindow(w);
+        return false;
+    });
 }
 
-bool SwitchBy(int dx, int dy) {
-    if (!ShiftWindows(dx, dy)) return false;
-    SetCurrentDesktop(desktop.currentColumn - dx, desktop.currentRow - dy);
+bool MoveViewBy(int columnsRight, int rowsDown) {
+    // A step that cannot be negated is refused like any other that is too long.
+    if (columnsRight == INT32_MIN || rowsDown == INT32_MIN) return false;
+    if (!ShiftWindows(-columnsRight, -rowsDown)) return false;
+    SetCurrentDesktop(desktop.currentColumn + columnsRight, desktop.currentRow + rowsDown);
     return true;
 }

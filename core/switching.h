@@ -46,6 +46,7 @@ bool ShiftWindows(int dx, int dy);
 // Gives the foreground to the uppermost qualifying window on the current screen.
 // skipKept: also pass over windows kept in place.
 void ActivateTopWindowOnScreen(bool skipKept);
-// Switch by one step with the caller rule applied (current desktop updated on success).
-// Returns true when the switch happened.
-bool SwitchBy(int dx, int dy);
+// Shows the desktop columnsRight columns right of and rowsDown rows below the current one
+// (negative: left, up); the windows move the other way. The current desktop follows only
+// when the switch happened, which the result tells.
+bool MoveViewBy(int columnsRight, int rowsDown);

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/kernel.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 CommandHistory commandHistory;
@@ -13,13 +14,6 @@ CommandHistory commandHistory;
 namespace {
 
 constexpr int CompletionSlot = 0;
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::size_t BoundedLength(const char* text, std::size_t size) {
-    const void* end = std::memchr(text, 0, size);
-    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : size;
-}
 
 void ReadEditText(plat::Hwnd edit, char* buffer, std::size_t size) {
     buffer[0] = '\0';

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace prefs {
 
 namespace {
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameNoCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -22,7 +22,7 @@ bool SameNoCase(const std::string& a, const std::string& b) {
 }
 
 std::string Bounded(const char* text, std::size_t size) {
-    return std::string(text, strnlen(text, size));
+    return std::string(text, BoundedLength(text, size));
 }
 
 std::string Printf(const char* fmt, ...) {

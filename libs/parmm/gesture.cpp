@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "libs/parmm/actions.h"
+#include "platform/text.h"
 
 namespace parmm {
 
@@ -12,8 +13,6 @@ namespace {
 std::int64_t Abs64(std::int64_t v) { return v < 0 ? -v : v; }
 
 bool Inside(const Box& b, Pt p) { return p.x >= b.left && p.x < b.right && p.y >= b.top && p.y < b.bottom; }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 const char* FileNamePart(const char* path) {
     const char* name = path;
@@ -24,7 +23,7 @@ const char* FileNamePart(const char* path) {
 
 bool SameNameNoCase(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b)
-        if (Lower(*a) != Lower(*b)) return false;
+        if (FoldAscii(*a) != FoldAscii(*b)) return false;
     return *a == *b;
 }
 
