@@ -91,7 +91,8 @@ bool MeasureScreen(bool onlyOnSizeChange) {
 int VirtualToPagerX(int vx, const plat::Rect& mini) {
     I64 span = static_cast<I64>(desktop.screenWidth) * desktop.columns;
     if (span == 0) return mini.left;
-    return SaturateToInt32(mini.left + MulDiv64(vx, static_cast<I64>(mini.right) - mini.left, span));
+    return SaturateToInt32(mini.left +
+                           MulDiv64(vx, static_cast<I64>(mini.right) - mini.left, span));
 }
 
 int VirtualToPagerY(int vy, const plat::Rect& mini) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/saturate.h"
 #include "platform/types.h"
 
 struct DesktopState {
@@ -25,10 +26,6 @@ using DesktopCell = std::uint32_t;
 inline int CellColumn(DesktopCell c) { return static_cast<int>(c & 0xFF); }
 inline int CellRow(DesktopCell c) { return static_cast<int>((c >> 8) & 0xFF); }
 
-// Coordinates are 32-bit; a wider intermediate result saturates instead of wrapping round.
-constexpr std::int32_t SaturateToInt32(std::int64_t v) {
-    return v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(v));
-}
 // position + offset, saturated; offsets are products of 32-bit values, so the sum fits 64 bits.
 constexpr int OffsetCoordinate(int position, std::int64_t offset) {
     return SaturateToInt32(position + offset);

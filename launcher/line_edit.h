@@ -24,10 +24,10 @@ struct CommandHistory {
 extern CommandHistory commandHistory;
 
 // One completion candidate. The candidates of one search link to each other, so the one shown
-// (held in the command window's extra slot 0) stands for the whole list.
-struct CompletionList {
-    CompletionList* next;
-    CompletionList* previous;
+// (held in the command window's extra slot 0) reaches all the others.
+struct CompletionCandidate {
+    CompletionCandidate* next;
+    CompletionCandidate* previous;
     const char* directory;  // shared by the whole list
     char* name;             // with a trailing '\' for folders
 };

@@ -90,7 +90,8 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     if (pending) {
         const std::int64_t width = static_cast<std::int64_t>(wr.right) - wr.left;
         const std::int64_t height = static_cast<std::int64_t>(wr.bottom) - wr.top;
-        wr = plat::Rect{targetX, targetY, SaturateToInt32(targetX + width), SaturateToInt32(targetY + height)};
+        wr = plat::Rect{targetX, targetY, OffsetCoordinate(targetX, width),
+                        OffsetCoordinate(targetY, height)};
     }
     const std::int64_t ox = static_cast<std::int64_t>(g.cx) * g.width;
     const std::int64_t oy = static_cast<std::int64_t>(g.cy) * g.height;

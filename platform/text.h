@@ -4,7 +4,9 @@
 #include <cstring>
 
 // Only the 26 capital ASCII letters fold: names then compare the same under every code page.
-constexpr char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The first n bytes of a and b are equal after folding. Stops at the first difference, so a
 // zero-terminated text shorter than n is not read past its terminator.

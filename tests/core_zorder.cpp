@@ -21,15 +21,18 @@ TEST_F(ZOrder, WalksKeepTheirOrderAndGoOnPastAClosedWindow) {
         std::vector<int> order;  // indices of the windows added bottom to top; 3 is the pager
     };
     const Case cases[] = {
-        {"below the pager", [](const Visit& v) { ForEachWindowBelow(PagerWindow, v); }, {2, 1, 0}},
-        {"all but the pager", [](const Visit& v) { ForEachTopLevelWindow(PagerWindow, v); }, {2, 1, 0}},
+        {"below the pager", [](const Visit& v) { ForEachWindowBelow(PagerWindow, v); },
+         {2, 1, 0}},
+        {"all but the pager", [](const Visit& v) { ForEachTopLevelWindow(PagerWindow, v); },
+         {2, 1, 0}},
         {"from the bottom", [](const Visit& v) { ForEachWindowFromBottom(v); }, {0, 1, 2, 3}},
     };
     for (const Case& k : cases) {
         for (const bool close : {false, true}) {
             SCOPED_TRACE(std::string(k.name) + (close ? ", closing each" : ""));
             std::vector<Hwnd> w;
-            for (const char* title : {"a", "b", "c"}) w.push_back(Add(title, plat::Rect{0, 0, 9, 9}));
+            for (const char* title : {"a", "b", "c"})
+                w.push_back(Add(title, plat::Rect{0, 0, 9, 9}));
             w.push_back(PagerWindow);
             std::vector<Hwnd> expected, seen;
             for (int i : k.order) expected.push_back(w[i]);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "libs/parmm/actions.h"
+#include "platform/saturate.h"
 #include "platform/text.h"
 
 namespace parmm {
@@ -29,12 +30,6 @@ bool SameNameNoCase(const char* a, const char* b) {
 
 std::int32_t KnownOr(const MouseAction* table, std::int32_t code, std::int32_t otherwise) {
     return code != UseDefault && FindMouseAction(table, code) ? code : otherwise;
-}
-
-std::int32_t Clamp32(std::int64_t v) {
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(v);
 }
 
 }  // namespace
@@ -120,7 +115,7 @@ Plan PlanFor(const EntryTable& t, int index, int slot) {
 
 int StepsIn(std::int64_t travel, int unit) {
     if (unit <= 0) return 0;
-    return Clamp32(travel / unit);
+    return SaturateToInt32(travel / unit);
 }
 
 int StepUnit(int pixels, int desktops) {
@@ -151,7 +146,8 @@ Edges ResizeEdges(long hit, const Box& window, Pt press) {
 }
 
 Box Moved(const Box& start, std::int64_t dx, std::int64_t dy) {
-    return Box{Clamp32(start.left + dx), Clamp32(start.top + dy), Clamp32(start.right + dx), Clamp32(start.bottom + dy)};
+    return Box{SaturateToInt32(start.left + dx), SaturateToInt32(start.top + dy),
+               SaturateToInt32(start.right + dx), SaturateToInt32(start.bottom + dy)};
 }
 
 Box Resized(const Box& start, Edges e, std::int64_t dx, std::int64_t dy, int minW, int minH) {
@@ -160,7 +156,7 @@ Box Resized(const Box& start, Edges e, std::int64_t dx, std::int64_t dy, int min
     if (e.right) r = r + dx < l + minW ? l + minW : r + dx;
     if (e.top) t = t + dy > b - minH ? b - minH : t + dy;
     if (e.bottom) b = b + dy < t + minH ? t + minH : b + dy;
-    return Box{Clamp32(l), Clamp32(t), Clamp32(r), Clamp32(b)};
+    return Box{SaturateToInt32(l), SaturateToInt32(t), SaturateToInt32(r), SaturateToInt32(b)};
 }
 
 std::uint32_t PackSteps(int dx, int dy) {
