@@ -42,6 +42,8 @@ std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidate
 // How long a switch waits for one window's answer before handing it to the move thread.
 constexpr std::uint32_t ProbeTimeoutMs = 40;
 
+// Moves every managed window by dx screen widths and dy screen heights: the windows' step,
+// the opposite of the view's (MoveViewBy). Leaves the current desktop alone.
 bool ShiftWindows(int dx, int dy);
 // Gives the foreground to the uppermost qualifying window on the current screen.
 // skipKept: also pass over windows kept in place.
