@@ -26,16 +26,97 @@ bool Responds(plat::Hwnd w) {
                                      ProbeTimeoutMs, &answer) != 0;
 }
 
-// Each candidate is asked in turn, with a bounded wait. Asking them all at once and awaiting the
-// answers together bounds the wait by one time-out, but under Wine it left responsive windows
-// of a busy thread behind in a 100-window switch, for a cause not yet found; a switch must
-// never lose a window, so the sequential probe stays until it is. Windows the system already
-// reports hung are not asked at all.
-void ProbeCandidates(std::vector<SwitchCandidate>& candidates) {
-    for (SwitchCandidate& c : candidates) {
-        if (!c.managed) continue;
-        c.answered = !plat::IsHungAppWindow(c.window) && Responds(c.window);
+// Every candidate is asked at once and the answers are awaited together, so the wait is
+// bounded by one time-out however many windows hang. The callback data is the candidate's
+// index with the probe's generation above it: an answer that comes after its switch gave up
+// (or during a switch nested in the wait) finds another generation and is dropped.
+constexpr unsigned IndexBits = 16;
+static_assert(MaxWalkSteps <= (1 << IndexBits), "candidate indexes must fit the callback data");
+
+struct Probe {
+    std::vector<SwitchCandidate>* candidates;
+    std::vector<bool> notAwaited;  // the system reports it hung: its answer is not waited for
+    std::uintptr_t generation;
+    int outstanding;
+};
+Probe* activeProbe = nullptr;
+std::uintptr_t lastGeneration = 0;
+
+void PLAT_CALLBACK ProbeAnswered(plat::Hwnd w, std::uint32_t, std::uintptr_t data, plat::LResult) {
+    Probe* p = activeProbe;
+    const std::uintptr_t mask = (std::uintptr_t{1} << IndexBits) - 1;
+    if (!p || (data >> IndexBits) != p->generation) return;
+    const std::size_t index = data & mask;
+    if (index >= p->candidates->size()) return;
+    SwitchCandidate& c = (*p->candidates)[index];
+    if (c.window != w || c.answered) return;
+    c.answered = true;
+    if (!p->notAwaited[index]) --p->outstanding;
+}
+
+std::int64_t Ticks() {
+    std::int64_t t = 0;
+    plat::QueryPerformanceCounter(&t);
+    return t;
+}
+
+// Windows the system already reports hung are asked like the others but not waited for; asking
+// the system costs a call, so only windows that have not answered at once are looked at.
+void SkipReportedHung(Probe& p) {
+    std::vector<SwitchCandidate>& cs = *p.candidates;
+    for (std::size_t i = 0; i < cs.size() && p.outstanding > 0; ++i) {
+        if (!cs[i].managed || cs[i].answered || p.notAwaited[i]) continue;
+        if (!plat::IsHungAppWindow(cs[i].window)) continue;
+        p.notAwaited[i] = true;
+        --p.outstanding;
     }
+}
+
+// Takes the answers as they come (they arrive as sent messages) until all are in or none has
+// come for the time-out. A thread that owns many windows answers them one after another, so
+// each answer extends the wait, up to a hard limit.
+void AwaitAnswers(Probe& p) {
+    std::int64_t perSecond = 0;
+    if (!plat::QueryPerformanceFrequency(&perSecond) || perSecond <= 0) perSecond = 1000;
+    const std::int64_t start = Ticks();
+    const std::int64_t quiet = perSecond * ProbeTimeoutMs / 1000;
+    const std::int64_t hardEnd = start + perSecond * ProbeLimitMs / 1000;
+    std::int64_t lastAnswer = start;
+    for (bool first = true;; first = false) {
+        const int before = p.outstanding;
+        plat::Msg m{};
+        plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
+        const std::int64_t now = Ticks();
+        if (p.outstanding < before) lastAnswer = now;
+        if (first) SkipReportedHung(p);
+        if (p.outstanding <= 0) return;
+        const std::int64_t left = std::min(lastAnswer + quiet, hardEnd) - now;
+        if (left <= 0) return;
+        const std::int64_t ms = (left * 1000 + perSecond - 1) / perSecond;
+        plat::MsgWaitForMultipleObjects(0, nullptr, 0, static_cast<std::uint32_t>(ms),
+                                        plat::QS_SENDMESSAGE);
+    }
+}
+
+void ProbeCandidates(std::vector<SwitchCandidate>& candidates) {
+    Probe probe{&candidates, std::vector<bool>(candidates.size(), false), 0, 0};
+    lastGeneration = (lastGeneration + 1) & ((std::uintptr_t{1} << IndexBits) - 1);
+    probe.generation = lastGeneration;
+    Probe* outer = activeProbe;
+    activeProbe = &probe;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        SwitchCandidate& c = candidates[i];
+        if (!c.managed) continue;
+        ++probe.outstanding;
+        const std::uintptr_t data = (probe.generation << IndexBits) | i;
+        // A window of this thread answers inside the call, and so may one that is gone.
+        if (!plat::SendMessageCallbackW(c.window, plat::WM_GETTEXTLENGTH, 0, 0, ProbeAnswered,
+                                        data) &&
+            !c.answered)
+            --probe.outstanding;
+    }
+    AwaitAnswers(probe);
+    activeProbe = outer;
 }
 
 std::vector<SwitchCandidate> TakeSwitchSnapshot() {
@@ -126,15 +207,15 @@ bool ShiftWindows(int dx, int dy) {
 }
 
 void ActivateTopWindowOnScreen(bool skipKept) {
-    const plat::Hwnd first = plat::GetTopWindow(nullptr);
-    ForEachTopLevelWindow(PagerWindow, [&](plat::Hwnd w) {
+    const std::vector<plat::Hwnd> all = TopLevelWindows();
+    for (plat::Hwnd w : all) {
         // A window still waiting for its move is about to leave the screen.
-        if (plat::IsIconic(w) || !plat::IsWindowVisible(w) || !IsOnCurrentScreen(w) ||
-            (skipKept && IsKeptInPlace(w)) || IsMovePending(w))
-            return true;
-        if (w != first) plat::SetForegroundWindow(w);
-        return false;
-    });
+        if (w != PagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
+            IsOnCurrentScreen(w) && !(skipKept && IsKeptInPlace(w)) && !IsMovePending(w)) {
+            if (w != all.front()) plat::SetForegroundWindow(w);
+            return;
+        }
+    }
 }
 
 bool MoveViewBy(int columnsRight, int rowsDown) {

@@ -39,8 +39,10 @@ struct PlannedMove {
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
                                    std::int64_t ox, std::int64_t oy);
 
-// How long a switch waits for one window's answer before handing it to the move thread.
+// A switch waits for the windows' answers until none has come for ProbeTimeoutMs, and never
+// longer than ProbeLimitMs in all.
 constexpr std::uint32_t ProbeTimeoutMs = 40;
+constexpr std::uint32_t ProbeLimitMs = 250;
 
 // Moves every managed window by dx screen widths and dy screen heights: the windows' step,
 // the opposite of the view's (MoveViewBy). Leaves the current desktop alone.

@@ -186,6 +186,7 @@ constexpr std::uint32_t SWP_NOSIZE = 0x0001, SWP_NOMOVE = 0x0002, SWP_NOZORDER =
                         SWP_NOACTIVATE = 0x0010, SWP_SHOWWINDOW = 0x0040,
                         SWP_ASYNCWINDOWPOS = 0x4000;
 inline const Hwnd HWND_TOP = nullptr;
+inline const Hwnd HWND_BOTTOM = reinterpret_cast<Hwnd>(static_cast<std::intptr_t>(1));
 inline const Hwnd HWND_TOPMOST = reinterpret_cast<Hwnd>(static_cast<std::intptr_t>(-1));
 inline const Hwnd HWND_NOTOPMOST = reinterpret_cast<Hwnd>(static_cast<std::intptr_t>(-2));
 
