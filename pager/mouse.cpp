@@ -97,6 +97,8 @@ void BeginWindowDrag(int x, int y) {
         d.startCell = DesktopCellOfWindow(w);
         d.pressX = x;
         d.pressY = y;
+        d.viewColumn = desktop.currentColumn;
+        d.viewRow = desktop.currentRow;
         d.window = w;
         d.snap = false;
         return false;
@@ -112,6 +114,12 @@ void EndWindowDrag() { pager.windowDrag.window = nullptr; }
 
 void TrackPagerMouse(int x, int y) {
     WindowDrag& d = pager.windowDrag;
+    // A switch since the press moved the window and the view, so the drag's start no longer
+    // holds: following it would carry the window a desktop away from where the user sees it,
+    // and follow-active after it. A double-click whose first release never reached the pager
+    // did exactly that.
+    if (d.window && (d.viewColumn != desktop.currentColumn || d.viewRow != desktop.currentRow))
+        EndWindowDrag();
     if (!pager.expanded) {
         ExpandPager(true);
     } else if (d.window && CanMapPagerPoints()) {

@@ -16,6 +16,7 @@ struct WindowDrag {
     int startLeft, startTop;
     DesktopCell startCell;
     int pressX, pressY;
+    int viewColumn, viewRow;  // the desktop shown at the press
     bool snap;
 };
 

@@ -16,6 +16,6 @@ void ResetPagerState() {
     pager.snapshot = nullptr;
     pager.expanded = false;
     pager.miniatureRect = plat::Rect{0, 0, 0, 0};
-    pager.windowDrag = WindowDrag{nullptr, 0, 0, 0, 0, 0, false};
+    pager.windowDrag = WindowDrag{};
     pager.pagerDrag = PagerDrag{false, 0, 0, 0, 0, nullptr};
 }

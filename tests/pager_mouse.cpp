@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "core/switching.h"
 #include "tests/pager_fixture.h"
 
 namespace {
@@ -208,6 +209,28 @@ TEST_F(Mouse, SnappingDragFollowsTheWindowsCentreDesktop) {
     TrackPagerMouse(56, 10);
     EXPECT_EQ(sim::WindowRect(w).left, 900 - 1024);
     EXPECT_EQ(sim::WindowRect(w).top, 100);
+}
+
+TEST_F(Mouse, DragPressedBeforeASwitchNoLongerMovesItsWindow) {
+    // A double-click is a press, a release and a second press; when the first release never
+    // reaches the pager, the drag begun by the press outlives the switch of the second.
+    settings.navMouseDragDD = 0;
+    settings.navMouseSwitch = 1;
+    for (bool byHotkey : {false, true}) {
+        desktop.currentColumn = 0;
+        const plat::Hwnd w = Add({1300, 200, 1800, 600});  // desktop (1, 0), under (92, 25)
+        DispatchPagerButton(0, 92, 25);
+        ASSERT_EQ(pager.windowDrag.window, w);
+        if (byHotkey)
+            EXPECT_TRUE(MoveViewBy(1, 0));
+        else
+            DispatchPagerButton(1, 92, 25);
+        ExpectCurrent(1, 0);
+        TrackPagerMouse(93, 26);
+        EXPECT_EQ(sim::WindowRect(w).left, 1300 - 1024) << byHotkey;
+        EXPECT_EQ(pager.windowDrag.window, nullptr);
+        plat::DestroyWindow(w);
+    }
 }
 
 TEST_F(Mouse, EnteringTheAsleepPagerForgetsTheDrag) {

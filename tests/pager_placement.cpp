@@ -273,7 +273,7 @@ TEST_F(Placement, LeavingCollapsesAndKeepsTheUsersSize) {
 TEST_F(Placement, CollapseReturnsAWindowBeingDragged) {
     const plat::Hwnd w = sim::AddWindow({"Editor", "TestApp", {100, 50, 400, 300}});
     ExpandPager(false);
-    pager.windowDrag = WindowDrag{w, 100, 50, 0, 10, 10, false};
+    pager.windowDrag = WindowDrag{w, 100, 50, 0, 10, 10, 0, 0, false};
     plat::SetWindowPos(w, nullptr, 1500, 900, 0, 0, QuietMove);
     MoveCursorOutside();
     CheckPagerLeave();
@@ -289,7 +289,7 @@ TEST_F(Placement, LeavingWithoutCollapseKeepsSizeAndDrag) {
     const plat::Hwnd w = sim::AddWindow({"Editor", "TestApp", {100, 50, 400, 300}});
     RestorePagerPosition();
     ExpandPager(false);
-    pager.windowDrag = WindowDrag{w, 100, 50, 0, 10, 10, false};
+    pager.windowDrag = WindowDrag{w, 100, 50, 0, 10, 10, 0, 0, false};
     sim::ClearMoves();
     MoveCursorOutside();
     CheckPagerLeave();
