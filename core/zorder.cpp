@@ -14,10 +14,15 @@ plat::Bool PLAT_CALLBACK CollectWindow(plat::Hwnd w, plat::LParam lp) {
 
 }  // namespace
 
-std::vector<plat::Hwnd> TopLevelWindows() {
-    std::vector<plat::Hwnd> list;
+void ReadTopLevelWindows(std::vector<plat::Hwnd>& list) {
+    list.clear();
     list.reserve(256);
     // A failed enumeration still leaves what it listed, in order.
     plat::EnumWindows(CollectWindow, reinterpret_cast<plat::LParam>(&list));
+}
+
+std::vector<plat::Hwnd> TopLevelWindows() {
+    std::vector<plat::Hwnd> list;
+    ReadTopLevelWindows(list);
     return list;
 }

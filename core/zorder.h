@@ -13,6 +13,9 @@ constexpr int MaxWalkSteps = 65536;
 
 // Every top-level window, from the top of the Z-order.
 std::vector<plat::Hwnd> TopLevelWindows();
+// The same into `list`, reusing its memory: a caller that keeps the list allocates nothing
+// once it is large enough.
+void ReadTopLevelWindows(std::vector<plat::Hwnd>& list);
 
 // Calls visit(w); a visit that returns bool decides whether the walk goes on.
 template <typename Visit>
@@ -40,12 +43,4 @@ template <typename Visit>
 void ForEachTopLevelWindow(plat::Hwnd skip, Visit&& visit) {
     for (plat::Hwnd w : TopLevelWindows())
         if (w != skip && !VisitGoesOn(visit, w)) return;
-}
-
-// Every top-level window, lowest first: the order in which later ones cover earlier ones.
-template <typename Visit>
-void ForEachWindowFromBottom(Visit&& visit) {
-    const std::vector<plat::Hwnd> all = TopLevelWindows();
-    for (auto w = all.rbegin(); w != all.rend(); ++w)
-        if (!VisitGoesOn(visit, *w)) return;
 }

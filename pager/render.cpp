@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "config/settings.h"
 #include "core/desktop.h"
@@ -14,6 +15,10 @@
 #include "platform/window.h"
 
 namespace {
+
+// The Z-order as the snapshot last read it, topmost first: the drawing shows the windows the
+// snapshot holds, and a tick finding no change allocates nothing.
+std::vector<plat::Hwnd> zorder;
 
 // Far outside any pager bitmap, yet safe for 16-bit GDI coordinates.
 constexpr std::int64_t CoordinateLimit = 16000;
@@ -134,10 +139,11 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
 void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     plat::Hgdi font = AcquirePagerFont();
     const bool checkPending = AnyMovePending();
-    ForEachWindowFromBottom([&](plat::Hwnd w) {
-        if (w == PagerWindow || !plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
-        DrawWindow(mem, g, w, t, font, checkPending);
-    });
+    // Bottom first, so that upper windows cover lower ones.
+    for (auto w = zorder.rbegin(); w != zorder.rend(); ++w) {
+        if (*w == PagerWindow || !plat::IsWindowVisible(*w) || plat::IsIconic(*w)) continue;
+        DrawWindow(mem, g, *w, t, font, checkPending);
+    }
     ReleasePagerFont();
 }
 
@@ -171,35 +177,35 @@ void DrawCurrentOutline(plat::Hdc mem, const Geometry& g) {
 }
 
 bool SnapshotMatches() {
+    ReadTopLevelWindows(zorder);
     const SnapshotEntry* e = pager.snapshot;
-    bool same = true;
-    ForEachTopLevelWindow(nullptr, [&](plat::Hwnd w) {
+    for (plat::Hwnd w : zorder) {
+        if (!e || e->window != w) return false;
         plat::Rect r{0, 0, 0, 0};
         plat::GetWindowRect(w, &r);
-        same = e && e->window == w && std::memcmp(&r, &e->rect, sizeof r) == 0;
-        if (same) e = e->next;
-        return same;
-    });
-    return same && !e;
+        if (std::memcmp(&r, &e->rect, sizeof r) != 0) return false;
+        e = e->next;
+    }
+    return !e;
 }
 
 // Rebuilds the list in Z-order, reusing the existing entries so that a changed window
 // costs no allocation unless the number of windows grew.
 void RebuildSnapshot() {
     SnapshotEntry** link = &pager.snapshot;
-    ForEachTopLevelWindow(nullptr, [&](plat::Hwnd w) {
+    ReadTopLevelWindows(zorder);
+    for (plat::Hwnd w : zorder) {
         SnapshotEntry* e = *link;
         if (!e) {
             e = new (std::nothrow) SnapshotEntry{nullptr, nullptr, {0, 0, 0, 0}};
-            if (!e) return false;  // a short list only means the next comparison redraws
+            if (!e) break;  // a short list only means the next comparison redraws
             *link = e;
         }
         e->window = w;
         e->rect = plat::Rect{0, 0, 0, 0};
         plat::GetWindowRect(w, &e->rect);
         link = &e->next;
-        return true;
-    });
+    }
     SnapshotEntry* rest = *link;
     *link = nullptr;
     while (rest) {
