@@ -32,8 +32,9 @@ void HookSwitch(int columnsRight, int rowsDown) {
 void HookMoveWindow(plat::Hwnd w, int columnsRight, int rowsDown) {
     if (!w || w == PagerWindow || !plat::IsWindow(w)) return;
     const DesktopCell cell = DesktopCellOfWindow(w);
-    const int sx = ClampTo(static_cast<long long>(CellColumn(cell)) + columnsRight, desktop.columns) -
-                   CellColumn(cell);
+    const int sx =
+        ClampTo(static_cast<long long>(CellColumn(cell)) + columnsRight, desktop.columns) -
+        CellColumn(cell);
     const int sy =
         ClampTo(static_cast<long long>(CellRow(cell)) + rowsDown, desktop.rows) - CellRow(cell);
     if (!sx && !sy) return;

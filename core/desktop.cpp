@@ -98,7 +98,8 @@ int VirtualToPagerX(int vx, const plat::Rect& mini) {
 int VirtualToPagerY(int vy, const plat::Rect& mini) {
     I64 span = static_cast<I64>(desktop.screenHeight) * desktop.rows;
     if (span == 0) return mini.top;
-    return SaturateToInt32(mini.top + MulDiv64(vy, static_cast<I64>(mini.bottom) - mini.top, span));
+    return SaturateToInt32(mini.top +
+                           MulDiv64(vy, static_cast<I64>(mini.bottom) - mini.top, span));
 }
 
 int PagerToVirtualX(int px, const plat::Rect& mini) {

@@ -125,18 +125,18 @@ void TrackPagerMouse(int x, int y) {
     } else if (d.window && CanMapPagerPoints()) {
         const plat::Rect& m = pager.miniatureRect;
         int left = OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(PagerToVirtualX(x, m)) -
-                                           PagerToVirtualX(d.pressX, m));
+                                                     PagerToVirtualX(d.pressX, m));
         int top = OffsetCoordinate(d.startTop, static_cast<std::int64_t>(PagerToVirtualY(y, m)) -
-                                         PagerToVirtualY(d.pressY, m));
+                                                   PagerToVirtualY(d.pressY, m));
         if (d.snap || plat::IsZoomed(d.window)) {
             // Whole desktops only, so a maximized window stays aligned with one.
             const DesktopCell cell = DesktopCellOfPoint(ScreenXUnder(x), ScreenYUnder(y));
-            left = OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(CellColumn(cell) -
-                                                                 CellColumn(d.startCell)) *
-                                           desktop.screenWidth);
-            top = OffsetCoordinate(d.startTop,
-                         static_cast<std::int64_t>(CellRow(cell) - CellRow(d.startCell)) *
-                             desktop.screenHeight);
+            left = OffsetCoordinate(
+                d.startLeft, static_cast<std::int64_t>(CellColumn(cell) - CellColumn(d.startCell)) *
+                                 desktop.screenWidth);
+            top = OffsetCoordinate(
+                d.startTop, static_cast<std::int64_t>(CellRow(cell) - CellRow(d.startCell)) *
+                                desktop.screenHeight);
         }
         plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, QuietMove);
         plat::InvalidateRect(PagerWindow, nullptr, 0);
@@ -172,8 +172,8 @@ void MovePagerWithMouse(int x, int y) {
     plat::ClientToScreen(PagerWindow, &p);
     plat::SetWindowPos(PagerWindow, nullptr,
                        OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(p.x) - d.pressX),
-                       OffsetCoordinate(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY), 0, 0,
-                       QuietMove);
+                       OffsetCoordinate(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY),
+                       0, 0, QuietMove);
 }
 
 void EndPagerDrag() {
