@@ -159,12 +159,6 @@ bool HistoryTextMatches(const char* text, const char* prefix) {
     return true;
 }
 
-bool HistoryTextEquals(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (FoldAscii(*a) != FoldAscii(*b)) return false;
-    return *a == *b;
-}
-
 void AddToHistory(const char* line) {
     CommandHistory& h = commandHistory;
     char text[HistoryTextSize];
@@ -172,8 +166,8 @@ void AddToHistory(const char* line) {
     std::memmove(text, line, length);
     text[length] = '\0';
 
-    if (h.cursor && HistoryTextEquals(h.cursor->text, text)) return;
-    if (h.newest && HistoryTextEquals(h.newest->text, text)) return;
+    if (h.cursor && EqualFoldedAscii(h.cursor->text, text)) return;
+    if (h.newest && EqualFoldedAscii(h.newest->text, text)) return;
 
     HistoryEntry* e = new (std::nothrow) HistoryEntry{nullptr, h.newest, nullptr};
     char* copy = new (std::nothrow) char[length + 1];

@@ -34,7 +34,6 @@ struct CompletionCandidate {
 
 // ASCII-only case folding: the history must not depend on the user's locale.
 bool HistoryTextMatches(const char* text, const char* prefix);
-bool HistoryTextEquals(const char* a, const char* b);
 
 // Skips the line when browsing just showed it or when it repeats the newest entry.
 void AddToHistory(const char* line);

@@ -16,6 +16,13 @@ inline bool SameFoldedAscii(const char* a, const char* b, std::size_t n) {
     return true;
 }
 
+// Two zero-terminated texts are equal after folding.
+inline bool EqualFoldedAscii(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b)
+        if (FoldAscii(*a) != FoldAscii(*b)) return false;
+    return *a == *b;
+}
+
 // Length of a fixed text field that may lack its terminating zero: at most size.
 inline std::size_t BoundedLength(const char* text, std::size_t size) {
     const void* end = std::memchr(text, 0, size);

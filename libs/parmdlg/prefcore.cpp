@@ -15,10 +15,7 @@ namespace prefs {
 namespace {
 
 bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
+    return a.size() == b.size() && SameFoldedAscii(a.data(), b.data(), a.size());
 }
 
 std::string Bounded(const char* text, std::size_t size) {

@@ -22,12 +22,6 @@ const char* FileNamePart(const char* path) {
     return name;
 }
 
-bool SameNameNoCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (FoldAscii(*a) != FoldAscii(*b)) return false;
-    return *a == *b;
-}
-
 std::int32_t KnownOr(const MouseAction* table, std::int32_t code, std::int32_t otherwise) {
     return code != UseDefault && FindMouseAction(table, code) ? code : otherwise;
 }
@@ -95,7 +89,7 @@ int FindProgramEntry(const EntryTable& t, const char* exeName) {
     const char* wanted = FileNamePart(exeName);
     for (std::int32_t i = 0; i < t.count && i < MaxProgramEntries; ++i) {
         const char* stored = FileNamePart(t.programs[i].name);
-        if (*stored && SameNameNoCase(stored, wanted)) return i;
+        if (*stored && EqualFoldedAscii(stored, wanted)) return i;
     }
     return -1;
 }
