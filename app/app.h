@@ -69,8 +69,8 @@ extern bool windowsHome;
 long PLAT_CALLBACK FoldOnCrash(void* exceptionPointers);
 void ReplacePositionList(plat::Hwnd listBox);
 // Middle-button requests, carried out on the main thread.
-void HookSwitch(int columns, int rows);
-void HookMoveWindow(plat::Hwnd w, int columns, int rows);
+void HookSwitch(int columnsRight, int rowsDown);
+void HookMoveWindow(plat::Hwnd w, int columnsRight, int rowsDown);
 void HookMenu(plat::Hwnd pagerWindow, int x, int y);
 // Destroys the pager at the very end of a run, without restoring windows or posting a quit.
 void DiscardPagerWindow();

@@ -16,6 +16,7 @@
 #include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 namespace {
@@ -53,16 +54,16 @@ void StartupHandshake() {
 void DesktopHotkey(plat::Hwnd w, plat::WParam id) {
     switch (id) {
         case HotkeyUp:
-            if (desktop.currentRow > 0) SwitchBy(0, 1);
+            if (desktop.currentRow > 0) MoveViewBy(0, -1);
             break;
         case HotkeyDown:
-            if (desktop.currentRow < desktop.rows - 1) SwitchBy(0, -1);
+            if (desktop.currentRow < desktop.rows - 1) MoveViewBy(0, 1);
             break;
         case HotkeyLeft:
-            if (desktop.currentColumn > 0) SwitchBy(1, 0);
+            if (desktop.currentColumn > 0) MoveViewBy(-1, 0);
             break;
         case HotkeyRight:
-            if (desktop.currentColumn < desktop.columns - 1) SwitchBy(-1, 0);
+            if (desktop.currentColumn < desktop.columns - 1) MoveViewBy(1, 0);
             break;
         case HotkeyShell:
             plat::PostMessageA(CommandWindow, plat::WM_HOTKEY, 0, 0);
@@ -126,11 +127,7 @@ bool IsOwnListBox(plat::Hwnd w) {
     const int n = plat::GetClassNameA(w, cls, sizeof cls);
     static const char ListBoxClass[] = "listbox";
     if (n != static_cast<int>(sizeof ListBoxClass - 1)) return false;
-    for (int i = 0; i < n; ++i) {
-        const char c = (cls[i] >= 'A' && cls[i] <= 'Z') ? static_cast<char>(cls[i] - 'A' + 'a') : cls[i];
-        if (c != ListBoxClass[i]) return false;
-    }
-    return true;
+    return SameFoldedAscii(cls, ListBoxClass, sizeof ListBoxClass - 1);
 }
 
 // Reads an item's text into scratch (MaxListTextLength + 1 bytes). The list may change
@@ -191,9 +188,9 @@ void ApplyGrid(int columns, int rows) {
     if (columns == desktop.columns && rows == desktop.rows) return;
     desktop.columns = columns;
     desktop.rows = rows;
-    const int dx = std::max(0, desktop.currentColumn - (columns - 1));
-    const int dy = std::max(0, desktop.currentRow - (rows - 1));
-    if (dx || dy) SwitchBy(dx, dy);
+    const int left = std::max(0, desktop.currentColumn - (columns - 1));
+    const int up = std::max(0, desktop.currentRow - (rows - 1));
+    if (left || up) MoveViewBy(-left, -up);
     plat::InvalidateRect(PagerWindow(), nullptr, 1);
 }
 

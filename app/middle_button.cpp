@@ -20,19 +20,23 @@ void RedrawExpandedPager() {
 
 }  // namespace
 
-void HookSwitch(int columns, int rows) {
-    const int column = ClampTo(static_cast<long long>(desktop.currentColumn) + columns, desktop.columns);
-    const int row = ClampTo(static_cast<long long>(desktop.currentRow) + rows, desktop.rows);
+void HookSwitch(int columnsRight, int rowsDown) {
+    const int column =
+        ClampTo(static_cast<long long>(desktop.currentColumn) + columnsRight, desktop.columns);
+    const int row = ClampTo(static_cast<long long>(desktop.currentRow) + rowsDown, desktop.rows);
     if (column == desktop.currentColumn && row == desktop.currentRow) return;
-    SwitchBy(desktop.currentColumn - column, desktop.currentRow - row);
+    MoveViewBy(column - desktop.currentColumn, row - desktop.currentRow);
     RedrawExpandedPager();
 }
 
-void HookMoveWindow(plat::Hwnd w, int columns, int rows) {
+void HookMoveWindow(plat::Hwnd w, int columnsRight, int rowsDown) {
     if (!w || w == PagerWindow() || !plat::IsWindow(w)) return;
     const DesktopCell cell = DesktopCellOfWindow(w);
-    const int sx = ClampTo(static_cast<long long>(CellColumn(cell)) + columns, desktop.columns) - CellColumn(cell);
-    const int sy = ClampTo(static_cast<long long>(CellRow(cell)) + rows, desktop.rows) - CellRow(cell);
+    const int sx =
+        ClampTo(static_cast<long long>(CellColumn(cell)) + columnsRight, desktop.columns) -
+        CellColumn(cell);
+    const int sy =
+        ClampTo(static_cast<long long>(CellRow(cell)) + rowsDown, desktop.rows) - CellRow(cell);
     if (!sx && !sy) return;
     plat::Rect r{};
     if (!plat::GetWindowRect(w, &r)) return;

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 ShortcutStore shortcutStore = {nullptr,        AddShortcut,    RemoveShortcut,
@@ -29,8 +30,6 @@ plat::Hkey RootKey(int root) {
     if (root == 1) return plat::HKEY_LOCAL_MACHINE;
     return nullptr;
 }
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Compares as the node stores names: at most NameField - 1 characters.
 bool SameName(const char* stored, const char* name) {

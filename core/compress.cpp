@@ -7,6 +7,7 @@
 #include "core/desktop.h"
 #include "core/movebatch.h"
 #include "core/windows.h"
+#include "core/zorder.h"
 #include "platform/window.h"
 
 namespace {
@@ -45,11 +46,10 @@ void FoldWindow(MoveBatch& batch, plat::Hwnd w, bool onlyKept) {
 
 plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
     MoveBatch& batch = *reinterpret_cast<MoveBatch*>(data);
-    char title[256];
-    ReadWindowTitle(w, title, sizeof title);
+    const WindowTitle title = ReadWindowTitle(w);
 
     for (const WindowPositionEntry* e = FirstPositionEntry(); e; e = e->next) {
-        if ((e->position & KeepInPlace) || !MatchWindowName(e->name, title)) continue;
+        if ((e->position & KeepInPlace) || !MatchWindowName(e->name, title.text)) continue;
         // A desktop outside the grid (a smaller grid since, or a stray value) would put the
         // window where no switch can reach it.
         if (CellColumn(e->position) >= desktop.columns || CellRow(e->position) >= desktop.rows)

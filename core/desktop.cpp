@@ -12,15 +12,6 @@ namespace {
 
 using I64 = std::int64_t;
 
-constexpr I64 IntMin = std::numeric_limits<std::int32_t>::min();
-constexpr I64 IntMax = std::numeric_limits<std::int32_t>::max();
-
-std::int32_t Clamp32(I64 v) {
-    if (v < IntMin) return static_cast<std::int32_t>(IntMin);
-    if (v > IntMax) return static_cast<std::int32_t>(IntMax);
-    return static_cast<std::int32_t>(v);
-}
-
 std::uint64_t Magnitude(I64 v) {
     return v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
 }
@@ -60,10 +51,13 @@ I64 FoldSteps(I64 sum, I64 size) {
 plat::Point Centre(const plat::Rect& r) {
     I64 cx = static_cast<I64>(r.left) + (static_cast<I64>(r.right) - r.left) / 2;
     I64 cy = static_cast<I64>(r.top) + (static_cast<I64>(r.bottom) - r.top) / 2;
-    return plat::Point{Clamp32(cx), Clamp32(cy)};
+    return plat::Point{SaturateToInt32(cx), SaturateToInt32(cy)};
 }
 
-}  // namespace
+struct ScreenMeasure {
+    std::int32_t screenWidth, screenHeight, workWidth, workHeight;
+    bool valid;
+};
 
 ScreenMeasure ReadScreenMeasure() {
     ScreenMeasure m{};
@@ -71,12 +65,15 @@ ScreenMeasure ReadScreenMeasure() {
     m.screenWidth = plat::GetDeviceCaps(dc, plat::HORZRES);
     m.screenHeight = plat::GetDeviceCaps(dc, plat::VERTRES);
     m.workWidth = plat::GetSystemMetrics(plat::SM_CXFULLSCREEN);
-    m.workHeight = Clamp32(static_cast<I64>(plat::GetSystemMetrics(plat::SM_CYFULLSCREEN)) +
-                           plat::GetSystemMetrics(plat::SM_CYCAPTION));
+    m.workHeight =
+        SaturateToInt32(static_cast<I64>(plat::GetSystemMetrics(plat::SM_CYFULLSCREEN)) +
+                        plat::GetSystemMetrics(plat::SM_CYCAPTION));
     m.valid = dc && m.screenWidth > 0 && m.screenHeight > 0;
     if (dc) plat::ReleaseDC(nullptr, dc);
     return m;
 }
+
+}  // namespace
 
 void ResetDesktopState() {
     desktop.screenWidth = desktop.screenHeight = 0;
@@ -89,9 +86,12 @@ void ResetDesktopState() {
     desktop.lastForeground = nullptr;
 }
 
-bool MeasureScreen() {
-    ScreenMeasure m = ReadScreenMeasure();
+bool MeasureScreen(bool onlyOnSizeChange) {
+    const ScreenMeasure m = ReadScreenMeasure();
     if (!m.valid) return false;
+    if (onlyOnSizeChange && m.screenWidth == desktop.screenWidth &&
+        m.screenHeight == desktop.screenHeight)
+        return false;
     desktop.screenWidth = m.screenWidth;
     desktop.screenHeight = m.screenHeight;
     desktop.workWidth = m.workWidth;
@@ -102,25 +102,27 @@ bool MeasureScreen() {
 int VirtualToPagerX(int vx, const plat::Rect& mini) {
     I64 span = static_cast<I64>(desktop.screenWidth) * desktop.columns;
     if (span == 0) return mini.left;
-    return Clamp32(mini.left + MulDiv64(vx, static_cast<I64>(mini.right) - mini.left, span));
+    return SaturateToInt32(mini.left +
+                           MulDiv64(vx, static_cast<I64>(mini.right) - mini.left, span));
 }
 
 int VirtualToPagerY(int vy, const plat::Rect& mini) {
     I64 span = static_cast<I64>(desktop.screenHeight) * desktop.rows;
     if (span == 0) return mini.top;
-    return Clamp32(mini.top + MulDiv64(vy, static_cast<I64>(mini.bottom) - mini.top, span));
+    return SaturateToInt32(mini.top +
+                           MulDiv64(vy, static_cast<I64>(mini.bottom) - mini.top, span));
 }
 
 int PagerToVirtualX(int px, const plat::Rect& mini) {
     I64 width = static_cast<I64>(mini.right) - mini.left;
     I64 span = static_cast<I64>(desktop.columns) * desktop.screenWidth;
-    return Clamp32(MulDiv64(span, static_cast<I64>(px) - mini.left, width));
+    return SaturateToInt32(MulDiv64(span, static_cast<I64>(px) - mini.left, width));
 }
 
 int PagerToVirtualY(int py, const plat::Rect& mini) {
     I64 height = static_cast<I64>(mini.bottom) - mini.top;
     I64 span = static_cast<I64>(desktop.rows) * desktop.screenHeight;
-    return Clamp32(MulDiv64(span, static_cast<I64>(py) - mini.top, height));
+    return SaturateToInt32(MulDiv64(span, static_cast<I64>(py) - mini.top, height));
 }
 
 bool RectTouchesVirtualScreen(const plat::Rect& r) {
@@ -164,12 +166,12 @@ FoldResult FoldOntoScreen(const plat::Rect& r) {
     I64 kx = FoldSteps(static_cast<I64>(r.left) + r.right, sw);
     I64 ky = FoldSteps(static_cast<I64>(r.top) + r.bottom, sh);
     FoldResult f{};
-    f.rect.left = Clamp32(r.left + kx * sw);
-    f.rect.right = Clamp32(r.right + kx * sw);
-    f.rect.top = Clamp32(r.top + ky * sh);
-    f.rect.bottom = Clamp32(r.bottom + ky * sh);
-    f.sx = Clamp32(kx);
-    f.sy = Clamp32(ky);
+    f.rect.left = SaturateToInt32(r.left + kx * sw);
+    f.rect.right = SaturateToInt32(r.right + kx * sw);
+    f.rect.top = SaturateToInt32(r.top + ky * sh);
+    f.rect.bottom = SaturateToInt32(r.bottom + ky * sh);
+    f.sx = SaturateToInt32(kx);
+    f.sy = SaturateToInt32(ky);
     f.moved = kx != 0 || ky != 0;
     return f;
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/saturate.h"
 #include "platform/types.h"
 
 struct DesktopState {
@@ -32,16 +33,16 @@ using DesktopCell = std::uint32_t;
 inline int CellColumn(DesktopCell c) { return static_cast<int>(c & 0xFF); }
 inline int CellRow(DesktopCell c) { return static_cast<int>((c >> 8) & 0xFF); }
 
-struct ScreenMeasure {
-    std::int32_t screenWidth, screenHeight, workWidth, workHeight;
-    // False when the system gave no usable size (no screen device context, or a size of 0):
-    // such a measure is never stored, since a zero screen collapses the grid.
-    bool valid;
-};
-// Reads the screen size and work area from the system; stores nothing.
-ScreenMeasure ReadScreenMeasure();
-// Stores all four fields (used at load); a failed measure stores nothing and returns false.
-bool MeasureScreen();
+// position + offset, saturated; offsets are products of 32-bit values, so the sum fits 64 bits.
+constexpr int OffsetCoordinate(int position, std::int64_t offset) {
+    return SaturateToInt32(position + offset);
+}
+
+// Reads the screen size and work area from the system and stores all four fields. With
+// onlyOnSizeChange nothing is stored while the pixel size is the stored one (a taskbar that
+// moved alone keeps the work area). A failed measure (no screen device context, or a size of
+// 0, which would collapse the grid) stores nothing. Returns whether it stored.
+bool MeasureScreen(bool onlyOnSizeChange = false);
 
 int VirtualToPagerX(int vx, const plat::Rect& mini);
 int VirtualToPagerY(int vy, const plat::Rect& mini);

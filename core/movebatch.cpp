@@ -1,7 +1,5 @@
 #include "core/movebatch.h"
 
-#include <limits>
-
 #include "platform/window.h"
 
 namespace {
@@ -73,29 +71,4 @@ void EndMoveBatch(MoveBatch& b) {
     if (b.handle) plat::EndDeferWindowPos(b.handle);
     b.handle = nullptr;
     b.deferred.clear();
-}
-
-namespace {
-
-plat::Bool PLAT_CALLBACK CollectWindow(plat::Hwnd w, plat::LParam lp) {
-    auto* list = reinterpret_cast<std::vector<plat::Hwnd>*>(lp);
-    list->push_back(w);
-    return list->size() < static_cast<std::size_t>(MaxWalkSteps);
-}
-
-}  // namespace
-
-std::vector<plat::Hwnd> TopLevelWindows() {
-    std::vector<plat::Hwnd> list;
-    list.reserve(256);
-    // A failed enumeration still leaves what it listed, in order.
-    plat::EnumWindows(CollectWindow, reinterpret_cast<plat::LParam>(&list));
-    return list;
-}
-
-int OffsetCoordinate(int position, std::int64_t offset) {
-    std::int64_t v = position + offset;
-    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<int>(v);
 }

@@ -1,9 +1,9 @@
 #include "core/pending.h"
 
 #include <cstdint>
-#include <limits>
 #include <mutex>
 
+#include "core/desktop.h"
 #include "platform/kernel.h"
 
 namespace {
@@ -48,13 +48,6 @@ Entry* Slot() {
     return oldest;
 }
 
-int Offset(int base, std::int64_t step) {
-    const std::int64_t v = base + step;
-    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<int>(v);
-}
-
 }  // namespace
 
 void NotePendingMove(plat::Hwnd w, int x, int y, int fromX, int fromY) {
@@ -62,8 +55,8 @@ void NotePendingMove(plat::Hwnd w, int x, int y, int fromX, int fromY) {
     std::lock_guard<std::mutex> hold(lock);
     Entry* e = Find(w);
     if (e && e->requests > 0) {
-        e->x = Offset(e->x, static_cast<std::int64_t>(x) - fromX);
-        e->y = Offset(e->y, static_cast<std::int64_t>(y) - fromY);
+        e->x = OffsetCoordinate(e->x, static_cast<std::int64_t>(x) - fromX);
+        e->y = OffsetCoordinate(e->y, static_cast<std::int64_t>(y) - fromY);
         ++e->requests;
         return;
     }

@@ -39,18 +39,18 @@ bool EdgeSwitch() {
     bool fired = true;
     desktop.edgeSwitching.store(1, std::memory_order_relaxed);
     if (x < EdgeZone && desktop.currentColumn > 0) {
-        SwitchBy(1, 0);
+        MoveViewBy(-1, 0);
         plat::SetCursorPos(OffsetCoordinate(desktop.workWidth, -ReentryInset), p.y);
     } else if ((x > sw - EdgeZone || (x > ww - EdgeZone && x < ww)) &&
                desktop.currentColumn < static_cast<std::int64_t>(desktop.columns) - 1) {
-        SwitchBy(-1, 0);
+        MoveViewBy(1, 0);
         plat::SetCursorPos(ReentryInset, p.y);
     } else if (y < EdgeZone && desktop.currentRow > 0) {
-        SwitchBy(0, 1);
+        MoveViewBy(0, -1);
         plat::SetCursorPos(p.x, OffsetCoordinate(desktop.workHeight, -ReentryInset));
     } else if ((y > sh - EdgeZone || (y > wh - EdgeZone && y < wh)) &&
                desktop.currentRow < static_cast<std::int64_t>(desktop.rows) - 1) {
-        SwitchBy(0, -1);
+        MoveViewBy(0, 1);
         plat::SetCursorPos(p.x, ReentryInset);
     } else {
         fired = false;
@@ -76,5 +76,5 @@ void FollowWindow(plat::Hwnd w) {
     const FoldResult fold = FoldOntoScreen(r);
     if (fold.sx == 0 && fold.sy == 0) return;
     if (fold.sx < -10 || fold.sx > 10 || fold.sy < -10 || fold.sy > 10) return;
-    SwitchBy(fold.sx, fold.sy);
+    MoveViewBy(-fold.sx, -fold.sy);
 }

@@ -10,6 +10,7 @@
 #include "core/pending.h"
 #include "core/session.h"
 #include "core/windows.h"
+#include "core/zorder.h"
 #include "platform/kernel.h"
 #include "platform/window.h"
 
@@ -218,8 +219,10 @@ void ActivateTopWindowOnScreen(bool skipKept) {
     }
 }
 
-bool SwitchBy(int dx, int dy) {
-    if (!ShiftWindows(dx, dy)) return false;
-    SetCurrentDesktop(desktop.currentColumn - dx, desktop.currentRow - dy);
+bool MoveViewBy(int columnsRight, int rowsDown) {
+    // A step that cannot be negated is refused like any other that is too long.
+    if (columnsRight == INT32_MIN || rowsDown == INT32_MIN) return false;
+    if (!ShiftWindows(-columnsRight, -rowsDown)) return false;
+    SetCurrentDesktop(desktop.currentColumn + columnsRight, desktop.currentRow + rowsDown);
     return true;
 }

@@ -52,10 +52,13 @@ std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidate
 constexpr std::uint32_t ProbeTimeoutMs = 40;
 constexpr std::uint32_t ProbeLimitMs = 250;
 
+// Moves every managed window by dx screen widths and dy screen heights: the windows' step,
+// the opposite of the view's (MoveViewBy). Leaves the current desktop alone.
 bool ShiftWindows(int dx, int dy);
 // Gives the foreground to the uppermost qualifying window on the current screen.
 // skipKept: also pass over windows kept in place.
 void ActivateTopWindowOnScreen(bool skipKept);
-// Switch by one step with the caller rule applied (current desktop updated on success).
-// Returns true when the switch happened.
-bool SwitchBy(int dx, int dy);
+// Shows the desktop columnsRight columns right of and rowsDown rows below the current one
+// (negative: left, up); the windows move the other way. The current desktop follows only
+// when the switch happened, which the result tells.
+bool MoveViewBy(int columnsRight, int rowsDown);

@@ -2,17 +2,10 @@
 
 #include <cstring>
 
+#include "platform/text.h"
 #include "platform/window.h"
 
 namespace {
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameFolded(const char* a, const char* b, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    return true;
-}
 
 bool AnyEntryMatches(std::uint32_t flag, const char* title) {
     for (const WindowPositionEntry* e = FirstPositionEntry(); e; e = e->next)
@@ -25,12 +18,13 @@ constexpr int MaxOwnerSteps = 256;
 
 }  // namespace
 
-void ReadWindowTitle(plat::Hwnd w, char* buf, int size) {
-    if (size <= 0) return;
-    int n = plat::GetWindowTextA(w, buf, size);
+WindowTitle ReadWindowTitle(plat::Hwnd w) {
+    WindowTitle t;
+    int n = plat::GetWindowTextA(w, t.text, sizeof t.text);
     if (n < 0) n = 0;
-    if (n > size - 1) n = size - 1;
-    buf[n] = '\0';
+    if (n > MaxTitleLength) n = MaxTitleLength;
+    t.text[n] = '\0';
+    return t;
 }
 
 bool AnyPositionEntryHas(std::uint32_t flag) {
@@ -46,20 +40,18 @@ bool MatchWindowName(const char* pattern, const char* title) {
     const std::size_t tlen = std::strlen(title);
     if (plen > 0 && pattern[0] == '*') {
         const std::size_t slen = plen - 1;
-        return tlen >= slen && SameFolded(title + (tlen - slen), pattern + 1, slen);
+        return tlen >= slen && SameFoldedAscii(title + (tlen - slen), pattern + 1, slen);
     }
     if (plen > 0 && pattern[plen - 1] == '*') {
         const std::size_t slen = plen - 1;
-        return tlen >= slen && SameFolded(title, pattern, slen);
+        return tlen >= slen && SameFoldedAscii(title, pattern, slen);
     }
-    return tlen == plen && SameFolded(title, pattern, plen);
+    return tlen == plen && SameFoldedAscii(title, pattern, plen);
 }
 
 bool IsKeptInPlace(plat::Hwnd w) {
     if (!AnyPositionEntryHas(KeepInPlace)) return false;
-    char title[1024];
-    ReadWindowTitle(w, title, sizeof title);
-    return AnyEntryMatches(KeepInPlace, title);
+    return AnyEntryMatches(KeepInPlace, ReadWindowTitle(w).text);
 }
 
 bool IsMinimizedOnSwitch(plat::Hwnd w) {
@@ -70,9 +62,7 @@ bool IsMinimizedOnSwitch(plat::Hwnd w) {
         if (!up) break;
         root = up;
     }
-    char title[256];
-    ReadWindowTitle(root, title, sizeof title);
-    return AnyEntryMatches(MinimizeOnSwitch, title);
+    return AnyEntryMatches(MinimizeOnSwitch, ReadWindowTitle(root).text);
 }
 
 bool IsTaskbar(plat::Hwnd w) {

@@ -10,8 +10,14 @@ bool IsTaskbar(plat::Hwnd w);
 // Some remembered window carries this position flag.
 bool AnyPositionEntryHas(std::uint32_t flag);
 
-// The title as matching sees it: cut to size - 1 characters, empty when it cannot be read.
-void ReadWindowTitle(plat::Hwnd w, char* buf, int size);
+// Every title is read through ReadWindowTitle and cut to MaxTitleLength characters, so that a
+// window matches a pattern (or is the "Program Manager") alike wherever it is looked at.
+constexpr int MaxTitleLength = 1023;
+struct WindowTitle {
+    char text[MaxTitleLength + 1];
+};
+// Empty when the title cannot be read.
+WindowTitle ReadWindowTitle(plat::Hwnd w);
 
 // First entry of the remembered-window list (null when empty).
 inline WindowPositionEntry* FirstPositionEntry() { return settings.positionList.next; }

@@ -11,6 +11,7 @@
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 const char CommandClassName[] = "cmdlinewnd";
@@ -27,19 +28,11 @@ plat::WndProc savedEditProc;
 bool classRegistered;
 plat::Hinstance classModule;
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Length of a fixed text field that may lack its terminating zero.
-std::size_t FieldLength(const char* field, std::size_t size) {
-    const void* end = std::memchr(field, 0, size);
-    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : size;
-}
-
 // The shortcut's name equals the whole text, or its start followed by a space.
 bool NameStartsCommand(const char* name, std::size_t nameLength, const char* text) {
-    for (std::size_t i = 0; i < nameLength; ++i)
-        if (text[i] == '\0' || FoldAscii(name[i]) != FoldAscii(text[i])) return false;
-    return text[nameLength] == '\0' || text[nameLength] == ' ';
+    // name holds no zero within nameLength, so the comparison stops at text's terminator.
+    return SameFoldedAscii(name, text, nameLength) &&
+           (text[nameLength] == '\0' || text[nameLength] == ' ');
 }
 
 struct FoundShortcut {
@@ -54,10 +47,10 @@ bool FindTypedShortcut(const char* text, FoundShortcut* found) {
     bool hit = false;
     LockShortcuts();
     for (const Shortcut* s = shortcutStore.head; s; s = s->next) {
-        std::size_t n = FieldLength(s->name, sizeof s->name);
+        std::size_t n = BoundedLength(s->name, sizeof s->name);
         if (n == 0 || !NameStartsCommand(s->name, n, text)) continue;
-        std::size_t c = FieldLength(s->command, sizeof s->command);
-        std::size_t d = FieldLength(s->directory, sizeof s->directory);
+        std::size_t c = BoundedLength(s->command, sizeof s->command);
+        std::size_t d = BoundedLength(s->directory, sizeof s->directory);
         std::memcpy(found->command, s->command, c);
         found->command[c] = '\0';
         std::memcpy(found->directory, s->directory, d);

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/kernel.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 CommandHistory commandHistory;
@@ -13,13 +14,6 @@ CommandHistory commandHistory;
 namespace {
 
 constexpr int CompletionSlot = 0;
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::size_t BoundedLength(const char* text, std::size_t size) {
-    const void* end = std::memchr(text, 0, size);
-    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : size;
-}
 
 void ReadEditText(plat::Hwnd edit, char* buffer, std::size_t size) {
     buffer[0] = '\0';
@@ -45,17 +39,17 @@ HistoryEntry* NewerMatch(HistoryEntry* from, const char* prefix) {
     return nullptr;
 }
 
-CompletionList* CurrentCandidate(plat::Hwnd commandWindow) {
-    return reinterpret_cast<CompletionList*>(
+CompletionCandidate* CurrentCandidate(plat::Hwnd commandWindow) {
+    return reinterpret_cast<CompletionCandidate*>(
         plat::GetWindowLongPtrA(commandWindow, CompletionSlot));
 }
 
-void FreeCandidates(CompletionList* any) {
+void FreeCandidates(CompletionCandidate* any) {
     if (!any) return;
     while (any->previous) any = any->previous;
     const char* directory = any->directory;
     while (any) {
-        CompletionList* next = any->next;
+        CompletionCandidate* next = any->next;
         delete[] any->name;
         delete any;
         any = next;
@@ -92,7 +86,7 @@ bool CompletionPattern(plat::Hwnd edit, char* pattern, std::size_t size) {
 
 // Candidates that could not be shown within the edit limit are left out rather than cut,
 // since a cut name would name a different file.
-CompletionList* BuildCompletion(plat::Hwnd edit) {
+CompletionCandidate* BuildCompletion(plat::Hwnd edit) {
     char pattern[CompletionTextSize + 1];
     if (!CompletionPattern(edit, pattern, sizeof pattern)) return nullptr;
     const std::size_t directoryLength = CompletionDirectoryLength(pattern);
@@ -108,8 +102,8 @@ CompletionList* BuildCompletion(plat::Hwnd edit) {
         delete[] directory;
         return nullptr;
     }
-    CompletionList* first = nullptr;
-    CompletionList* last = nullptr;
+    CompletionCandidate* first = nullptr;
+    CompletionCandidate* last = nullptr;
     do {
         const std::size_t nameLength = BoundedLength(found.cFileName, sizeof found.cFileName);
         const bool folder = (found.dwFileAttributes & plat::FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -117,7 +111,8 @@ CompletionList* BuildCompletion(plat::Hwnd edit) {
         if (NeedsQuotes(directory, directoryLength, found.cFileName, nameLength)) shown += 2;
         if (nameLength == 0 || shown >= CompletionTextSize) continue;
 
-        CompletionList* c = new (std::nothrow) CompletionList{nullptr, last, directory, nullptr};
+        CompletionCandidate* c =
+            new (std::nothrow) CompletionCandidate{nullptr, last, directory, nullptr};
         char* name = new (std::nothrow) char[nameLength + 2];
         if (!c || !name) {
             delete c;
@@ -139,7 +134,7 @@ CompletionList* BuildCompletion(plat::Hwnd edit) {
     return first;
 }
 
-void ShowCandidate(plat::Hwnd edit, plat::Hwnd commandWindow, CompletionList* c) {
+void ShowCandidate(plat::Hwnd edit, plat::Hwnd commandWindow, CompletionCandidate* c) {
     char text[CompletionTextSize];
     const bool quote =
         NeedsQuotes(c->directory, std::strlen(c->directory), c->name, std::strlen(c->name));
@@ -164,12 +159,6 @@ bool HistoryTextMatches(const char* text, const char* prefix) {
     return true;
 }
 
-bool HistoryTextEquals(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (FoldAscii(*a) != FoldAscii(*b)) return false;
-    return *a == *b;
-}
-
 void AddToHistory(const char* line) {
     CommandHistory& h = commandHistory;
     char text[HistoryTextSize];
@@ -177,8 +166,8 @@ void AddToHistory(const char* line) {
     std::memmove(text, line, length);
     text[length] = '\0';
 
-    if (h.cursor && HistoryTextEquals(h.cursor->text, text)) return;
-    if (h.newest && HistoryTextEquals(h.newest->text, text)) return;
+    if (h.cursor && EqualFoldedAscii(h.cursor->text, text)) return;
+    if (h.newest && EqualFoldedAscii(h.newest->text, text)) return;
 
     HistoryEntry* e = new (std::nothrow) HistoryEntry{nullptr, h.newest, nullptr};
     char* copy = new (std::nothrow) char[length + 1];
@@ -243,19 +232,19 @@ void FreeCommandHistory() {
 void CompletionStep(plat::Hwnd edit, bool backward) {
     plat::Hwnd commandWindow = plat::GetParent(edit);
     if (!commandWindow) return;  // nowhere to keep a list
-    CompletionList* current = CurrentCandidate(commandWindow);
+    CompletionCandidate* current = CurrentCandidate(commandWindow);
     if (!current) {
         current = BuildCompletion(edit);
         if (current) ShowCandidate(edit, commandWindow, current);
         return;
     }
-    if (CompletionList* to = backward ? current->previous : current->next)
+    if (CompletionCandidate* to = backward ? current->previous : current->next)
         ShowCandidate(edit, commandWindow, to);
 }
 
 void DiscardCompletion(plat::Hwnd commandWindow) {
     if (!commandWindow) return;
-    CompletionList* current = CurrentCandidate(commandWindow);
+    CompletionCandidate* current = CurrentCandidate(commandWindow);
     if (!current) return;
     plat::SetWindowLongPtrA(commandWindow, CompletionSlot, 0);
     FreeCandidates(current);

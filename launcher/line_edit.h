@@ -24,17 +24,16 @@ struct CommandHistory {
 extern CommandHistory commandHistory;
 
 // One completion candidate. The candidates of one search link to each other, so the one shown
-// (held in the command window's extra slot 0) stands for the whole list.
-struct CompletionList {
-    CompletionList* next;
-    CompletionList* previous;
+// (held in the command window's extra slot 0) reaches all the others.
+struct CompletionCandidate {
+    CompletionCandidate* next;
+    CompletionCandidate* previous;
     const char* directory;  // shared by the whole list
     char* name;             // with a trailing '\' for folders
 };
 
 // ASCII-only case folding: the history must not depend on the user's locale.
 bool HistoryTextMatches(const char* text, const char* prefix);
-bool HistoryTextEquals(const char* a, const char* b);
 
 // Skips the line when browsing just showed it or when it repeats the newest entry.
 void AddToHistory(const char* line);

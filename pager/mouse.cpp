@@ -4,8 +4,8 @@
 
 #include "config/settings.h"
 #include "core/desktop.h"
-#include "core/session.h"
 #include "core/switching.h"
+#include "core/zorder.h"
 #include "pager/pager.h"
 #include "platform/window.h"
 
@@ -33,16 +33,12 @@ bool CanMapPagerPoints() {
 int ScreenXUnder(int x) {
     const std::int64_t sx = static_cast<std::int64_t>(PagerToVirtualX(x, pager.miniatureRect)) -
                             static_cast<std::int64_t>(desktop.currentColumn) * desktop.screenWidth;
-    return static_cast<int>(std::clamp<std::int64_t>(sx, INT32_MIN, INT32_MAX));
+    return SaturateToInt32(sx);
 }
 int ScreenYUnder(int y) {
     const std::int64_t sy = static_cast<std::int64_t>(PagerToVirtualY(y, pager.miniatureRect)) -
                             static_cast<std::int64_t>(desktop.currentRow) * desktop.screenHeight;
-    return static_cast<int>(std::clamp<std::int64_t>(sy, INT32_MIN, INT32_MAX));
-}
-
-int Offset(int start, std::int64_t delta) {
-    return static_cast<int>(std::clamp<std::int64_t>(start + delta, INT32_MIN, INT32_MAX));
+    return SaturateToInt32(sy);
 }
 
 void EndReleasedDrags(bool rightButton) {
@@ -79,12 +75,9 @@ void SwitchToDesktopAt(int x, int y) {
     column = std::clamp<std::int64_t>(column, 0, columns - 1);
     row = std::clamp<std::int64_t>(row, 0, rows - 1);
 
-    const std::int64_t dx = desktop.currentColumn - column;
-    const std::int64_t dy = desktop.currentRow - row;
-    // Beyond any int the step is out of range anyway; ShiftWindows refuses it.
-    if (dx >= INT32_MIN && dx <= INT32_MAX && dy >= INT32_MIN && dy <= INT32_MAX &&
-        ShiftWindows(static_cast<int>(dx), static_cast<int>(dy)))
-        SetCurrentDesktop(static_cast<int>(column), static_cast<int>(row));
+    // A step beyond any int saturates, and so is refused like any other too long one.
+    MoveViewBy(SaturateToInt32(column - desktop.currentColumn),
+               SaturateToInt32(row - desktop.currentRow));
     plat::InvalidateRect(PagerWindow(), nullptr, 0);
 }
 
@@ -92,25 +85,23 @@ void BeginWindowDrag(int x, int y) {
     if (!CanMapPagerPoints()) return;
     const int sx = ScreenXUnder(x);
     const int sy = ScreenYUnder(y);
-    for (plat::Hwnd w = plat::GetWindow(PagerWindow(), plat::GW_HWNDNEXT); w && w != PagerWindow();
-         w = plat::GetWindow(w, plat::GW_HWNDNEXT)) {
-        if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
+    ForEachWindowBelow(PagerWindow(), [&](plat::Hwnd w) {
+        if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return true;
         plat::Rect r{0, 0, 0, 0};
-        if (!plat::GetWindowRect(w, &r)) continue;
-        if (r.left <= sx && sx <= r.right && r.top <= sy && sy <= r.bottom) {
-            WindowDrag& d = pager.windowDrag;
-            d.startLeft = r.left;
-            d.startTop = r.top;
-            d.startCell = DesktopCellOfWindow(w);
-            d.pressX = x;
-            d.pressY = y;
-            d.viewColumn = desktop.currentColumn;
-            d.viewRow = desktop.currentRow;
-            d.window = w;
-            d.snap = false;
-            return;
-        }
-    }
+        if (!plat::GetWindowRect(w, &r)) return true;
+        if (sx < r.left || r.right < sx || sy < r.top || r.bottom < sy) return true;
+        WindowDrag& d = pager.windowDrag;
+        d.startLeft = r.left;
+        d.startTop = r.top;
+        d.startCell = DesktopCellOfWindow(w);
+        d.pressX = x;
+        d.pressY = y;
+        d.viewColumn = desktop.currentColumn;
+        d.viewRow = desktop.currentRow;
+        d.window = w;
+        d.snap = false;
+        return false;
+    });
 }
 
 void BeginSnappingWindowDrag(int x, int y) {
@@ -132,19 +123,19 @@ void TrackPagerMouse(int x, int y) {
         ExpandPager(true);
     } else if (d.window && CanMapPagerPoints()) {
         const plat::Rect& m = pager.miniatureRect;
-        int left = Offset(d.startLeft, static_cast<std::int64_t>(PagerToVirtualX(x, m)) -
-                                           PagerToVirtualX(d.pressX, m));
-        int top = Offset(d.startTop, static_cast<std::int64_t>(PagerToVirtualY(y, m)) -
-                                         PagerToVirtualY(d.pressY, m));
+        int left = OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(PagerToVirtualX(x, m)) -
+                                                     PagerToVirtualX(d.pressX, m));
+        int top = OffsetCoordinate(d.startTop, static_cast<std::int64_t>(PagerToVirtualY(y, m)) -
+                                                   PagerToVirtualY(d.pressY, m));
         if (d.snap || plat::IsZoomed(d.window)) {
             // Whole desktops only, so a maximized window stays aligned with one.
             const DesktopCell cell = DesktopCellOfPoint(ScreenXUnder(x), ScreenYUnder(y));
-            left = Offset(d.startLeft, static_cast<std::int64_t>(CellColumn(cell) -
-                                                                 CellColumn(d.startCell)) *
-                                           desktop.screenWidth);
-            top = Offset(d.startTop,
-                         static_cast<std::int64_t>(CellRow(cell) - CellRow(d.startCell)) *
-                             desktop.screenHeight);
+            left = OffsetCoordinate(
+                d.startLeft, static_cast<std::int64_t>(CellColumn(cell) - CellColumn(d.startCell)) *
+                                 desktop.screenWidth);
+            top = OffsetCoordinate(
+                d.startTop, static_cast<std::int64_t>(CellRow(cell) - CellRow(d.startCell)) *
+                                desktop.screenHeight);
         }
         plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, QuietMove);
         plat::InvalidateRect(PagerWindow(), nullptr, 0);
@@ -179,9 +170,9 @@ void MovePagerWithMouse(int x, int y) {
     plat::Point p{x, y};
     plat::ClientToScreen(PagerWindow(), &p);
     plat::SetWindowPos(PagerWindow(), nullptr,
-                       Offset(d.startLeft, static_cast<std::int64_t>(p.x) - d.pressX),
-                       Offset(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY), 0, 0,
-                       QuietMove);
+                       OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(p.x) - d.pressX),
+                       OffsetCoordinate(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY),
+                       0, 0, QuietMove);
 }
 
 void EndPagerDrag() {

@@ -69,14 +69,8 @@ void RestorePagerPosition() {
 }
 
 void CheckDisplaySize(bool force) {
-    const ScreenMeasure m = ReadScreenMeasure();
-    if (!m.valid) return;
-    if (!force && m.screenWidth == desktop.screenWidth && m.screenHeight == desktop.screenHeight)
-        return;
-    desktop.screenWidth = m.screenWidth;
-    desktop.screenHeight = m.screenHeight;
-    desktop.workWidth = m.workWidth;
-    desktop.workHeight = m.workHeight;
+    const bool onlyOnSizeChange = !force;
+    if (!MeasureScreen(onlyOnSizeChange)) return;
 
     if (settings.minimizeTolvo) {
         const plat::Point p = CollapsedPosition();
@@ -86,8 +80,8 @@ void CheckDisplaySize(bool force) {
     plat::Rect r{0, 0, 0, 0};
     if (!plat::GetWindowRect(PagerWindow(), &r)) return;
     // Only the right and bottom limits: a pager left of or above the screen stays.
-    const int x = std::min(r.left, m.screenWidth - (CollapsedSize - 1));
-    const int y = std::min(r.top, m.screenHeight - (CollapsedSize - 1));
+    const int x = std::min(r.left, desktop.screenWidth - (CollapsedSize - 1));
+    const int y = std::min(r.top, desktop.screenHeight - (CollapsedSize - 1));
     if (x == r.left && y == r.top) return;
     MovePagerTo(x, y);
 }

@@ -3,17 +3,23 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/pending.h"
+#include "core/windows.h"
+#include "core/zorder.h"
 #include "pager/pager.h"
 #include "platform/gdi.h"
 #include "platform/window.h"
 
 namespace {
 
-constexpr int TitleBufferSize = 64;
+// The Z-order as the snapshot last read it, topmost first: the drawing shows the windows the
+// snapshot holds, and a tick finding no change allocates nothing.
+std::vector<plat::Hwnd> zorder;
+
 // Far outside any pager bitmap, yet safe for 16-bit GDI coordinates.
 constexpr std::int64_t CoordinateLimit = 16000;
 
@@ -36,17 +42,14 @@ bool HasGrid(const Geometry& g) {
     return g.width > 0 && g.height > 0 && g.columns > 0 && g.rows > 0;
 }
 
-int ToVirtual(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-}
 int ClampCoordinate(int v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, -CoordinateLimit, CoordinateLimit));
 }
 int ToPagerX(const Geometry& g, std::int64_t vx) {
-    return ClampCoordinate(VirtualToPagerX(ToVirtual(vx), g.r));
+    return ClampCoordinate(VirtualToPagerX(SaturateToInt32(vx), g.r));
 }
 int ToPagerY(const Geometry& g, std::int64_t vy) {
-    return ClampCoordinate(VirtualToPagerY(ToVirtual(vy), g.r));
+    return ClampCoordinate(VirtualToPagerY(SaturateToInt32(vy), g.r));
 }
 
 struct Tools {
@@ -80,10 +83,8 @@ void DeleteTools(const Tools& t) {
 // with its title and nothing filled.
 void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
                 plat::Hgdi font, bool checkPending) {
-    char title[TitleBufferSize];
-    title[0] = '\0';
-    plat::GetWindowTextA(w, title, TitleBufferSize);
-    title[TitleBufferSize - 1] = '\0';
+    const WindowTitle wt = ReadWindowTitle(w);
+    const char* title = wt.text;
     if (settings.hideProgramManager && std::strcmp(title, "Program Manager") == 0) return;
     const int length = static_cast<int>(std::strlen(title));
 
@@ -94,7 +95,8 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     if (pending) {
         const std::int64_t width = static_cast<std::int64_t>(wr.right) - wr.left;
         const std::int64_t height = static_cast<std::int64_t>(wr.bottom) - wr.top;
-        wr = plat::Rect{targetX, targetY, ToVirtual(targetX + width), ToVirtual(targetY + height)};
+        wr = plat::Rect{targetX, targetY, OffsetCoordinate(targetX, width),
+                        OffsetCoordinate(targetY, height)};
     }
     const std::int64_t ox = static_cast<std::int64_t>(g.cx) * g.width;
     const std::int64_t oy = static_cast<std::int64_t>(g.cy) * g.height;
@@ -137,11 +139,10 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
 void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     plat::Hgdi font = AcquirePagerFont();
     const bool checkPending = AnyMovePending();
-    // Bottom of the Z-order first, so that upper windows cover lower ones.
-    for (plat::Hwnd w = plat::GetWindow(PagerWindow(), plat::GW_HWNDLAST); w;
-         w = plat::GetWindow(w, plat::GW_HWNDPREV)) {
-        if (w == PagerWindow() || !plat::IsWindowVisible(w) || plat::IsIconic(w)) continue;
-        DrawWindow(mem, g, w, t, font, checkPending);
+    // Bottom first, so that upper windows cover lower ones.
+    for (auto w = zorder.rbegin(); w != zorder.rend(); ++w) {
+        if (*w == PagerWindow() || !plat::IsWindowVisible(*w) || plat::IsIconic(*w)) continue;
+        DrawWindow(mem, g, *w, t, font, checkPending);
     }
     ReleasePagerFont();
 }
@@ -176,22 +177,24 @@ void DrawCurrentOutline(plat::Hdc mem, const Geometry& g) {
 }
 
 bool SnapshotMatches() {
-    plat::Hwnd w = plat::GetTopWindow(nullptr);
+    ReadTopLevelWindows(zorder);
     const SnapshotEntry* e = pager.snapshot;
-    for (; w && e; w = plat::GetWindow(w, plat::GW_HWNDNEXT), e = e->next) {
-        if (e->window != w) return false;
+    for (plat::Hwnd w : zorder) {
+        if (!e || e->window != w) return false;
         plat::Rect r{0, 0, 0, 0};
         plat::GetWindowRect(w, &r);
         if (std::memcmp(&r, &e->rect, sizeof r) != 0) return false;
+        e = e->next;
     }
-    return !w && !e;
+    return !e;
 }
 
 // Rebuilds the list in Z-order, reusing the existing entries so that a changed window
 // costs no allocation unless the number of windows grew.
 void RebuildSnapshot() {
     SnapshotEntry** link = &pager.snapshot;
-    for (plat::Hwnd w = plat::GetTopWindow(nullptr); w; w = plat::GetWindow(w, plat::GW_HWNDNEXT)) {
+    ReadTopLevelWindows(zorder);
+    for (plat::Hwnd w : zorder) {
         SnapshotEntry* e = *link;
         if (!e) {
             e = new (std::nothrow) SnapshotEntry{nullptr, nullptr, {0, 0, 0, 0}};

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/compress.h"
+#include "core/windows.h"
 #include "core_fixture.h"
 #include "platform/window.h"
 
@@ -219,14 +220,14 @@ TEST_F(Remembered, CellsOutsideTheGridAreIgnored) {
     EXPECT_EQ(sim::WindowRect(deep).top, 100 + 2 * 768);
 }
 
-TEST_F(Remembered, TitlesAreCutAt255) {
-    const std::string title = std::string(255, 'x') + "END";
+TEST_F(Remembered, TitlesAreCutLikeEverywhere) {
+    const std::string title = std::string(MaxTitleLength, 'x') + "END";
     Remember("*end", Cell(1, 0));
     plat::Hwnd w = Add(title, Rect{100, 100, 300, 300});
     ApplyRememberedPositions();
     EXPECT_TRUE(MovesOf(w).empty());
     FreePositionList();
-    Remember(std::string(255, 'x').c_str(), Cell(1, 0));
+    Remember(std::string(MaxTitleLength, 'x').c_str(), Cell(1, 0));
     ApplyRememberedPositions();
     EXPECT_EQ(MovesOf(w).size(), 1u);
 }

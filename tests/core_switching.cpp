@@ -65,15 +65,18 @@ TEST_F(Switching, ZeroStepRepositionsInPlace) {
     EXPECT_EQ(m[0].batch, 1);
 }
 
-TEST_F(Switching, SwitchByAppliesTheCallerRule) {
+TEST_F(Switching, MoveViewByAppliesTheCallerRule) {
     desktop.currentColumn = 1;
     desktop.currentRow = 1;
-    EXPECT_TRUE(SwitchBy(-1, 0));
+    plat::Hwnd w = Add("w", Rect{10, 20, 110, 120});
+    EXPECT_TRUE(MoveViewBy(1, 0));  // the desktop to the right: its windows come in from there
     EXPECT_EQ(desktop.currentColumn, 2);
-    EXPECT_TRUE(SwitchBy(2, 1));
+    EXPECT_EQ(sim::WindowRect(w).left, 10 - 1024);
+    EXPECT_TRUE(MoveViewBy(-2, -1));
     EXPECT_EQ(desktop.currentColumn, 0);
     EXPECT_EQ(desktop.currentRow, 0);
-    EXPECT_FALSE(SwitchBy(0, -11));
+    EXPECT_FALSE(MoveViewBy(0, 11));
+    EXPECT_FALSE(MoveViewBy(INT32_MIN, 0));
     EXPECT_EQ(desktop.currentRow, 0);
 }
 

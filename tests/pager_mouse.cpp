@@ -222,7 +222,7 @@ TEST_F(Mouse, DragPressedBeforeASwitchNoLongerMovesItsWindow) {
         DispatchPagerButton(0, 92, 25);
         ASSERT_EQ(pager.windowDrag.window, w);
         if (byHotkey)
-            EXPECT_TRUE(SwitchBy(-1, 0));
+            EXPECT_TRUE(MoveViewBy(1, 0));
         else
             DispatchPagerButton(1, 92, 25);
         ExpectCurrent(1, 0);

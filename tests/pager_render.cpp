@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/pending.h"
+#include "core/windows.h"
 #include "tests/pager_fixture.h"
 
 namespace {
@@ -224,12 +225,12 @@ TEST_F(Render, ProgramManagerIsLeftOutByExactTitleOnly) {
     EXPECT_EQ(Args(Calls("Rectangle")[0]), (std::vector<int>{0, 0, 61, 45}));
 }
 
-TEST_F(Render, LongTitlesAreCutToSixtyThreeCharacters) {
-    const std::string longTitle = "Program Manager" + std::string(80, 'x');
+TEST_F(Render, LongTitlesAreCutAsMatchingCutsThem) {
+    const std::string longTitle = "Program Manager" + std::string(MaxTitleLength, 'x');
     Add(longTitle, {0, 0, 300, 300});
     Draw();
     ASSERT_EQ(Titles().size(), 1u);
-    EXPECT_EQ(Titles()[0], longTitle.substr(0, 63));
+    EXPECT_EQ(Titles()[0], longTitle.substr(0, MaxTitleLength));
 }
 
 TEST_F(Render, DottedGridLinesSeparateTheDesktops) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "libs/parmdlg/dlgids.h"
+#include "platform/text.h"
 
 static_assert(sizeof(plat::LogFontA) == sizeof(LOGFONTA), "the record's font is a LOGFONTA");
 
@@ -453,7 +454,7 @@ void FillPrograms(HWND dlg, int select) {
 }
 
 std::string FontText(const plat::LogFontA& f) {
-    std::string text(f.lfFaceName, strnlen(f.lfFaceName, sizeof f.lfFaceName));
+    std::string text(f.lfFaceName, BoundedLength(f.lfFaceName, sizeof f.lfFaceName));
     if (text.empty()) text = "(system font)";
     HDC dc = GetDC(nullptr);
     const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;

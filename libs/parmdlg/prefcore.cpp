@@ -8,21 +8,18 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace prefs {
 
 namespace {
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
+    return a.size() == b.size() && SameFoldedAscii(a.data(), b.data(), a.size());
 }
 
 std::string Bounded(const char* text, std::size_t size) {
-    return std::string(text, strnlen(text, size));
+    return std::string(text, BoundedLength(text, size));
 }
 
 std::string Printf(const char* fmt, ...) {

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "libs/parmm/actions.h"
+#include "platform/saturate.h"
+#include "platform/text.h"
 
 namespace parmm {
 
@@ -13,8 +15,6 @@ std::int64_t Abs64(std::int64_t v) { return v < 0 ? -v : v; }
 
 bool Inside(const Box& b, Pt p) { return p.x >= b.left && p.x < b.right && p.y >= b.top && p.y < b.bottom; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 const char* FileNamePart(const char* path) {
     const char* name = path;
     for (const char* p = path; *p; ++p)
@@ -22,20 +22,8 @@ const char* FileNamePart(const char* path) {
     return name;
 }
 
-bool SameNameNoCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (Lower(*a) != Lower(*b)) return false;
-    return *a == *b;
-}
-
 std::int32_t KnownOr(const MouseAction* table, std::int32_t code, std::int32_t otherwise) {
     return code != UseDefault && FindMouseAction(table, code) ? code : otherwise;
-}
-
-std::int32_t Clamp32(std::int64_t v) {
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(v);
 }
 
 }  // namespace
@@ -101,7 +89,7 @@ int FindProgramEntry(const EntryTable& t, const char* exeName) {
     const char* wanted = FileNamePart(exeName);
     for (std::int32_t i = 0; i < t.count && i < MaxProgramEntries; ++i) {
         const char* stored = FileNamePart(t.programs[i].name);
-        if (*stored && SameNameNoCase(stored, wanted)) return i;
+        if (*stored && EqualFoldedAscii(stored, wanted)) return i;
     }
     return -1;
 }
@@ -121,7 +109,7 @@ Plan PlanFor(const EntryTable& t, int index, int slot) {
 
 int StepsIn(std::int64_t travel, int unit) {
     if (unit <= 0) return 0;
-    return Clamp32(travel / unit);
+    return SaturateToInt32(travel / unit);
 }
 
 int StepUnit(int pixels, int desktops) {
@@ -152,7 +140,8 @@ Edges ResizeEdges(long hit, const Box& window, Pt press) {
 }
 
 Box Moved(const Box& start, std::int64_t dx, std::int64_t dy) {
-    return Box{Clamp32(start.left + dx), Clamp32(start.top + dy), Clamp32(start.right + dx), Clamp32(start.bottom + dy)};
+    return Box{SaturateToInt32(start.left + dx), SaturateToInt32(start.top + dy),
+               SaturateToInt32(start.right + dx), SaturateToInt32(start.bottom + dy)};
 }
 
 Box Resized(const Box& start, Edges e, std::int64_t dx, std::int64_t dy, int minW, int minH) {
@@ -161,7 +150,7 @@ Box Resized(const Box& start, Edges e, std::int64_t dx, std::int64_t dy, int min
     if (e.right) r = r + dx < l + minW ? l + minW : r + dx;
     if (e.top) t = t + dy > b - minH ? b - minH : t + dy;
     if (e.bottom) b = b + dy < t + minH ? t + minH : b + dy;
-    return Box{Clamp32(l), Clamp32(t), Clamp32(r), Clamp32(b)};
+    return Box{SaturateToInt32(l), SaturateToInt32(t), SaturateToInt32(r), SaturateToInt32(b)};
 }
 
 std::uint32_t PackSteps(int dx, int dy) {

@@ -6,6 +6,7 @@
 
 #include "platform/kernel.h"
 #include "platform/sim/sim_internal.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 namespace simi {
@@ -88,9 +89,7 @@ bool Failing(sim::Call function) {
 
 std::string Lower(const std::string& s) {
     std::string r = s;
-    for (char& c : r) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : r) c = FoldAscii(c);
     return r;
 }
 
