@@ -195,6 +195,12 @@ bool ShiftWindows(int dx, int dy) {
     const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
     const std::int64_t oy = static_cast<std::int64_t>(dy) * desktop.screenHeight;
 
+    // The window in front on this screen is one the user now switches away from: follow-active
+    // must not take the view back to it when its next tick sees it for the first time. One in
+    // front elsewhere is still the tick's to follow; the pager is never followed.
+    const plat::Hwnd front = plat::GetForegroundWindow();
+    const bool leftBehind = front && front != settings.pagerWindow && IsOnCurrentScreen(front);
+
     desktop.switching.store(1, std::memory_order_relaxed);
     std::vector<SwitchCandidate> candidates = TakeSwitchSnapshot();
     ProbeCandidates(candidates);
@@ -202,6 +208,7 @@ bool ShiftWindows(int dx, int dy) {
     desktop.switching.store(0, std::memory_order_relaxed);
 
     MinimizeMarkedApplications();
+    if (leftBehind) desktop.lastForeground = front;
     if (settings.enableTopmost && !desktop.edgeSwitching.load(std::memory_order_relaxed))
         ActivateTopWindowOnScreen(true);
     return true;
@@ -213,7 +220,11 @@ void ActivateTopWindowOnScreen(bool skipKept) {
         // A window still waiting for its move is about to leave the screen.
         if (w != settings.pagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
             IsOnCurrentScreen(w) && !(skipKept && IsKeptInPlace(w)) && !IsMovePending(w)) {
-            if (w != all.front()) plat::SetForegroundWindow(w);
+            if (w == all.front()) return;
+            // Our own activation, not the user's: follow-active leaves it alone even when it
+            // lands after a later switch has taken the window away.
+            desktop.lastForeground = w;
+            plat::SetForegroundWindow(w);
             return;
         }
     }

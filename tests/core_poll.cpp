@@ -213,6 +213,28 @@ TEST_F(Follow, NotAWindowThatMovesLateWithASwitch) {
     ResetPendingMoves();
 }
 
+TEST_F(Follow, NotTheWindowASwitchLeftNorOneWeActivated) {
+    settings.enableTopmost = 0;
+    plat::Hwnd here = Add("here", Rect{100, 100, 300, 300});
+    plat::Hwnd there = Add("there", Rect{1100, 100, 1300, 300});
+    // In front when the user switched away, before any tick saw it.
+    sim::SetForeground(here);
+    desktop.lastForeground = nullptr;
+    ASSERT_TRUE(MoveViewBy(1, 0));
+    PollTick();
+    EXPECT_EQ(desktop.currentColumn, 1);
+
+    // Activated by us while the pager was in front, landing only after the next switch.
+    ActivateTopWindowOnScreen(false);
+    ASSERT_EQ(sim::ForegroundRequests().back(), there);
+    sim::SetForeground(settings.pagerWindow);
+    ASSERT_TRUE(MoveViewBy(-1, 0));
+    sim::SetForeground(there);
+    PollTick();
+    EXPECT_EQ(desktop.currentColumn, 0);
+    EXPECT_EQ(sim::WindowRect(here).left, 100);
+}
+
 TEST_F(Follow, NotAfterAWindowThatWasItselfOffScreen) {
     plat::Hwnd away = Add("away", Rect{-900, 100, -700, 300});
     plat::Hwnd there = Add("there", Rect{1100, 100, 1300, 300});
