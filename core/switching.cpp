@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #include "config/settings.h"
 #include "core/desktop.h"
@@ -97,25 +98,42 @@ void AwaitAnswers(Probe& p) {
     }
 }
 
+// Whether a window answers is its thread's affair: one window of each thread is asked, and its
+// answer stands for all of that thread's windows. A thread that owns many windows would
+// otherwise answer them one after another while the switch waits.
 void ProbeCandidates(std::vector<SwitchCandidate>& candidates) {
     Probe probe{&candidates, std::vector<bool>(candidates.size(), false), 0, 0};
     lastGeneration = (lastGeneration + 1) & ((std::uintptr_t{1} << IndexBits) - 1);
     probe.generation = lastGeneration;
     Probe* outer = activeProbe;
     activeProbe = &probe;
+    std::vector<std::pair<std::uint32_t, std::size_t>> asked;  // thread, the candidate asked
+    std::vector<std::size_t> answersFor(candidates.size(), SIZE_MAX);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         SwitchCandidate& c = candidates[i];
         if (!c.managed) continue;
+        const std::uint32_t thread = plat::GetWindowThreadProcessId(c.window, nullptr);
+        const auto same = std::find_if(asked.begin(), asked.end(),
+                                       [&](const auto& a) { return thread && a.first == thread; });
+        if (same != asked.end()) {
+            answersFor[i] = same->second;
+            probe.notAwaited[i] = true;
+            continue;
+        }
         ++probe.outstanding;
         const std::uintptr_t data = (probe.generation << IndexBits) | i;
         // A window of this thread answers inside the call, and so may one that is gone.
-        if (!plat::SendMessageCallbackW(c.window, plat::WM_GETTEXTLENGTH, 0, 0, ProbeAnswered,
-                                        data) &&
-            !c.answered)
+        if (plat::SendMessageCallbackW(c.window, plat::WM_GETTEXTLENGTH, 0, 0, ProbeAnswered, data)) {
+            asked.emplace_back(thread, i);
+        } else if (!c.answered) {
+            // Gone since the snapshot: the thread's next window is asked in its place.
             --probe.outstanding;
+        }
     }
     AwaitAnswers(probe);
     activeProbe = outer;
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        if (answersFor[i] != SIZE_MAX) candidates[i].answered = candidates[answersFor[i]].answered;
 }
 
 std::vector<SwitchCandidate> TakeSwitchSnapshot() {

@@ -342,6 +342,31 @@ TEST(PendingMoves, ChainedTargetsAndBoundedCapacity) {
     EXPECT_FALSE(AnyMovePending());
 }
 
+// ---- One window asked for each thread ----
+
+int probesSeen = 0;
+plat::LResult PLAT_CALLBACK CountingProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp, plat::LParam lp) {
+    if (msg == plat::WM_GETTEXTLENGTH && desktop.switching) ++probesSeen;
+    return plat::DefWindowProcA(w, msg, wp, lp);
+}
+
+TEST_F(Switching, OneWindowOfEachThreadIsAskedForAll) {
+    plat::WndClassA wc{};
+    wc.lpfnWndProc = CountingProc;
+    wc.lpszClassName = "CoreCounting";
+    plat::RegisterClassA(&wc);
+    std::vector<plat::Hwnd> ws;
+    for (int i = 0; i < 3; ++i)  // one thread's windows
+        ws.push_back(plat::CreateWindowExA(0, "CoreCounting", "own", plat::WS_POPUP | plat::WS_VISIBLE,
+                                           100 * i, 0, 50, 50, nullptr, nullptr, nullptr, nullptr));
+    ws.push_back(Add("other", Rect{400, 0, 450, 50}));
+    probesSeen = 0;
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_EQ(probesSeen, 1);
+    EXPECT_EQ(sim::BatchCount(), 1);
+    for (std::size_t i = 0; i < ws.size(); ++i) EXPECT_EQ(MovesOf(ws[i]).size(), 1u) << i;
+}
+
 // ---- Windows that change their place in the Z-order during the switch ----
 
 // A window of this class sinks to the bottom of the Z-order when its title is read during a

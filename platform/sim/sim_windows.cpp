@@ -318,7 +318,9 @@ std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
         return 0;
     }
     if (processId) *processId = x->otherProcess ? OtherProcessId : SimProcessId;
-    return x->thread ? x->thread : 1;
+    // A window a test added stands for a window of another program; each has a thread of its
+    // own, so that its hang is its thread's alone, as on the real system.
+    return x->thread ? x->thread : 0x40000000u + static_cast<std::uint32_t>(Id(w));
 }
 
 int GetClassNameA(Hwnd w, char* buf, int max) {
