@@ -205,6 +205,54 @@ void IdleShare() {
     std::fflush(stdout);
 }
 
+// What the hotkey path itself costs, outside Parmena: from SendInput of a Ctrl+Alt chord to
+// WM_HOTKEY in a thread of this process that registered it. Parmena's times include it; the
+// bare batch, started by an event, does not.
+struct HotkeyProbe {
+    DWORD thread = 0;
+    HANDLE ready = nullptr, hit = nullptr;
+    LARGE_INTEGER at{};
+};
+
+DWORD WINAPI HotkeyProbeMain(void* arg) {
+    auto* h = static_cast<HotkeyProbe*>(arg);
+    MSG m;
+    PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);
+    const BOOL registered = RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, VK_F9);
+    SetEvent(h->ready);
+    if (!registered) return 1;
+    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+        if (m.message != WM_HOTKEY) continue;
+        QueryPerformanceCounter(&h->at);
+        SetEvent(h->hit);
+    }
+    UnregisterHotKey(nullptr, 1);
+    return 0;
+}
+
+double HotkeyDelivery() {
+    HotkeyProbe h;
+    h.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    h.hit = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE t = CreateThread(nullptr, 0, HotkeyProbeMain, &h, 0, &h.thread);
+    std::vector<double> times;
+    if (t && WaitForSingleObject(h.ready, 5000) == WAIT_OBJECT_0) {
+        for (int i = 0; i < 2 * Reps; ++i) {
+            LARGE_INTEGER start;
+            QueryPerformanceCounter(&start);
+            SendHotkey(VK_F9);
+            if (WaitForSingleObject(h.hit, 3000) == WAIT_OBJECT_0) times.push_back(Ms(start, h.at));
+            Sleep(50);
+        }
+        PostThreadMessageA(h.thread, WM_QUIT, 0, 0);
+        WaitForSingleObject(t, 5000);
+    }
+    if (t) CloseHandle(t);
+    CloseHandle(h.ready);
+    CloseHandle(h.hit);
+    return times.size() == size_t(2 * Reps) ? Median(times) : -1.0;
+}
+
 bool AddHungWindows(WindowThread& t, int k) {
     if (!StartWindowThread(t)) return false;
     for (int i = 0; i < k; ++i)
@@ -287,6 +335,12 @@ int RunBench() {
         std::printf("BENCH cannot run: Parmena did not start: %s\n", why.c_str());
         rc = 1;
     }
+    const double hotkey = rc ? -1.0 : HotkeyDelivery();
+    if (hotkey >= 0)
+        std::printf("BENCH hotkey delivery (Ctrl+Alt+F9 from SendInput to WM_HOTKEY in another thread): median %.1f ms\n",
+                    hotkey);
+    else if (!rc)
+        std::printf("BENCH hotkey delivery not measured: Ctrl+Alt+F9 could not be registered or was lost\n");
     std::vector<TestWindow*> ws;
     for (int n : {10, 100, 300}) {
         if (rc) break;
