@@ -47,10 +47,8 @@ struct PlannedMove {
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
                                    std::int64_t ox, std::int64_t oy);
 
-// A switch waits for the windows' answers until none has come for ProbeTimeoutMs, and never
-// longer than ProbeLimitMs in all.
+// How long a switch waits in all for the answers of the threads it asked.
 constexpr std::uint32_t ProbeTimeoutMs = 40;
-constexpr std::uint32_t ProbeLimitMs = 250;
 
 // Moves every managed window by dx screen widths and dy screen heights: the windows' step,
 // the opposite of the view's (MoveViewBy). Leaves the current desktop alone.

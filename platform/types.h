@@ -167,7 +167,8 @@ constexpr std::uint32_t LB_GETTEXT = 0x0189, LB_GETTEXTLEN = 0x018A, LB_GETCOUNT
                         LB_GETITEMDATA = 0x0199, LB_ADDSTRING = 0x0180, LB_SETITEMDATA = 0x019A;
 
 // Window styles
-constexpr std::uint32_t WS_POPUP = 0x80000000u, WS_CHILD = 0x40000000u, WS_VISIBLE = 0x10000000u,
+constexpr std::uint32_t WS_POPUP = 0x80000000u, WS_CHILD = 0x40000000u, WS_MINIMIZE = 0x20000000u,
+                        WS_VISIBLE = 0x10000000u,
                         WS_BORDER = 0x00800000u, WS_CAPTION = 0x00C00000u,
                         WS_SYSMENU = 0x00080000u, WS_THICKFRAME = 0x00040000u,
                         WS_OVERLAPPEDWINDOW = 0x00CF0000u;
@@ -195,7 +196,7 @@ constexpr std::uint32_t GW_HWNDFIRST = 0, GW_HWNDLAST = 1, GW_HWNDNEXT = 2, GW_H
                         GW_OWNER = 4;
 
 // GetWindowLong indices
-constexpr int GWLP_WNDPROC = -4, GWLP_HINSTANCE = -6;
+constexpr int GWLP_WNDPROC = -4, GWLP_HINSTANCE = -6, GWL_STYLE = -16;
 
 // SendMessageTimeout
 constexpr std::uint32_t SMTO_NORMAL = 0, SMTO_BLOCK = 1, SMTO_ABORTIFHUNG = 2;

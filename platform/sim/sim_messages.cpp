@@ -384,7 +384,7 @@ LResult CallWindowProcA(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LPar
 }
 
 namespace {
-constexpr int GWL_ID = -12, GWL_STYLE = -16, GWL_EXSTYLE = -20, GWL_USERDATA = -21;
+constexpr int GWL_ID = -12, GWL_EXSTYLE = -20, GWL_USERDATA = -21;
 constexpr std::uint32_t ERROR_INVALID_INDEX = 1413;
 }  // namespace
 
@@ -399,7 +399,13 @@ std::intptr_t GetWindowLongPtrA(Hwnd w, int index) {
         case GWLP_WNDPROC: return reinterpret_cast<std::intptr_t>(x->proc);
         case GWLP_HINSTANCE: return reinterpret_cast<std::intptr_t>(x->instance);
         case GWL_ID: return x->ctrlId;
-        case GWL_STYLE: return static_cast<std::intptr_t>(x->style);
+        case GWL_STYLE: {
+            // Shown and minimized are kept as flags here; the real style carries them as bits.
+            std::uint32_t style = x->style & ~(WS_VISIBLE | WS_MINIMIZE);
+            if (x->visible) style |= WS_VISIBLE;
+            if (x->minimized) style |= WS_MINIMIZE;
+            return static_cast<std::intptr_t>(style);
+        }
         case GWL_EXSTYLE: return static_cast<std::intptr_t>(x->exStyle);
         case GWL_USERDATA: return x->userData;
         default: break;
