@@ -37,17 +37,6 @@ POINT OnPager(HWND pager, int x, int y) {
     return pt;
 }
 
-SIZE ClientSize(HWND w) {
-    RECT c{0, 0, 0, 0};
-    GetClientRect(w, &c);
-    return SIZE{c.right, c.bottom};
-}
-
-void Click() {
-    MouseButton(false, true);
-    MouseButton(false, false);
-}
-
 // Pager client point over the centre of a window on the current desktop (0,0): the miniature
 // spans the whole client area and the whole 3x3 virtual screen.
 POINT MiniatureCentre(HWND pager, HWND w) {
@@ -231,6 +220,17 @@ void FollowActive(Parmena& p) {
 }
 
 }  // namespace
+
+SIZE ClientSize(HWND w) {
+    RECT c{0, 0, 0, 0};
+    GetClientRect(w, &c);
+    return SIZE{c.right, c.bottom};
+}
+
+void Click() {
+    MouseButton(false, true);
+    MouseButton(false, false);
+}
 
 std::string ExpandPager(Parmena& p) {
     MoveMouseTo(scene.screenW - 4, 3);

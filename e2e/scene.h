@@ -30,6 +30,8 @@ bool PutOnDesktop(HWND w, const RECT& base, int column, int row);
 // Mouse into the top-right corner / out to a neutral spot; each waits for the pager's new
 // size and place and returns why it did not come (empty: it did).
 std::string ExpandPager(Parmena& p);
+SIZE ClientSize(HWND w);
+void Click();  // left button, down and up where the pointer is
 std::string CollapsePager(Parmena& p);
 
 // Pager scenarios run in the second session, before it closes Parmena.

@@ -9,17 +9,6 @@ namespace {
 constexpr int HungCount = 4;
 constexpr DWORD StallMs = 4000;
 
-SIZE ClientSize(HWND w) {
-    RECT c{0, 0, 0, 0};
-    GetClientRect(w, &c);
-    return SIZE{c.right, c.bottom};
-}
-
-void Click() {
-    MouseButton(false, true);
-    MouseButton(false, false);
-}
-
 // Any of the windows back at its place before the switch.
 bool AnyBackHome(const std::vector<HWND>& ws, const std::vector<RECT>& base) {
     for (size_t i = 0; i < ws.size(); ++i) {
