@@ -291,6 +291,21 @@ void Focus(HWND dlg, int id) {
     SendMessageA(c, EM_SETSEL, 0, -1);
 }
 
+int EntryIndex(HWND dlg) { return reinterpret_cast<EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER))->index; }
+
+// An entry the library refused: the dialog stays open on the field the message names.
+INT_PTR Refuse(HWND dlg, const std::string& message, int field) {
+    Warn(dlg, message);
+    Focus(dlg, field);
+    return TRUE;
+}
+
+bool Cancelled(HWND dlg, UINT msg, WPARAM wp) {
+    if (msg != WM_COMMAND || LOWORD(wp) != IDCANCEL) return false;
+    EndDialog(dlg, IDCANCEL);
+    return true;
+}
+
 INT_PTR CALLBACK PositionProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     prefs::Edit& edit = session->edit;
     if (msg == WM_INITDIALOG) {
@@ -311,25 +326,18 @@ INT_PTR CALLBACK PositionProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     }
     if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = reinterpret_cast<EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER))->index;
+        const int index = EntryIndex(dlg);
         std::string message;
         if (!prefs::PutPosition(&edit, index, TextOf(dlg, IDC_PE_NAME), TextOf(dlg, IDC_PE_COLUMN),
                                 TextOf(dlg, IDC_PE_ROW), Checked(dlg, IDC_PE_KEEP),
-                                Checked(dlg, IDC_PE_MINIMIZE), &message)) {
-            Warn(dlg, message);
-            Focus(dlg, message.rfind("Column", 0) == 0 ? IDC_PE_COLUMN
-                       : message.rfind("Row", 0) == 0  ? IDC_PE_ROW
-                                                       : IDC_PE_NAME);
-            return TRUE;
-        }
+                                Checked(dlg, IDC_PE_MINIMIZE), &message))
+            return Refuse(dlg, message, message.rfind("Column", 0) == 0 ? IDC_PE_COLUMN
+                                        : message.rfind("Row", 0) == 0  ? IDC_PE_ROW
+                                                                        : IDC_PE_NAME);
         EndDialog(dlg, IDOK);
         return TRUE;
     }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
+    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
 }
 
 INT_PTR CALLBACK ShortcutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
@@ -352,24 +360,17 @@ INT_PTR CALLBACK ShortcutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     }
     if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = reinterpret_cast<EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER))->index;
+        const int index = EntryIndex(dlg);
         std::string message;
         if (!prefs::PutShortcut(&edit, index, TextOf(dlg, IDC_SE_NAME), TextOf(dlg, IDC_SE_COMMAND),
-                                TextOf(dlg, IDC_SE_DIRECTORY), ComboValue(dlg, IDC_SE_SHOW, 0), &message)) {
-            Warn(dlg, message);
-            Focus(dlg, message.rfind("Command", 0) == 0     ? IDC_SE_COMMAND
-                       : message.rfind("Directory", 0) == 0 ? IDC_SE_DIRECTORY
-                                                            : IDC_SE_NAME);
-            return TRUE;
-        }
+                                TextOf(dlg, IDC_SE_DIRECTORY), ComboValue(dlg, IDC_SE_SHOW, 0), &message))
+            return Refuse(dlg, message, message.rfind("Command", 0) == 0     ? IDC_SE_COMMAND
+                                        : message.rfind("Directory", 0) == 0 ? IDC_SE_DIRECTORY
+                                                                             : IDC_SE_NAME);
         EndDialog(dlg, IDOK);
         return TRUE;
     }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
+    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
 }
 
 INT_PTR CALLBACK ProgramProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
@@ -391,7 +392,7 @@ INT_PTR CALLBACK ProgramProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     }
     if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = reinterpret_cast<EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER))->index;
+        const int index = EntryIndex(dlg);
         std::int32_t click[4], drag[4];
         for (int j = 0; j < 4; ++j) {
             click[j] = ComboValue(dlg, IDC_PR_CLICK0 + j, prefs::UseDefault);
@@ -399,19 +400,12 @@ INT_PTR CALLBACK ProgramProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         }
         std::string message;
         if (!prefs::PutProgram(&edit, index, TextOf(dlg, IDC_PR_NAME), click, drag,
-                               ComboValue(dlg, IDC_PR_TRANSMIT, prefs::UseDefault), &message)) {
-            Warn(dlg, message);
-            Focus(dlg, IDC_PR_NAME);
-            return TRUE;
-        }
+                               ComboValue(dlg, IDC_PR_TRANSMIT, prefs::UseDefault), &message))
+            return Refuse(dlg, message, IDC_PR_NAME);
         EndDialog(dlg, IDOK);
         return TRUE;
     }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
+    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
 }
 
 // Runs an entry dialog; true when the entry changed.
