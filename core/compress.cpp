@@ -134,7 +134,7 @@ void ApplyRememberedPositions() {
     desktop.switching.store(1, std::memory_order_relaxed);
     MoveBatch batch{};
     BeginMoveBatch(batch, 8);
-    plat::EnumWindows(ApplyEntryTo, reinterpret_cast<plat::LParam>(&batch));
+    plat::EnumDesktopWindows(nullptr, ApplyEntryTo, reinterpret_cast<plat::LParam>(&batch));
     EndMoveBatch(batch);
     desktop.switching.store(0, std::memory_order_relaxed);
     plat::InvalidateRect(settings.pagerWindow, nullptr, 1);

@@ -26,18 +26,25 @@ bool Responds(plat::Hwnd w) {
                                      ProbeTimeoutMs, &answer) != 0;
 }
 
-// Every candidate is asked at once and the answers are awaited together, so the wait is
-// bounded by one time-out however many windows hang. The callback data is the candidate's
-// index with the probe's generation above it: an answer that comes after its switch gave up
-// (or during a switch nested in the wait) finds another generation and is dropped.
+// Each candidate's thread is asked as the walk finds it, and the answers are awaited together
+// at its end, so the wait is bounded by one time-out however many windows hang, and the rest of
+// the walk overlaps the answers' way back. The callback data is the candidate's index with the
+// probe's generation above it: an answer that comes after its switch gave up (or during a
+// switch nested in the wait) finds another generation and is dropped.
 constexpr unsigned IndexBits = 16;
 static_assert(MaxWalkSteps <= (1 << IndexBits), "candidate indexes must fit the callback data");
 
+// A thread asked late in a long walk still has this long to answer.
+constexpr std::int64_t LateAskMs = 10;
+
 struct Probe {
-    std::vector<SwitchCandidate>* candidates;
-    std::vector<bool> notAwaited;  // the system reports it hung: its answer is not waited for
-    std::uintptr_t generation;
-    int outstanding;
+    std::vector<SwitchCandidate> candidates;
+    std::vector<bool> notAwaited;         // its answer is not waited for (see Ask)
+    std::vector<std::size_t> answersFor;  // the candidate whose answer stands for this one
+    std::vector<std::pair<std::uint32_t, std::size_t>> asked;  // thread, the candidate asked
+    std::uintptr_t generation = 0;
+    int outstanding = 0;
+    std::int64_t lastAsk = 0;
 };
 Probe* activeProbe = nullptr;
 std::uintptr_t lastGeneration = 0;
@@ -47,8 +54,8 @@ void PLAT_CALLBACK ProbeAnswered(plat::Hwnd w, std::uint32_t, std::uintptr_t dat
     const std::uintptr_t mask = (std::uintptr_t{1} << IndexBits) - 1;
     if (!p || (data >> IndexBits) != p->generation) return;
     const std::size_t index = data & mask;
-    if (index >= p->candidates->size()) return;
-    SwitchCandidate& c = (*p->candidates)[index];
+    if (index >= p->candidates.size()) return;
+    SwitchCandidate& c = p->candidates[index];
     if (c.window != w || c.answered) return;
     c.answered = true;
     if (!p->notAwaited[index]) --p->outstanding;
@@ -60,10 +67,41 @@ std::int64_t Ticks() {
     return t;
 }
 
+std::int64_t TicksPerSecond() {
+    std::int64_t perSecond = 0;
+    if (!plat::QueryPerformanceFrequency(&perSecond) || perSecond <= 0) perSecond = 1000;
+    return perSecond;
+}
+
+// Whether a window answers is its thread's affair: one window of each thread is asked, and its
+// answer stands for all of that thread's windows. A thread that owns many windows would
+// otherwise answer them one after another while the switch waits.
+void Ask(Probe& p, std::size_t i) {
+    const plat::Hwnd w = p.candidates[i].window;
+    const std::uint32_t thread = plat::GetWindowThreadProcessId(w, nullptr);
+    const auto same = std::find_if(p.asked.begin(), p.asked.end(),
+                                   [&](const auto& a) { return thread && a.first == thread; });
+    if (same != p.asked.end()) {
+        p.answersFor[i] = same->second;
+        p.notAwaited[i] = true;
+        return;
+    }
+    ++p.outstanding;
+    const std::uintptr_t data = (p.generation << IndexBits) | i;
+    // A window of this thread answers inside the call, and so may one that is gone.
+    if (plat::SendMessageCallbackW(w, plat::WM_GETTEXTLENGTH, 0, 0, ProbeAnswered, data)) {
+        p.asked.emplace_back(thread, i);
+        p.lastAsk = Ticks();
+    } else if (!p.candidates[i].answered) {
+        // Gone since it was read: the thread's next window is asked in its place.
+        --p.outstanding;
+    }
+}
+
 // Windows the system already reports hung are asked like the others but not waited for; asking
-// the system costs a call, so only windows that have not answered at once are looked at.
+// the system costs a call, so only windows that have not answered by then are looked at.
 void SkipReportedHung(Probe& p) {
-    std::vector<SwitchCandidate>& cs = *p.candidates;
+    std::vector<SwitchCandidate>& cs = p.candidates;
     for (std::size_t i = 0; i < cs.size() && p.outstanding > 0; ++i) {
         if (!cs[i].managed || cs[i].answered || p.notAwaited[i]) continue;
         if (!plat::IsHungAppWindow(cs[i].window)) continue;
@@ -73,11 +111,12 @@ void SkipReportedHung(Probe& p) {
 }
 
 // Takes the answers as they come (they arrive as sent messages) until all are in or the time-out
-// has passed since they were asked for: one wait, however many threads hang.
-void AwaitAnswers(Probe& p) {
-    std::int64_t perSecond = 0;
-    if (!plat::QueryPerformanceFrequency(&perSecond) || perSecond <= 0) perSecond = 1000;
-    const std::int64_t end = Ticks() + perSecond * ProbeTimeoutMs / 1000;
+// has passed since the switch began: one wait, however many threads hang, and the walk's own
+// time counts against it.
+void AwaitAnswers(Probe& p, std::int64_t switchStart) {
+    const std::int64_t perSecond = TicksPerSecond();
+    const std::int64_t end = std::max(switchStart + perSecond * ProbeTimeoutMs / 1000,
+                                      p.lastAsk + perSecond * LateAskMs / 1000);
     for (bool first = true;; first = false) {
         plat::Msg m{};
         plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
@@ -91,46 +130,8 @@ void AwaitAnswers(Probe& p) {
     }
 }
 
-// Whether a window answers is its thread's affair: one window of each thread is asked, and its
-// answer stands for all of that thread's windows. A thread that owns many windows would
-// otherwise answer them one after another while the switch waits.
-void ProbeCandidates(std::vector<SwitchCandidate>& candidates) {
-    Probe probe{&candidates, std::vector<bool>(candidates.size(), false), 0, 0};
-    lastGeneration = (lastGeneration + 1) & ((std::uintptr_t{1} << IndexBits) - 1);
-    probe.generation = lastGeneration;
-    Probe* outer = activeProbe;
-    activeProbe = &probe;
-    std::vector<std::pair<std::uint32_t, std::size_t>> asked;  // thread, the candidate asked
-    std::vector<std::size_t> answersFor(candidates.size(), SIZE_MAX);
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        SwitchCandidate& c = candidates[i];
-        if (!c.managed) continue;
-        const std::uint32_t thread = plat::GetWindowThreadProcessId(c.window, nullptr);
-        const auto same = std::find_if(asked.begin(), asked.end(),
-                                       [&](const auto& a) { return thread && a.first == thread; });
-        if (same != asked.end()) {
-            answersFor[i] = same->second;
-            probe.notAwaited[i] = true;
-            continue;
-        }
-        ++probe.outstanding;
-        const std::uintptr_t data = (probe.generation << IndexBits) | i;
-        // A window of this thread answers inside the call, and so may one that is gone.
-        if (plat::SendMessageCallbackW(c.window, plat::WM_GETTEXTLENGTH, 0, 0, ProbeAnswered, data)) {
-            asked.emplace_back(thread, i);
-        } else if (!c.answered) {
-            // Gone since the snapshot: the thread's next window is asked in its place.
-            --probe.outstanding;
-        }
-    }
-    AwaitAnswers(probe);
-    activeProbe = outer;
-    for (std::size_t i = 0; i < candidates.size(); ++i)
-        if (answersFor[i] != SIZE_MAX) candidates[i].answered = candidates[answersFor[i]].answered;
-}
-
-std::vector<SwitchCandidate> TakeSwitchSnapshot() {
-    std::vector<SwitchCandidate> out;
+// One walk below the pager reads each window and asks the thread of each managed one.
+void TakeSwitchSnapshot(Probe& p) {
     ForEachWindowBelow(settings.pagerWindow, [&](plat::Hwnd w) {
         // One read for shown and minimized: for a top-level window the visible bit is all that
         // IsWindowVisible looks at, and each call is a round trip to the system.
@@ -138,9 +139,27 @@ std::vector<SwitchCandidate> TakeSwitchSnapshot() {
         if (!(style & plat::WS_VISIBLE) || (style & plat::WS_MINIMIZE)) return;
         SwitchCandidate c{w, {0, 0, 0, 0}, false, false};
         c.managed = !IsKeptInPlace(w) && !IsMinimizedOnSwitch(w) && plat::GetWindowRect(w, &c.rect);
-        out.push_back(c);
+        p.candidates.push_back(c);
+        p.notAwaited.push_back(false);
+        p.answersFor.push_back(SIZE_MAX);
+        if (c.managed) Ask(p, p.candidates.size() - 1);
     });
-    return out;
+}
+
+// The switch's candidates with their answers, in Z-order from below the pager.
+std::vector<SwitchCandidate> ReadAndProbe(std::int64_t switchStart) {
+    Probe probe;
+    lastGeneration = (lastGeneration + 1) & ((std::uintptr_t{1} << IndexBits) - 1);
+    probe.generation = lastGeneration;
+    Probe* outer = activeProbe;
+    activeProbe = &probe;
+    TakeSwitchSnapshot(probe);
+    AwaitAnswers(probe, switchStart);
+    activeProbe = outer;
+    std::vector<SwitchCandidate>& cs = probe.candidates;
+    for (std::size_t i = 0; i < cs.size(); ++i)
+        if (probe.answersFor[i] != SIZE_MAX) cs[i].answered = cs[probe.answersFor[i]].answered;
+    return std::move(cs);
 }
 
 // A hung window is moved by the move thread whenever it answers again. Without the thread
@@ -206,6 +225,7 @@ std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidate
 
 bool ShiftWindows(int dx, int dy) {
     if (dx < -10 || dx > 10 || dy < -10 || dy > 10) return false;
+    const std::int64_t start = Ticks();
     const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
     const std::int64_t oy = static_cast<std::int64_t>(dy) * desktop.screenHeight;
 
@@ -216,9 +236,7 @@ bool ShiftWindows(int dx, int dy) {
     const bool leftBehind = front && front != settings.pagerWindow && IsOnCurrentScreen(front);
 
     desktop.switching.store(1, std::memory_order_relaxed);
-    std::vector<SwitchCandidate> candidates = TakeSwitchSnapshot();
-    ProbeCandidates(candidates);
-    PushMoves(PlanMoves(candidates, ox, oy));
+    PushMoves(PlanMoves(ReadAndProbe(start), ox, oy));
     desktop.switching.store(0, std::memory_order_relaxed);
 
     MinimizeMarkedApplications();

@@ -47,7 +47,7 @@ struct PlannedMove {
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
                                    std::int64_t ox, std::int64_t oy);
 
-// How long a switch waits in all for the answers of the threads it asked.
+// How long a switch waits in all for the answers of the threads it asked, counted from its start.
 constexpr std::uint32_t ProbeTimeoutMs = 40;
 
 // Moves every managed window by dx screen widths and dy screen heights: the windows' step,

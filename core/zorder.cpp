@@ -18,7 +18,7 @@ void ReadTopLevelWindows(std::vector<plat::Hwnd>& list) {
     list.clear();
     list.reserve(256);
     // A failed enumeration still leaves what it listed, in order.
-    plat::EnumWindows(CollectWindow, reinterpret_cast<plat::LParam>(&list));
+    plat::EnumDesktopWindows(nullptr, CollectWindow, reinterpret_cast<plat::LParam>(&list));
 }
 
 std::vector<plat::Hwnd> TopLevelWindows() {

@@ -50,7 +50,10 @@ Hwnd GetTopWindow(Hwnd parent);
 Hwnd GetWindow(Hwnd w, std::uint32_t cmd);
 Hwnd GetParent(Hwnd w);
 Hwnd GetDesktopWindow();
-Bool EnumWindows(EnumWindowsProc proc, LParam lp);
+// desktop: nullptr for the calling thread's. Unlike EnumWindows, the system does not look up
+// each window again before the call back (a round trip per window under Wine); a window
+// destroyed meanwhile simply fails the caller's next read of it.
+Bool EnumDesktopWindows(Handle desktop, EnumWindowsProc proc, LParam lp);
 
 // Deferred positioning
 Hdwp BeginDeferWindowPos(int n);

@@ -68,6 +68,8 @@ void SetHungReported(Hwnd w);
 // by what would make a real caller wait: a send to a hung window costs its whole time-out, and a
 // message wait (MsgWaitForMultipleObjects) that runs out costs its whole time-out.
 std::int64_t ClockMs();
+// Makes every GetWindowRect advance the clock by `ms`, so that a walk of many windows takes time.
+void SetRectReadCostMs(int ms);
 void BringToTop(Hwnd w);                   // Z-order change within its band
 Rect WindowRect(Hwnd w);
 std::string Title(Hwnd w);

@@ -294,6 +294,7 @@ struct State {
     int gdiViolations = 0;
     int hungWindowBlocks = 0;
     std::int64_t clockMs = 0;  // the simulated clock, in milliseconds
+    int rectReadCostMs = 0;    // what each GetWindowRect adds to it
 
     // menus
     std::map<std::uintptr_t, Menu> menus;

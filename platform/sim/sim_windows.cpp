@@ -292,7 +292,12 @@ Bool ReadRect(Hwnd w, Rect* r, Rect (*of)(const Window&)) {
 }
 }  // namespace
 
-Bool GetWindowRect(Hwnd w, Rect* r) { return ReadRect(w, r, ScreenRect); }
+Bool GetWindowRect(Hwnd w, Rect* r) {
+    const Bool ok = ReadRect(w, r, ScreenRect);
+    Lock lk(Mu());
+    S().clockMs += S().rectReadCostMs;
+    return ok;
+}
 
 Bool GetClientRect(Hwnd w, Rect* r) { return ReadRect(w, r, ClientRect); }
 
@@ -427,20 +432,16 @@ Hwnd GetParent(Hwnd w) {
 
 Hwnd GetDesktopWindow() { return As<Hwnd>(kDesktopWindow); }
 
-Bool EnumWindows(EnumWindowsProc proc, LParam lp) {
-    if (!proc) return 0;
+Bool EnumDesktopWindows(Handle desktop, EnumWindowsProc proc, LParam lp) {
+    if (!proc || desktop) return 0;
     std::vector<std::uintptr_t> list;
     {
         Lock lk(Mu());
         list = S().zorder;
     }
-    for (std::uintptr_t id : list) {
-        {
-            Lock lk(Mu());
-            if (!Win(id)) continue;
-        }
+    // As on the real system, a window destroyed during the enumeration is still passed.
+    for (std::uintptr_t id : list)
         if (!proc(As<Hwnd>(id), lp)) return 0;
-    }
     return 1;
 }
 
@@ -755,6 +756,11 @@ void SetHungReported(Hwnd w) {
 std::int64_t ClockMs() {
     Lock lk(Mu());
     return S().clockMs;
+}
+
+void SetRectReadCostMs(int ms) {
+    Lock lk(Mu());
+    S().rectReadCostMs = ms;
 }
 
 void BringToTop(Hwnd w) {

@@ -89,8 +89,8 @@ Hwnd GetTopWindow(Hwnd parent) { return As<Hwnd>(::GetTopWindow(As<HWND>(parent)
 Hwnd GetWindow(Hwnd w, std::uint32_t cmd) { return As<Hwnd>(::GetWindow(As<HWND>(w), cmd)); }
 Hwnd GetParent(Hwnd w) { return As<Hwnd>(::GetParent(As<HWND>(w))); }
 Hwnd GetDesktopWindow() { return As<Hwnd>(::GetDesktopWindow()); }
-Bool EnumWindows(EnumWindowsProc proc, LParam lp) {
-    return ::EnumWindows(AsProc<WNDENUMPROC>(proc), lp);
+Bool EnumDesktopWindows(Handle desktop, EnumWindowsProc proc, LParam lp) {
+    return ::EnumDesktopWindows(As<HDESK>(desktop), AsProc<WNDENUMPROC>(proc), lp);
 }
 
 Hdwp BeginDeferWindowPos(int n) { return As<Hdwp>(::BeginDeferWindowPos(n)); }

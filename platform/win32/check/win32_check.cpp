@@ -122,7 +122,7 @@ void CheckWindows(plat::Hinstance inst) {
     CHECK(plat::GetClassNameA(w, cls, sizeof cls) > 0 && std::strcmp(cls, "Win32CheckClass") == 0);
 
     enumTarget = w;
-    CHECK(plat::EnumWindows(CountWindows, 77));
+    CHECK(plat::EnumDesktopWindows(nullptr, CountWindows, 77));
     CHECK(enumSeen == 1);
 
     // Posted messages round-trip through the plat Msg record.
