@@ -1,8 +1,9 @@
-// Figures only: time from the start of a switch to the last window's arrival, for Parmena's
-// Ctrl+Alt+arrow and for a bare deferred batch of the same windows from a second process,
-// interleaved so that both see the same Wine; with freshly hung windows too; and the processor
-// share of an idle Parmena. Nothing here passes or fails on speed.
+// Figures only: time from the start of a switch to the first and the last window's arrival, for
+// Parmena's Ctrl+Alt+arrow and for a bare deferred batch of the same windows from a second
+// process, interleaved so that both see the same Wine; with freshly hung windows too; and the
+// processor share of an idle Parmena. Nothing here passes or fails on speed.
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <functional>
 
@@ -12,8 +13,8 @@ namespace e2e {
 
 namespace {
 
-constexpr int Reps = 6;           // out-and-back pairs per measurement
-constexpr int HungReps = 3;       // the same with hung windows, which wait for their late moves
+constexpr int Reps = 10;          // out-and-back pairs per measurement
+constexpr int HungReps = 5;       // the same with hung windows, which wait for their late moves
 constexpr DWORD StallMs = 1000;   // a fresh hang: the system does not yet report it
 constexpr int MaxOrder = 512;
 const char OrderName[] = "parmbench.order";
@@ -39,10 +40,17 @@ double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
     return double(b.QuadPart - a.QuadPart) * 1000.0 / double(freq.QuadPart);
 }
 
-// Starts the move with `trigger`; returns the milliseconds to the last arrival, or -1. When no
+// Milliseconds from the start of a move to the first and to the last window's arrival; -1 when
+// not every window arrived. The first arrival is where the batch begins, so what comes before it
+// is the mover's own time, apart from the batch's, which varies far more.
+struct Timing {
+    double first = -1, last = -1;
+};
+
+// Starts the move with `trigger` and times it. When no
 // window at all has moved after 3 s (Wine now and then loses a whole hotkey chord right after
 // a foreground change), the move is started once more and timed from there.
-double Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
+Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
     moveWatch.remaining.store(LONG(ws.size()), std::memory_order_relaxed);
     ResetEvent(moveWatch.done);
     for (TestWindow* t : ws) {
@@ -70,12 +78,15 @@ double Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const
                             RectText(RectOf(t->hwnd)).c_str(), t->targetX, t->targetY,
                             moveWatch.remaining.load(std::memory_order_relaxed));
     }
-    LARGE_INTEGER last = start;
+    LARGE_INTEGER first{}, last = start;
+    first.QuadPart = LLONG_MAX;
     for (TestWindow* t : ws) {
         t->watching.store(0, std::memory_order_relaxed);
-        if (t->arrived.load(std::memory_order_acquire) && t->arrivedAt.QuadPart > last.QuadPart) last = t->arrivedAt;
+        if (!t->arrived.load(std::memory_order_acquire)) continue;
+        if (t->arrivedAt.QuadPart > last.QuadPart) last = t->arrivedAt;
+        if (t->arrivedAt.QuadPart < first.QuadPart) first = t->arrivedAt;
     }
-    return all ? Ms(start, last) : -1.0;
+    return all ? Timing{Ms(start, first), Ms(start, last)} : Timing{};
 }
 
 struct Mover {
@@ -105,7 +116,7 @@ void StopMover(Mover& m) {
     m = Mover{};
 }
 
-double TimedBare(Mover& m, const std::vector<TestWindow*>& ws, int dx) {
+Timing TimedBare(Mover& m, const std::vector<TestWindow*>& ws, int dx) {
     return Timed("the bare batch", ws, dx, [&] {
         const LONG n = LONG(std::min<size_t>(ws.size(), MaxOrder));
         for (LONG i = 0; i < n; ++i) {
@@ -120,7 +131,7 @@ double TimedBare(Mover& m, const std::vector<TestWindow*>& ws, int dx) {
 
 // The anchor is settled before the way out only: a chord right after a foreground change is
 // the one Wine tends to lose.
-double TimedHotkey(HWND pager, const std::vector<TestWindow*>& ws, WORD vk, int dx) {
+Timing TimedHotkey(HWND pager, const std::vector<TestWindow*>& ws, WORD vk, int dx) {
     if (vk == VK_RIGHT) {
         const std::string why = SettleAnchor(pager);
         if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
@@ -133,21 +144,26 @@ double Median(std::vector<double> v) {
     return v.empty() ? -1.0 : v[v.size() / 2];
 }
 
-bool AllMeasured(const std::vector<double>& v) {
-    return std::none_of(v.begin(), v.end(), [](double t) { return t < 0; });
-}
-
-// Parmena and the bare batch, out and back each, `Reps` times in turn. With hung windows,
-// their thread stops answering just before each of Parmena's switches, and their late moves
-// are awaited before the next measurement; the batches move the responsive windows only.
+// Parmena and the bare batch, out and back each, `Reps` times, taking turns at going first so
+// that neither always follows the other's aftermath. Each switch is paired with the bare batch of
+// the same repetition and direction: a way back, which uncovers windows, costs Wine more than the
+// way out. With hung windows, their thread stops answering just before each of Parmena's
+// switches, and their late moves are awaited before the next measurement; the batches move the
+// responsive windows only.
 void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung) {
     const int W = GetSystemMetrics(SM_CXSCREEN);
     std::vector<HWND> hs;
     if (hung)
         for (TestWindow* t : hung->windows) hs.push_back(t->hwnd);
     const std::vector<RECT> hungHome = Rects(hs);
-    std::vector<double> parmena, bare;
+    std::vector<Timing> parmena, bare;
+    auto bareOutAndBack = [&] {
+        bare.push_back(TimedBare(m, ws, -W));
+        bare.push_back(TimedBare(m, ws, W));
+    };
     for (int rep = 0; rep < (hung ? HungReps : Reps); ++rep) {
+        const bool bareFirst = rep % 2 == 1;
+        if (bareFirst) bareOutAndBack();
         for (int dir = 0; dir < 2; ++dir) {
             const int dx = dir == 0 ? -W : W;
             if (hung && !StallThread(*hung, StallMs)) std::printf("BENCH note: the hung windows did not hang\n");
@@ -157,20 +173,33 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
                 if (!late.empty()) std::printf("BENCH note: the hung windows did not follow: %s\n", late.c_str());
             }
         }
-        bare.push_back(TimedBare(m, ws, -W));
-        bare.push_back(TimedBare(m, ws, W));
+        if (!bareFirst) bareOutAndBack();
     }
     const int k = int(hs.size());
     const std::string what = k ? Format("%3zu windows, %d freshly hung", ws.size(), k) : Format("%3zu windows", ws.size());
-    if (!AllMeasured(parmena) || !AllMeasured(bare)) {
+    const auto unmeasured = [](const Timing& t) { return t.last < 0; };
+    if (std::any_of(parmena.begin(), parmena.end(), unmeasured) || std::any_of(bare.begin(), bare.end(), unmeasured)) {
         std::printf("BENCH %s: not every window arrived within 30 s\n", what.c_str());
-    } else {
-        const double pm = Median(parmena), bm = Median(bare);
-        std::sort(parmena.begin(), parmena.end());
-        std::printf("BENCH %s: Parmena median %.1f ms (min %.1f, max %.1f), bare batch median %.1f ms, "
-                    "ratio %.2f, difference %+.1f ms (%zu switches each)\n",
-                    what.c_str(), pm, parmena.front(), parmena.back(), bm, pm / bm, pm - bm, parmena.size());
+        std::fflush(stdout);
+        return;
     }
+    std::vector<double> pLast, bLast, pFirst, bFirst, pairRatio, pairDiff;
+    for (size_t i = 0; i < parmena.size(); ++i) {
+        pLast.push_back(parmena[i].last);
+        bLast.push_back(bare[i].last);
+        pFirst.push_back(parmena[i].first);
+        bFirst.push_back(bare[i].first);
+        pairRatio.push_back(parmena[i].last / bare[i].last);
+        pairDiff.push_back(parmena[i].last - bare[i].last);
+    }
+    const double pm = Median(pLast), bm = Median(bLast);
+    std::printf("BENCH %s: Parmena median %.1f ms (min %.1f, max %.1f), bare batch median %.1f ms, ratio %.2f, "
+                "difference %+.1f ms; paired switch by switch: median ratio %.2f, median difference %+.1f ms; "
+                "first window moved after %.1f ms (Parmena) and %.1f ms (bare), difference %+.1f ms "
+                "(%zu switches each)\n",
+                what.c_str(), pm, *std::min_element(pLast.begin(), pLast.end()),
+                *std::max_element(pLast.begin(), pLast.end()), bm, pm / bm, pm - bm, Median(pairRatio),
+                Median(pairDiff), Median(pFirst), Median(bFirst), Median(pFirst) - Median(bFirst), pLast.size());
     std::fflush(stdout);
 }
 

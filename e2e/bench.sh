@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Benchmark figures from the real parmena.exe under Wine: time from Ctrl+Alt+arrow to the last
+# Benchmark figures from the real parmena.exe under Wine: time from Ctrl+Alt+arrow to the first and last
 # window moved with 10, 100 and 300 windows beside a bare batch of the same windows from a
 # second process (interleaved, so that only their ratio matters), the same with 1 and 5 freshly
 # hung windows among 100, and the processor share of an idle Parmena.
