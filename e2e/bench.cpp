@@ -14,7 +14,7 @@ namespace e2e {
 namespace {
 
 constexpr int Reps = 10;          // out-and-back pairs per measurement
-constexpr int HungReps = 5;       // the same with hung windows, which wait for their late moves
+constexpr int HungReps = 8;       // the same with hung windows, which wait for their late moves
 constexpr DWORD StallMs = 1000;   // a fresh hang: the system does not yet report it
 constexpr int MaxOrder = 512;
 const char OrderName[] = "parmbench.order";
