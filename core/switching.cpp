@@ -117,16 +117,17 @@ void AwaitAnswers(Probe& p, std::int64_t switchStart) {
     const std::int64_t perSecond = TicksPerSecond();
     const std::int64_t end = std::max(switchStart + perSecond * ProbeTimeoutMs / 1000,
                                       p.lastAsk + perSecond * LateAskMs / 1000);
-    for (bool first = true;; first = false) {
+    // A wait that ran out ends it after one last look, even if the counter did not move.
+    for (bool first = true, ranOut = false;; first = false) {
         plat::Msg m{};
         plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
         if (first) SkipReportedHung(p);
-        if (p.outstanding <= 0) return;
+        if (p.outstanding <= 0 || ranOut) return;
         const std::int64_t left = end - Ticks();
         if (left <= 0) return;
         const std::int64_t ms = (left * 1000 + perSecond - 1) / perSecond;
-        plat::MsgWaitForMultipleObjects(0, nullptr, 0, static_cast<std::uint32_t>(ms),
-                                        plat::QS_SENDMESSAGE);
+        ranOut = plat::MsgWaitForMultipleObjects(0, nullptr, 0, static_cast<std::uint32_t>(ms),
+                                                 plat::QS_SENDMESSAGE) == plat::WAIT_TIMEOUT;
     }
 }
 

@@ -316,6 +316,17 @@ TEST_F(Switching, ProbeWaitIsBoundedWhateverNumberOfWindowsHang) {
     }
 }
 
+// With a clock that does not move, only the wait running out can end the probe.
+TEST_F(Switching, ProbeEndsWhenTheClockCannotBeRead) {
+    plat::Hwnd w = Add("hung", Rect{0, 0, 50, 50});
+    sim::SetHung(w, true);
+    sim::FailCall(sim::Call::QueryPerformanceCounter, true);
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    sim::FailCall(sim::Call::QueryPerformanceCounter, false);
+    EXPECT_EQ(MovePosts().size(), 1u);
+    EXPECT_TRUE(IsMovePending(w));
+}
+
 TEST_F(Switching, WindowWaitingForItsMoveIsNotActivated) {
     plat::Hwnd target = Add("target", Rect{1100, 100, 1300, 300});  // on desktop (1, 0)
     plat::Hwnd hung = Add("hung", Rect{0, 0, 300, 300});           // uppermost, stays for now

@@ -269,6 +269,7 @@ enum class Call {
     CreateFileMappingA, CreateFontIndirectA, CreateMutexA, CreatePen, CreateRectRgn,
     CreateSolidBrush, CreateThread, CreateWindowExA, DeferWindowPos, EndDeferWindowPos,
     FindFirstFileA, GetDC, LoadMenuA, MapViewOfFile, PostMessageA, PostThreadMessageA,
+    QueryPerformanceCounter,
     RegCreateKeyExA, RegEnumValueA, RegOpenKeyExA, RegQueryValueExA, RegSetValueExA,
     RegisterClassA, RegisterHotKey, SendMessageCallbackA, SendMessageTimeoutA, SetTimer,
     SetWindowPos, Shell_NotifyIconA, TrackPopupMenu

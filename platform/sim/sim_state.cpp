@@ -116,6 +116,7 @@ void Sleep(std::uint32_t ms) {
 
 Bool QueryPerformanceCounter(std::int64_t* count) {
     Lock lk(Mu());
+    if (Failing(sim::Call::QueryPerformanceCounter)) return 0;
     if (count) *count = S().clockMs;
     return 1;
 }
