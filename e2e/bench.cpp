@@ -13,9 +13,10 @@ namespace e2e {
 
 namespace {
 
-constexpr int Reps = 10;          // out-and-back pairs per measurement
-constexpr int HungReps = 8;       // the same with hung windows, which wait for their late moves
+constexpr int Reps = 20;          // out-and-back pairs per measurement
+constexpr int HungReps = 12;      // the same with hung windows, which wait for their late moves
 constexpr DWORD StallMs = 1000;   // a fresh hang: the system does not yet report it
+constexpr LONG ProbeWaitMs = 40;  // the longest Parmena's switch waits for answers
 constexpr int MaxOrder = 512;
 const char OrderName[] = "parmbench.order";
 const char GoName[] = "parmbench.go";
@@ -24,7 +25,7 @@ const char QuitName[] = "parmbench.quit";
 // The bare batch the second process makes: window handles and absolute targets.
 struct BatchOrder {
     volatile LONG count;
-    LONG reserved;
+    LONG waitMs;  // the mover waits this long before its batch
     struct {
         LONGLONG window;
         LONG x, y;
@@ -116,8 +117,15 @@ void StopMover(Mover& m) {
     m = Mover{};
 }
 
-Timing TimedBare(Mover& m, const std::vector<TestWindow*>& ws, int dx) {
-    return Timed("the bare batch", ws, dx, [&] {
+// The bare batch meets what Parmena's switch meets: a settled anchor before the way out, and
+// with hung windows, their thread stalled while it runs (resumed at once after).
+Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int dx, WindowThread* hung, LONG waitMs = 0) {
+    if (dx < 0) {
+        const std::string why = SettleAnchor(pager);
+        if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
+    }
+    if (hung && !StallThread(*hung, StallMs)) std::printf("BENCH note: the hung windows did not hang\n");
+    const Timing t = Timed("the bare batch", ws, dx, [&] {
         const LONG n = LONG(std::min<size_t>(ws.size(), MaxOrder));
         for (LONG i = 0; i < n; ++i) {
             m.order->moves[i].window = LONGLONG(reinterpret_cast<INT_PTR>(ws[i]->hwnd));
@@ -125,8 +133,15 @@ Timing TimedBare(Mover& m, const std::vector<TestWindow*>& ws, int dx) {
             m.order->moves[i].y = ws[i]->targetY;
         }
         m.order->count = n;
+        m.order->waitMs = waitMs;
         SetEvent(m.go);
     });
+    if (hung) {
+        UnstallThread(*hung);
+        if (!hung->windows.empty() && !Responsive(hung->windows[0]->hwnd, 5000))
+            std::printf("BENCH note: the hung windows did not answer again\n");
+    }
+    return t;
 }
 
 // The anchor is settled before the way out only: a chord right after a foreground change is
@@ -144,22 +159,58 @@ double Median(std::vector<double> v) {
     return v.empty() ? -1.0 : v[v.size() / 2];
 }
 
+// One comparison line: medians and their ratio, the same switch by switch, and the time to the
+// first window's arrival.
+void Report(const std::string& what, const std::vector<Timing>& parmena, const std::vector<Timing>& bare,
+            const std::string& other) {
+    const auto unmeasured = [](const Timing& t) { return t.last < 0; };
+    if (parmena.size() != bare.size() || std::any_of(parmena.begin(), parmena.end(), unmeasured) ||
+        std::any_of(bare.begin(), bare.end(), unmeasured)) {
+        std::printf("BENCH %s: not every window arrived within 30 s\n", what.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    std::vector<double> pLast, bLast, pFirst, bFirst, pairRatio, pairDiff;
+    for (size_t i = 0; i < parmena.size(); ++i) {
+        pLast.push_back(parmena[i].last);
+        bLast.push_back(bare[i].last);
+        pFirst.push_back(parmena[i].first);
+        bFirst.push_back(bare[i].first);
+        pairRatio.push_back(parmena[i].last / bare[i].last);
+        pairDiff.push_back(parmena[i].last - bare[i].last);
+    }
+    const double pm = Median(pLast), bm = Median(bLast);
+    std::printf("BENCH %s: Parmena median %.1f ms (min %.1f, max %.1f), %s median %.1f ms, ratio %.2f, "
+                "difference %+.1f ms; paired switch by switch: median ratio %.2f, median difference %+.1f ms; "
+                "first window moved after %.1f ms (Parmena) and %.1f ms, difference %+.1f ms (%zu switches each)\n",
+                what.c_str(), pm, *std::min_element(pLast.begin(), pLast.end()),
+                *std::max_element(pLast.begin(), pLast.end()), other.c_str(), bm, pm / bm, pm - bm,
+                Median(pairRatio), Median(pairDiff), Median(pFirst), Median(bFirst), Median(pFirst) - Median(bFirst),
+                pLast.size());
+    std::fflush(stdout);
+}
+
 // Parmena and the bare batch, out and back each, `Reps` times, taking turns at going first so
 // that neither always follows the other's aftermath. Each switch is paired with the bare batch of
 // the same repetition and direction: a way back, which uncovers windows, costs Wine more than the
-// way out. With hung windows, their thread stops answering just before each of Parmena's
-// switches, and their late moves are awaited before the next measurement; the batches move the
-// responsive windows only.
+// way out. With hung windows, their thread stops answering just before each switch and each
+// batch; Parmena's late moves of them are awaited before the next measurement, and the batches
+// move the responsive windows only.
 void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung) {
     const int W = GetSystemMetrics(SM_CXSCREEN);
     std::vector<HWND> hs;
     if (hung)
         for (TestWindow* t : hung->windows) hs.push_back(t->hwnd);
     const std::vector<RECT> hungHome = Rects(hs);
-    std::vector<Timing> parmena, bare;
+    // With hung windows also a bare batch that first waits as long as the probe may: what the
+    // wait itself costs under Wine, where a batch started later runs slower.
+    std::vector<Timing> parmena, bare, bareWaited;
     auto bareOutAndBack = [&] {
-        bare.push_back(TimedBare(m, ws, -W));
-        bare.push_back(TimedBare(m, ws, W));
+        bare.push_back(TimedBare(m, p.pager, ws, -W, hung));
+        bare.push_back(TimedBare(m, p.pager, ws, W, hung));
+        if (!hung) return;
+        bareWaited.push_back(TimedBare(m, p.pager, ws, -W, hung, ProbeWaitMs));
+        bareWaited.push_back(TimedBare(m, p.pager, ws, W, hung, ProbeWaitMs));
     };
     for (int rep = 0; rep < (hung ? HungReps : Reps); ++rep) {
         const bool bareFirst = rep % 2 == 1;
@@ -177,30 +228,8 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
     }
     const int k = int(hs.size());
     const std::string what = k ? Format("%3zu windows, %d freshly hung", ws.size(), k) : Format("%3zu windows", ws.size());
-    const auto unmeasured = [](const Timing& t) { return t.last < 0; };
-    if (std::any_of(parmena.begin(), parmena.end(), unmeasured) || std::any_of(bare.begin(), bare.end(), unmeasured)) {
-        std::printf("BENCH %s: not every window arrived within 30 s\n", what.c_str());
-        std::fflush(stdout);
-        return;
-    }
-    std::vector<double> pLast, bLast, pFirst, bFirst, pairRatio, pairDiff;
-    for (size_t i = 0; i < parmena.size(); ++i) {
-        pLast.push_back(parmena[i].last);
-        bLast.push_back(bare[i].last);
-        pFirst.push_back(parmena[i].first);
-        bFirst.push_back(bare[i].first);
-        pairRatio.push_back(parmena[i].last / bare[i].last);
-        pairDiff.push_back(parmena[i].last - bare[i].last);
-    }
-    const double pm = Median(pLast), bm = Median(bLast);
-    std::printf("BENCH %s: Parmena median %.1f ms (min %.1f, max %.1f), bare batch median %.1f ms, ratio %.2f, "
-                "difference %+.1f ms; paired switch by switch: median ratio %.2f, median difference %+.1f ms; "
-                "first window moved after %.1f ms (Parmena) and %.1f ms (bare), difference %+.1f ms "
-                "(%zu switches each)\n",
-                what.c_str(), pm, *std::min_element(pLast.begin(), pLast.end()),
-                *std::max_element(pLast.begin(), pLast.end()), bm, pm / bm, pm - bm, Median(pairRatio),
-                Median(pairDiff), Median(pFirst), Median(bFirst), Median(pFirst) - Median(bFirst), pLast.size());
-    std::fflush(stdout);
+    Report(what, parmena, bare, "bare batch");
+    if (hung) Report(what, parmena, bareWaited, Format("bare batch after a %ld ms wait", ProbeWaitMs));
 }
 
 // Measured by the runner from /proc: under Wine, GetProcessTimes of another process returns the
@@ -300,6 +329,7 @@ int RunMover() {
     HANDLE events[2] = {OpenEventA(SYNCHRONIZE, FALSE, GoName), OpenEventA(SYNCHRONIZE, FALSE, QuitName)};
     if (!order || !events[0] || !events[1]) return 1;
     while (WaitForMultipleObjects(2, events, FALSE, 600000) == WAIT_OBJECT_0) {
+        if (order->waitMs > 0 && order->waitMs <= 1000) Sleep(DWORD(order->waitMs));
         const LONG count = order->count;
         const LONG n = std::min<LONG>(count, MaxOrder);
         HDWP batch = BeginDeferWindowPos(n);
