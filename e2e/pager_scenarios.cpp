@@ -86,6 +86,12 @@ void PagerDoubleClick(Parmena& p) {
     Report("pager_double_click", o);
 }
 
+// Wine leaves the X pointer where SendInput found the cursor and reports it once the cursor has
+// been still for 100 ms: a drag held still while its effect is awaited jumps back there, and a
+// pager thread that reads its move after that sees the pointer far outside. SetCursorPos moves
+// the X pointer to the drag's end.
+void HoldPointerAt(POINT at) { SetCursorPos(at.x, at.y); }
+
 // Default gesture: a left press starts a drag by whole desktops.
 void PagerDrag(Parmena& p) {
     Outcome o;
@@ -102,6 +108,7 @@ void PagerDrag(Parmena& p) {
             at = OnPager(p.pager, from.x + c.cx / 3 * step / 4, from.y);
             MoveMouseTo(at.x, at.y);
         }
+        HoldPointerAt(at);
         o.Expect(WaitPositions({{one, int(start.left) + scene.screenW, int(start.top)}}, size, 5000),
                  "dragging the miniature one cell to the right");
         MouseButton(false, false);
@@ -154,6 +161,7 @@ void PagerFreeDrag(Parmena& p) {
                 at = OnPager(p.pager, from.x + (to.x - from.x) * step / 3, from.y + (to.y - from.y) * step / 3);
                 MoveMouseTo(at.x, at.y);
             }
+            HoldPointerAt(at);
             const std::string why = WaitPositions({want}, size, 5000);
             const bool dropped = !ShiftHeld();
             MouseButton(false, false);
