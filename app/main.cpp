@@ -207,10 +207,13 @@ int ParmenaMain(plat::Hinstance inst) {
         return ExitStartRefused;
     }
 
-    if (!CreateHookBlock()) {
+    bool anotherInstance = false;
+    if (!CreateHookBlock(&anotherInstance)) {
         plat::MessageBoxA(nullptr, "You can only have one instance of Parmena running!",
                           "Another Parm found", plat::MB_ICONERROR);
-        return AbandonStart(false);
+        // The program the user wanted runs already: not a failure.
+        const int code = AbandonStart(false);
+        return anotherInstance ? ExitAlreadyRunning : code;
     }
 
     if (!RegisterPagerClass()) return AbandonStart(false);
@@ -229,6 +232,10 @@ int ParmenaMain(plat::Hinstance inst) {
         DestroyCommandWindow();
         return AbandonStart(true);
     }
+    // A taskbar that starts again announces itself, also to a program run as administrator.
+    TaskbarCreatedMessage = plat::RegisterWindowMessageW("TaskbarCreated");
+    if (TaskbarCreatedMessage)
+        plat::ChangeWindowMessageFilterEx(w, TaskbarCreatedMessage, plat::MSGFLT_ALLOW);
 
     if (settings.disableNavigation)
         AddTrayIcon();

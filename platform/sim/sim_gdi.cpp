@@ -97,6 +97,8 @@ void Record(Hdc h, const Dc& dc, const char* op, std::vector<int> args, const st
     c.penStyle = pen ? pen->style : 0;
     c.penWidth = pen ? pen->width : 0;
     c.brushColor = BrushColor(brush ? brush : dc.st.brush);
+    GObject* b = Obj(brush ? brush : dc.st.brush);
+    c.brushHatch = b ? b->hatch : -1;
     c.textColor = dc.st.textColor;
     c.hasClip = dc.st.hasClip;
     c.clip = dc.st.hasClip ? dc.st.clip : Rect{0, 0, 0, 0};
@@ -339,6 +341,20 @@ Hgdi CreateSolidBrush(std::uint32_t color) {
     GObject o;
     o.type = GType::Brush;
     o.color = color;
+    return NewObject(o);
+}
+
+Hgdi CreateHatchBrush(int hatch, std::uint32_t color) {
+    if (Failing(sim::Call::CreateSolidBrush)) {
+        SetError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    Lock lk(Mu());
+    GObject o;
+    o.type = GType::Brush;
+    o.color = color;
+    o.style = 2;  // BS_HATCHED
+    o.hatch = hatch;
     return NewObject(o);
 }
 
