@@ -10,6 +10,7 @@
 #include "core/poll.h"
 #include "core/session.h"
 #include "core/switching.h"
+#include "core/unmovable.h"
 #include "launcher/command_window.h"
 #include "launcher/help.h"
 #include "pager/pager.h"
@@ -174,6 +175,7 @@ int ParmenaMain(plat::Hinstance inst) {
     ResetSettings();
     ResetDesktopState();
     ResetPagerState();
+    ResetUnmovable();
     windowsHome = false;
     moveThreadStopped = false;
 

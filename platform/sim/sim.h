@@ -71,6 +71,7 @@ void SetDwmMissing(bool missing);
 // Its program runs with higher rights: SetWindowPos, MoveWindow and DeferWindowPos of it fail
 // with ERROR_ACCESS_DENIED (DeferWindowPos losing the whole batch).
 void SetMoveDenied(Hwnd w, bool denied);
+int DeniedMoves();  // moves refused so far for that reason
 // The simulated clock, which QueryPerformanceCounter reads (1000 counts a second). It moves only
 // by what would make a real caller wait: a send to a hung window costs its whole time-out, and a
 // message wait (MsgWaitForMultipleObjects) that runs out costs its whole time-out.

@@ -299,6 +299,7 @@ struct State {
     int textExtentHeight = 16;
     int gdiViolations = 0;
     int hungWindowBlocks = 0;
+    int deniedMoves = 0;  // refused moves of windows with SetMoveDenied
     std::int64_t clockMs = 0;  // the simulated clock, in milliseconds
     int rectReadCostMs = 0;    // what each GetWindowRect adds to it
 

@@ -464,6 +464,7 @@ Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_
             return 0;
         }
         if (win->moveDenied) {
+            ++S().deniedMoves;
             SetError(ERROR_ACCESS_DENIED);
             return 0;
         }
@@ -488,6 +489,7 @@ Bool MoveWindow(Hwnd w, int x, int y, int cx, int cy, Bool) {
             return 0;
         }
         if (win->moveDenied) {
+            ++S().deniedMoves;
             SetError(ERROR_ACCESS_DENIED);
             return 0;
         }
@@ -523,6 +525,7 @@ Hdwp DeferWindowPos(Hdwp batch, Hwnd w, Hwnd after, int x, int y, int cx, int cy
     }
     if (!Win(w) || Failing(sim::Call::DeferWindowPos) || Win(w)->moveDenied) {
         // The whole batch is lost, as on the real system.
+        if (Win(w) && Win(w)->moveDenied) ++S().deniedMoves;
         S().batches.erase(it);
         SetError(Win(w) && Win(w)->moveDenied ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
@@ -778,6 +781,10 @@ void SetCloaked(Hwnd w, bool cloaked) {
 }
 void SetMoveDenied(Hwnd w, bool denied) {
     Edit(w, [&](Window& x) { x.moveDenied = denied; });
+}
+int DeniedMoves() {
+    Lock lk(Mu());
+    return S().deniedMoves;
 }
 void SetDwmMissing(bool missing) {
     Lock lk(Mu());
