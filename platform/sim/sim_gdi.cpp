@@ -332,7 +332,8 @@ Hgdi CreatePen(int style, int width, std::uint32_t color) {
     return NewObject(o);
 }
 
-Hgdi CreateSolidBrush(std::uint32_t color) {
+// The failure switch of CreateSolidBrush fails every brush.
+static Hgdi CreateBrush(std::uint32_t color, int style, int hatch) {
     if (Failing(sim::Call::CreateSolidBrush)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -341,21 +342,15 @@ Hgdi CreateSolidBrush(std::uint32_t color) {
     GObject o;
     o.type = GType::Brush;
     o.color = color;
+    o.style = style;
+    o.hatch = hatch;
     return NewObject(o);
 }
 
+Hgdi CreateSolidBrush(std::uint32_t color) { return CreateBrush(color, 0, -1); }
+
 Hgdi CreateHatchBrush(int hatch, std::uint32_t color) {
-    if (Failing(sim::Call::CreateSolidBrush)) {
-        SetError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    Lock lk(Mu());
-    GObject o;
-    o.type = GType::Brush;
-    o.color = color;
-    o.style = 2;  // BS_HATCHED
-    o.hatch = hatch;
-    return NewObject(o);
+    return CreateBrush(color, 2 /* BS_HATCHED */, hatch);
 }
 
 Hgdi CreateFontIndirectA(const LogFontA* lf) {
