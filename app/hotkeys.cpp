@@ -138,7 +138,9 @@ void TaskbarCreated() {
 }
 
 void RetryTrayIcon() {
-    if (trayTriesLeft.load(std::memory_order_relaxed) == 0 || ticksToTrayTry.fetch_sub(1, std::memory_order_relaxed) > 1) return;
+    if (trayTriesLeft.load(std::memory_order_relaxed) == 0 ||
+        ticksToTrayTry.fetch_sub(1, std::memory_order_relaxed) > 1)
+        return;
     std::lock_guard<std::mutex> hold(trayLock);
     const int left = trayTriesLeft.load(std::memory_order_relaxed);
     if (left == 0 || !settings.disableNavigation) return;
