@@ -392,6 +392,7 @@ int RunScenarios() {
         RunMbuttonScenarios();
         RunDialogScenarios();
         RunExitScenarios();
+        RunTaskbarScenario();
     } else {
         for (const char* s : product)
             ReportFail(s, "cannot run: parmena.exe is not built yet (not found in %s)", appDir.c_str());
