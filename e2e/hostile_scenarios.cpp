@@ -105,12 +105,17 @@ void HostileBlock() {
     DeleteTree(HKEY_CURRENT_USER, (std::string(RegRoot) + "\\" + MiddleKey).c_str());
 }
 
-// Whether the taskbar holds Parmena's icon: only an icon it holds can be modified.
-bool TrayIconPresent(HWND pager) {
+NOTIFYICONDATAA ParmenaIcon(HWND pager) {
     NOTIFYICONDATAA nid{};
     nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
     nid.hWnd = pager;
     nid.uID = 1742;
+    return nid;
+}
+
+// Whether the taskbar holds Parmena's icon: only an icon it holds can be modified.
+bool TrayIconPresent(HWND pager) {
+    NOTIFYICONDATAA nid = ParmenaIcon(pager);
     return Shell_NotifyIconA(NIM_MODIFY, &nid) != 0;
 }
 
@@ -131,10 +136,7 @@ void TaskbarRestart() {
         });
         if (o.Check(p.pager && TrayIconPresent(p.pager), "no tray icon within 30 s of the start (dialogs: %s)",
                     DialogsOf(pid).c_str())) {
-            NOTIFYICONDATAA nid{};
-            nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-            nid.hWnd = p.pager;
-            nid.uID = 1742;
+            NOTIFYICONDATAA nid = ParmenaIcon(p.pager);
             o.Check(Shell_NotifyIconA(NIM_DELETE, &nid) && !TrayIconPresent(p.pager), "could not take the icon away");
             PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
             o.Check(WaitFor(10000, [&] { return TrayIconPresent(p.pager); }),
