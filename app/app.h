@@ -18,6 +18,7 @@ constexpr std::uint32_t MsgWindowCell = plat::WM_USER;
 constexpr std::uint32_t MsgPositionList = plat::WM_USER + 1;
 constexpr std::uint32_t MsgTrayIcon = plat::WM_USER + 2;
 constexpr std::uint32_t MsgShellHotkey = plat::WM_USER + 17;
+// wParam 0 removes the desktop hotkeys, 1 registers them, 2 does both (other keys chosen).
 constexpr std::uint32_t MsgDesktopHotkeys = plat::WM_USER + 18;
 constexpr std::uint32_t MsgMoveCursor = plat::WM_USER + 42;
 // From the middle-button hook library: desktop steps (wParam right, lParam down; signed), a
@@ -38,10 +39,11 @@ constexpr int IconProgram = 201, IconTray = 202;
 
 extern const char PagerClassName[];  // "ParmClass"
 
-// The process's exit code, so that a script starting the program can tell a refused start
-// (another instance runs, a failure before the windows could be managed) from a run.
+// The process's exit code, so that a script starting the program can tell a failed start (a
+// missing library, no screen, a window or timer that could not be made) from a run. A second
+// start ends like a run: the program the user wanted is running.
 // ParmenaMain (platform/entry.h) returns one of these.
-enum ExitCode : int { ExitRan = 0, ExitStartRefused = 1 };
+enum ExitCode : int { ExitRan = 0, ExitAlreadyRunning = 0, ExitStartRefused = 1 };
 
 // The settings load of a start, and what follows from it: the screen measured afresh, the
 // grid from the settings, desktop (0, 0), nothing running, a collapsed pager. The pager's
@@ -79,12 +81,18 @@ void DiscardPagerWindow();
 constexpr int HotkeyUp = 1, HotkeyDown = 2, HotkeyLeft = 3, HotkeyRight = 4, HotkeyShell = 5;
 constexpr std::uint32_t TrayIconId = 1742;
 extern plat::NotifyIconDataA TrayIconData;
+// With the keys "Navigation modifiers" chooses.
 void RegisterDesktopHotkeys();
 void UnregisterDesktopHotkeys();
 void RegisterShellHotkey();
 void UnregisterShellHotkey();
+// Adding is tried again on the poll timer, a few times, while the taskbar refuses the icon.
 void AddTrayIcon();
 void RemoveTrayIcon();
+// The registered message "TaskbarCreated": a (re)started taskbar holds no icons.
+extern std::uint32_t TaskbarCreatedMessage;
+void TaskbarCreated();
+void RetryTrayIcon();  // each poll tick
 
 // Worker threads
 std::uint32_t PLAT_CALLBACK DialogThreadMain(void*);

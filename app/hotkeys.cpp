@@ -1,5 +1,8 @@
 // Global hotkeys on the pager window, and the tray icon that stands in for a hidden pager.
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "app/app.h"
 #include "config/settings.h"
@@ -8,19 +11,58 @@
 #include "platform/window.h"
 
 plat::NotifyIconDataA TrayIconData;
+std::uint32_t TaskbarCreatedMessage;
 
 namespace {
 
-constexpr std::uint32_t DesktopModifiers = plat::MOD_ALT | plat::MOD_CONTROL;
+// The tray operations run on the main thread (a restarted taskbar, the retries) and on the
+// dialog thread (the settings turn the pager off or on).
+std::mutex trayLock;
+// Adds the taskbar refused, each a retry interval apart; 0 when none is due.
+std::atomic<int> trayTriesLeft{0};
+std::atomic<int> ticksToTrayTry{0};
+constexpr int TrayTries = 5;
+constexpr int TicksBetweenTrayTries = 10;  // of the poll timer: a second
+
+// The icon is there once the taskbar took it, or when it had it already (a taskbar that
+// announces itself again without having lost its icons).
+bool PutTrayIcon() {
+    return plat::Shell_NotifyIconA(plat::NIM_ADD, &TrayIconData) ||
+           plat::Shell_NotifyIconA(plat::NIM_MODIFY, &TrayIconData);
+}
+
+void TryTrayIcon() {
+    if (PutTrayIcon()) {
+        trayTriesLeft.store(0, std::memory_order_relaxed);
+        return;
+    }
+    // The taskbar is not ready yet (restarting, or not yet up at logon).
+    ticksToTrayTry.store(TicksBetweenTrayTries, std::memory_order_relaxed);
+    trayTriesLeft.store(TrayTries, std::memory_order_relaxed);
+}
 
 struct DesktopKey {
     int id;
     int vk;
+    const char* name;
 };
-constexpr DesktopKey DesktopKeys[] = {{HotkeyUp, plat::VK_UP},
-                                      {HotkeyDown, plat::VK_DOWN},
-                                      {HotkeyLeft, plat::VK_LEFT},
-                                      {HotkeyRight, plat::VK_RIGHT}};
+constexpr DesktopKey DesktopKeys[] = {{HotkeyUp, plat::VK_UP, "Up"},
+                                      {HotkeyDown, plat::VK_DOWN, "Down"},
+                                      {HotkeyLeft, plat::VK_LEFT, "Left"},
+                                      {HotkeyRight, plat::VK_RIGHT, "Right"}};
+
+// Names the key that is taken and where other keys are chosen.
+void ReportTakenHotkey(const DesktopKey& k, int modifiers) {
+    const char* keys = NavigationModifierNames[modifiers];
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "Unable to register hot keys - disabling!\r\n\r\n"
+                  "Another program already uses %s+%s, so %s with the arrow keys cannot switch "
+                  "desktops. Choose other keys under \"Navigation modifiers\" on the Desktops "
+                  "page of the settings.",
+                  keys, k.name, keys);
+    plat::MessageBoxA(PagerWindow(), text, nullptr, plat::MB_ICONINFORMATION);
+}
 
 // Hotkey-control bits (1 Shift, 2 Ctrl, 4 Alt) to RegisterHotKey modifiers.
 std::uint32_t ShellModifiers(std::int32_t modif) {
@@ -40,11 +82,11 @@ std::uint32_t ShellKey(std::int32_t index) {
 }  // namespace
 
 void RegisterDesktopHotkeys() {
+    const int modifiers = NavigationModifierIndex(settings.navigationModifiers);
     for (const DesktopKey& k : DesktopKeys) {
-        if (!plat::RegisterHotKey(PagerWindow(), k.id, DesktopModifiers,
+        if (!plat::RegisterHotKey(PagerWindow(), k.id, NavigationModifierTable[modifiers],
                                   static_cast<std::uint32_t>(k.vk))) {
-            plat::MessageBoxA(PagerWindow(), "Unable to register hot keys - disabling!", nullptr,
-                              plat::MB_ICONINFORMATION);
+            ReportTakenHotkey(k, modifiers);
             // Memory only: the next start tries again.
             settings.switchHotkeys = 0;
             return;
@@ -69,6 +111,7 @@ void RegisterShellHotkey() {
 void UnregisterShellHotkey() { plat::UnregisterHotKey(PagerWindow(), HotkeyShell); }
 
 void AddTrayIcon() {
+    std::lock_guard<std::mutex> hold(trayLock);
     std::memset(&TrayIconData, 0, sizeof TrayIconData);
     TrayIconData.cbSize = 88;
     TrayIconData.hWnd = PagerWindow();
@@ -77,11 +120,34 @@ void AddTrayIcon() {
     TrayIconData.uCallbackMessage = MsgTrayIcon;
     TrayIconData.hIcon = plat::LoadIconA(instance, plat::MakeIntResource(IconTray));
     std::strcpy(TrayIconData.szTip, "Parmena");
-    plat::Shell_NotifyIconA(plat::NIM_ADD, &TrayIconData);
+    TryTrayIcon();
 }
 
 void RemoveTrayIcon() {
+    std::lock_guard<std::mutex> hold(trayLock);
+    trayTriesLeft.store(0, std::memory_order_relaxed);
     plat::Shell_NotifyIconA(plat::NIM_DELETE, &TrayIconData);
     if (TrayIconData.hIcon) plat::DestroyIcon(TrayIconData.hIcon);
     TrayIconData.hIcon = nullptr;
+}
+
+void TaskbarCreated() {
+    if (!settings.disableNavigation) return;
+    std::lock_guard<std::mutex> hold(trayLock);
+    if (TrayIconData.hWnd) TryTrayIcon();
+}
+
+void RetryTrayIcon() {
+    if (trayTriesLeft.load(std::memory_order_relaxed) == 0 ||
+        ticksToTrayTry.fetch_sub(1, std::memory_order_relaxed) > 1)
+        return;
+    std::lock_guard<std::mutex> hold(trayLock);
+    const int left = trayTriesLeft.load(std::memory_order_relaxed);
+    if (left == 0 || !settings.disableNavigation) return;
+    if (PutTrayIcon()) {
+        trayTriesLeft.store(0, std::memory_order_relaxed);
+        return;
+    }
+    ticksToTrayTry.store(TicksBetweenTrayTries, std::memory_order_relaxed);
+    trayTriesLeft.store(left - 1, std::memory_order_relaxed);
 }

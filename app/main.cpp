@@ -10,6 +10,7 @@
 #include "core/poll.h"
 #include "core/session.h"
 #include "core/switching.h"
+#include "core/unmovable.h"
 #include "launcher/command_window.h"
 #include "launcher/help.h"
 #include "pager/pager.h"
@@ -174,6 +175,7 @@ int ParmenaMain(plat::Hinstance inst) {
     ResetSettings();
     ResetDesktopState();
     ResetPagerState();
+    ResetUnmovable();
     windowsHome = false;
     moveThreadStopped = false;
 
@@ -207,10 +209,13 @@ int ParmenaMain(plat::Hinstance inst) {
         return ExitStartRefused;
     }
 
-    if (!CreateHookBlock()) {
+    bool anotherInstance = false;
+    if (!CreateHookBlock(&anotherInstance)) {
         plat::MessageBoxA(nullptr, "You can only have one instance of Parmena running!",
                           "Another Parm found", plat::MB_ICONERROR);
-        return AbandonStart(false);
+        // The program the user wanted runs already: not a failure.
+        const int code = AbandonStart(false);
+        return anotherInstance ? ExitAlreadyRunning : code;
     }
 
     if (!RegisterPagerClass()) return AbandonStart(false);
@@ -229,6 +234,10 @@ int ParmenaMain(plat::Hinstance inst) {
         DestroyCommandWindow();
         return AbandonStart(true);
     }
+    // A taskbar that starts again announces itself, also to a program run as administrator.
+    TaskbarCreatedMessage = plat::RegisterWindowMessageW("TaskbarCreated");
+    if (TaskbarCreatedMessage)
+        plat::ChangeWindowMessageFilterEx(w, TaskbarCreatedMessage, plat::MSGFLT_ALLOW);
 
     if (settings.disableNavigation)
         AddTrayIcon();

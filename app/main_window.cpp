@@ -195,6 +195,7 @@ void ApplyGrid(int columns, int rows) {
 }
 
 void PollTick() {
+    RetryTrayIcon();
     if (desktop.switching.load(std::memory_order_relaxed)) return;
     if (PagerExpanded() && !pager.pagerDrag.active) CheckPagerLeave();
     if (!PagerExpanded() && settings.switchAtBorders && EdgeSwitch()) return;
@@ -418,10 +419,8 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             if (wp == 1 || wp == 2) RegisterShellHotkey();
             return 0;
         case MsgDesktopHotkeys:
-            if (wp)
-                RegisterDesktopHotkeys();
-            else
-                UnregisterDesktopHotkeys();
+            if (wp == 0 || wp == 2) UnregisterDesktopHotkeys();
+            if (wp == 1 || wp == 2) RegisterDesktopHotkeys();
             return 0;
         case MsgMoveCursor:
             MoveCursorLater(wp, lp);
@@ -439,6 +438,10 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             HookMenu(w, static_cast<int>(static_cast<plat::LParam>(wp)), static_cast<int>(lp));
             return 0;
         default:
+            if (msg == TaskbarCreatedMessage && msg != 0) {
+                TaskbarCreated();
+                return 0;
+            }
             return plat::DefWindowProcA(w, msg, wp, lp);
     }
 }

@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "core/desktop.h"
 #include "core/switching.h"
+#include "core/unmovable.h"
 #include "pager/pager.h"
 #include "platform/window.h"
 
@@ -41,8 +42,9 @@ void HookMoveWindow(plat::Hwnd w, int columnsRight, int rowsDown) {
     plat::Rect r{};
     if (!plat::GetWindowRect(w, &r)) return;
     // Asynchronous: a window whose program is busy must not hold up the main thread.
-    plat::SetWindowPos(w, nullptr, r.left + sx * desktop.screenWidth, r.top + sy * desktop.screenHeight, 0, 0,
-                       plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE | plat::SWP_ASYNCWINDOWPOS);
+    if (!plat::SetWindowPos(w, nullptr, r.left + sx * desktop.screenWidth, r.top + sy * desktop.screenHeight, 0, 0,
+                            plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE | plat::SWP_ASYNCWINDOWPOS))
+        NoteFailedMove(w);
     RedrawExpandedPager();
 }
 

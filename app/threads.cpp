@@ -60,12 +60,13 @@ struct SettingsSnapshot {
     std::int32_t minimizeTolvo;
     std::int32_t shellHotkeyModif;
     std::int32_t shellHotkeyKey;
+    std::int32_t navigationModifiers;
 };
 
 SettingsSnapshot TakeSnapshot() {
     return {settings.disableMiddleButton, settings.disableNavigation, settings.switchHotkeys,
             settings.disableShell,        settings.minimizeTolvo,     settings.shellHotkeyModif,
-            settings.shellHotkeyKey};
+            settings.shellHotkeyKey,      settings.navigationModifiers};
 }
 
 void PostToPager(std::uint32_t msg, plat::WParam wp) {
@@ -96,8 +97,13 @@ void ApplySettings(const SettingsSnapshot& old) {
         AddTrayIcon();
         if (settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 0);
     } else if (!navOff) {
-        if (old.switchHotkeys && !settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 0);
-        if (!old.switchHotkeys && settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 1);
+        // Registered afresh: what the old keys, or a set that failed part way, left goes first.
+        const bool otherKeys = NavigationModifierIndex(settings.navigationModifiers) !=
+                               NavigationModifierIndex(old.navigationModifiers);
+        if (old.switchHotkeys && !settings.switchHotkeys)
+            PostToPager(MsgDesktopHotkeys, 0);
+        else if (settings.switchHotkeys && (otherKeys || !old.switchHotkeys))
+            PostToPager(MsgDesktopHotkeys, 2);
     }
 
     const bool shellOff = settings.disableShell != 0;

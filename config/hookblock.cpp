@@ -65,12 +65,17 @@ void LoadProgramEntry(plat::Hkey k, int i, MiddleButtonEntry& e) {
 
 }  // namespace
 
-bool CreateHookBlock() {
+bool CreateHookBlock(bool* inUse) {
+    if (inUse) *inUse = false;
     plat::Handle mapping = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
                                                     plat::PAGE_READWRITE, 0, HookBlockSize,
                                                     HookMapName);
-    if (!mapping) return false;
+    if (!mapping) {
+        if (inUse) *inUse = plat::GetLastError() == static_cast<std::uint32_t>(plat::ERROR_ACCESS_DENIED);
+        return false;
+    }
     if (plat::GetLastError() == static_cast<std::uint32_t>(plat::ERROR_ALREADY_EXISTS)) {
+        if (inUse) *inUse = true;
         // Another instance owns the block; leave it and our globals exactly as they are.
         plat::CloseHandle(mapping);
         return false;

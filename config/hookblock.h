@@ -44,7 +44,9 @@ extern plat::Handle hookMutex;
 
 // The program keeps its own copy of the middle-button entries and their count; the settings
 // record addresses that copy, and the block only mirrors it for the hook library.
-bool CreateHookBlock();
+// inUse (when given) tells a refusal because another instance holds the block apart from a
+// failure: the block exists already, or one started with higher rights denies access to it.
+bool CreateHookBlock(bool* inUse = nullptr);
 // The count the program last loaded or saved, whatever the block holds now.
 std::int32_t OwnedProgramEntryCount();
 // Takes the dialog's edited count (clamped) as the program's own and rewrites the block's

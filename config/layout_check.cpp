@@ -60,7 +60,8 @@ PARM_AT(Settings, shellHotkeyKey, 196);
 PARM_AT(Settings, xSize, 200);
 PARM_AT(Settings, ySize, 204);
 PARM_AT(Settings, pagerFont, 208);
-static_assert(sizeof(Settings) == 212, "Settings size");
+PARM_AT(Settings, navigationModifiers, 212);
+static_assert(sizeof(Settings) == 216, "Settings size");
 
 // The font fields, 104 to 163 of the record, are one LOGFONTA.
 PARM_AT(plat::LogFontA, lfHeight, 0);

@@ -193,6 +193,7 @@ bool SaveSettings() {
     Use(run, "Preferences");
     PutDword(run, "ShellHotkey Modif", settings.shellHotkeyModif);
     PutDword(run, "ShellHotkey Key", settings.shellHotkeyKey);
+    PutDword(run, "Navigation modifiers", settings.navigationModifiers);
     if (run.key) plat::RegCloseKey(run.key);
 
     if (settings.pagerWindow) {

@@ -373,6 +373,7 @@ void LoadSettings() {
     settings.shellHotkeyKey = ReadDword(p, "ShellHotkey Key", 0);
     if (settings.shellHotkeyKey < 0 || settings.shellHotkeyKey >= ShellHotkeyKeyCount)
         settings.shellHotkeyKey = 0;
+    settings.navigationModifiers = NavigationModifierIndex(ReadDword(p, "Navigation modifiers", 0));
 }
 
 void ReleaseSettings() {

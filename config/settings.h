@@ -57,6 +57,8 @@ struct Settings {
     std::int32_t xSize;                // "XSize"
     std::int32_t ySize;                // "YSize"
     plat::Hgdi pagerFont;
+    // Added after every field the dialog library has always known, so that none of them moves.
+    std::int32_t navigationModifiers;  // "Navigation modifiers": index into NavigationModifierTable
 };
 
 extern Settings settings;
@@ -91,6 +93,22 @@ inline constexpr const std::uint8_t ShellHotkeyKeyTable[ShellHotkeyKeyCount] = {
     'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M',
     'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z',
 };
+
+// The keys held with the arrows for the desktop hotkeys, indexed by "Navigation modifiers".
+// Ctrl+Win and Shift+Win are the system's own with the arrows; Shift is kept free for
+// carrying a window along.
+constexpr int NavigationModifierCount = 3;
+inline constexpr const std::uint32_t NavigationModifierTable[NavigationModifierCount] = {
+    plat::MOD_CONTROL | plat::MOD_ALT,
+    plat::MOD_ALT | plat::MOD_WIN,
+    plat::MOD_CONTROL | plat::MOD_ALT | plat::MOD_WIN,
+};
+inline constexpr const char* const NavigationModifierNames[NavigationModifierCount] = {
+    "Ctrl+Alt", "Alt+Win", "Ctrl+Alt+Win"};
+// A stored index outside the table means the first combination.
+inline int NavigationModifierIndex(std::int32_t stored) {
+    return stored >= 0 && stored < NavigationModifierCount ? stored : 0;
+}
 
 // HKEY_CURRENT_USER "Software\Orvanne\Parmena\<subKey>", created when missing; the caller
 // closes it. Null on failure, with the reason in *error when given.

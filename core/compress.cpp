@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/movebatch.h"
+#include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
 #include "platform/window.h"
@@ -27,21 +28,22 @@ void MoveFolded(MoveBatch& batch, plat::Hwnd w, int x, int y) {
     if (plat::SendMessageTimeoutW(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
                                   ProbeTimeoutMs, &answer))
         AddToMoveBatch(batch, w, x, y);
-    else
-        plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+    else if (!plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS))
+        NoteFailedMove(w);
 }
 
 void FoldWindow(MoveBatch& batch, plat::Hwnd w, bool onlyKept) {
-    if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
+    if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsUnmovable(w)) return;
     if (onlyKept && !IsKeptInPlace(w)) return;
     plat::Rect r{};
     if (!plat::GetWindowRect(w, &r)) return;
+    // Asked only of the windows that would move: most lie on the screen already.
     if (plat::IsZoomed(w)) {
-        MoveFolded(batch, w, MaximizedCorner, MaximizedCorner);
+        if (!IsCloaked(w)) MoveFolded(batch, w, MaximizedCorner, MaximizedCorner);
         return;
     }
     const FoldResult fold = FoldOntoScreen(r);
-    if (fold.moved) MoveFolded(batch, w, fold.rect.left, fold.rect.top);
+    if (fold.moved && !IsCloaked(w)) MoveFolded(batch, w, fold.rect.left, fold.rect.top);
 }
 
 plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
@@ -58,6 +60,7 @@ plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
         const int dc = CellColumn(e->position) - CellColumn(cell);
         const int dr = CellRow(e->position) - CellRow(cell);
         if (dc == 0 && dr == 0) continue;
+        if (IsCloaked(w)) break;
         plat::Rect r{};
         if (plat::GetWindowRect(w, &r))
             AddToMoveBatch(batch, w,

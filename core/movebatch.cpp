@@ -1,11 +1,24 @@
 #include "core/movebatch.h"
 
+#include "core/unmovable.h"
 #include "platform/window.h"
 
 namespace {
 
+// A window the system will not let this program move is marked, and no batch holds it again.
 void MoveNow(const PendingMove& m) {
-    plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0, BatchMoveFlags);
+    if (!plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0, BatchMoveFlags))
+        NoteFailedMove(m.window);
+}
+
+// A batch the system refused as a whole moved nothing, or stopped part way: each window not
+// yet where it was going goes alone, so the one that cannot be moved is found and marked.
+void MoveEachAlone(const std::vector<PendingMove>& moves) {
+    for (const PendingMove& m : moves) {
+        plat::Rect r{};
+        if (!plat::GetWindowRect(m.window, &r) || (r.left == m.x && r.top == m.y)) continue;
+        MoveNow(m);
+    }
 }
 
 // A failed DeferWindowPos destroys the whole batch, so every move deferred before it would be
@@ -51,6 +64,7 @@ void BeginMoveBatch(MoveBatch& b, int expected) {
 }
 
 void AddToMoveBatch(MoveBatch& b, plat::Hwnd w, int x, int y) {
+    if (IsUnmovable(w)) return;
     const PendingMove m{w, x, y};
     if (!b.handle) {
         MoveNow(m);
@@ -68,7 +82,7 @@ void AddToMoveBatch(MoveBatch& b, plat::Hwnd w, int x, int y) {
 }
 
 void EndMoveBatch(MoveBatch& b) {
-    if (b.handle) plat::EndDeferWindowPos(b.handle);
+    if (b.handle && !plat::EndDeferWindowPos(b.handle)) MoveEachAlone(b.deferred);
     b.handle = nullptr;
     b.deferred.clear();
 }

@@ -21,6 +21,7 @@ struct MoveBatch {
 
 // Opens a batch sized for `expected` windows; falls back to direct moves when that fails.
 void BeginMoveBatch(MoveBatch& b, int expected);
-// Moves the window's top-left corner to (x, y) when the batch ends (or now, without a batch).
+// Moves the window's top-left corner to (x, y) when the batch ends (or now, without a batch);
+// a window marked unmovable is left out.
 void AddToMoveBatch(MoveBatch& b, plat::Hwnd w, int x, int y);
 void EndMoveBatch(MoveBatch& b);

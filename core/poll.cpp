@@ -7,6 +7,7 @@
 #include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/switching.h"
+#include "core/unmovable.h"
 #include "core/windows.h"
 #include "platform/window.h"
 
@@ -19,6 +20,8 @@ bool ButtonDown(int vk) { return (plat::GetAsyncKeyState(vk) & 0x8000) != 0; }
 
 bool ShouldFollow(plat::Hwnd f) {
     if (plat::IsIconic(f) || !plat::IsWindowVisible(f) || IsTaskbar(f)) return false;
+    // A switch would leave a window that cannot be moved where it is, off the screen.
+    if (IsUnmovable(f) || IsCloaked(f)) return false;
     // Leaving a window that was itself off the screen (and still shown) is not a reason to switch.
     plat::Hwnd prev = desktop.lastForeground;
     return plat::IsIconic(prev) || IsOnCurrentScreen(prev) || !plat::IsWindow(prev) ||

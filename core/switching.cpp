@@ -10,6 +10,7 @@
 #include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/session.h"
+#include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
 #include "platform/kernel.h"
@@ -137,9 +138,10 @@ void TakeSwitchSnapshot(Probe& p) {
         // One read for shown and minimized: for a top-level window the visible bit is all that
         // IsWindowVisible looks at, and each call is a round trip to the system.
         const auto style = static_cast<std::uint32_t>(plat::GetWindowLongPtrA(w, plat::GWL_STYLE));
-        if (!(style & plat::WS_VISIBLE) || (style & plat::WS_MINIMIZE)) return;
+        if (!(style & plat::WS_VISIBLE) || (style & plat::WS_MINIMIZE) || IsCloaked(w)) return;
         SwitchCandidate c{w, {0, 0, 0, 0}, false, false};
-        c.managed = !IsKeptInPlace(w) && !IsMinimizedOnSwitch(w) && plat::GetWindowRect(w, &c.rect);
+        c.managed = !IsUnmovable(w) && !IsKeptInPlace(w) && !IsMinimizedOnSwitch(w) &&
+                    plat::GetWindowRect(w, &c.rect);
         p.candidates.push_back(c);
         p.notAwaited.push_back(false);
         p.answersFor.push_back(SIZE_MAX);
@@ -177,7 +179,9 @@ void HandToMoveThread(const PlannedMove& m) {
         EndPendingMove(m.window, false);
     }
     FreeMoveRequest(request);
-    plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+    if (!plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0,
+                            BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS))
+        NoteFailedMove(m.window);
 }
 
 void PushMoves(const std::vector<PlannedMove>& moves) {
@@ -198,7 +202,7 @@ void MinimizeMarkedApplications() {
     if (!AnyPositionEntryHas(MinimizeOnSwitch)) return;
     ForEachWindowBelow(settings.pagerWindow, [](plat::Hwnd w) {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsKeptInPlace(w) ||
-            plat::GetParent(w) || !IsMinimizedOnSwitch(w))
+            plat::GetParent(w) || !IsMinimizedOnSwitch(w) || IsCloaked(w))
             return;
         // Showing and minimizing wait for the window's program; a hung one keeps its place.
         if (plat::IsHungAppWindow(w) || !Responds(w)) return;
@@ -236,6 +240,7 @@ bool ShiftWindows(int dx, int dy) {
     const plat::Hwnd front = plat::GetForegroundWindow();
     const bool leftBehind = front && front != settings.pagerWindow && IsOnCurrentScreen(front);
 
+    ForgetGoneUnmovable();
     desktop.switching.store(1, std::memory_order_relaxed);
     PushMoves(PlanMoves(ReadAndProbe(start), ox, oy));
     desktop.switching.store(0, std::memory_order_relaxed);
@@ -250,9 +255,11 @@ bool ShiftWindows(int dx, int dy) {
 void ActivateTopWindowOnScreen(bool skipKept) {
     const std::vector<plat::Hwnd> all = TopLevelWindows();
     for (plat::Hwnd w : all) {
-        // A window still waiting for its move is about to leave the screen.
+        // A window still waiting for its move is about to leave the screen. One that cannot be
+        // moved stays on every desktop, like a kept one.
         if (w != settings.pagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
-            IsOnCurrentScreen(w) && !(skipKept && IsKeptInPlace(w)) && !IsMovePending(w)) {
+            IsOnCurrentScreen(w) && !(skipKept && (IsKeptInPlace(w) || IsUnmovable(w))) &&
+            !IsMovePending(w) && !IsCloaked(w)) {
             if (w == all.front()) return;
             // Our own activation, not the user's: follow-active leaves it alone even when it
             // lands after a later switch has taken the window away.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/dwm.h"
 #include "platform/text.h"
 #include "platform/window.h"
 
@@ -72,4 +73,10 @@ bool IsTaskbar(plat::Hwnd w) {
     if (n > static_cast<int>(sizeof name) - 1) n = sizeof name - 1;
     name[n] = '\0';
     return std::strcmp(name, "Shell_TrayWnd") == 0;
+}
+
+bool IsCloaked(plat::Hwnd w) {
+    std::uint32_t cloaked = 0;
+    return plat::DwmGetWindowAttribute(w, plat::DWMWA_CLOAKED, &cloaked, sizeof cloaked) == 0 &&
+           cloaked != 0;
 }

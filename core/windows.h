@@ -7,6 +7,9 @@ bool MatchWindowName(const char* pattern, const char* title);
 bool IsKeptInPlace(plat::Hwnd w);
 bool IsMinimizedOnSwitch(plat::Hwnd w);
 bool IsTaskbar(plat::Hwnd w);
+// Hidden by the window manager though it reports itself visible (a suspended app, a window on
+// another of the system's own desktops). Not cloaked where the system cannot tell.
+bool IsCloaked(plat::Hwnd w);
 // Some remembered window carries this position flag.
 bool AnyPositionEntryHas(std::uint32_t flag);
 

@@ -403,11 +403,74 @@ void RunAtLogon(Parmena& p) {
     Report("settings_run_at_logon", o);
 }
 
+// Alt+Win+arrow, as a user presses it.
+void AltWinChord(WORD vk) {
+    KeyDown(VK_MENU);
+    KeyDown(VK_LWIN);
+    Tap(vk);
+    KeyUp(VK_LWIN);
+    KeyUp(VK_MENU);
+}
+
+// Another program holds Ctrl+Alt+Right: Parmena says so, Alt+Win is chosen in the dialog, and
+// Alt+Win+arrows switch. Its own Parmena, started while the driver holds the key.
+void TakenHotkeys() {
+    Outcome o;
+    constexpr int HeldId = 0x7001;
+    o.Check(RegisterHotKey(nullptr, HeldId, MOD_CONTROL | MOD_ALT, VK_RIGHT) != 0,
+            "the driver could not register Ctrl+Alt+Right (error %lu)", GetLastError());
+    Parmena p;
+    const std::string why = StartParmena(p);
+    // The message box is up while start-up goes on: it is the dialog this start must show.
+    if (o.Check(why.empty() || why.rfind("unexpected dialog after start-up", 0) == 0, "Parmena did not start: %s",
+                why.c_str())) {
+        HWND box = nullptr;
+        if (o.Check(WaitFor(10000, [&] { return (box = FindProcessWindow(p.pi.dwProcessId, "#32770", nullptr, true)); }),
+                    "no message box about the taken keys")) {
+            Shot("hotkeys-taken-message");
+            std::string text;
+            o.Check(DismissDialog(p.pi.dwProcessId, nullptr, 5000, &text), "the message box did not close");
+            o.Check(text.find("Ctrl+Alt+Right") != std::string::npos &&
+                        text.find("\"Navigation modifiers\"") != std::string::npos,
+                    "the message names neither the key nor the setting: \"%s\"", text.c_str());
+        }
+        HWND sheet = nullptr;
+        if (o.Ok() && o.Expect(OpenSettings(p, &sheet)) && o.Expect(GoToPage(sheet, PageDesktops))) {
+            Chord(VK_MENU, 'M');  // the Navigation modifiers list
+            Tap(VK_DOWN);         // Alt+Win
+            ShotAfterPaint(sheet, "settings-navigation-modifiers");
+            Tap(VK_RETURN);
+            o.Expect(WaitClosed(sheet, p), "after Enter");
+        }
+        o.Expect(WaitDword("Preferences", "Navigation modifiers", 1));
+        o.Expect(WaitDword("Preferences", "Switch hotkeys", 1), "choosing keys ticks \"Switch hotkeys\"");
+        if (o.Ok()) {
+            Sleep(500);
+            InMessageLoop(p.pager, 5000);
+            o.Expect(SettleAnchor(p.pager));
+            const std::vector<HWND> ws = scene.Managed();
+            const std::vector<RECT> base = Rects(ws);
+            AltWinChord(VK_RIGHT);
+            if (o.Expect(WaitPositions(Shifted(ws, base, -scene.screenW, 0), Sizes(base), 10000), "Alt+Win+Right")) {
+                AltWinChord(VK_LEFT);
+                o.Expect(WaitPositions(Shifted(ws, base, 0, 0), Sizes(base), 10000), "Alt+Win+Left");
+            }
+        }
+        PostMessageA(p.pager, WM_COMMAND, 103, 0);
+        DWORD code = 1;
+        o.Check(WaitExit(p, 20000, &code) && code == 0, "Parmena did not close cleanly");
+    }
+    EndParmena(p);
+    UnregisterHotKey(nullptr, HeldId);
+    WriteDword("Preferences", "Navigation modifiers", 0);
+    Report("settings_taken_hotkeys", o);
+}
+
 }  // namespace
 
 std::vector<const char*> DialogScenarioNames() {
-    return {"settings_pages", "settings_grid_ok", "settings_cancel", "settings_apply",
-            "settings_shortcut", "settings_window", "settings_run_at_logon"};
+    return {"settings_pages",   "settings_grid_ok",      "settings_cancel",       "settings_apply",
+            "settings_shortcut", "settings_window", "settings_run_at_logon", "settings_taken_hotkeys"};
 }
 
 void RunDialogScenarios() {
@@ -430,6 +493,7 @@ void RunDialogScenarios() {
     // Later runs and sessions expect the default grid.
     WriteDword("Preferences", "XResolution", 3);
     WriteDword("Preferences", "YResolution", 3);
+    TakenHotkeys();
 }
 
 }  // namespace e2e

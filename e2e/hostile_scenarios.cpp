@@ -4,6 +4,8 @@
 
 #include "e2e/scene.h"
 
+#include <shellapi.h>
+
 namespace e2e {
 
 namespace {
@@ -103,10 +105,63 @@ void HostileBlock() {
     DeleteTree(HKEY_CURRENT_USER, (std::string(RegRoot) + "\\" + MiddleKey).c_str());
 }
 
+NOTIFYICONDATAA ParmenaIcon(HWND pager) {
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = pager;
+    nid.uID = 1742;
+    return nid;
+}
+
+// Whether the taskbar holds Parmena's icon: only an icon it holds can be modified.
+bool TrayIconPresent(HWND pager) {
+    NOTIFYICONDATAA nid = ParmenaIcon(pager);
+    return Shell_NotifyIconA(NIM_MODIFY, &nid) != 0;
+}
+
+// Wine's taskbar belongs to the desktop process and cannot be restarted alone. What a restart
+// does to Parmena is made from outside: its icon is taken away and "TaskbarCreated" broadcast.
+void TaskbarRestart() {
+    Outcome o;
+    o.Check(WriteDword("Preferences", "Disable navigation", 1), "could not store \"Disable navigation\" = 1");
+    Parmena p;
+    if (o.Check(LaunchProcess(appDir + "\\parmena.exe", "parmena.exe", &p.pi), "cannot start parmena.exe")) {
+        const DWORD pid = p.pi.dwProcessId;
+        // The pager stays hidden: the icon stands for it once start-up is through.
+        WaitFor(30000, [&] {
+            if (HWND about = FindProcessWindow(pid, "#32770", "About Parmena", true))
+                PostMessageA(about, WM_COMMAND, IDOK, 0);
+            p.pager = FindProcessWindow(pid, "ParmClass", nullptr, false);
+            return (p.pager && TrayIconPresent(p.pager)) || !Running(p);
+        });
+        if (o.Check(p.pager && TrayIconPresent(p.pager), "no tray icon within 30 s of the start (dialogs: %s)",
+                    DialogsOf(pid).c_str())) {
+            NOTIFYICONDATAA nid = ParmenaIcon(p.pager);
+            o.Check(Shell_NotifyIconA(NIM_DELETE, &nid) && !TrayIconPresent(p.pager), "could not take the icon away");
+            PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            o.Check(WaitFor(10000, [&] { return TrayIconPresent(p.pager); }),
+                    "the icon did not come back within 10 s of \"TaskbarCreated\"");
+            Shot("tray-icon-back");
+            o.Check(Responsive(p.pager, 5000), "the pager window stopped answering");
+        }
+        PostMessageA(p.pager, WM_COMMAND, 103, 0);
+        DWORD code = 1;
+        o.Check(WaitExit(p, 20000, &code) && code == 0, "Parmena did not close cleanly (exit code %lu)", code);
+        o.Check(!p.pager || !TrayIconPresent(p.pager), "the icon outlived Parmena");
+    }
+    EndParmena(p);
+    WriteDword("Preferences", "Disable navigation", 0);
+    Report("tray_taskbar_restart", o);
+}
+
 }  // namespace
 
-std::vector<const char*> HostileScenarioNames() { return {"hostile_block"}; }
+std::vector<const char*> HostileScenarioNames() { return {"hostile_block", "tray_taskbar_restart"}; }
 
 void RunHostileScenarios() { HostileBlock(); }
+
+// Last of all: Wine's desktop shows a taskbar while the icon is there, which would change the
+// screen the later scenarios work on.
+void RunTaskbarScenario() { TaskbarRestart(); }
 
 }  // namespace e2e

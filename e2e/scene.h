@@ -43,6 +43,7 @@ void RunSpeedScenarios();
 // Hostile-input scenarios run after the third session, each with its own Parmena.
 std::vector<const char*> HostileScenarioNames();
 void RunHostileScenarios();
+void RunTaskbarScenario();  // the very last, with its own Parmena
 std::vector<const char*> MbuttonScenarioNames();
 void RunMbuttonScenarios();  // starts and ends its own Parmena
 int RunInjectMove(int argc, char** argv);

@@ -5,6 +5,8 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/switching.h"
+#include "core/unmovable.h"
+#include "core/windows.h"
 #include "core/zorder.h"
 #include "pager/pager.h"
 #include "platform/window.h"
@@ -90,6 +92,8 @@ void BeginWindowDrag(int x, int y) {
         plat::Rect r{0, 0, 0, 0};
         if (!plat::GetWindowRect(w, &r)) return true;
         if (sx < r.left || r.right < sx || sy < r.top || r.bottom < sy) return true;
+        if (IsCloaked(w)) return true;  // not drawn
+        if (IsUnmovable(w)) return false;  // drawn on top, and would not follow
         WindowDrag& d = pager.windowDrag;
         d.startLeft = r.left;
         d.startTop = r.top;

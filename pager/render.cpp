@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/pending.h"
+#include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
 #include "pager/pager.h"
@@ -57,6 +58,7 @@ struct Tools {
     plat::Hgdi framePen, gridPen, outlinePen;
     plat::Hgdi pendingPen;  // outline of a window that will follow when its program answers;
                             // dotted, as dashes are longer than a miniature's side
+    plat::Hgdi unmovable;   // hatching over a window this program may not move
 };
 
 Tools CreateTools() {
@@ -69,12 +71,13 @@ Tools CreateTools() {
     t.gridPen = plat::CreatePen(plat::PS_DOT, 0, settings.grid);
     t.outlinePen = plat::CreatePen(plat::PS_SOLID, 2, settings.grid);
     t.pendingPen = plat::CreatePen(plat::PS_DOT, 0, settings.windowFrame);
+    t.unmovable = plat::CreateHatchBrush(plat::HS_BDIAGONAL, settings.windowFrame);
     return t;
 }
 
 void DeleteTools(const Tools& t) {
-    const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,     t.caption,
-                              t.framePen,   t.gridPen,    t.outlinePen, t.pendingPen};
+    const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,     t.caption,   t.framePen,
+                              t.gridPen,    t.outlinePen, t.pendingPen, t.unmovable};
     for (plat::Hgdi h : all)
         if (h) plat::DeleteObject(h);
 }
@@ -112,6 +115,11 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
         plat::SelectObject(mem, t.framePen);
     } else {
         plat::Rectangle(mem, left, top, right, bottom);
+        if (t.unmovable && IsUnmovable(w)) {
+            // The background mode is transparent: only the hatch lines cover the fill.
+            const plat::Rect inner{left + 1, top + 1, right - 1, bottom - 1};
+            plat::FillRect(mem, &inner, t.unmovable);
+        }
     }
 
     // Measured with the context's own font: the strip height follows the system font.
@@ -141,7 +149,9 @@ void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     const bool checkPending = AnyMovePending();
     // Bottom first, so that upper windows cover lower ones.
     for (auto w = zorder.rbegin(); w != zorder.rend(); ++w) {
-        if (*w == PagerWindow() || !plat::IsWindowVisible(*w) || plat::IsIconic(*w)) continue;
+        if (*w == PagerWindow() || !plat::IsWindowVisible(*w) || plat::IsIconic(*w) ||
+            IsCloaked(*w))
+            continue;
         DrawWindow(mem, g, *w, t, font, checkPending);
     }
     ReleasePagerFont();

@@ -4,6 +4,6 @@
 #pragma once
 #include "platform/types.h"
 
-// The whole program: start-up, message loop, shutdown. Returns the exit code: 0 after a run,
-// 1 when the start was refused.
+// The whole program: start-up, message loop, shutdown. Returns the exit code: 0 after a run
+// or when another instance runs, 1 when the start failed.
 int ParmenaMain(plat::Hinstance inst);

@@ -19,6 +19,7 @@ Hgdi GetStockObject(int index);
 
 Hgdi CreatePen(int style, int width, std::uint32_t color);
 Hgdi CreateSolidBrush(std::uint32_t color);
+Hgdi CreateHatchBrush(int hatch, std::uint32_t color);
 Hgdi CreateFontIndirectA(const LogFontA* lf);
 Hgdi CreateRectRgn(int l, int t, int r, int b);
 int SelectClipRgn(Hdc dc, Hgdi rgn);

@@ -220,7 +220,7 @@ constexpr int VK_LBUTTON = 1, VK_RBUTTON = 2, VK_MBUTTON = 4, VK_TAB = 9, VK_RET
               VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_F1 = 112;
 
 // RegisterHotKey modifiers
-constexpr std::uint32_t MOD_ALT = 1, MOD_CONTROL = 2, MOD_SHIFT = 4;
+constexpr std::uint32_t MOD_ALT = 1, MOD_CONTROL = 2, MOD_SHIFT = 4, MOD_WIN = 8;
 
 // MessageBox
 constexpr std::uint32_t MB_OK = 0, MB_ICONERROR = 0x10, MB_ICONWARNING = 0x30,
@@ -240,6 +240,7 @@ constexpr int TRANSPARENT = 1, OPAQUE = 2;
 constexpr std::uint32_t SRCCOPY = 0x00CC0020u;
 constexpr int WHITE_BRUSH = 0, NULL_BRUSH = 5, DEFAULT_GUI_FONT = 17, SYSTEM_FONT = 13;
 constexpr int NULLREGION = 1, SIMPLEREGION = 2, ERROR_REGION = 0;
+constexpr int HS_BDIAGONAL = 3;
 
 // Registry
 inline const Hkey HKEY_CURRENT_USER = reinterpret_cast<Hkey>(static_cast<std::uintptr_t>(0x80000001u));

@@ -120,4 +120,11 @@ Bool DestroyIcon(Hicon icon);
 int MessageBoxA(Hwnd owner, const char* text, const char* caption, std::uint32_t type);
 Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data);
 
+// A message number shared by every process that registers the same name (UTF-8); 0 on failure.
+std::uint32_t RegisterWindowMessageW(const char* name);
+// Lets a program with fewer rights send or post msg to w (Windows 7 and later); false where the
+// system cannot (or need not) be asked.
+constexpr std::uint32_t MSGFLT_ALLOW = 1;
+Bool ChangeWindowMessageFilterEx(Hwnd w, std::uint32_t msg, std::uint32_t action);
+
 }  // namespace plat

@@ -64,7 +64,11 @@ TEST_F(MainWindowTest, HotkeysTakenByAnotherProgram) {
     EXPECT_EQ(HotkeyIds(sim::HotkeyAttempts()), (std::vector<int>{1, 2, 3, 5}));
     EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2}));
     ASSERT_EQ(sim::MessageBoxes().size(), 2u);
-    EXPECT_EQ(sim::MessageBoxes()[0].text, "Unable to register hot keys - disabling!");
+    // Names the key that is taken and points to where other keys are chosen.
+    EXPECT_EQ(sim::MessageBoxes()[0].text,
+              "Unable to register hot keys - disabling!\r\n\r\nAnother program already uses "
+              "Ctrl+Alt+Left, so Ctrl+Alt with the arrow keys cannot switch desktops. Choose other "
+              "keys under \"Navigation modifiers\" on the Desktops page of the settings.");
     EXPECT_EQ(sim::MessageBoxes()[1].text, "Unable to register shell hotkey - disabling!");
     for (const sim::MessageBoxRecord& m : sim::MessageBoxes()) {
         EXPECT_EQ(m.owner, Pager());
@@ -83,7 +87,7 @@ TEST_F(MainWindowTest, HotkeysTakenByAnotherProgram) {
     ASSERT_TRUE(second.WaitRunning());
     // The desktop set is tried again; the shell hotkey is not.
     ASSERT_EQ(sim::MessageBoxes().size(), 3u);
-    EXPECT_EQ(sim::MessageBoxes()[2].text, "Unable to register hot keys - disabling!");
+    EXPECT_EQ(sim::MessageBoxes()[2].text, sim::MessageBoxes()[0].text);
     int shellAttempts = 0;
     for (const sim::HotkeyRecord& h : sim::HotkeyAttempts()) shellAttempts += h.id == 5;
     EXPECT_EQ(shellAttempts, 1);

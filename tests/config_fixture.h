@@ -97,6 +97,7 @@ inline void ExpectSameRecord(const Settings& a, const Settings& b) {
     EXPECT_EQ(a.windowText, b.windowText);
     EXPECT_EQ(std::memcmp(&a.font, &b.font, sizeof a.font), 0);
     EXPECT_EQ(a.resetAtStart, b.resetAtStart);
+    EXPECT_EQ(a.navigationModifiers, b.navigationModifiers);
     EXPECT_EQ(a.programEntryCount, b.programEntryCount);
     EXPECT_EQ(a.shellHotkeyModif, b.shellHotkeyModif);
     EXPECT_EQ(a.shellHotkeyKey, b.shellHotkeyKey);

@@ -42,6 +42,7 @@ const char FullConfig[] = R"(Windows Registry Editor Version 5.00
 "NavMouseMove"=dword:00000003
 "ShellHotkey Modif"=dword:00000003
 "ShellHotkey Key"=dword:0000000f
+"Navigation modifiers"=dword:00000002
 
 [HKEY_CURRENT_USER\Software\Orvanne\Parmena\Colors]
 "Background"="c0c0c0"

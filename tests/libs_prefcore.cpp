@@ -188,6 +188,7 @@ TEST_F(PrefEditTest, NothingReachesTheRecordBeforeCommitAndStoredOddValuesSurviv
     prefs::BeginEdit(settings, &shortcutStore, false, &edit);
     EXPECT_EQ(edit.record.xResolution, 40);
     edit.record.yResolution = 2;
+    edit.record.navigationModifiers = 2;
     edit.defaultEntry.click[0] = 105;
     std::string message;
     const std::int32_t acts[4] = {-1, -1, -1, -1};
@@ -216,6 +217,7 @@ TEST_F(PrefEditTest, NothingReachesTheRecordBeforeCommitAndStoredOddValuesSurviv
     EXPECT_EQ(settings.xSize, 300);
     EXPECT_EQ(settings.xResolution, 40);
     EXPECT_EQ(settings.yResolution, 2);
+    EXPECT_EQ(settings.navigationModifiers, 2);
     EXPECT_EQ(settings.corner, 7);
     EXPECT_EQ(settings.navMouseMenu, 9);
     EXPECT_EQ(settings.shellHotkeyKey, 55);

@@ -6,6 +6,7 @@
 
 #include "core/pending.h"
 #include "core/windows.h"
+#include "core/unmovable.h"
 #include "tests/pager_fixture.h"
 
 namespace {
@@ -207,6 +208,29 @@ TEST_F(Render, OnlyVisibleRestoredWindowsOtherThanThePagerAppear) {
     sim::AddWindow(topmost);
     Draw();
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Shown", "Always on top"}));
+}
+
+TEST_F(Render, CloakedWindowsAreLeftOutAndUnmovableOnesHatched) {
+    ResetUnmovable();
+    Add("Plain", {0, 0, 300, 300});
+    plat::Hwnd admin = Add("Admin", {400, 0, 700, 300});
+    sim::SetCloaked(Add("Cloaked", {0, 400, 300, 700}), true);
+    sim::SetMoveDenied(admin, true);
+    ASSERT_FALSE(plat::SetWindowPos(admin, nullptr, 1, 1, 0, 0, plat::SWP_NOSIZE));
+    ASSERT_TRUE(NoteFailedMove(admin));
+    Draw();
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Plain", "Admin"}));
+    std::vector<sim::DrawCall> hatched;
+    for (const sim::DrawCall& c : Calls("FillRect"))
+        if (c.brushHatch >= 0) hatched.push_back(c);
+    ASSERT_EQ(hatched.size(), 1u);
+    EXPECT_EQ(hatched[0].brushHatch, plat::HS_BDIAGONAL);
+    EXPECT_EQ(hatched[0].brushColor, FrameColor);
+    // Inside the admin window's frame, under its caption strip.
+    const sim::DrawCall frame = Calls("Rectangle").at(1);
+    EXPECT_EQ(hatched[0].args, (std::vector<int>{frame.args[0] + 1, frame.args[1] + 1,
+                                                 frame.args[2] - 1, frame.args[3] - 1}));
+    ResetUnmovable();
 }
 
 TEST_F(Render, ProgramManagerIsLeftOutByExactTitleOnly) {

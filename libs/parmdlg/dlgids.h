@@ -35,6 +35,7 @@
 #define IDC_TOPMOST 1208
 #define IDC_RESCALE 1209
 #define IDC_DISABLE_NAV 1210
+#define IDC_NAV_MODIFIERS 1211
 // Pager: four corners, six colours (swatch and button each), five gestures
 #define IDC_CORNER1 1300
 #define IDC_CORNER4 1303

@@ -484,6 +484,7 @@ void InitDesktops(HWND dlg) {
     InitGrid(dlg, IDC_COLUMNS, IDC_COLUMNS_SPIN, r.xResolution);
     InitGrid(dlg, IDC_ROWS, IDC_ROWS_SPIN, r.yResolution);
     SetCheck(dlg, IDC_SWITCH_HOTKEYS, r.switchHotkeys);
+    FillCombo(dlg, IDC_NAV_MODIFIERS, prefs::NavigationModifierChoices(), r.navigationModifiers);
     SetCheck(dlg, IDC_SWITCH_BORDERS, r.switchAtBorders);
     SetCheck(dlg, IDC_ONLY_BUTTON, r.onlyWhenButtonDown);
     SetCheck(dlg, IDC_FOLLOW_ACTIVE, r.followActive);
@@ -509,6 +510,7 @@ bool StoreDesktops(HWND dlg, std::string* message, int* focus) {
     r.xResolution = columns;
     r.yResolution = rows;
     StoreFlag(dlg, IDC_SWITCH_HOTKEYS, &r.switchHotkeys);
+    r.navigationModifiers = ComboValue(dlg, IDC_NAV_MODIFIERS, r.navigationModifiers);
     StoreFlag(dlg, IDC_SWITCH_BORDERS, &r.switchAtBorders);
     StoreFlag(dlg, IDC_ONLY_BUTTON, &r.onlyWhenButtonDown);
     StoreFlag(dlg, IDC_FOLLOW_ACTIVE, &r.followActive);
@@ -518,9 +520,11 @@ bool StoreDesktops(HWND dlg, std::string* message, int* focus) {
     return true;
 }
 
-bool CommandDesktops(HWND dlg, WORD id, WORD) {
+bool CommandDesktops(HWND dlg, WORD id, WORD code) {
     if (id == IDC_SWITCH_BORDERS)
         EnableWindow(GetDlgItem(dlg, IDC_ONLY_BUTTON), Checked(dlg, IDC_SWITCH_BORDERS));
+    // Choosing keys means using them: after keys another program held, the box is clear.
+    if (id == IDC_NAV_MODIFIERS && code == CBN_SELCHANGE) SetCheck(dlg, IDC_SWITCH_HOTKEYS, true);
     return false;
 }
 

@@ -123,6 +123,7 @@ void Commit(const Edit& edit, Settings* record, ShortcutStore* store) {
     PARMENA_PUT(shellHotkeyKey);
     PARMENA_PUT(xSize);
     PARMENA_PUT(ySize);
+    PARMENA_PUT(navigationModifiers);
 #undef PARMENA_PUT
     if (std::memcmp(&c.font, &o.font, sizeof c.font) != 0) r.font = c.font;
 
@@ -204,6 +205,13 @@ const char* const GestureNames[8] = {
 std::vector<Choice> GestureChoices() {
     std::vector<Choice> out;
     for (int i = 0; i < 8; ++i) out.push_back({i, GestureNames[i]});
+    return out;
+}
+
+std::vector<Choice> NavigationModifierChoices() {
+    std::vector<Choice> out;
+    for (int i = 0; i < NavigationModifierCount; ++i)
+        out.push_back({i, std::string(NavigationModifierNames[i]) + "+arrow keys"});
     return out;
 }
 

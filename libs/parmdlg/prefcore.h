@@ -92,6 +92,8 @@ std::vector<Choice> ChoicesFor(const std::vector<Choice>& known, std::int32_t va
 
 extern const char* const GestureNames[8];
 std::vector<Choice> GestureChoices();
+// The combinations "Navigation modifiers" offers for the desktop hotkeys, by their index.
+std::vector<Choice> NavigationModifierChoices();
 std::vector<Choice> ShowChoices();
 // Actions from a hook library table (bounded walk), with "Use default" first when asked.
 std::vector<Choice> ActionChoices(const MouseAction* table, bool withUseDefault);

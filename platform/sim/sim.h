@@ -64,6 +64,14 @@ void SetHung(Hwnd w, bool hung);
 int HeldCallbacks(Hwnd w, std::uint32_t message = 0);
 // Hung, and known to the system as hung: IsHungAppWindow answers true. SetHung(w, false) ends both.
 void SetHungReported(Hwnd w);
+// Cloaked by the window manager: still visible to IsWindowVisible, but not shown.
+void SetCloaked(Hwnd w, bool cloaked);
+// DwmGetWindowAttribute fails for every window, as where the library is missing (Wine).
+void SetDwmMissing(bool missing);
+// Its program runs with higher rights: SetWindowPos, MoveWindow and DeferWindowPos of it fail
+// with ERROR_ACCESS_DENIED (DeferWindowPos losing the whole batch).
+void SetMoveDenied(Hwnd w, bool denied);
+int DeniedMoves();  // moves refused so far for that reason
 // The simulated clock, which QueryPerformanceCounter reads (1000 counts a second). It moves only
 // by what would make a real caller wait: a send to a hung window costs its whole time-out, and a
 // message wait (MsgWaitForMultipleObjects) that runs out costs its whole time-out.
@@ -162,6 +170,11 @@ void FireTimers();
 
 // ---- Tray, help, shell ----
 std::vector<plat::NotifyIconDataA> TrayIcons();         // currently present
+// The taskbar starts again: every icon is gone, and the registered message "TaskbarCreated"
+// is posted to every top-level window that has a procedure.
+void RestartTaskbar();
+// Messages a window lets programs with fewer rights send it (ChangeWindowMessageFilterEx).
+std::vector<std::uint32_t> AllowedMessages(Hwnd w);
 struct HelpRecord {
     Hwnd window;
     std::string file;
@@ -197,6 +210,7 @@ struct DrawCall {
     int penStyle, penWidth;
     std::uint32_t brushColor;   // brush used (FillRect's argument, else the selected one)
     std::uint32_t textColor;
+    int brushHatch;             // HS_* of a hatched brush, -1 for any other
     Rect clip;                  // current clip box, {0,0,0,0} when none
     bool hasClip;
 };
@@ -274,8 +288,9 @@ enum class Call {
     RegisterClassA, RegisterHotKey, SendMessageCallbackA, SendMessageTimeoutA, SetTimer,
     SetWindowPos, Shell_NotifyIconA, TrackPopupMenu
 };
-// Makes the function fail until cleared.
-void FailCall(Call function, bool fail);
+// Makes the function fail until cleared; error, when not 0, is the code it leaves for
+// GetLastError where the call sets one (CreateFileMappingA, SetWindowPos).
+void FailCall(Call function, bool fail, std::uint32_t error = 0);
 // Calls that would block the caller until a hung window answers on the real system: a
 // synchronous move (SetWindowPos without SWP_ASYNCWINDOWPOS, or a batch that holds it), a
 // ShowWindow or a CloseWindow of it. The simulation carries them out at once and counts them.

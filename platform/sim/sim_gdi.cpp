@@ -97,6 +97,8 @@ void Record(Hdc h, const Dc& dc, const char* op, std::vector<int> args, const st
     c.penStyle = pen ? pen->style : 0;
     c.penWidth = pen ? pen->width : 0;
     c.brushColor = BrushColor(brush ? brush : dc.st.brush);
+    GObject* b = Obj(brush ? brush : dc.st.brush);
+    c.brushHatch = b ? b->hatch : -1;
     c.textColor = dc.st.textColor;
     c.hasClip = dc.st.hasClip;
     c.clip = dc.st.hasClip ? dc.st.clip : Rect{0, 0, 0, 0};
@@ -330,7 +332,8 @@ Hgdi CreatePen(int style, int width, std::uint32_t color) {
     return NewObject(o);
 }
 
-Hgdi CreateSolidBrush(std::uint32_t color) {
+// The failure switch of CreateSolidBrush fails every brush.
+static Hgdi CreateBrush(std::uint32_t color, int style, int hatch) {
     if (Failing(sim::Call::CreateSolidBrush)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -339,7 +342,15 @@ Hgdi CreateSolidBrush(std::uint32_t color) {
     GObject o;
     o.type = GType::Brush;
     o.color = color;
+    o.style = style;
+    o.hatch = hatch;
     return NewObject(o);
+}
+
+Hgdi CreateSolidBrush(std::uint32_t color) { return CreateBrush(color, 0, -1); }
+
+Hgdi CreateHatchBrush(int hatch, std::uint32_t color) {
+    return CreateBrush(color, 2 /* BS_HATCHED */, hatch);
 }
 
 Hgdi CreateFontIndirectA(const LogFontA* lf) {

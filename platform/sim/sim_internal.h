@@ -35,6 +35,8 @@ std::uintptr_t NewHandle();     // never reused within the process
 std::uint32_t CurrentThread();  // plat thread id of the caller, assigned on first use
 void SetError(std::uint32_t code);
 bool Failing(sim::Call function);
+// The error a failing call leaves: the test's choice, else the call's usual one.
+std::uint32_t FailureError(sim::Call function, std::uint32_t usual);
 std::string Lower(const std::string& s);
 bool EqualNoCase(const std::string& a, const std::string& b);
 
@@ -67,6 +69,8 @@ struct Window {
     std::uint32_t style = 0, exStyle = 0;
     bool visible = true, minimized = false, maximized = false, topmost = false, hung = false;
     bool hungReported = false;  // IsHungAppWindow answers true
+    bool cloaked = false;       // DWMWA_CLOAKED answers non-zero
+    bool moveDenied = false;    // of a program with higher rights: moves fail, access denied
     bool child = false;
     std::uintptr_t owner = 0, parent = 0;
     std::vector<std::uintptr_t> children;
@@ -209,6 +213,7 @@ struct GObject {
     bool deletePending = false;  // deleted while selected: goes when deselected
     std::uint32_t color = 0;
     int style = 0, width = 0;
+    int hatch = -1;  // brushes made by CreateHatchBrush
     Rect rgn{};
     int bw = 0, bh = 0;
     LogFontA lf{};
@@ -249,6 +254,7 @@ struct State {
     Point cursor{0, 0};
     std::set<int> keysDown;
     std::set<sim::Call> failing;
+    std::map<sim::Call, std::uint32_t> failError;  // chosen error codes of failing calls
 
     // windows
     std::map<std::uintptr_t, Window> windows;
@@ -293,6 +299,7 @@ struct State {
     int textExtentHeight = 16;
     int gdiViolations = 0;
     int hungWindowBlocks = 0;
+    int deniedMoves = 0;  // refused moves of windows with SetMoveDenied
     std::int64_t clockMs = 0;  // the simulated clock, in milliseconds
     int rectReadCostMs = 0;    // what each GetWindowRect adds to it
 
@@ -305,6 +312,9 @@ struct State {
     std::vector<sim::MessageBoxRecord> messageBoxes;
     int messageBoxAnswer = IDOK;
     std::vector<NotifyIconDataA> tray;
+    std::map<std::string, std::uint32_t> registeredMessages;
+    std::vector<std::pair<Hwnd, std::uint32_t>> allowedMessages;  // ChangeWindowMessageFilterEx
+    bool dwmMissing = false;
     std::vector<sim::HelpRecord> help;
     std::vector<sim::ShellExecuteRecord> shellExecutes;
     int shellExecuteResult = 33;

@@ -295,7 +295,7 @@ Handle CreateFileMappingA(Handle file, void*, std::uint32_t, std::uint32_t sizeH
                           const char* name) {
     Lock lk(Mu());
     if (Failing(sim::Call::CreateFileMappingA)) {
-        SetError(ERROR_ACCESS_DENIED_W);
+        SetError(FailureError(sim::Call::CreateFileMappingA, ERROR_ACCESS_DENIED_W));
         return nullptr;
     }
     bool clash;

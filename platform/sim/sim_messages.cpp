@@ -810,6 +810,26 @@ Bool UnregisterHotKey(Hwnd w, int id) {
     return 1;
 }
 
+std::uint32_t RegisterWindowMessageW(const char* name) {
+    if (!name || !*name) return 0;
+    Lock lk(Mu());
+    auto& known = S().registeredMessages;
+    // Names compare without letter case, as on the real system.
+    const std::string key = Lower(name);
+    auto it = known.find(key);
+    if (it != known.end()) return it->second;
+    const std::uint32_t id = 0xC000u + static_cast<std::uint32_t>(known.size());
+    known[key] = id;
+    return id;
+}
+
+Bool ChangeWindowMessageFilterEx(Hwnd w, std::uint32_t msg, std::uint32_t action) {
+    Lock lk(Mu());
+    if (!Win(w) || action != MSGFLT_ALLOW) return 0;
+    S().allowedMessages.push_back({w, msg});
+    return 1;
+}
+
 }  // namespace plat
 
 namespace sim {

@@ -175,6 +175,26 @@ std::vector<plat::NotifyIconDataA> TrayIcons() {
     return S().tray;
 }
 
+void RestartTaskbar() {
+    const std::uint32_t created = plat::RegisterWindowMessageW("TaskbarCreated");
+    std::vector<Hwnd> windows;
+    {
+        Lock lk(Mu());
+        S().tray.clear();
+        for (std::uintptr_t id : S().zorder)
+            if (simi::Win(id) && simi::Win(id)->proc) windows.push_back(simi::As<Hwnd>(id));
+    }
+    for (Hwnd w : windows) plat::PostMessageA(w, created, 0, 0);
+}
+
+std::vector<std::uint32_t> AllowedMessages(Hwnd w) {
+    Lock lk(Mu());
+    std::vector<std::uint32_t> out;
+    for (const auto& a : S().allowedMessages)
+        if (a.first == w) out.push_back(a.second);
+    return out;
+}
+
 std::vector<HelpRecord> HelpCalls() {
     Lock lk(Mu());
     return S().help;

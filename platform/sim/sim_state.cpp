@@ -87,6 +87,12 @@ bool Failing(sim::Call function) {
     return S().failing.count(function) != 0;
 }
 
+std::uint32_t FailureError(sim::Call function, std::uint32_t usual) {
+    Lock lk(Mu());
+    auto it = S().failError.find(function);
+    return it == S().failError.end() ? usual : it->second;
+}
+
 std::string Lower(const std::string& s) {
     std::string r = s;
     for (char& c : r) c = FoldAscii(c);
@@ -248,12 +254,16 @@ void SetMessageBoxAnswer(int answer) {
     S().messageBoxAnswer = answer;
 }
 
-void FailCall(Call function, bool fail) {
+void FailCall(Call function, bool fail, std::uint32_t error) {
     Lock lk(Mu());
     if (fail)
         S().failing.insert(function);
     else
         S().failing.erase(function);
+    if (fail && error)
+        S().failError[function] = error;
+    else
+        S().failError.erase(function);
 }
 
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {

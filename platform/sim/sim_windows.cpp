@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/sim/sim_internal.h"
+#include "platform/dwm.h"
 #include "platform/window.h"
 
 namespace simi {
@@ -239,6 +240,10 @@ void ForgetWindow(std::uintptr_t id) {
     s.timers.erase(std::remove_if(s.timers.begin(), s.timers.end(),
                                   [id](const Timer& t) { return t.window == id; }),
                    s.timers.end());
+    // The system frees the hotkeys of a window that is destroyed.
+    s.hotkeys.erase(std::remove_if(s.hotkeys.begin(), s.hotkeys.end(),
+                                   [id](const sim::HotkeyRecord& h) { return Id(h.window) == id; }),
+                    s.hotkeys.end());
     s.windows.erase(id);
     Cv().notify_all();
 }
@@ -446,13 +451,21 @@ Bool EnumDesktopWindows(Handle desktop, EnumWindowsProc proc, LParam lp) {
 }
 
 Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_t flags) {
-    if (Failing(sim::Call::SetWindowPos)) return 0;
+    if (Failing(sim::Call::SetWindowPos)) {
+        SetError(FailureError(sim::Call::SetWindowPos, 0));
+        return 0;
+    }
     std::vector<SizeChange> changes;
     {
         Lock lk(Mu());
         Window* win = Win(w);
         if (!win) {
             SetError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (win->moveDenied) {
+            ++S().deniedMoves;
+            SetError(ERROR_ACCESS_DENIED);
             return 0;
         }
         if (win->hung && !(flags & SWP_ASYNCWINDOWPOS)) ++S().hungWindowBlocks;
@@ -473,6 +486,11 @@ Bool MoveWindow(Hwnd w, int x, int y, int cx, int cy, Bool) {
         Window* win = Win(w);
         if (!win) {
             SetError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (win->moveDenied) {
+            ++S().deniedMoves;
+            SetError(ERROR_ACCESS_DENIED);
             return 0;
         }
         SizeChange c{};
@@ -505,10 +523,11 @@ Hdwp DeferWindowPos(Hdwp batch, Hwnd w, Hwnd after, int x, int y, int cx, int cy
         SetError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (!Win(w) || Failing(sim::Call::DeferWindowPos)) {
+    if (!Win(w) || Failing(sim::Call::DeferWindowPos) || Win(w)->moveDenied) {
         // The whole batch is lost, as on the real system.
+        if (Win(w) && Win(w)->moveDenied) ++S().deniedMoves;
         S().batches.erase(it);
-        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        SetError(Win(w) && Win(w)->moveDenied ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     Batch b = std::move(it->second);
@@ -664,6 +683,18 @@ Hwnd SetFocus(Hwnd w) {
     return As<Hwnd>(old);
 }
 
+long DwmGetWindowAttribute(Hwnd w, std::uint32_t attribute, void* value, std::uint32_t size) {
+    constexpr long E_INVALIDARG = static_cast<long>(0x80070057u);
+    constexpr long E_NOTIMPL = static_cast<long>(0x80004001u);
+    Lock lk(Mu());
+    if (S().dwmMissing) return E_NOTIMPL;
+    Window* x = Win(w);
+    if (!x || !value || attribute != DWMWA_CLOAKED || size != sizeof(std::uint32_t)) return E_INVALIDARG;
+    const std::uint32_t cloaked = x->cloaked ? 1u : 0u;  // DWM_CLOAKED_APP
+    std::memcpy(value, &cloaked, sizeof cloaked);
+    return 0;
+}
+
 }  // namespace plat
 
 namespace sim {
@@ -743,6 +774,21 @@ void SetHung(Hwnd w, bool hung) {
         EnsureQueue(h.thread).callbacks.push_back({h.cb, w, h.msg, h.data, r});
     }
     Cv().notify_all();
+}
+
+void SetCloaked(Hwnd w, bool cloaked) {
+    Edit(w, [&](Window& x) { x.cloaked = cloaked; });
+}
+void SetMoveDenied(Hwnd w, bool denied) {
+    Edit(w, [&](Window& x) { x.moveDenied = denied; });
+}
+int DeniedMoves() {
+    Lock lk(Mu());
+    return S().deniedMoves;
+}
+void SetDwmMissing(bool missing) {
+    Lock lk(Mu());
+    S().dwmMissing = missing;
 }
 
 void SetHungReported(Hwnd w) {

@@ -30,6 +30,9 @@ Hgdi CreatePen(int style, int width, std::uint32_t color) {
     return As<Hgdi>(::CreatePen(style, width, color));
 }
 Hgdi CreateSolidBrush(std::uint32_t color) { return As<Hgdi>(::CreateSolidBrush(color)); }
+Hgdi CreateHatchBrush(int hatch, std::uint32_t color) {
+    return As<Hgdi>(::CreateHatchBrush(hatch, color));
+}
 Hgdi CreateFontIndirectA(const LogFontA* lf) {
     return As<Hgdi>(::CreateFontIndirectA(reinterpret_cast<const LOGFONTA*>(lf)));
 }

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/dwm.h"
 #include "platform/types.h"
 
 // Every plain constant the product passes straight to Win32. Listed once, expanded twice:
@@ -45,7 +46,8 @@
     X(FILE_ATTRIBUTE_NORMAL) X(INVALID_FILE_ATTRIBUTES) X(MAX_PATH) X(WM_QUERYENDSESSION)     \
     X(WM_ENDSESSION) X(QS_SENDMESSAGE) X(PM_NOREMOVE) X(PM_REMOVE) X(PM_QS_SENDMESSAGE)       \
     X(EXCEPTION_EXECUTE_HANDLER) X(EXCEPTION_CONTINUE_SEARCH)                                 \
-    X(NIM_MODIFY) X(NIM_DELETE) X(NIF_MESSAGE) X(NIF_ICON) X(NIF_TIP)
+    X(NIM_MODIFY) X(NIM_DELETE) X(NIF_MESSAGE) X(NIF_ICON) X(NIF_TIP)                         \
+    X(MOD_WIN) X(HS_BDIAGONAL) X(DWMWA_CLOAKED)
 
 // Compared modulo 2^32: Win32 spells some of these as long, some as unsigned.
 #define PARMENA_PLAT_VALUE(name) static_cast<std::uint32_t>(plat::name),
@@ -55,6 +57,7 @@ static constexpr std::uintptr_t platCursorArrow = static_cast<std::uintptr_t>(pl
 
 #include "platform/win32/win.h"
 
+#include <dwmapi.h>
 #include <shellapi.h>
 
 #define PARMENA_WIN_VALUE(name) static_cast<std::uint32_t>(name),
