@@ -85,8 +85,9 @@ std::int16_t GetAsyncKeyState(int vk);
 LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
 LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result);
-// Wide form: for probes whose answer is unused. The A form of a text message may follow up
-// with a conversion send that has no time-out, which would let a hung window block the caller.
+// For probes whose answer is unused. An ANSI send of a text message may follow up with a
+// conversion send that has no time-out, which would let a hung window block the caller; every
+// send of this layer is a wide one now, so this form only keeps that intent in its name.
 LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result);
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,

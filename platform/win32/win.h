@@ -18,6 +18,8 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// Included here, before the names below are undefined: its macros would come back otherwise.
+#include <shellapi.h>
 
 #include <string>
 
@@ -27,6 +29,53 @@
 // the real names.
 #undef GetWindowLongPtrA
 #undef SetWindowLongPtrA
+
+// The generic names that <windows.h> maps to its A or W forms name the plat operations (the
+// UTF-8 forms): undefined here, or the macros would rewrite their definitions.
+#undef CallWindowProc
+#undef CreateEvent
+#undef CreateFileMapping
+#undef CreateFontIndirect
+#undef CreateMutex
+#undef CreateWindowEx
+#undef DefWindowProc
+#undef DispatchMessage
+#undef ExpandEnvironmentStrings
+#undef FindFirstFile
+#undef FindNextFile
+#undef GetClassName
+#undef GetDlgItemText
+#undef GetFileAttributes
+#undef GetMessage
+#undef GetModuleFileName
+#undef GetTextExtentPoint
+#undef GetWindowLongPtr
+#undef GetWindowText
+#undef LoadCursor
+#undef LoadIcon
+#undef LoadMenu
+#undef MessageBox
+#undef PeekMessage
+#undef PostMessage
+#undef PostThreadMessage
+#undef RegCreateKeyEx
+#undef RegDeleteValue
+#undef RegEnumValue
+#undef RegOpenKeyEx
+#undef RegQueryValueEx
+#undef RegSetValueEx
+#undef RegisterClass
+#undef SendMessage
+#undef SendMessageCallback
+#undef SendMessageTimeout
+#undef SetWindowLongPtr
+#undef SetWindowText
+#undef ShellExecute
+#undef Shell_NotifyIcon
+#undef SystemParametersInfo
+#undef TextOut
+#undef UnregisterClass
+#undef WinHelp
 
 namespace w32 {
 
