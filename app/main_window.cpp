@@ -25,13 +25,6 @@ namespace {
 // restores the windows a second time nor posts a quit into the next run.
 bool discardingPager;
 
-// A list box text beyond this is not a window name; the item is skipped. Every text is read
-// into a buffer of this size, so an item another thread lengthens between LB_GETTEXTLEN and
-// LB_GETTEXT (which takes no buffer size) overruns nothing unless it grows past this.
-constexpr plat::LResult MaxListTextLength = 0xFFFF;
-// An item that keeps changing under the reader is given up after this many reads.
-constexpr int ListTextReads = 3;
-
 int MouseX(plat::LParam lp) {
     return static_cast<std::int16_t>(plat::LOWORD(static_cast<std::uintptr_t>(lp)));
 }
@@ -130,23 +123,11 @@ bool IsOwnListBox(plat::Hwnd w) {
     return SameFoldedAscii(cls, ListBoxClass, sizeof ListBoxClass - 1);
 }
 
-// Reads an item's text into scratch (MaxListTextLength + 1 bytes). The list may change
-// between LB_GETTEXTLEN and LB_GETTEXT; a text whose length does not match is read again.
+// Reads an item's text into scratch (MaxPositionNameLength + 1 bytes). Longer names could
+// be saved but never loaded again: they are cut, before a character.
 bool ReadListText(plat::Hwnd listBox, plat::WParam index, char* scratch) {
-    for (int attempt = 0; attempt < ListTextReads; ++attempt) {
-        const plat::LResult length = plat::SendMessageA(listBox, plat::LB_GETTEXTLEN, index, 0);
-        if (length < 0 || length > MaxListTextLength) return false;
-        scratch[0] = '\0';
-        const plat::LResult got = plat::SendMessageA(listBox, plat::LB_GETTEXT, index,
-                                                     reinterpret_cast<plat::LParam>(scratch));
-        if (got != length) continue;
-        scratch[length] = '\0';
-        // Longer names could be saved but never loaded again.
-        if (length > static_cast<plat::LResult>(MaxPositionNameLength))
-            scratch[MaxPositionNameLength] = '\0';
-        return true;
-    }
-    return false;
+    return plat::GetListBoxTextA(listBox, static_cast<int>(index), scratch,
+                                 static_cast<int>(MaxPositionNameLength) + 1) >= 0;
 }
 
 // Appends the list box items whose KeepInPlace bit equals `kept`, in list box order.
@@ -288,7 +269,7 @@ long PLAT_CALLBACK FoldOnCrash(void*) {
 void ReplacePositionList(plat::Hwnd listBox) {
     // Anything but the dialog's list: the remembered windows stay.
     if (!IsOwnListBox(listBox)) return;
-    std::unique_ptr<char[]> scratch(new (std::nothrow) char[MaxListTextLength + 1]);
+    std::unique_ptr<char[]> scratch(new (std::nothrow) char[MaxPositionNameLength + 1]);
     if (!scratch) return;
     FreePositionList();
     plat::LResult count = plat::SendMessageA(listBox, plat::LB_GETCOUNT, 0, 0);

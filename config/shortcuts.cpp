@@ -45,13 +45,7 @@ bool SameIdentity(const Shortcut* n, const char* name, int root) {
     return n->root == root && SameName(n->name, name);
 }
 
-void CopyField(char* field, std::size_t size, const char* text) {
-    if (!text) text = "";
-    std::size_t len = std::strlen(text);
-    if (len >= size) len = size - 1;
-    std::memcpy(field, text, len);
-    field[len] = 0;
-}
+void CopyField(char* field, std::size_t size, const char* text) { CopyUtf8(field, size, text); }
 
 // The stored form keeps the show value in one character, so only 0-9 survive a save and load.
 int ClampShow(int show) { return show < 0 ? 0 : (show > 9 ? 9 : show); }

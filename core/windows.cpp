@@ -23,8 +23,7 @@ WindowTitle ReadWindowTitle(plat::Hwnd w) {
     WindowTitle t;
     int n = plat::GetWindowTextA(w, t.text, sizeof t.text);
     if (n < 0) n = 0;
-    if (n > MaxTitleLength) n = MaxTitleLength;
-    t.text[n] = '\0';
+    t.text[Utf8CutLength(t.text, static_cast<std::size_t>(n), MaxTitleLength)] = '\0';
     return t;
 }
 

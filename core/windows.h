@@ -13,7 +13,8 @@ bool IsCloaked(plat::Hwnd w);
 // Some remembered window carries this position flag.
 bool AnyPositionEntryHas(std::uint32_t flag);
 
-// Every title is read through ReadWindowTitle and cut to MaxTitleLength characters, so that a
+// Every title is read through ReadWindowTitle and cut to MaxTitleLength bytes (before a
+// character, never inside its UTF-8 sequence), so that a
 // window matches a pattern (or is the "Program Manager") alike wherever it is looked at.
 constexpr int MaxTitleLength = 1023;
 struct WindowTitle {

@@ -365,6 +365,7 @@ int RunScenarios() {
     for (const char* s : MbuttonScenarioNames()) product.push_back(s);
     for (const char* s : DialogScenarioNames()) product.push_back(s);
     for (const char* s : ExitScenarioNames()) product.push_back(s);
+    for (const char* s : UnicodeScenarioNames()) product.push_back(s);
 
     std::string plan = "PLAN harness_selfcheck";
     for (const char* s : product) plan += std::string(" ") + s;
@@ -392,6 +393,7 @@ int RunScenarios() {
         RunMbuttonScenarios();
         RunDialogScenarios();
         RunExitScenarios();
+        RunUnicodeScenarios();
         RunTaskbarScenario();
     } else {
         for (const char* s : product)

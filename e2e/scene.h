@@ -56,4 +56,10 @@ std::vector<const char*> ExitScenarioNames();
 void RunExitScenarios();
 int RunSoak();  // parmdriver soak: the long soak alone
 
+// Text beyond the code page, with its own Parmena, after the exit scenarios.
+std::vector<const char*> UnicodeScenarioNames();
+void RunUnicodeScenarios();
+int RunUnicodeOnly();                  // parmdriver unicode: these alone
+int RunTouch(int argc, char** argv);   // parmdriver touch NAME: what their shortcut starts
+
 }  // namespace e2e

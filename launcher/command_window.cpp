@@ -114,7 +114,7 @@ void ShowAtCursor(plat::Hwnd w) {
 bool PrepareCommand(const char* typed, CommandRun* run) {
     if (!typed || !run || typed[0] == '\0') return false;
     char text[MaxTypedText + 1];
-    std::snprintf(text, sizeof text, "%s", typed);
+    CopyUtf8(text, sizeof text, typed);
     run->hasParams = false;
     run->hasDirectory = false;
 

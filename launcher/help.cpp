@@ -14,7 +14,7 @@ namespace {
 
 // The full path of name beside the program, or false when it cannot be formed.
 bool BesideProgram(const char* name, char* out, std::size_t size) {
-    char exe[plat::MAX_PATH + 1];
+    char exe[plat::MaxPathBytes];
     const std::uint32_t n = plat::GetModuleFileNameA(nullptr, exe, sizeof exe);
     if (n == 0 || n >= sizeof exe) return false;  // a cut path names another folder
     exe[n] = '\0';
@@ -29,14 +29,14 @@ bool IsFile(const char* path) {
 }  // namespace
 
 void ShowHelp(plat::Hwnd owner, std::uint32_t command, std::uintptr_t context) {
-    char path[plat::MAX_PATH + 1];
+    char path[plat::MaxPathBytes];
     // WinHelp files cannot be opened on current systems, so the guide stands in unless an old
     // installation still ships its help file.
     if (BesideProgram(HelpFile, path, sizeof path) && IsFile(path)) {
         plat::WinHelpA(owner, HelpFile, command, context);
         return;
     }
-    char text[plat::MAX_PATH + 96];
+    char text[plat::MaxPathBytes + 96];
     if (!BesideProgram(GuideFile, path, sizeof path) || !IsFile(path)) {
         std::snprintf(text, sizeof text, "Parmena cannot show its help: %s is missing beside the program.",
                       GuideFile);

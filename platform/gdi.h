@@ -1,4 +1,4 @@
-// Graphics operations the product uses, under their Win32 names.
+// Graphics operations the product uses, under their Win32 names; texts are UTF-8.
 #pragma once
 #include "platform/types.h"
 

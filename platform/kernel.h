@@ -1,4 +1,4 @@
-// Kernel operations the product uses, under their Win32 names.
+// Kernel operations the product uses, under their Win32 names; names and paths are UTF-8.
 #pragma once
 #include "platform/types.h"
 

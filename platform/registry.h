@@ -1,4 +1,5 @@
-// Registry operations the product uses, under their Win32 names.
+// Registry operations the product uses, under their Win32 names. Names and REG_SZ data are
+// UTF-8; sizes count bytes of UTF-8.
 #pragma once
 #include "platform/types.h"
 

@@ -1,4 +1,4 @@
-// Shell operations the product uses, under their Win32 names.
+// Shell operations the product uses, under their Win32 names; texts are UTF-8.
 #pragma once
 #include "platform/types.h"
 

@@ -1,5 +1,6 @@
 // Portable handle and record types shared by every platform operation.
-// Values and layouts match Win32 so the win32 backend can pass them through.
+// Values and layouts match Win32 so the win32 backend can pass them through; records that
+// carry text hold it in UTF-8 and are converted there instead.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -111,7 +112,7 @@ struct LogFontA {
 };
 static_assert(sizeof(LogFontA) == 60, "LOGFONTA is 60 bytes");
 
-// The first (88-byte on 32-bit) NOTIFYICONDATAA form.
+// The fields of the first NOTIFYICONDATA form; the tip is UTF-8, at most 63 bytes.
 struct NotifyIconDataA {
     std::uint32_t cbSize;
     Hwnd hWnd;
@@ -122,6 +123,11 @@ struct NotifyIconDataA {
     char szTip[64];
 };
 
+// A path of MAX_PATH UTF-16 units takes up to three times as many bytes of UTF-8.
+constexpr std::uint32_t MaxPathBytes = 3 * 260;
+
+// What file search reports, with the names in UTF-8: no longer the Win32 record itself, since
+// a name of 259 UTF-16 units may take 777 bytes.
 struct Win32FindDataA {
     std::uint32_t dwFileAttributes;
     std::uint32_t ftCreationTime[2];
@@ -129,10 +135,8 @@ struct Win32FindDataA {
     std::uint32_t ftLastWriteTime[2];
     std::uint32_t nFileSizeHigh;
     std::uint32_t nFileSizeLow;
-    std::uint32_t dwReserved0;
-    std::uint32_t dwReserved1;
-    char cFileName[260];
-    char cAlternateFileName[14];
+    char cFileName[MaxPathBytes];
+    char cAlternateFileName[3 * 14];
 };
 
 // ---- Constants (Win32 values) ----

@@ -1,4 +1,8 @@
-// Window-system operations the product uses, under their Win32 names.
+// Window-system operations the product uses, under their Win32 names. Every text is UTF-8:
+// the names keep the A of the 8-bit forms, and the Windows backend speaks to the system through
+// the W forms. A text read into a buffer is cut before a character, never inside one.
+// Positions and lengths inside controls (EM_GETSEL, EM_SETSEL, WM_GETTEXTLENGTH) count the
+// control's own units: compare them with each other only.
 #pragma once
 #include "platform/types.h"
 
@@ -44,6 +48,10 @@ int GetClassNameA(Hwnd w, char* buf, int max);
 std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId);
 Hwnd GetDlgItem(Hwnd dlg, int id);
 std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max);
+// A list box item's text (LB_GETTEXTLEN, then LB_GETTEXT) cut to fit max bytes; its length,
+// or -1 (LB_ERR) for no such item. Unlike LB_GETTEXT, a text that grew meanwhile cannot
+// overrun the buffer.
+int GetListBoxTextA(Hwnd listBox, int index, char* buf, int max);
 
 // Z-order and relations
 Hwnd GetTopWindow(Hwnd parent);
@@ -77,8 +85,9 @@ std::int16_t GetAsyncKeyState(int vk);
 LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
 LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result);
-// Wide form: for probes whose answer is unused. The A form of a text message may follow up
-// with a conversion send that has no time-out, which would let a hung window block the caller.
+// For probes whose answer is unused. An ANSI send of a text message may follow up with a
+// conversion send that has no time-out, which would let a hung window block the caller; every
+// send of this layer is a wide one now, so this form only keeps that intent in its name.
 LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result);
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,

@@ -116,6 +116,29 @@ TEST_F(SettingsSave, LoadSaveLoadGivesTheSameConfiguration) {
     ExpectSameRecord(settings, fresh);
 }
 
+TEST_F(SettingsSave, TextInAnyScriptIsStoredReloadedAndSavedUnchanged) {
+    const std::string pattern = "*日本語 – Ωmega 🎉 e\xCC\x81";
+    sim::LoadReg(RegHeader() + "[HKEY_CURRENT_USER\\Software\\Orvanne\\Parmena\\Window Positions]\n"
+                 "\"Count\"=dword:00000001\n\"Pos0Name\"=\"" + pattern + "\"\n\"Pos0Pos\"=dword:00000102\n\n"
+                 "[HKEY_CURRENT_USER\\Software\\Orvanne\\Parmena\\Shortcuts]\n"
+                 "\"李\"=\"0C:\\\\Users\\\\李明\\\\Ωmega 🎉|C:\\\\Users\\\\李明\\\\Ωmega 🎉\\\\app.exe\"\n");
+    Start();
+    ASSERT_EQ(RememberedWindows(), (std::vector<Remembered>{{pattern, 0x0102}}));
+    Shortcut* shortcut = FindShortcut("李", 0, nullptr);
+    ASSERT_NE(shortcut, nullptr);
+    EXPECT_EQ(std::string(shortcut->directory), "C:\\Users\\李明\\Ωmega 🎉");
+    EXPECT_EQ(std::string(shortcut->command), "C:\\Users\\李明\\Ωmega 🎉\\app.exe");
+
+    SaveSettings();
+    SaveShortcut(shortcut);
+    EXPECT_EQ(sim::GetValue("HKCU", Positions, "Pos0Name").AsString(), pattern);
+    Restart();
+    EXPECT_EQ(RememberedWindows(), (std::vector<Remembered>{{pattern, 0x0102}}));
+    shortcut = FindShortcut("李", 0, nullptr);
+    ASSERT_NE(shortcut, nullptr);
+    EXPECT_EQ(std::string(shortcut->command), "C:\\Users\\李明\\Ωmega 🎉\\app.exe");
+}
+
 TEST_F(SettingsSave, WrittenForms) {
     sim::LoadReg(FullConfig);
     Start();

@@ -176,6 +176,13 @@ TEST_F(ShortcutStoreTest, AddTruncatesWhatDoesNotFit) {
     EXPECT_EQ(FindShortcut(longName.c_str(), 0, nullptr), n);
     EXPECT_EQ(RemoveShortcut(longName.c_str(), 0), 1);
     EXPECT_EQ(shortcutStore.head, nullptr);
+
+    // Cut before the character that would straddle the field: ten of the eleven 3-byte ones.
+    std::string wide;
+    for (int i = 0; i < 11; ++i) wide += "語";
+    ASSERT_EQ(AddShortcut(wide.c_str(), wide.c_str(), nullptr, 0, 0, &n), 0);
+    EXPECT_EQ(std::string(n->name), wide.substr(0, 30));
+    EXPECT_EQ(std::string(n->command), wide);
 }
 
 TEST_F(ShortcutStoreTest, MachineKeyLoadsBehindUserShortcuts) {

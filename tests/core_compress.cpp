@@ -232,6 +232,37 @@ TEST_F(Remembered, TitlesAreCutLikeEverywhere) {
     EXPECT_EQ(MovesOf(w).size(), 1u);
 }
 
+TEST_F(Remembered, PatternsInAnyScriptFoldOnlyAsciiLetters) {
+    const std::string title = "日本語 – Ωmega 🎉 e\xCC\x81";  // e + combining acute accent
+    const struct {
+        const char* pattern;
+        bool moves;
+    } rows[] = {
+        {"日本語*", true},
+        {"*🎉 e\xCC\x81", true},
+        {"日本語 – ΩMEGA 🎉 E\xCC\x81", true},  // only the ASCII letters fold
+        {"*ωmega 🎉 e\xCC\x81", false},         // Greek small omega is another letter
+        {"*\xC3\xA9", false},                   // precomposed é: other bytes
+        {"日本*", true},
+        {"日本語", false},                        // the whole title or nothing
+    };
+    for (const auto& row : rows) {
+        FreePositionList();
+        Remember(row.pattern, Cell(1, 0));
+        plat::Hwnd w = Add(title, Rect{100, 100, 300, 300});
+        sim::ClearMoves();
+        ApplyRememberedPositions();
+        EXPECT_EQ(MovesOf(w).size(), row.moves ? 1u : 0u) << row.pattern;
+        sim::RemoveWindow(w);
+    }
+    // The title is read cut before the character that would straddle the limit.
+    FreePositionList();
+    Remember(std::string(MaxTitleLength - 1, 'x').c_str(), Cell(1, 0));
+    plat::Hwnd w = Add(std::string(MaxTitleLength - 1, 'x') + "語", Rect{100, 100, 300, 300});
+    ApplyRememberedPositions();
+    EXPECT_EQ(MovesOf(w).size(), 1u);
+}
+
 TEST_F(Remembered, PagerIsRedrawnAfterwards) {
     ApplyRememberedPositions();
     std::vector<sim::InvalidateRecord> inv = sim::Invalidations();

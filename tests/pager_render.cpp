@@ -257,6 +257,17 @@ TEST_F(Render, LongTitlesAreCutAsMatchingCutsThem) {
     EXPECT_EQ(Titles()[0], longTitle.substr(0, MaxTitleLength));
 }
 
+TEST_F(Render, TitlesInAnyScriptAreDrawnWholeAndCutBeforeACharacter) {
+    // CJK, Greek, an emoji and a combining accent; then a title whose last character would
+    // straddle the cut.
+    const std::string title = "日本語 – Ωmega 🎉 e\xCC\x81";
+    const std::string straddling = std::string(MaxTitleLength - 1, 'x') + "語";
+    Add(title, {0, 0, 300, 300});
+    Add(straddling, {0, 300, 300, 600});
+    Draw();
+    EXPECT_EQ(Titles(), (std::vector<std::string>{title, std::string(MaxTitleLength - 1, 'x')}));
+}
+
 TEST_F(Render, DottedGridLinesSeparateTheDesktops) {
     Draw();
     const std::vector<Segment> expected = {

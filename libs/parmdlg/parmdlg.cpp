@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -43,7 +45,7 @@ struct Session {
     const MouseAction* clicks;
     const MouseAction* drags;
     prefs::Edit edit;
-    char exePath[MAX_PATH + 1];
+    char exePath[3 * MAX_PATH + 1];  // UTF-8
     bool created[PageCount];
     bool filling;  // controls are being set, not edited by the user
     int result;
@@ -65,25 +67,39 @@ std::int32_t Settings::*const GestureFields[5] = {
     &Settings::navMouseMenu,   &Settings::navMouseMove,
 };
 
-void Warn(HWND owner, const std::string& text) {
-    MessageBoxA(owner, text.c_str(), Caption, MB_OK | MB_ICONWARNING);
+// ---------------------------------------------------------------- UTF-8 and the controls
+// The library works in UTF-8, as the program does; its windows and controls are Unicode ones.
+
+std::wstring Wide(const std::string& text) {
+    std::wstring w(Utf8ToUtf16<wchar_t>(text.data(), text.size(), nullptr, 0) + 1, L'\0');
+    w.resize(Utf8ToUtf16(text.data(), text.size(), &w[0], w.size()));
+    return w;
 }
 
-// ---------------------------------------------------------------- controls
-
-std::string TextOf(HWND dlg, int id) {
-    HWND c = GetDlgItem(dlg, id);
-    const int n = GetWindowTextLengthA(c);
-    if (n <= 0) return std::string();
-    std::string s(static_cast<std::size_t>(n) + 1, '\0');
-    const int got = GetWindowTextA(c, &s[0], n + 1);
-    s.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+std::string Utf8(const wchar_t* text, std::size_t length) {
+    std::string s(Utf16ToUtf8(text, length, nullptr, 0) + 1, '\0');
+    s.resize(Utf16ToUtf8(text, length, &s[0], s.size()));
     return s;
 }
 
-void SetNumber(HWND dlg, int id, std::int32_t v) {
-    SetDlgItemTextA(dlg, id, std::to_string(v).c_str());
+void Warn(HWND owner, const std::string& text) {
+    MessageBoxW(owner, Wide(text).c_str(), Wide(Caption).c_str(), MB_OK | MB_ICONWARNING);
 }
+
+std::string TextOf(HWND dlg, int id) {
+    HWND c = GetDlgItem(dlg, id);
+    const int n = GetWindowTextLengthW(c);
+    if (n <= 0) return std::string();
+    std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(c, &w[0], n + 1);
+    return Utf8(w.c_str(), got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
+void SetText(HWND dlg, int id, const std::string& text) {
+    SetDlgItemTextW(dlg, id, Wide(text).c_str());
+}
+
+void SetNumber(HWND dlg, int id, std::int32_t v) { SetText(dlg, id, std::to_string(v)); }
 
 void SetCheck(HWND dlg, int id, bool on) {
     CheckDlgButton(dlg, id, on ? BST_CHECKED : BST_UNCHECKED);
@@ -102,7 +118,8 @@ void FillCombo(HWND dlg, int id, const std::vector<prefs::Choice>& known, std::i
     SendMessageA(c, CB_RESETCONTENT, 0, 0);
     int index = 0;
     for (const prefs::Choice& choice : prefs::ChoicesFor(known, value, &index)) {
-        const LRESULT at = SendMessageA(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.label.c_str()));
+        const std::wstring label = Wide(choice.label);
+        const LRESULT at = SendMessageW(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
         if (at >= 0) SendMessageA(c, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(choice.value));
     }
     SendMessageA(c, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -126,11 +143,12 @@ void SetUpList(HWND dlg, int id, const std::vector<std::pair<const char*, int>>&
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     int i = 0;
     for (const auto& c : columns) {
-        LVCOLUMNA col{};
+        std::wstring heading = Wide(c.first);
+        LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH;
-        col.pszText = const_cast<char*>(c.first);
+        col.pszText = &heading[0];
         col.cx = DluToPixels(dlg, c.second);
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&col));
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&col));
     }
 }
 
@@ -139,12 +157,13 @@ void SetRows(HWND dlg, int id, const std::vector<std::vector<std::string>>& rows
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            LVITEMA item{};
+            std::wstring cell = Wide(rows[r][c]);
+            LVITEMW item{};
             item.mask = LVIF_TEXT;
             item.iItem = static_cast<int>(r);
             item.iSubItem = static_cast<int>(c);
-            item.pszText = const_cast<char*>(rows[r][c].c_str());
-            SendMessageA(list, c == 0 ? LVM_INSERTITEMA : LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            item.pszText = &cell[0];
+            SendMessageW(list, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         }
     }
     if (select >= 0 && select < static_cast<int>(rows.size())) {
@@ -187,14 +206,16 @@ std::string ProgramFolder() {
 
 bool ReadRunAtLogon(const char* exe) {
     HKEY k = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKeyPath, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return false;
-    char data[2 * MAX_PATH + 8] = {};
-    DWORD size = sizeof data - 1, type = 0;
-    const LONG r = RegQueryValueExA(k, RunValueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(RunKeyPath).c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
+        return false;
+    wchar_t data[2 * MAX_PATH + 8] = {};
+    DWORD size = sizeof data - sizeof data[0], type = 0;
+    const LONG r = RegQueryValueExW(k, Wide(RunValueName).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                    &size);
     RegCloseKey(k);
     if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-    data[size < sizeof data ? size : sizeof data - 1] = '\0';
-    return prefs::RunValueIsProgram(data, exe);
+    const std::size_t units = std::min<std::size_t>(size / sizeof data[0], 2 * MAX_PATH + 7);
+    return prefs::RunValueIsProgram(Utf8(data, wcsnlen(data, units)).c_str(), exe);
 }
 
 void ApplyRunKey(HWND owner) {
@@ -202,14 +223,15 @@ void ApplyRunKey(HWND owner) {
     const prefs::RunKeyAction action = prefs::DecideRunKey(edit);
     if (action == prefs::RunKeyAction::None) return;
     HKEY k = nullptr;
-    LONG r = RegCreateKeyExA(HKEY_CURRENT_USER, RunKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
+    LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, Wide(RunKeyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                             &k, nullptr);
     if (r == ERROR_SUCCESS) {
         if (action == prefs::RunKeyAction::Write) {
-            const std::string value = prefs::RunValueFor(session->exePath);
-            r = RegSetValueExA(k, RunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                               static_cast<DWORD>(value.size() + 1));
+            const std::wstring value = Wide(prefs::RunValueFor(session->exePath));
+            r = RegSetValueExW(k, Wide(RunValueName).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         } else {
-            r = RegDeleteValueA(k, RunValueName);
+            r = RegDeleteValueW(k, Wide(RunValueName).c_str());
             if (r == ERROR_FILE_NOT_FOUND) r = ERROR_SUCCESS;
         }
         RegCloseKey(k);
@@ -224,12 +246,12 @@ void ApplyRunKey(HWND owner) {
 void OpenGuide(HWND owner) {
     const std::string folder = ProgramFolder();
     const std::string path = folder + GuideName;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (folder.empty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Warn(owner, "The user's guide was not found. It belongs beside the program:\n" + path);
         return;
     }
-    HINSTANCE r = ShellExecuteA(owner, "open", path.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+    HINSTANCE r = ShellExecuteW(owner, L"open", Wide(path).c_str(), nullptr, Wide(folder).c_str(), SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(r) <= 32)
         Warn(owner, "The user's guide could not be opened. No program is set up to show:\n" + path);
 }
@@ -238,13 +260,14 @@ void OpenGuide(HWND owner) {
 void SendPositions(HWND owner) {
     HWND pager = reinterpret_cast<HWND>(session->record->pagerWindow);
     if (!pager || !IsWindow(pager)) return;
-    HWND box = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 0, 0, owner, nullptr, module, nullptr);
+    HWND box = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD, 0, 0, 0, 0, owner, nullptr, module, nullptr);
     if (!box) {
         Warn(owner, "The remembered windows could not be handed to Parmena.");
         return;
     }
     for (const prefs::PositionEdit& p : session->edit.positions) {
-        const LRESULT at = SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p.name.c_str()));
+        const std::wstring name = Wide(p.name);
+        const LRESULT at = SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
         if (at >= 0) SendMessageA(box, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(p.position));
     }
     DWORD_PTR answer = 0;
@@ -260,12 +283,13 @@ void SavePagerSize(HWND owner) {
     const Settings& chosen = session->edit.record;
     if (chosen.xSize == shown.xSize && chosen.ySize == shown.ySize) return;
     HKEY k = nullptr;
-    LONG r = RegCreateKeyExA(HKEY_CURRENT_USER, PreferencesPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
+    LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, Wide(PreferencesPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                             nullptr, &k, nullptr);
     if (r == ERROR_SUCCESS) {
         const DWORD x = static_cast<DWORD>(chosen.xSize), y = static_cast<DWORD>(chosen.ySize);
-        r = RegSetValueExA(k, "XSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&x), sizeof x);
+        r = RegSetValueExW(k, L"XSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&x), sizeof x);
         if (r == ERROR_SUCCESS)
-            r = RegSetValueExA(k, "YSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&y), sizeof y);
+            r = RegSetValueExW(k, L"YSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&y), sizeof y);
         RegCloseKey(k);
     }
     if (r != ERROR_SUCCESS) Warn(owner, "Parmena could not store the pager's full size in the registry.");
@@ -314,7 +338,7 @@ INT_PTR CALLBACK PositionProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         SendDlgItemMessageA(dlg, IDC_PE_NAME, EM_LIMITTEXT, prefs::MaxPatternLength + 1, 0);
         if (index >= 0) {
             const prefs::PositionEdit& p = edit.positions[static_cast<std::size_t>(index)];
-            SetDlgItemTextA(dlg, IDC_PE_NAME, p.name.c_str());
+            SetText(dlg, IDC_PE_NAME, p.name);
             SetNumber(dlg, IDC_PE_COLUMN, prefs::PositionColumn(p));
             SetNumber(dlg, IDC_PE_ROW, prefs::PositionRow(p));
             SetCheck(dlg, IDC_PE_KEEP, (p.position & KeepInPlace) != 0);
@@ -351,9 +375,9 @@ INT_PTR CALLBACK ShortcutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         std::int32_t show = 0;
         if (index >= 0) {
             const prefs::ShortcutEdit& s = edit.shortcuts[static_cast<std::size_t>(index)];
-            SetDlgItemTextA(dlg, IDC_SE_NAME, s.name.c_str());
-            SetDlgItemTextA(dlg, IDC_SE_COMMAND, s.command.c_str());
-            SetDlgItemTextA(dlg, IDC_SE_DIRECTORY, s.directory.c_str());
+            SetText(dlg, IDC_SE_NAME, s.name);
+            SetText(dlg, IDC_SE_COMMAND, s.command);
+            SetText(dlg, IDC_SE_DIRECTORY, s.directory);
             show = s.show;
         }
         FillCombo(dlg, IDC_SE_SHOW, prefs::ShowChoices(), show);
@@ -381,7 +405,7 @@ INT_PTR CALLBACK ProgramProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         SendDlgItemMessageA(dlg, IDC_PR_NAME, EM_LIMITTEXT, prefs::MaxProgramNameLength + 1, 0);
         MiddleButtonEntry e{"", {-1, -1, -1, -1}, {-1, -1, -1, -1}, -1};
         if (index >= 0) e = edit.programs[static_cast<std::size_t>(index)];
-        SetDlgItemTextA(dlg, IDC_PR_NAME, prefs::EntryName(e).c_str());
+        SetText(dlg, IDC_PR_NAME, prefs::EntryName(e));
         const auto clicks = prefs::ActionChoices(session->clicks, true);
         const auto drags = prefs::ActionChoices(session->drags, true);
         for (int j = 0; j < 4; ++j) {
@@ -411,7 +435,7 @@ INT_PTR CALLBACK ProgramProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 // Runs an entry dialog; true when the entry changed.
 bool RunEntry(HWND page, int templ, DLGPROC proc, int index) {
     EntryDialog d{index};
-    return DialogBoxParamA(module, MAKEINTRESOURCEA(templ), page, proc, reinterpret_cast<LPARAM>(&d)) == IDOK;
+    return DialogBoxParamW(module, MAKEINTRESOURCEW(templ), page, proc, reinterpret_cast<LPARAM>(&d)) == IDOK;
 }
 
 // ---------------------------------------------------------------- pages
@@ -536,7 +560,7 @@ void InitPager(HWND dlg) {
     SetNumber(dlg, IDC_YSIZE, r.ySize);
     SetCheck(dlg, IDC_MINIMIZE, r.minimizeTolvo);
     SetCheck(dlg, IDC_HIDE_PM, r.hideProgramManager);
-    SetDlgItemTextA(dlg, IDC_FONT_NAME, FontText(r.font).c_str());
+    SetText(dlg, IDC_FONT_NAME, FontText(r.font));
     for (int i = 0; i < 5; ++i) FillCombo(dlg, IDC_GESTURE0 + i, prefs::GestureChoices(), r.*GestureFields[i]);
 }
 
@@ -585,16 +609,28 @@ bool CommandPager(HWND dlg, WORD id, WORD code) {
         return true;
     }
     if (id == IDC_FONT) {
-        LOGFONTA font;
-        std::memcpy(&font, &r.font, sizeof font);
-        CHOOSEFONTA cf{};
+        LOGFONTW wide{};
+        std::memcpy(&wide, &r.font, offsetof(LOGFONTW, lfFaceName));
+        const char* face = r.font.lfFaceName;
+        Utf8ToUtf16(face, BoundedLength(face, sizeof r.font.lfFaceName), wide.lfFaceName, LF_FACESIZE);
+        CHOOSEFONTW cf{};
         cf.lStructSize = sizeof cf;
         cf.hwndOwner = dlg;
-        cf.lpLogFont = &font;
+        cf.lpLogFont = &wide;
         cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
-        if (ChooseFontA(&cf) && std::memcmp(&font, &r.font, sizeof font) != 0) {
+        plat::LogFontA font;
+        std::memset(&font, 0, sizeof font);
+        bool chosen = ChooseFontW(&cf) != FALSE;
+        if (chosen) {
+            std::memcpy(&font, &wide, offsetof(LOGFONTW, lfFaceName));
+            // The record's face field takes 31 bytes of UTF-8: a longer name is cut before a
+            // character (and then names no font, so the system picks a similar one).
+            Utf16ToUtf8(wide.lfFaceName, wcsnlen(wide.lfFaceName, LF_FACESIZE), font.lfFaceName,
+                        sizeof font.lfFaceName);
+        }
+        if (chosen && std::memcmp(&font, &r.font, sizeof font) != 0) {
             std::memcpy(&r.font, &font, sizeof font);
-            SetDlgItemTextA(dlg, IDC_FONT_NAME, FontText(r.font).c_str());
+            SetText(dlg, IDC_FONT_NAME, FontText(r.font));
             Changed(dlg);
         }
         return true;
@@ -898,8 +934,13 @@ extern "C" int WINAPI ShowPrefDlg(void* settingsRecord, DWORD_PTR clickFuncs, DW
     s.store = static_cast<ShortcutStore*>(shortcuts);
     s.clicks = ActionTable(clickFuncs, ClickActions);
     s.drags = ActionTable(moveFuncs, DragActions);
-    const DWORD n = GetModuleFileNameA(nullptr, s.exePath, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH) s.exePath[0] = '\0';
+    wchar_t exe[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH + 1);
+    // A cut path names another folder.
+    if (n == 0 || n > MAX_PATH || Utf16ToUtf8(exe, n, nullptr, 0) >= sizeof s.exePath)
+        s.exePath[0] = '\0';
+    else
+        Utf16ToUtf8(exe, n, s.exePath, sizeof s.exePath);
     prefs::BeginEdit(*s.record, s.store, ReadRunAtLogon(s.exePath), &s.edit);
 
     int start = reopenPage >= 0 ? reopenPage : page;
@@ -919,27 +960,28 @@ extern "C" int WINAPI ShowPrefDlg(void* settingsRecord, DWORD_PTR clickFuncs, DW
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
 
-    PROPSHEETPAGEA pages[PageCount] = {};
+    PROPSHEETPAGEW pages[PageCount] = {};
     for (int i = 0; i < PageCount; ++i) {
         pages[i].dwSize = sizeof pages[i];
         pages[i].dwFlags = PSP_DEFAULT;
         pages[i].hInstance = module;
-        pages[i].pszTemplate = MAKEINTRESOURCEA(PageTemplates[i]);
+        pages[i].pszTemplate = MAKEINTRESOURCEW(PageTemplates[i]);
         pages[i].pfnDlgProc = PageProc;
         pages[i].lParam = i;
     }
-    PROPSHEETHEADERA header{};
+    const std::wstring caption = Wide(Caption);
+    PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOCONTEXTHELP | PSH_USECALLBACK;
     header.hInstance = module;
-    header.pszCaption = Caption;
+    header.pszCaption = caption.c_str();
     header.nPages = PageCount;
     header.nStartPage = static_cast<UINT>(start);
     header.ppsp = pages;
     header.pfnCallback = SheetCallback;
 
     session = &s;
-    const INT_PTR shown = PropertySheetA(&header);
+    const INT_PTR shown = PropertySheetW(&header);
     session = nullptr;
     for (HBRUSH b : s.swatches)
         if (b) DeleteObject(b);
@@ -955,5 +997,5 @@ extern "C" int WINAPI ShowPrefDlg(void* settingsRecord, DWORD_PTR clickFuncs, DW
 }
 
 extern "C" void WINAPI ShowAboutDlg(ParmStartRoutine) {
-    DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutProc, 0);
+    DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutProc, 0);
 }

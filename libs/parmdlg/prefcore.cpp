@@ -178,7 +178,12 @@ bool CheckLength(const std::string& text, const char* field, int minLength, int 
                  std::string* message) {
     const auto n = static_cast<long long>(text.size());
     if (n >= minLength && n <= maxLength) return true;
-    if (minLength > 0)
+    // The fields count bytes of UTF-8: only plain ASCII takes one byte a character.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+    if (n > maxLength && !ascii)
+        *message = Printf("%s is too long: it may take %d bytes, and each character beyond plain "
+                          "ASCII takes two to four of them.", field, maxLength);
+    else if (minLength > 0)
         *message = Printf("%s must be %d to %d characters long.", field, minLength, maxLength);
     else
         *message = Printf("%s must be at most %d characters long.", field, maxLength);

@@ -26,6 +26,12 @@ std::int32_t KnownOr(const MouseAction* table, std::int32_t code, std::int32_t o
     return code != UseDefault && FindMouseAction(table, code) ? code : otherwise;
 }
 
+// A name that fills its field has lost its terminator: it is cut, before a character.
+template <std::size_t Size>
+void TerminateName(char (&name)[Size]) {
+    name[Utf8CutLength(name, BoundedLength(name, Size), Size - 1)] = '\0';
+}
+
 }  // namespace
 
 int SlotFromHitTest(long hit) {
@@ -80,8 +86,8 @@ void CopyEntries(const HookBlock& shared, EntryTable* out) {
     std::memcpy(&out->defaultEntry, &shared.defaultEntry, sizeof out->defaultEntry);
     std::memcpy(out->programs, shared.programs, sizeof(MiddleButtonEntry) * static_cast<std::size_t>(count));
     out->count = count;
-    out->defaultEntry.name[sizeof out->defaultEntry.name - 1] = '\0';
-    for (std::int32_t i = 0; i < count; ++i) out->programs[i].name[sizeof out->programs[i].name - 1] = '\0';
+    TerminateName(out->defaultEntry.name);
+    for (std::int32_t i = 0; i < count; ++i) TerminateName(out->programs[i].name);
 }
 
 int FindProgramEntry(const EntryTable& t, const char* exeName) {

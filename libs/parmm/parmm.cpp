@@ -9,6 +9,7 @@
 // The portable block layout comes before <windows.h>, whose macros would rewrite its names.
 #include "libs/parmm/actions.h"
 #include "libs/parmm/gesture.h"
+#include "platform/text.h"
 
 #include "platform/win32/companions.h"
 
@@ -156,6 +157,8 @@ void RefreshEntries(const HookBlock* b, HANDLE mutex, bool evenIfBusy) {
 }
 
 // The executable's file name of the program owning `w`, or "" when it cannot be told.
+// UTF-8, as the settings dialog stores the names; a path that does not fit is left out, since
+// its cut would drop the file name.
 void ProgramOf(HWND w, char* out, DWORD size) {
     out[0] = '\0';
     DWORD pid = 0;
@@ -163,9 +166,11 @@ void ProgramOf(HWND w, char* out, DWORD size) {
     if (!pid) return;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (!process) return;
-    DWORD n = size;
-    if (!QueryFullProcessImageNameA(process, 0, out, &n)) out[0] = '\0';
-    out[size - 1] = '\0';
+    wchar_t wide[MAX_PATH + 1];
+    DWORD n = MAX_PATH + 1;
+    if (QueryFullProcessImageNameW(process, 0, wide, &n) && n <= MAX_PATH &&
+        Utf16ToUtf8(wide, n, nullptr, 0) < size)
+        Utf16ToUtf8(wide, n, out, size);
     CloseHandle(process);
 }
 
@@ -271,7 +276,7 @@ void OnPress(Pt p) {
     }
     int index = -1;
     if (g.window) {
-        char path[MAX_PATH + 1];
+        char path[3 * MAX_PATH + 1];
         ProgramOf(g.window, path, sizeof path);
         index = FindProgramEntry(entries, path);
     }

@@ -4,6 +4,7 @@
 
 #include "platform/sim/sim_internal.h"
 #include "platform/dwm.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 namespace simi {
@@ -164,13 +165,10 @@ void NotifySizes(const std::vector<SizeChange>& changes) {
     }
 }
 
+// As the Windows backend: whole characters only.
 int CopyText(const std::string& text, char* buf, int max) {
     if (!buf || max <= 0) return 0;
-    int n = static_cast<int>(text.size());
-    if (n > max - 1) n = max - 1;
-    std::memcpy(buf, text.data(), static_cast<std::size_t>(n));
-    buf[n] = 0;
-    return n;
+    return static_cast<int>(CopyUtf8(buf, static_cast<std::size_t>(max), text.data(), text.size()));
 }
 
 }  // namespace
@@ -390,6 +388,25 @@ std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max) {
     Hwnd item = GetDlgItem(dlg, id);
     if (!item) return 0;
     return static_cast<std::uint32_t>(GetWindowTextA(item, buf, max));
+}
+
+int GetListBoxTextA(Hwnd listBox, int index, char* buf, int max) {
+    // As the Windows backend: LB_GETTEXT takes no size, so it reads into this much.
+    constexpr LResult MaxListText = 0xFFFF;
+    if (!buf || max <= 0) return -1;
+    buf[0] = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const LResult length = SendMessageA(listBox, LB_GETTEXTLEN, static_cast<WParam>(index), 0);
+        if (length < 0 || length > MaxListText) return -1;
+        std::string text(MaxListText + 1, '\0');
+        const LResult got = SendMessageA(listBox, LB_GETTEXT, static_cast<WParam>(index),
+                                         Id(&text[0]));
+        if (got < 0) return -1;
+        if (got != length) continue;
+        return static_cast<int>(CopyUtf8(buf, static_cast<std::size_t>(max), text.data(),
+                                         static_cast<std::size_t>(got)));
+    }
+    return -1;
 }
 
 Hwnd GetTopWindow(Hwnd parent) {

@@ -1,7 +1,12 @@
-// Graphics operations: each forwards to the GDI call of the same name.
+// Graphics operations: each forwards to the GDI call of its name, texts through the wide
+// forms so that a title draws in every script the font has.
 #include "platform/win32/win.h"
 
+#include <cstddef>
+#include <cstring>
+
 using w32::As;
+using w32::Wide;
 
 namespace plat {
 
@@ -34,7 +39,12 @@ Hgdi CreateHatchBrush(int hatch, std::uint32_t color) {
     return As<Hgdi>(::CreateHatchBrush(hatch, color));
 }
 Hgdi CreateFontIndirectA(const LogFontA* lf) {
-    return As<Hgdi>(::CreateFontIndirectA(reinterpret_cast<const LOGFONTA*>(lf)));
+    if (!lf) return nullptr;
+    LOGFONTW wide{};
+    std::memcpy(&wide, lf, offsetof(LOGFONTW, lfFaceName));
+    const char* face = lf->lfFaceName;
+    Utf8ToUtf16(face, BoundedLength(face, sizeof lf->lfFaceName), wide.lfFaceName, LF_FACESIZE);
+    return As<Hgdi>(::CreateFontIndirectW(&wide));
 }
 Hgdi CreateRectRgn(int l, int t, int r, int b) { return As<Hgdi>(::CreateRectRgn(l, t, r, b)); }
 int SelectClipRgn(Hdc dc, Hgdi rgn) { return ::SelectClipRgn(As<HDC>(dc), As<HRGN>(rgn)); }
@@ -55,10 +65,13 @@ Bool MoveToEx(Hdc dc, int x, int y, Point* old) {
 }
 Bool LineTo(Hdc dc, int x, int y) { return ::LineTo(As<HDC>(dc), x, y); }
 Bool GetTextExtentPointA(Hdc dc, const char* text, int len, Size* sz) {
-    return ::GetTextExtentPointA(As<HDC>(dc), text, len, reinterpret_cast<SIZE*>(sz));
+    const Wide wide(text, len > 0 ? static_cast<std::size_t>(len) : 0);
+    return ::GetTextExtentPoint32W(As<HDC>(dc), wide.get(), static_cast<int>(wide.size()),
+                                   reinterpret_cast<SIZE*>(sz));
 }
 Bool TextOutA(Hdc dc, int x, int y, const char* text, int len) {
-    return ::TextOutA(As<HDC>(dc), x, y, text, len);
+    const Wide wide(text, len > 0 ? static_cast<std::size_t>(len) : 0);
+    return ::TextOutW(As<HDC>(dc), x, y, wide.get(), static_cast<int>(wide.size()));
 }
 Bool BitBlt(Hdc dst, int x, int y, int w, int h, Hdc src, int sx, int sy, std::uint32_t rop) {
     return ::BitBlt(As<HDC>(dst), x, y, w, h, As<HDC>(src), sx, sy, rop);

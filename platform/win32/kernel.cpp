@@ -1,8 +1,32 @@
-// Kernel operations: each forwards to the kernel32 call of the same name.
+// Kernel operations: each forwards to the kernel32 call of its name, texts through the wide
+// forms (file names and the environment hold any character).
 #include "platform/win32/win.h"
+
+#include <cstring>
+#include <cwchar>
+#include <string>
 
 using w32::As;
 using w32::AsProc;
+using w32::Wide;
+
+namespace {
+
+void GiveFound(const WIN32_FIND_DATAW& wide, plat::Win32FindDataA* data) {
+    std::memset(data, 0, sizeof *data);
+    data->dwFileAttributes = wide.dwFileAttributes;
+    std::memcpy(data->ftCreationTime, &wide.ftCreationTime, sizeof data->ftCreationTime);
+    std::memcpy(data->ftLastAccessTime, &wide.ftLastAccessTime, sizeof data->ftLastAccessTime);
+    std::memcpy(data->ftLastWriteTime, &wide.ftLastWriteTime, sizeof data->ftLastWriteTime);
+    data->nFileSizeHigh = wide.nFileSizeHigh;
+    data->nFileSizeLow = wide.nFileSizeLow;
+    w32::ToUtf8(wide.cFileName, wcsnlen(wide.cFileName, MAX_PATH), data->cFileName,
+                sizeof data->cFileName);
+    w32::ToUtf8(wide.cAlternateFileName, wcsnlen(wide.cAlternateFileName, 14),
+                data->cAlternateFileName, sizeof data->cAlternateFileName);
+}
+
+}  // namespace
 
 namespace plat {
 
@@ -25,8 +49,8 @@ std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all
     return ::WaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms);
 }
 Handle CreateEventA(void* security, Bool manualReset, Bool initial, const char* name) {
-    return As<Handle>(::CreateEventA(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset,
-                                     initial, name));
+    return As<Handle>(::CreateEventW(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset,
+                                     initial, Wide(name).get()));
 }
 Bool SetEvent(Handle h) { return ::SetEvent(As<HANDLE>(h)); }
 Bool QueryPerformanceCounter(std::int64_t* count) {
@@ -46,9 +70,9 @@ void Sleep(std::uint32_t ms) { ::Sleep(ms); }
 
 Handle CreateFileMappingA(Handle file, void* security, std::uint32_t protect,
                           std::uint32_t sizeHigh, std::uint32_t sizeLow, const char* name) {
-    return As<Handle>(::CreateFileMappingA(As<HANDLE>(file),
+    return As<Handle>(::CreateFileMappingW(As<HANDLE>(file),
                                            static_cast<LPSECURITY_ATTRIBUTES>(security), protect,
-                                           sizeHigh, sizeLow, name));
+                                           sizeHigh, sizeLow, Wide(name).get()));
 }
 void* MapViewOfFile(Handle mapping, std::uint32_t access, std::uint32_t offHigh,
                     std::uint32_t offLow, std::size_t bytes) {
@@ -57,23 +81,40 @@ void* MapViewOfFile(Handle mapping, std::uint32_t access, std::uint32_t offHigh,
 Bool UnmapViewOfFile(const void* view) { return ::UnmapViewOfFile(view); }
 Handle CreateMutexA(void* security, Bool initialOwner, const char* name) {
     return As<Handle>(
-        ::CreateMutexA(static_cast<LPSECURITY_ATTRIBUTES>(security), initialOwner, name));
+        ::CreateMutexW(static_cast<LPSECURITY_ATTRIBUTES>(security), initialOwner, Wide(name).get()));
 }
 Bool ReleaseMutex(Handle h) { return ::ReleaseMutex(As<HANDLE>(h)); }
 std::uint32_t GetLastError() { return ::GetLastError(); }
 void SetLastError(std::uint32_t code) { ::SetLastError(code); }
 
+// As GetModuleFileNameA: a path that does not fit comes back cut, as size bytes with no room
+// to spare, so the caller can tell.
 std::uint32_t GetModuleFileNameA(Hinstance module, char* path, std::uint32_t size) {
-    return ::GetModuleFileNameA(As<HMODULE>(module), path, size);
+    if (!path || size == 0) return 0;
+    std::wstring wide(32768, L'\0');
+    const DWORD n = ::GetModuleFileNameW(As<HMODULE>(module), &wide[0],
+                                         static_cast<DWORD>(wide.size()));
+    if (n == 0 || n >= wide.size()) return 0;
+    const std::size_t needed = Utf16ToUtf8(wide.data(), n, nullptr, 0);
+    const int got = w32::ToUtf8(wide.data(), n, path, static_cast<int>(size));
+    return needed >= size ? size : static_cast<std::uint32_t>(got);
 }
 
-std::uint32_t GetFileAttributesA(const char* path) { return ::GetFileAttributesA(path); }
+std::uint32_t GetFileAttributesA(const char* path) {
+    return ::GetFileAttributesW(Wide(path).get());
+}
 
 Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
-    return As<Handle>(::FindFirstFileA(pattern, reinterpret_cast<WIN32_FIND_DATAA*>(data)));
+    WIN32_FIND_DATAW wide{};
+    HANDLE h = ::FindFirstFileW(Wide(pattern).get(), &wide);
+    if (h != INVALID_HANDLE_VALUE && data) GiveFound(wide, data);
+    return As<Handle>(h);
 }
 Bool FindNextFileA(Handle h, Win32FindDataA* data) {
-    return ::FindNextFileA(As<HANDLE>(h), reinterpret_cast<WIN32_FIND_DATAA*>(data));
+    WIN32_FIND_DATAW wide{};
+    if (!::FindNextFileW(As<HANDLE>(h), &wide)) return FALSE;
+    if (data) GiveFound(wide, data);
+    return TRUE;
 }
 Bool FindClose(Handle h) { return ::FindClose(As<HANDLE>(h)); }
 namespace {
@@ -89,8 +130,19 @@ ExceptionFilter SetUnhandledExceptionFilter(ExceptionFilter filter) {
     return old;
 }
 
+// As the ANSI form: the size needed, terminator included, in bytes of UTF-8; the text is
+// written only when it fits whole.
 std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_t size) {
-    return ::ExpandEnvironmentStringsA(src, dst, size);
+    const Wide source(src);
+    const DWORD units = ::ExpandEnvironmentStringsW(source.get(), nullptr, 0);
+    if (units == 0) return 0;
+    std::wstring wide(units, L'\0');
+    const DWORD got = ::ExpandEnvironmentStringsW(source.get(), &wide[0], units);
+    if (got == 0 || got > units) return 0;
+    const std::size_t length = wcsnlen(wide.c_str(), got);
+    const std::size_t needed = Utf16ToUtf8(wide.data(), length, nullptr, 0) + 1;
+    if (dst && needed <= size) Utf16ToUtf8(wide.data(), length, dst, size);
+    return static_cast<std::uint32_t>(needed);
 }
 
 }  // namespace plat

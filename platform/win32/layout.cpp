@@ -149,33 +149,6 @@ SAME_FIELD(plat::LogFontA, lfQuality, LOGFONTA, lfQuality);
 SAME_FIELD(plat::LogFontA, lfPitchAndFamily, LOGFONTA, lfPitchAndFamily);
 SAME_FIELD(plat::LogFontA, lfFaceName, LOGFONTA, lfFaceName);
 
-SAME_SIZE(plat::Win32FindDataA, WIN32_FIND_DATAA);
-SAME_FIELD(plat::Win32FindDataA, dwFileAttributes, WIN32_FIND_DATAA, dwFileAttributes);
-SAME_FIELD(plat::Win32FindDataA, ftCreationTime, WIN32_FIND_DATAA, ftCreationTime);
-SAME_FIELD(plat::Win32FindDataA, ftLastAccessTime, WIN32_FIND_DATAA, ftLastAccessTime);
-SAME_FIELD(plat::Win32FindDataA, ftLastWriteTime, WIN32_FIND_DATAA, ftLastWriteTime);
-SAME_FIELD(plat::Win32FindDataA, nFileSizeHigh, WIN32_FIND_DATAA, nFileSizeHigh);
-SAME_FIELD(plat::Win32FindDataA, nFileSizeLow, WIN32_FIND_DATAA, nFileSizeLow);
-SAME_FIELD(plat::Win32FindDataA, dwReserved0, WIN32_FIND_DATAA, dwReserved0);
-SAME_FIELD(plat::Win32FindDataA, dwReserved1, WIN32_FIND_DATAA, dwReserved1);
-SAME_FIELD(plat::Win32FindDataA, cFileName, WIN32_FIND_DATAA, cFileName);
-SAME_FIELD(plat::Win32FindDataA, cAlternateFileName, WIN32_FIND_DATAA, cAlternateFileName);
-
-// Only the first NOTIFYICONDATAA form is shared (88 bytes in the 32-bit build); later members are
-// never sent.
-static_assert(sizeof(plat::NotifyIconDataA) == NOTIFYICONDATAA_V1_SIZE,
-              "NotifyIconDataA must be the first NOTIFYICONDATAA form");
-#if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA form is 88 bytes");
-#endif
-SAME_FIELD(plat::NotifyIconDataA, cbSize, NOTIFYICONDATAA, cbSize);
-SAME_FIELD(plat::NotifyIconDataA, hWnd, NOTIFYICONDATAA, hWnd);
-SAME_FIELD(plat::NotifyIconDataA, uID, NOTIFYICONDATAA, uID);
-SAME_FIELD(plat::NotifyIconDataA, uFlags, NOTIFYICONDATAA, uFlags);
-SAME_FIELD(plat::NotifyIconDataA, uCallbackMessage, NOTIFYICONDATAA, uCallbackMessage);
-SAME_FIELD(plat::NotifyIconDataA, hIcon, NOTIFYICONDATAA, hIcon);
-SAME_FIELD(plat::NotifyIconDataA, szTip, NOTIFYICONDATAA, szTip);
-
 // The plat handles stand in for the Win32 ones one to one.
 SAME_SIZE(plat::Hwnd, HWND);
 SAME_SIZE(plat::WParam, WPARAM);

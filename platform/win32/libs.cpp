@@ -37,22 +37,21 @@ void Report(char* what, std::size_t whatSize, const char* piece, const char* lib
 }
 
 HMODULE LoadBesideProgram(const char* name, char* what, std::size_t whatSize) {
-    char exe[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH + 1);
-    // A full buffer means the path was cut short (and, on old systems, not terminated).
-    if (n == 0 || n > MAX_PATH) {
+    char exe[plat::MaxPathBytes];
+    const std::uint32_t n = plat::GetModuleFileNameA(nullptr, exe, sizeof exe);
+    // A full buffer means the path was cut short.
+    if (n == 0 || n >= sizeof exe) {
         Report(what, whatSize, name);
         return nullptr;
     }
-    exe[n] = '\0';
-    char path[MAX_PATH + 1];
+    char path[plat::MaxPathBytes];
     if (!plat::CompanionPath(exe, name, path, sizeof path)) {
         Report(what, whatSize, name);
         return nullptr;
     }
     // The program reports a failed load itself; no system error box on top of it.
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE lib = LoadLibraryA(path);
+    HMODULE lib = LoadLibraryW(w32::Wide(path).get());
     SetErrorMode(oldMode);
     if (!lib) Report(what, whatSize, name);
     return lib;

@@ -1,43 +1,66 @@
-// Window-system operations: each forwards to the Win32 call of the same name.
+// Window-system operations: each forwards to the wide (W) form of the Win32 call of its name,
+// converting texts between UTF-8 and UTF-16. Windows and their procedures are all Unicode, so
+// no message is narrowed to the ANSI code page on its way.
 #include "platform/win32/win.h"
+
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
+#include <string>
 
 using w32::As;
 using w32::AsProc;
+using w32::Wide;
 
 namespace plat {
 
 std::uint16_t RegisterClassA(const WndClassA* wc) {
-    return ::RegisterClassA(reinterpret_cast<const WNDCLASSA*>(wc));
+    if (!wc) return 0;
+    const Wide menu(wc->lpszMenuName), name(wc->lpszClassName);
+    WNDCLASSW wide{};
+    wide.style = wc->style;
+    wide.lpfnWndProc = AsProc<WNDPROC>(wc->lpfnWndProc);
+    wide.cbClsExtra = wc->cbClsExtra;
+    wide.cbWndExtra = wc->cbWndExtra;
+    wide.hInstance = As<HINSTANCE>(wc->hInstance);
+    wide.hIcon = As<HICON>(wc->hIcon);
+    wide.hCursor = As<HCURSOR>(wc->hCursor);
+    wide.hbrBackground = As<HBRUSH>(wc->hbrBackground);
+    wide.lpszMenuName = menu.get();
+    wide.lpszClassName = name.get();
+    return ::RegisterClassW(&wide);
 }
 Bool UnregisterClassA(const char* className, Hinstance inst) {
-    return ::UnregisterClassA(className, As<HINSTANCE>(inst));
+    return ::UnregisterClassW(Wide(className).get(), As<HINSTANCE>(inst));
 }
 Hwnd CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
                      std::uint32_t style, int x, int y, int w, int h, Hwnd parent, Hmenu menu,
                      Hinstance inst, void* param) {
-    return As<Hwnd>(::CreateWindowExA(exStyle, className, title, style, x, y, w, h,
-                                      As<HWND>(parent), As<HMENU>(menu), As<HINSTANCE>(inst),
-                                      param));
+    return As<Hwnd>(::CreateWindowExW(exStyle, Wide(className).get(), Wide(title).get(), style,
+                                      x, y, w, h, As<HWND>(parent), As<HMENU>(menu),
+                                      As<HINSTANCE>(inst), param));
 }
 Bool DestroyWindow(Hwnd w) { return ::DestroyWindow(As<HWND>(w)); }
 LResult DefWindowProcA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
-    return ::DefWindowProcA(As<HWND>(w), msg, wp, lp);
+    return ::DefWindowProcW(As<HWND>(w), msg, wp, lp);
 }
 LResult CallWindowProcA(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
-    return ::CallWindowProcA(AsProc<WNDPROC>(proc), As<HWND>(w), msg, wp, lp);
+    return ::CallWindowProcW(AsProc<WNDPROC>(proc), As<HWND>(w), msg, wp, lp);
 }
+// The wide forms: a procedure set through the ANSI form would make the system narrow every
+// message to the code page on its way to it.
 std::intptr_t GetWindowLongPtrA(Hwnd w, int index) {
 #ifdef _WIN64
-    return ::GetWindowLongPtrA(As<HWND>(w), index);
+    return ::GetWindowLongPtrW(As<HWND>(w), index);
 #else
-    return ::GetWindowLongA(As<HWND>(w), index);
+    return ::GetWindowLongW(As<HWND>(w), index);
 #endif
 }
 std::intptr_t SetWindowLongPtrA(Hwnd w, int index, std::intptr_t value) {
 #ifdef _WIN64
-    return ::SetWindowLongPtrA(As<HWND>(w), index, value);
+    return ::SetWindowLongPtrW(As<HWND>(w), index, value);
 #else
-    return ::SetWindowLongA(As<HWND>(w), index, value);
+    return ::SetWindowLongW(As<HWND>(w), index, value);
 #endif
 }
 
@@ -70,10 +93,20 @@ Bool IsWindowVisible(Hwnd w) { return ::IsWindowVisible(As<HWND>(w)); }
 Bool IsIconic(Hwnd w) { return ::IsIconic(As<HWND>(w)); }
 Bool IsZoomed(Hwnd w) { return ::IsZoomed(As<HWND>(w)); }
 int GetWindowTextA(Hwnd w, char* buf, int max) {
-    return ::GetWindowTextA(As<HWND>(w), buf, max);
+    if (!buf || max <= 0) return 0;
+    w32::WideBuffer wide(max);
+    const int n = ::GetWindowTextW(As<HWND>(w), wide.get(), wide.size());
+    return w32::ToUtf8(wide.get(), n > 0 ? static_cast<std::size_t>(n) : 0, buf, max);
 }
-Bool SetWindowTextA(Hwnd w, const char* text) { return ::SetWindowTextA(As<HWND>(w), text); }
-int GetClassNameA(Hwnd w, char* buf, int max) { return ::GetClassNameA(As<HWND>(w), buf, max); }
+Bool SetWindowTextA(Hwnd w, const char* text) {
+    return ::SetWindowTextW(As<HWND>(w), Wide(text).get());
+}
+int GetClassNameA(Hwnd w, char* buf, int max) {
+    if (!buf || max <= 0) return 0;
+    w32::WideBuffer wide(max);
+    const int n = ::GetClassNameW(As<HWND>(w), wide.get(), wide.size());
+    return w32::ToUtf8(wide.get(), n > 0 ? static_cast<std::size_t>(n) : 0, buf, max);
+}
 std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
     DWORD pid = 0;
     const DWORD thread = ::GetWindowThreadProcessId(As<HWND>(w), &pid);
@@ -82,7 +115,28 @@ std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
 }
 Hwnd GetDlgItem(Hwnd dlg, int id) { return As<Hwnd>(::GetDlgItem(As<HWND>(dlg), id)); }
 std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max) {
-    return ::GetDlgItemTextA(As<HWND>(dlg), id, buf, max);
+    if (!buf || max <= 0) return 0;
+    w32::WideBuffer wide(max);
+    const UINT n = ::GetDlgItemTextW(As<HWND>(dlg), id, wide.get(), wide.size());
+    return static_cast<std::uint32_t>(w32::ToUtf8(wide.get(), n, buf, max));
+}
+int GetListBoxTextA(Hwnd listBox, int index, char* buf, int max) {
+    // LB_GETTEXT takes no size: the text is read into this much, and a longer one refused.
+    constexpr LRESULT MaxListText = 0xFFFF;
+    if (!buf || max <= 0) return -1;
+    buf[0] = '\0';
+    // The list may change between the length and the text: a text that grew is read again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const LRESULT length = ::SendMessageW(As<HWND>(listBox), LB_GETTEXTLEN, index, 0);
+        if (length < 0 || length > MaxListText) return -1;
+        std::wstring wide(MaxListText + 1, L'\0');
+        const LRESULT got = ::SendMessageW(As<HWND>(listBox), LB_GETTEXT, index,
+                                           reinterpret_cast<LPARAM>(&wide[0]));
+        if (got < 0) return -1;
+        if (got != length) continue;
+        return w32::ToUtf8(wide.c_str(), static_cast<std::size_t>(got), buf, max);
+    }
+    return -1;
 }
 
 Hwnd GetTopWindow(Hwnd parent) { return As<Hwnd>(::GetTopWindow(As<HWND>(parent))); }
@@ -112,12 +166,12 @@ Bool SetCursorPos(int x, int y) { return ::SetCursorPos(x, y); }
 std::int16_t GetAsyncKeyState(int vk) { return ::GetAsyncKeyState(vk); }
 
 LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
-    return ::SendMessageA(As<HWND>(w), msg, wp, lp);
+    return ::SendMessageW(As<HWND>(w), msg, wp, lp);
 }
 LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result) {
     DWORD_PTR answer = 0;
-    LRESULT ok = ::SendMessageTimeoutA(As<HWND>(w), msg, wp, lp, flags, timeoutMs, &answer);
+    LRESULT ok = ::SendMessageTimeoutW(As<HWND>(w), msg, wp, lp, flags, timeoutMs, &answer);
     if (result) *result = answer;
     return ok;
 }
@@ -130,7 +184,7 @@ LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
 }
 Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
-    return ::SendMessageCallbackA(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
+    return ::SendMessageCallbackW(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
 }
 Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
@@ -138,27 +192,27 @@ Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendA
 }
 Bool IsHungAppWindow(Hwnd w) { return ::IsHungAppWindow(As<HWND>(w)); }
 Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
-    return ::PostMessageA(As<HWND>(w), msg, wp, lp);
+    return ::PostMessageW(As<HWND>(w), msg, wp, lp);
 }
 Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp) {
-    return ::PostThreadMessageA(threadId, msg, wp, lp);
+    return ::PostThreadMessageW(threadId, msg, wp, lp);
 }
 void PostQuitMessage(int code) { ::PostQuitMessage(code); }
 Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
-    return ::GetMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max);
+    return ::GetMessageW(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max);
 }
 std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
                                         std::uint32_t ms, std::uint32_t wakeMask) {
     return ::MsgWaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms, wakeMask);
 }
 Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags) {
-    return ::PeekMessageA(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, flags);
+    return ::PeekMessageW(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, flags);
 }
 Bool TranslateMessage(const Msg* m) {
     return ::TranslateMessage(reinterpret_cast<const MSG*>(m));
 }
 LResult DispatchMessageA(const Msg* m) {
-    return ::DispatchMessageA(reinterpret_cast<const MSG*>(m));
+    return ::DispatchMessageW(reinterpret_cast<const MSG*>(m));
 }
 
 std::uintptr_t SetTimer(Hwnd w, std::uintptr_t id, std::uint32_t ms, void* proc) {
@@ -174,11 +228,19 @@ int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 std::uint32_t GetSysColor(int index) { return ::GetSysColor(index); }
 Bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* pv,
                            std::uint32_t winIni) {
-    return ::SystemParametersInfoA(action, param, pv, winIni);
+    if (action != SPI_GETICONTITLELOGFONT) return ::SystemParametersInfoW(action, param, pv, winIni);
+    if (!pv || param != sizeof(LogFontA)) return FALSE;
+    LOGFONTW wide{};
+    if (!::SystemParametersInfoW(action, sizeof wide, &wide, winIni)) return FALSE;
+    auto* font = static_cast<LogFontA*>(pv);
+    std::memcpy(font, &wide, offsetof(LOGFONTW, lfFaceName));
+    w32::ToUtf8(wide.lfFaceName, wcsnlen(wide.lfFaceName, LF_FACESIZE), font->lfFaceName,
+                sizeof font->lfFaceName);
+    return TRUE;
 }
 
 Hmenu LoadMenuA(Hinstance inst, const char* name) {
-    return As<Hmenu>(::LoadMenuA(As<HINSTANCE>(inst), name));
+    return As<Hmenu>(::LoadMenuW(As<HINSTANCE>(inst), Wide(name).get()));
 }
 Hmenu GetSubMenu(Hmenu m, int pos) { return As<Hmenu>(::GetSubMenu(As<HMENU>(m), pos)); }
 Bool EnableMenuItem(Hmenu m, std::uint32_t id, std::uint32_t flags) {
@@ -191,17 +253,17 @@ Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int reserved, Hw
 }
 Bool DestroyMenu(Hmenu m) { return ::DestroyMenu(As<HMENU>(m)); }
 Hicon LoadIconA(Hinstance inst, const char* name) {
-    return As<Hicon>(::LoadIconA(As<HINSTANCE>(inst), name));
+    return As<Hicon>(::LoadIconW(As<HINSTANCE>(inst), Wide(name).get()));
 }
 Hicon LoadCursorA(Hinstance inst, const char* name) {
-    return As<Hicon>(::LoadCursorA(As<HINSTANCE>(inst), name));
+    return As<Hicon>(::LoadCursorW(As<HINSTANCE>(inst), Wide(name).get()));
 }
 Bool DestroyIcon(Hicon icon) { return ::DestroyIcon(As<HICON>(icon)); }
 int MessageBoxA(Hwnd owner, const char* text, const char* caption, std::uint32_t type) {
-    return ::MessageBoxA(As<HWND>(owner), text, caption, type);
+    return ::MessageBoxW(As<HWND>(owner), Wide(text).get(), Wide(caption).get(), type);
 }
 Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data) {
-    return ::WinHelpA(As<HWND>(w), file, cmd, data);
+    return ::WinHelpW(As<HWND>(w), Wide(file).get(), cmd, data);
 }
 
 }  // namespace plat

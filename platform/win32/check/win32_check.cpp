@@ -3,6 +3,8 @@
 //   win32_check [--expect-missing parmm.dll|parmdlg.dll]
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 #include "platform/win32/win.h"
 
@@ -303,6 +305,120 @@ void CheckKernel(const char* ownPath) {
     CHECK(std::strcmp(expanded, "xabcy") == 0);
 }
 
+// ---- UTF-8 at the boundary: what the system holds as UTF-16 comes back as UTF-8, cut before
+// a character, and what an older build wrote through the ANSI calls reads back the same.
+
+const char Mixed[] = "\xE6\x97\xA5\xE6\x9C\xAC \xCE\xA9mega \xF0\x9F\x8E\x89 e\xCC\x81";  // 日本 Ωmega 🎉 é
+const wchar_t MixedWide[] = L"\u65e5\u672c \u03a9mega \U0001F389 e\u0301";
+
+void CheckUnicode(plat::Hinstance inst) {
+    plat::WndClassA wc{};
+    wc.lpfnWndProc = TestProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = "Win32Check\xCE\xA9";
+    CHECK(plat::RegisterClassA(&wc) != 0);
+    plat::Hwnd w = plat::CreateWindowExA(0, wc.lpszClassName, Mixed, WS_POPUP, 0, 0, 50, 50, nullptr,
+                                         nullptr, inst, nullptr);
+    CHECK(w != nullptr);
+    wchar_t wide[64] = L"";
+    GetWindowTextW(reinterpret_cast<HWND>(w), wide, 64);
+    CHECK(std::wcscmp(wide, MixedWide) == 0);
+    CHECK(IsWindowUnicode(reinterpret_cast<HWND>(w)));
+    char text[64];
+    CHECK(plat::GetWindowTextA(w, text, sizeof text) == static_cast<int>(sizeof Mixed - 1));
+    CHECK(std::strcmp(text, Mixed) == 0);
+    // 7 bytes hold 日 and 本 (3 each) but not the space after them... 8 bytes hold the space.
+    CHECK(plat::GetWindowTextA(w, text, 6) == 3 && std::strcmp(text, "\xE6\x97\xA5") == 0);
+    CHECK(plat::GetWindowTextA(w, text, 8) == 7 && text[6] == ' ');
+    // The emoji is two UTF-16 units and four bytes: never half of it.
+    const int emoji = static_cast<int>(std::strstr(Mixed, "\xF0") - Mixed);
+    CHECK(plat::GetWindowTextA(w, text, emoji + 4) == emoji);
+    CHECK(plat::GetClassNameA(w, text, sizeof text) > 0 && std::strcmp(text, wc.lpszClassName) == 0);
+    CHECK(plat::SetWindowTextA(w, "\xCE\xB1\xCE\xB2"));
+    GetWindowTextW(reinterpret_cast<HWND>(w), wide, 64);
+    CHECK(std::wcscmp(wide, L"\u03b1\u03b2") == 0);
+
+    plat::Hdc screen = plat::GetDC(nullptr);
+    plat::Size one{}, all{};
+    CHECK(plat::GetTextExtentPointA(screen, Mixed, 3, &one) && one.cx > 0);
+    CHECK(plat::GetTextExtentPointA(screen, Mixed, static_cast<int>(sizeof Mixed - 1), &all));
+    CHECK(all.cx > one.cx);
+    plat::ReleaseDC(nullptr, screen);
+    plat::DestroyWindow(w);
+    plat::UnregisterClassA(wc.lpszClassName, inst);
+
+    const char* path = "Software\\ParmenaWin32CheckUnicode";
+    plat::Hkey key = nullptr;
+    CHECK(plat::RegCreateKeyExA(Hkcu, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                nullptr, &key, nullptr) == ERROR_SUCCESS);
+    // Written as an older build did, through the ANSI call, in the ANSI code page.
+    char ansi[8] = "Caf?";
+    WCHAR eAcute = 0xE9;
+    BOOL lost = FALSE;
+    const bool representable =
+        WideCharToMultiByte(CP_ACP, 0, &eAcute, 1, ansi + 3, 1, nullptr, &lost) == 1 && !lost;
+    CHECK(RegSetValueExA(reinterpret_cast<HKEY>(key), "Old", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(ansi), 5) == ERROR_SUCCESS);
+    char got[16] = "";
+    std::uint32_t cb = sizeof got, type = 0;
+    CHECK(plat::RegQueryValueExA(key, "Old", nullptr, &type, reinterpret_cast<std::uint8_t*>(got),
+                                 &cb) == ERROR_SUCCESS);
+    CHECK(type == REG_SZ);
+    if (representable) CHECK(cb == 6 && std::strcmp(got, "Caf\xC3\xA9") == 0);
+    // Written now: UTF-16 underneath, sizes in bytes of UTF-8 on this side.
+    CHECK(plat::RegSetValueExA(key, "\xCE\xA9", 0, REG_SZ,
+                               reinterpret_cast<const std::uint8_t*>(Mixed), sizeof Mixed) == 0);
+    wchar_t stored[64] = L"";
+    DWORD wcb = sizeof stored;
+    CHECK(RegQueryValueExW(reinterpret_cast<HKEY>(key), L"\u03a9", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(stored), &wcb) == ERROR_SUCCESS);
+    CHECK(std::wcscmp(stored, MixedWide) == 0 && wcb == sizeof MixedWide);
+    cb = 0;
+    CHECK(plat::RegQueryValueExA(key, "\xCE\xA9", nullptr, nullptr, nullptr, &cb) == 0 &&
+          cb == sizeof Mixed);
+    cb = 5;
+    CHECK(plat::RegQueryValueExA(key, "\xCE\xA9", nullptr, nullptr,
+                                 reinterpret_cast<std::uint8_t*>(got), &cb) == ERROR_MORE_DATA &&
+          cb == sizeof Mixed);
+    char name[8], data[64];
+    int seen = 0;
+    for (std::uint32_t i = 0;; ++i) {
+        std::uint32_t cch = sizeof name, size = sizeof data, kind = 0;
+        const long rc = plat::RegEnumValueA(key, i, name, &cch, nullptr, &kind,
+                                            reinterpret_cast<std::uint8_t*>(data), &size);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        CHECK(rc == ERROR_SUCCESS);
+        if (rc != ERROR_SUCCESS) break;
+        if (std::strcmp(name, "\xCE\xA9") == 0 && cch == 2 && size == sizeof Mixed &&
+            std::strcmp(data, Mixed) == 0)
+            ++seen;
+    }
+    CHECK(seen == 1);
+    plat::RegCloseKey(key);
+    RegDeleteKeyA(HKEY_CURRENT_USER, path);
+
+    // A file and a variable named beyond the code page.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring file = std::wstring(temp) + L"\u674e\u660e \U0001F389.txt";
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CHECK(f != INVALID_HANDLE_VALUE);
+    CloseHandle(f);
+    char pattern[plat::MaxPathBytes];
+    plat::ExpandEnvironmentStringsA("%TEMP%", pattern, sizeof pattern);
+    std::strcat(pattern, "\\\xE6\x9D\x8E*");
+    plat::Win32FindDataA fd{};
+    plat::Handle find = plat::FindFirstFileA(pattern, &fd);
+    CHECK(find != NoHandle && std::strcmp(fd.cFileName, "\xE6\x9D\x8E\xE6\x98\x8E \xF0\x9F\x8E\x89.txt") == 0);
+    if (find != NoHandle) plat::FindClose(find);
+    DeleteFileW(file.c_str());
+    SetEnvironmentVariableW(L"PARMENA_CHECK", L"\u03a9");
+    char expanded[16];
+    CHECK(plat::ExpandEnvironmentStringsA("<%PARMENA_CHECK%>", expanded, sizeof expanded) == 5);
+    CHECK(std::strcmp(expanded, "<\xCE\xA9>") == 0);
+    CHECK(plat::ExpandEnvironmentStringsA("<%PARMENA_CHECK%>", expanded, 4) == 5);
+}
+
 // ---- companion libraries
 
 bool startCalled = false;
@@ -423,6 +539,7 @@ int main(int argc, char** argv) {
         CheckGdi();
         CheckRegistry();
         CheckKernel(own);
+        CheckUnicode(reinterpret_cast<plat::Hinstance>(GetModuleHandleA(nullptr)));
         CheckLibrariesLoaded();
     }
     std::printf("%s: %d checks, %d failed\n", failures ? "FAILED" : "PASSED", checks, failures);
