@@ -10,7 +10,7 @@
 #include "platform/shell.h"
 #include "platform/window.h"
 
-plat::NotifyIconDataA TrayIconData;
+plat::NotifyIconData TrayIconData;
 std::uint32_t TaskbarCreatedMessage;
 
 namespace {
@@ -27,8 +27,8 @@ constexpr int TicksBetweenTrayTries = 10;  // of the poll timer: a second
 // The icon is there once the taskbar took it, or when it had it already (a taskbar that
 // announces itself again without having lost its icons).
 bool PutTrayIcon() {
-    return plat::Shell_NotifyIconA(plat::NIM_ADD, &TrayIconData) ||
-           plat::Shell_NotifyIconA(plat::NIM_MODIFY, &TrayIconData);
+    return plat::Shell_NotifyIcon(plat::NIM_ADD, &TrayIconData) ||
+           plat::Shell_NotifyIcon(plat::NIM_MODIFY, &TrayIconData);
 }
 
 void TryTrayIcon() {
@@ -61,7 +61,7 @@ void ReportTakenHotkey(const DesktopKey& k, int modifiers) {
                   "desktops. Choose other keys under \"Navigation modifiers\" on the Desktops "
                   "page of the settings.",
                   keys, k.name, keys);
-    plat::MessageBoxA(PagerWindow(), text, nullptr, plat::MB_ICONINFORMATION);
+    plat::MessageBox(PagerWindow(), text, nullptr, plat::MB_ICONINFORMATION);
 }
 
 // Hotkey-control bits (1 Shift, 2 Ctrl, 4 Alt) to RegisterHotKey modifiers.
@@ -102,7 +102,7 @@ void RegisterShellHotkey() {
     if (plat::RegisterHotKey(PagerWindow(), HotkeyShell, ShellModifiers(settings.shellHotkeyModif),
                              ShellKey(settings.shellHotkeyKey)))
         return;
-    plat::MessageBoxA(PagerWindow(), "Unable to register shell hotkey - disabling!", nullptr,
+    plat::MessageBox(PagerWindow(), "Unable to register shell hotkey - disabling!", nullptr,
                       plat::MB_ICONINFORMATION);
     settings.disableShell = 1;
     WriteDword(settingsKeys.preferences, "Disable shell", 1);
@@ -118,7 +118,7 @@ void AddTrayIcon() {
     TrayIconData.uID = TrayIconId;
     TrayIconData.uFlags = plat::NIF_MESSAGE | plat::NIF_ICON | plat::NIF_TIP;
     TrayIconData.uCallbackMessage = MsgTrayIcon;
-    TrayIconData.hIcon = plat::LoadIconA(instance, plat::MakeIntResource(IconTray));
+    TrayIconData.hIcon = plat::LoadIcon(instance, plat::MakeIntResource(IconTray));
     std::strcpy(TrayIconData.szTip, "Parmena");
     TryTrayIcon();
 }
@@ -126,7 +126,7 @@ void AddTrayIcon() {
 void RemoveTrayIcon() {
     std::lock_guard<std::mutex> hold(trayLock);
     trayTriesLeft.store(0, std::memory_order_relaxed);
-    plat::Shell_NotifyIconA(plat::NIM_DELETE, &TrayIconData);
+    plat::Shell_NotifyIcon(plat::NIM_DELETE, &TrayIconData);
     if (TrayIconData.hIcon) plat::DestroyIcon(TrayIconData.hIcon);
     TrayIconData.hIcon = nullptr;
 }

@@ -67,7 +67,7 @@ void LoadProgramEntry(plat::Hkey k, int i, MiddleButtonEntry& e) {
 
 bool CreateHookBlock(bool* inUse) {
     if (inUse) *inUse = false;
-    plat::Handle mapping = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
+    plat::Handle mapping = plat::CreateFileMapping(plat::INVALID_HANDLE_VALUE, nullptr,
                                                     plat::PAGE_READWRITE, 0, HookBlockSize,
                                                     HookMapName);
     if (!mapping) {
@@ -106,7 +106,7 @@ bool CreateHookBlock(bool* inUse) {
     settings.programEntries = ownPrograms;
     settings.programEntryCount = ownCount;
 
-    hookMutex = plat::CreateMutexA(nullptr, 0, HookMutexName);
+    hookMutex = plat::CreateMutex(nullptr, 0, HookMutexName);
     return true;
 }
 

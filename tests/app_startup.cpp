@@ -22,7 +22,7 @@ void ExpectNothingLeft() {
 
 // The shared block is gone when a new mapping of its name is not reported as existing.
 bool HookBlockReleased() {
-    plat::Handle m = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
+    plat::Handle m = plat::CreateFileMapping(plat::INVALID_HANDLE_VALUE, nullptr,
                                               plat::PAGE_READWRITE, 0, HookBlockSize, HookMapName);
     bool released = m && plat::GetLastError() != static_cast<std::uint32_t>(plat::ERROR_ALREADY_EXISTS);
     if (m) plat::CloseHandle(m);
@@ -88,7 +88,7 @@ TEST_F(StartupTest, FirstStartWaitsForTheAboutBoxThenRunsAndShutsDownCleanly) {
 
 TEST_F(StartupTest, SecondInstanceLeavesTheFirstUntouched) {
     // The running first instance, as another process holding the shared block.
-    plat::Handle first = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
+    plat::Handle first = plat::CreateFileMapping(plat::INVALID_HANDLE_VALUE, nullptr,
                                                   plat::PAGE_READWRITE, 0, HookBlockSize, HookMapName);
     auto* block = static_cast<HookBlock*>(plat::MapViewOfFile(first, plat::FILE_MAP_WRITE, 0, 0, 0));
     ASSERT_NE(block, nullptr);
@@ -123,10 +123,10 @@ TEST_F(StartupTest, FailedClassOrWindowEndsQuietlyWithEverythingReleased) {
     };
     // A block that exists but may not be opened belongs to an instance run as administrator.
     const Case cases[] = {
-        {"RegisterClassA", sim::Call::RegisterClassA, 0, false, ExitStartRefused},
-        {"CreateWindowExA", sim::Call::CreateWindowExA, 0, false, ExitStartRefused},
-        {"CreateFileMappingA, no memory", sim::Call::CreateFileMappingA, 8, true, ExitStartRefused},
-        {"CreateFileMappingA, access denied", sim::Call::CreateFileMappingA, 5, true, 0},
+        {"RegisterClass", sim::Call::RegisterClass, 0, false, ExitStartRefused},
+        {"CreateWindowEx", sim::Call::CreateWindowEx, 0, false, ExitStartRefused},
+        {"CreateFileMapping, no memory", sim::Call::CreateFileMapping, 8, true, ExitStartRefused},
+        {"CreateFileMapping, access denied", sim::Call::CreateFileMapping, 5, true, 0},
         {"MapViewOfFile", sim::Call::MapViewOfFile, 0, true, ExitStartRefused}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -214,7 +214,7 @@ TEST_F(StartupTest, DisabledNavigationShowsTheTrayIconInsteadOfThePager) {
     ASSERT_TRUE(p.WaitRunning());
     EXPECT_FALSE(sim::IsVisible(Pager()));
     ASSERT_EQ(sim::TrayIcons().size(), 1u);
-    const plat::NotifyIconDataA icon = sim::TrayIcons()[0];
+    const plat::NotifyIconData icon = sim::TrayIcons()[0];
     EXPECT_EQ(icon.cbSize, 88u);
     EXPECT_EQ(icon.hWnd, Pager());
     EXPECT_EQ(icon.uID, 1742u);

@@ -44,7 +44,7 @@ protected:
 TEST_F(TaskbarKeysTest, TrayIconComesBackAfterTheTaskbarRestarts) {
     Run({{"Disable navigation", 1}});
     ASSERT_EQ(sim::TrayIcons().size(), 1u);
-    const plat::NotifyIconDataA added = sim::TrayIcons()[0];
+    const plat::NotifyIconData added = sim::TrayIcons()[0];
     // Also from a taskbar with fewer rights than a program run as administrator.
     const std::uint32_t created = plat::RegisterWindowMessageW("TaskbarCreated");
     EXPECT_EQ(sim::AllowedMessages(Pager()), std::vector<std::uint32_t>{created});
@@ -55,7 +55,7 @@ TEST_F(TaskbarKeysTest, TrayIconComesBackAfterTheTaskbarRestarts) {
     EXPECT_EQ(std::memcmp(&sim::TrayIcons()[0], &added, sizeof added), 0);
 
     // A taskbar that announces itself without having lost the icon keeps just the one.
-    plat::PostMessageA(Pager(), created, 0, 0);
+    plat::PostMessage(Pager(), created, 0, 0);
     ASSERT_TRUE(program.Barrier());
     EXPECT_EQ(sim::TrayIcons().size(), 1u);
     EXPECT_EQ(program.Close(), ExitRan);
@@ -72,11 +72,11 @@ TEST_F(TaskbarKeysTest, TaskbarNotReadyIsRetriedEverySecondAFewTimes) {
         SCOPED_TRACE(c.readyAfterTicks);
         sim::Reset();
         Run({{"Disable navigation", 1}});
-        sim::FailCall(sim::Call::Shell_NotifyIconA, true);
+        sim::FailCall(sim::Call::Shell_NotifyIcon, true);
         sim::RestartTaskbar();
         ASSERT_TRUE(program.Barrier());
         Tick(c.readyAfterTicks);
-        sim::FailCall(sim::Call::Shell_NotifyIconA, false);
+        sim::FailCall(sim::Call::Shell_NotifyIcon, false);
         EXPECT_TRUE(sim::TrayIcons().empty());
         Tick(60);
         EXPECT_EQ(sim::TrayIcons().size(), c.iconBack ? 1u : 0u);
