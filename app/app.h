@@ -78,7 +78,7 @@ void DiscardPagerWindow();
 // Hotkeys and tray icon
 constexpr int HotkeyUp = 1, HotkeyDown = 2, HotkeyLeft = 3, HotkeyRight = 4, HotkeyShell = 5;
 constexpr std::uint32_t TrayIconId = 1742;
-extern plat::NotifyIconDataA TrayIconData;
+extern plat::NotifyIconData TrayIconData;
 void RegisterDesktopHotkeys();
 void UnregisterDesktopHotkeys();
 void RegisterShellHotkey();

@@ -7,7 +7,7 @@
 #include "platform/shell.h"
 #include "platform/window.h"
 
-plat::NotifyIconDataA TrayIconData;
+plat::NotifyIconData TrayIconData;
 
 namespace {
 
@@ -43,7 +43,7 @@ void RegisterDesktopHotkeys() {
     for (const DesktopKey& k : DesktopKeys) {
         if (!plat::RegisterHotKey(PagerWindow(), k.id, DesktopModifiers,
                                   static_cast<std::uint32_t>(k.vk))) {
-            plat::MessageBoxA(PagerWindow(), "Unable to register hot keys - disabling!", nullptr,
+            plat::MessageBox(PagerWindow(), "Unable to register hot keys - disabling!", nullptr,
                               plat::MB_ICONINFORMATION);
             // Memory only: the next start tries again.
             settings.switchHotkeys = 0;
@@ -60,7 +60,7 @@ void RegisterShellHotkey() {
     if (plat::RegisterHotKey(PagerWindow(), HotkeyShell, ShellModifiers(settings.shellHotkeyModif),
                              ShellKey(settings.shellHotkeyKey)))
         return;
-    plat::MessageBoxA(PagerWindow(), "Unable to register shell hotkey - disabling!", nullptr,
+    plat::MessageBox(PagerWindow(), "Unable to register shell hotkey - disabling!", nullptr,
                       plat::MB_ICONINFORMATION);
     settings.disableShell = 1;
     WriteDword(settingsKeys.preferences, "Disable shell", 1);
@@ -75,13 +75,13 @@ void AddTrayIcon() {
     TrayIconData.uID = TrayIconId;
     TrayIconData.uFlags = plat::NIF_MESSAGE | plat::NIF_ICON | plat::NIF_TIP;
     TrayIconData.uCallbackMessage = MsgTrayIcon;
-    TrayIconData.hIcon = plat::LoadIconA(instance, plat::MakeIntResource(IconTray));
+    TrayIconData.hIcon = plat::LoadIcon(instance, plat::MakeIntResource(IconTray));
     std::strcpy(TrayIconData.szTip, "Parmena");
-    plat::Shell_NotifyIconA(plat::NIM_ADD, &TrayIconData);
+    plat::Shell_NotifyIcon(plat::NIM_ADD, &TrayIconData);
 }
 
 void RemoveTrayIcon() {
-    plat::Shell_NotifyIconA(plat::NIM_DELETE, &TrayIconData);
+    plat::Shell_NotifyIcon(plat::NIM_DELETE, &TrayIconData);
     if (TrayIconData.hIcon) plat::DestroyIcon(TrayIconData.hIcon);
     TrayIconData.hIcon = nullptr;
 }

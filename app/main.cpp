@@ -33,13 +33,13 @@ const char PagerTitle[] = "Parmena";
 void StartFailed(const char* what) {
     char text[256];
     std::snprintf(text, sizeof text, "Parmena cannot start: %s.", what);
-    plat::MessageBoxA(nullptr, text, "Parmena", plat::MB_ICONERROR);
+    plat::MessageBox(nullptr, text, "Parmena", plat::MB_ICONERROR);
 }
 
 // A thread that has not yet made its message queue refuses posts; a single failed post of
 // the quit would leave the wait below blocked for ever.
 void PostQuitToThread(plat::Handle thread, std::uint32_t threadId) {
-    while (!plat::PostThreadMessageA(threadId, plat::WM_QUIT, 0, 0)) {
+    while (!plat::PostThreadMessage(threadId, plat::WM_QUIT, 0, 0)) {
         if (plat::WaitForSingleObject(thread, 0) != plat::WAIT_TIMEOUT) return;  // already ended
         plat::Sleep(1);
     }
@@ -61,7 +61,7 @@ bool StopThread(plat::Handle thread, std::uint32_t threadId) {
         if (r == plat::WAIT_OBJECT_0 || r == plat::WAIT_ABANDONED) return true;
         if (r == plat::WAIT_FAILED) break;
         plat::Msg m;
-        plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_REMOVE | plat::PM_QS_SENDMESSAGE);
+        plat::PeekMessage(&m, nullptr, 0, 0, plat::PM_REMOVE | plat::PM_QS_SENDMESSAGE);
     }
     return plat::WaitForSingleObject(thread, 0) == plat::WAIT_OBJECT_0;
 }
@@ -89,7 +89,7 @@ void ReleaseRunResources(bool classRegistered) {
     moveThreadId.store(0, std::memory_order_relaxed);
 
     DiscardPagerWindow();
-    if (classRegistered) plat::UnregisterClassA(PagerClassName, instance);
+    if (classRegistered) plat::UnregisterClass(PagerClassName, instance);
 
     FreeWindowSnapshot();
     ReleaseSettings();
@@ -97,23 +97,23 @@ void ReleaseRunResources(bool classRegistered) {
 }
 
 bool RegisterPagerClass() {
-    plat::WndClassA wc{};
+    plat::WndClass wc{};
     wc.style = plat::CS_VREDRAW | plat::CS_HREDRAW | plat::CS_DBLCLKS;
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = instance;
-    wc.hIcon = plat::LoadIconA(instance, plat::MakeIntResource(IconProgram));
-    wc.hCursor = plat::LoadCursorA(nullptr, plat::MakeIntResource(plat::IDC_ARROW));
+    wc.hIcon = plat::LoadIcon(instance, plat::MakeIntResource(IconProgram));
+    wc.hCursor = plat::LoadCursor(nullptr, plat::MakeIntResource(plat::IDC_ARROW));
     wc.hbrBackground = plat::GetStockObject(plat::WHITE_BRUSH);
     wc.lpszClassName = PagerClassName;
-    return plat::RegisterClassA(&wc) != 0;
+    return plat::RegisterClass(&wc) != 0;
 }
 
 // Returns the code the quit was posted with.
 int RunMessageLoop() {
     plat::Msg m{};
-    while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
+    while (plat::GetMessage(&m, nullptr, 0, 0) > 0) {
         plat::TranslateMessage(&m);
-        plat::DispatchMessageA(&m);
+        plat::DispatchMessage(&m);
     }
     return m.message == plat::WM_QUIT ? static_cast<int>(m.wParam) : ExitRan;
 }
@@ -152,7 +152,7 @@ void PLAT_CALLBACK StartPollTimer() {
     plat::SetWindowPos(PagerWindow(), plat::HWND_TOPMOST, 0, 0, 0, 0,
                        plat::SWP_NOMOVE | plat::SWP_NOSIZE);
     if (plat::SetTimer(PagerWindow(), PollTimerId, PollTimerMs, nullptr) == 0) {
-        plat::MessageBoxA(nullptr, "No timer available. Can't initialize.", "Error",
+        plat::MessageBox(nullptr, "No timer available. Can't initialize.", "Error",
                           plat::MB_ICONWARNING);
         plat::PostQuitMessage(ExitStartRefused);
     }
@@ -188,7 +188,7 @@ int ParmenaMain(plat::Hinstance inst) {
     // A thread has no queue until it first takes messages; a switch made before that would
     // lose the late moves of hung windows, so wait (bounded) until a post gets through.
     for (int tries = 0; moveThread && tries < 2000; ++tries) {
-        if (plat::PostThreadMessageA(id, 0 /* WM_NULL */, 0, 0)) break;
+        if (plat::PostThreadMessage(id, 0 /* WM_NULL */, 0, 0)) break;
         plat::Sleep(1);
     }
     if (!dialogThread || !moveThread) {
@@ -208,7 +208,7 @@ int ParmenaMain(plat::Hinstance inst) {
     }
 
     if (!CreateHookBlock()) {
-        plat::MessageBoxA(nullptr, "You can only have one instance of Parmena running!",
+        plat::MessageBox(nullptr, "You can only have one instance of Parmena running!",
                           "Another Parm found", plat::MB_ICONERROR);
         return AbandonStart(false);
     }
@@ -217,7 +217,7 @@ int ParmenaMain(plat::Hinstance inst) {
 
     CreateCommandWindow(instance);
 
-    plat::Hwnd w = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, PagerClassName, PagerTitle,
+    plat::Hwnd w = plat::CreateWindowEx(plat::WS_EX_TOOLWINDOW, PagerClassName, PagerTitle,
                                          plat::WS_POPUP | plat::WS_THICKFRAME, initialX,
                                          initialY, CollapsedSize, CollapsedSize, nullptr,
                                          nullptr, instance, nullptr);
@@ -244,7 +244,7 @@ int ParmenaMain(plat::Hinstance inst) {
     if (!settings.disableShell) RegisterShellHotkey();
 
     if (!settings.disableMiddleButton && plat::GetSystemMetrics(plat::SM_CMOUSEBUTTONS) < 3) {
-        plat::MessageBoxA(nullptr,
+        plat::MessageBox(nullptr,
                           "Two button mouse detected.\r\nMiddle button features unavailable.",
                           "Too few buttons", plat::MB_ICONINFORMATION);
         settings.disableMiddleButton = 1;
@@ -261,8 +261,8 @@ int ParmenaMain(plat::Hinstance inst) {
     if (!settings.disableMiddleButton) RemoveMouseHook();
     if (!settings.disableNavigation && settings.switchHotkeys) UnregisterDesktopHotkeys();
     if (!settings.disableShell) UnregisterShellHotkey();
-    plat::WinHelpA(PagerWindow(), HelpFile, plat::HELP_QUIT, 0);
-    plat::WinHelpA(CommandWindow, HelpFile, plat::HELP_QUIT, 0);
+    plat::WinHelp(PagerWindow(), HelpFile, plat::HELP_QUIT, 0);
+    plat::WinHelp(CommandWindow, HelpFile, plat::HELP_QUIT, 0);
     DestroyCommandWindow();
     if (settings.disableNavigation) RemoveTrayIcon();
     if (!StopWorkerThreads()) return exitCode;  // a dialog that will not close still uses all below

@@ -36,8 +36,8 @@ int MouseY(plat::LParam lp) {
 int ShiftFlag(plat::WParam wp) { return static_cast<int>(wp & plat::MK_SHIFT); }
 
 void StartupHandshake() {
-    plat::Handle done = plat::CreateEventA(nullptr, 0, 0, nullptr);
-    while (!plat::PostThreadMessageA(dialogThreadId, MsgShowStartupAbout, 0,
+    plat::Handle done = plat::CreateEvent(nullptr, 0, 0, nullptr);
+    while (!plat::PostThreadMessage(dialogThreadId, MsgShowStartupAbout, 0,
                                      reinterpret_cast<plat::LParam>(done)))
         plat::Sleep(0);
     plat::WaitForSingleObject(done, plat::INFINITE);
@@ -59,7 +59,7 @@ void DesktopHotkey(plat::Hwnd w, plat::WParam id) {
             if (desktop.currentColumn < desktop.columns - 1) MoveViewBy(1, 0);
             break;
         case HotkeyShell:
-            plat::PostMessageA(CommandWindow, plat::WM_HOTKEY, 0, 0);
+            plat::PostMessage(CommandWindow, plat::WM_HOTKEY, 0, 0);
             break;
         default:
             break;
@@ -80,10 +80,10 @@ void TrayClick(plat::Hwnd w, plat::LParam mouseMessage) {
 void MenuCommand(plat::Hwnd w, plat::WParam wp) {
     switch (plat::LOWORD(wp)) {
         case CmdAbout:
-            plat::PostThreadMessageA(dialogThreadId, MsgShowAbout, 0, 0);
+            plat::PostThreadMessage(dialogThreadId, MsgShowAbout, 0, 0);
             break;
         case CmdSettings:
-            plat::PostThreadMessageA(dialogThreadId, MsgShowSettings, plat::HIWORD(wp), 0);
+            plat::PostThreadMessage(dialogThreadId, MsgShowSettings, plat::HIWORD(wp), 0);
             break;
         case CmdClose:
             RequestClose();
@@ -117,7 +117,7 @@ bool IsOwnListBox(plat::Hwnd w) {
     if (!plat::GetWindowThreadProcessId(w, &process) || process != plat::GetCurrentProcessId())
         return false;
     char cls[16] = "";
-    const int n = plat::GetClassNameA(w, cls, sizeof cls);
+    const int n = plat::GetClassName(w, cls, sizeof cls);
     static const char ListBoxClass[] = "listbox";
     if (n != static_cast<int>(sizeof ListBoxClass - 1)) return false;
     return SameFoldedAscii(cls, ListBoxClass, sizeof ListBoxClass - 1);
@@ -126,7 +126,7 @@ bool IsOwnListBox(plat::Hwnd w) {
 // Reads an item's text into scratch (MaxPositionNameLength + 1 bytes). Longer names could
 // be saved but never loaded again: they are cut, before a character.
 bool ReadListText(plat::Hwnd listBox, plat::WParam index, char* scratch) {
-    return plat::GetListBoxTextA(listBox, static_cast<int>(index), scratch,
+    return plat::GetListBoxText(listBox, static_cast<int>(index), scratch,
                                  static_cast<int>(MaxPositionNameLength) + 1) >= 0;
 }
 
@@ -136,7 +136,7 @@ WindowPositionEntry** AppendPositions(plat::Hwnd listBox, plat::LResult count, b
     for (plat::LResult i = 0; i < count; ++i) {
         auto index = static_cast<plat::WParam>(i);
         auto position =
-            static_cast<std::uint32_t>(plat::SendMessageA(listBox, plat::LB_GETITEMDATA, index, 0));
+            static_cast<std::uint32_t>(plat::SendMessage(listBox, plat::LB_GETITEMDATA, index, 0));
         if (((position & KeepInPlace) != 0) != kept) continue;
         if (!ReadListText(listBox, index, scratch)) continue;
         WindowPositionEntry* entry = NewPositionEntry(scratch, position);
@@ -151,12 +151,12 @@ WindowPositionEntry** AppendPositions(plat::Hwnd listBox, plat::LResult count, b
 
 void RequestClose() {
     if (settingsDialogOpen.load(std::memory_order_relaxed)) {
-        plat::MessageBoxA(PagerWindow(), "You must close the settings dialog first.", "Can't close",
+        plat::MessageBox(PagerWindow(), "You must close the settings dialog first.", "Can't close",
                           plat::MB_ICONERROR);
         return;
     }
     if (aboutDialogOpen.load(std::memory_order_relaxed)) {
-        plat::MessageBoxA(PagerWindow(), "You must close the about dialog first.", "Can't close",
+        plat::MessageBox(PagerWindow(), "You must close the about dialog first.", "Can't close",
                           plat::MB_ICONERROR);
         return;
     }
@@ -271,7 +271,7 @@ void ReplacePositionList(plat::Hwnd listBox) {
     std::unique_ptr<char[]> scratch(new (std::nothrow) char[MaxPositionNameLength + 1]);
     if (!scratch) return;
     FreePositionList();
-    plat::LResult count = plat::SendMessageA(listBox, plat::LB_GETCOUNT, 0, 0);
+    plat::LResult count = plat::SendMessage(listBox, plat::LB_GETCOUNT, 0, 0);
     if (count < 0) count = 0;  // LB_ERR
     if (count > MaxPositionEntries) count = MaxPositionEntries;
     WindowPositionEntry** tail = &settings.positionList.next;
@@ -293,7 +293,7 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
     switch (msg) {
         case plat::WM_CREATE:
             StartupHandshake();
-            return plat::DefWindowProcA(w, msg, wp, lp);
+            return plat::DefWindowProc(w, msg, wp, lp);
         case plat::WM_DESTROY:
             if (discardingPager) return 0;
             // Restored here rather than in WM_NCDESTROY: by then the dying pager is out of
@@ -305,10 +305,10 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             // Mid-switch (a probe serves sent messages) the fold would race the batch that is
             // being built; the close comes back once the switch is over.
             if (desktop.switching.load(std::memory_order_relaxed)) {
-                plat::PostMessageA(w, plat::WM_CLOSE, 0, 0);
+                plat::PostMessage(w, plat::WM_CLOSE, 0, 0);
                 return 0;
             }
-            return plat::DefWindowProcA(w, msg, wp, lp);
+            return plat::DefWindowProc(w, msg, wp, lp);
         case plat::WM_QUERYENDSESSION:
             // Before the programs save their positions, wherever the session is going.
             LogoffFold();
@@ -342,9 +342,9 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             return 0;
         case plat::WM_QUERYDRAGICON:
             return reinterpret_cast<plat::LResult>(
-                plat::LoadIconA(instance, plat::MakeIntResource(IconProgram)));
+                plat::LoadIcon(instance, plat::MakeIntResource(IconProgram)));
         case plat::WM_HELP:
-            plat::PostMessageA(w, plat::WM_COMMAND, CmdHelp, 0);
+            plat::PostMessage(w, plat::WM_COMMAND, CmdHelp, 0);
             return 0;
         case plat::WM_DISPLAYCHANGE:
             CheckDisplaySize();
@@ -356,7 +356,7 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             MenuCommand(w, wp);
             return 0;
         case plat::WM_SYSCOMMAND:
-            if (wp != plat::SC_CLOSE) return plat::DefWindowProcA(w, msg, wp, lp);
+            if (wp != plat::SC_CLOSE) return plat::DefWindowProc(w, msg, wp, lp);
             RequestClose();
             return 0;
         case plat::WM_TIMER:
@@ -420,6 +420,6 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             HookMenu(w, static_cast<int>(static_cast<plat::LParam>(wp)), static_cast<int>(lp));
             return 0;
         default:
-            return plat::DefWindowProcA(w, msg, wp, lp);
+            return plat::DefWindowProc(w, msg, wp, lp);
     }
 }

@@ -69,7 +69,7 @@ SettingsSnapshot TakeSnapshot() {
 }
 
 void PostToPager(std::uint32_t msg, plat::WParam wp) {
-    plat::PostMessageA(PagerWindow(), msg, wp, 0);
+    plat::PostMessage(PagerWindow(), msg, wp, 0);
 }
 
 // The grid chosen in the dialog takes effect at once, on the main thread: a switch from this
@@ -78,7 +78,7 @@ void PostGrid() {
     const std::int32_t columns = settings.xResolution, rows = settings.yResolution;
     // A cell index must fit one byte; anything else keeps the grid in force.
     if (columns < 1 || columns > 256 || rows < 1 || rows > 256) return;
-    plat::PostMessageA(PagerWindow(), MsgApplyGrid, static_cast<plat::WParam>(columns), rows);
+    plat::PostMessage(PagerWindow(), MsgApplyGrid, static_cast<plat::WParam>(columns), rows);
 }
 
 void ApplySettings(const SettingsSnapshot& old) {
@@ -125,7 +125,7 @@ void ApplySettings(const SettingsSnapshot& old) {
 
 std::uint32_t PLAT_CALLBACK DialogThreadMain(void*) {
     plat::Msg m;
-    while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
+    while (plat::GetMessage(&m, nullptr, 0, 0) > 0) {
         switch (m.message) {
             case MsgShowSettings:
                 RunSettingsDialog(static_cast<std::uint32_t>(m.wParam));
@@ -147,13 +147,13 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*) {
     // What an earlier run left pending died with its move thread.
     ResetPendingMoves();
     plat::Msg m;
-    while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) {
+    while (plat::GetMessage(&m, nullptr, 0, 0) > 0) {
         if (m.message != MsgMoveWindow || m.lParam == 0) continue;
         auto* request = reinterpret_cast<MoveRequest*>(m.lParam);
         ChainToPendingMove(request);
         outstandingMoves.push_back(request);
         // WM_QUERYDRAGICON only probes; the move happens in MoveDone once the window answers.
-        if (!plat::SendMessageCallbackA(request->window, plat::WM_QUERYDRAGICON, 0, 0, MoveDone,
+        if (!plat::SendMessageCallback(request->window, plat::WM_QUERYDRAGICON, 0, 0, MoveDone,
                                         reinterpret_cast<std::uintptr_t>(request))) {
             EndPendingMove(request->window, false);
             ForgetMove(request);

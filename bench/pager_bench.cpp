@@ -49,7 +49,7 @@ using Clock = std::chrono::steady_clock;
 
 plat::LResult PLAT_CALLBACK BenchPagerProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                            plat::LParam lp) {
-    return plat::DefWindowProcA(w, msg, wp, lp);
+    return plat::DefWindowProc(w, msg, wp, lp);
 }
 
 void SetUpDesktop(int windowCount) {
@@ -57,11 +57,11 @@ void SetUpDesktop(int windowCount) {
     int x = 0, y = 0;
     LoadSettingsAndState(&x, &y);
 
-    plat::WndClassA wc{};
+    plat::WndClass wc{};
     wc.lpfnWndProc = BenchPagerProc;
     wc.lpszClassName = "BenchPager";
-    plat::RegisterClassA(&wc);
-    settings.pagerWindow = plat::CreateWindowExA(plat::WS_EX_TOOLWINDOW, "BenchPager", "Parmena",
+    plat::RegisterClass(&wc);
+    settings.pagerWindow = plat::CreateWindowEx(plat::WS_EX_TOOLWINDOW, "BenchPager", "Parmena",
                                                  plat::WS_POPUP | plat::WS_THICKFRAME, x, y, 9, 9,
                                                  nullptr, nullptr, nullptr, nullptr);
     // Expanded and at full size: the state in which the timer refresh runs.

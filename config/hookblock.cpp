@@ -66,7 +66,7 @@ void LoadProgramEntry(plat::Hkey k, int i, MiddleButtonEntry& e) {
 }  // namespace
 
 bool CreateHookBlock() {
-    plat::Handle mapping = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
+    plat::Handle mapping = plat::CreateFileMapping(plat::INVALID_HANDLE_VALUE, nullptr,
                                                     plat::PAGE_READWRITE, 0, HookBlockSize,
                                                     HookMapName);
     if (!mapping) return false;
@@ -101,7 +101,7 @@ bool CreateHookBlock() {
     settings.programEntries = ownPrograms;
     settings.programEntryCount = ownCount;
 
-    hookMutex = plat::CreateMutexA(nullptr, 0, HookMutexName);
+    hookMutex = plat::CreateMutex(nullptr, 0, HookMutexName);
     return true;
 }
 

@@ -63,21 +63,21 @@ PARM_AT(Settings, pagerFont, 208);
 static_assert(sizeof(Settings) == 212, "Settings size");
 
 // The font fields, 104 to 163 of the record, are one LOGFONTA.
-PARM_AT(plat::LogFontA, lfHeight, 0);
-PARM_AT(plat::LogFontA, lfWidth, 4);
-PARM_AT(plat::LogFontA, lfEscapement, 8);
-PARM_AT(plat::LogFontA, lfOrientation, 12);
-PARM_AT(plat::LogFontA, lfWeight, 16);
-PARM_AT(plat::LogFontA, lfItalic, 20);
-PARM_AT(plat::LogFontA, lfUnderline, 21);
-PARM_AT(plat::LogFontA, lfStrikeOut, 22);
-PARM_AT(plat::LogFontA, lfCharSet, 23);
-PARM_AT(plat::LogFontA, lfOutPrecision, 24);
-PARM_AT(plat::LogFontA, lfClipPrecision, 25);
-PARM_AT(plat::LogFontA, lfQuality, 26);
-PARM_AT(plat::LogFontA, lfPitchAndFamily, 27);
-PARM_AT(plat::LogFontA, lfFaceName, 28);
-static_assert(sizeof(plat::LogFontA) == 60, "LOGFONTA size");
+PARM_AT(plat::LogFont, lfHeight, 0);
+PARM_AT(plat::LogFont, lfWidth, 4);
+PARM_AT(plat::LogFont, lfEscapement, 8);
+PARM_AT(plat::LogFont, lfOrientation, 12);
+PARM_AT(plat::LogFont, lfWeight, 16);
+PARM_AT(plat::LogFont, lfItalic, 20);
+PARM_AT(plat::LogFont, lfUnderline, 21);
+PARM_AT(plat::LogFont, lfStrikeOut, 22);
+PARM_AT(plat::LogFont, lfCharSet, 23);
+PARM_AT(plat::LogFont, lfOutPrecision, 24);
+PARM_AT(plat::LogFont, lfClipPrecision, 25);
+PARM_AT(plat::LogFont, lfQuality, 26);
+PARM_AT(plat::LogFont, lfPitchAndFamily, 27);
+PARM_AT(plat::LogFont, lfFaceName, 28);
+static_assert(sizeof(plat::LogFont) == 60, "LOGFONTA size");
 
 PARM_AT(WindowPositionEntry, next, 0);
 PARM_AT(WindowPositionEntry, name, 4);
@@ -101,14 +101,14 @@ PARM_AT(ShortcutStore, find, 20);
 static_assert(sizeof(ShortcutStore) == 24, "ShortcutStore size");
 
 
-PARM_AT(plat::NotifyIconDataA, cbSize, 0);
-PARM_AT(plat::NotifyIconDataA, hWnd, 4);
-PARM_AT(plat::NotifyIconDataA, uID, 8);
-PARM_AT(plat::NotifyIconDataA, uFlags, 12);
-PARM_AT(plat::NotifyIconDataA, uCallbackMessage, 16);
-PARM_AT(plat::NotifyIconDataA, hIcon, 20);
-PARM_AT(plat::NotifyIconDataA, szTip, 24);
-static_assert(sizeof(plat::NotifyIconDataA) == 88, "NOTIFYICONDATAA size");
+PARM_AT(plat::NotifyIconData, cbSize, 0);
+PARM_AT(plat::NotifyIconData, hWnd, 4);
+PARM_AT(plat::NotifyIconData, uID, 8);
+PARM_AT(plat::NotifyIconData, uFlags, 12);
+PARM_AT(plat::NotifyIconData, uCallbackMessage, 16);
+PARM_AT(plat::NotifyIconData, hIcon, 20);
+PARM_AT(plat::NotifyIconData, szTip, 24);
+static_assert(sizeof(plat::NotifyIconData) == 88, "NOTIFYICONDATAA size");
 
 #endif
 

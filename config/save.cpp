@@ -66,7 +66,7 @@ void Report(const SaveRun& run) {
                   "%d value(s) were not saved; the others were.",
                   run.firstValue, run.firstKey, Reason(run.firstError, reason, sizeof reason),
                   run.failures);
-    plat::MessageBoxA(nullptr, text, "Settings not saved", plat::MB_ICONERROR);
+    plat::MessageBox(nullptr, text, "Settings not saved", plat::MB_ICONERROR);
 }
 
 void WriteColor(SaveRun& run, const char* name, std::uint32_t color) {
@@ -135,7 +135,7 @@ void SavePositionList(SaveRun& run) {
 
 bool SaveSettings() {
     // A font that cannot be created leaves the pager with the one it has.
-    plat::Hgdi font = plat::CreateFontIndirectA(&settings.font);
+    plat::Hgdi font = plat::CreateFontIndirect(&settings.font);
     if (font) ReplacePagerFont(font);
 
     SaveRun run;
@@ -169,7 +169,7 @@ bool SaveSettings() {
     WriteColor(run, "WindowText", settings.windowText);
 
     Use(run, "Font");
-    const plat::LogFontA& f = settings.font;
+    const plat::LogFont& f = settings.font;
     PutDword(run, "Height", f.lfHeight);
     PutDword(run, "Width", f.lfWidth);
     PutDword(run, "Escapement", f.lfEscapement);

@@ -27,7 +27,7 @@ const char RootPath[] = "Software\\Orvanne\\Parmena";
 plat::Hkey CreateKey(plat::Hkey parent, const char* path) {
     plat::Hkey key = nullptr;
     if (!parent) return nullptr;
-    if (plat::RegCreateKeyExA(parent, path, 0, "", plat::REG_OPTION_NON_VOLATILE,
+    if (plat::RegCreateKeyEx(parent, path, 0, "", plat::REG_OPTION_NON_VOLATILE,
                               plat::KEY_ALL_ACCESS, nullptr, &key, nullptr) != plat::ERROR_SUCCESS)
         return nullptr;
     return key;
@@ -50,7 +50,7 @@ void LoadColor(const char* name, std::uint32_t* field) {
 
 void LoadFont() {
     plat::Hkey k = settingsKeys.font;
-    plat::LogFontA& f = settings.font;
+    plat::LogFont& f = settings.font;
     f.lfHeight = ReadDword(k, "Height", f.lfHeight);
     f.lfWidth = ReadDword(k, "Width", f.lfWidth);
     f.lfEscapement = ReadDword(k, "Escapement", f.lfEscapement);
@@ -112,7 +112,7 @@ plat::Hkey CreateSettingsKey(const char* subKey, long* error) {
     char path[128];
     std::snprintf(path, sizeof path, "%s\\%s", RootPath, subKey);
     plat::Hkey key = nullptr;
-    long rc = plat::RegCreateKeyExA(plat::HKEY_CURRENT_USER, path, 0, "",
+    long rc = plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, path, 0, "",
                                     plat::REG_OPTION_NON_VOLATILE, plat::KEY_ALL_ACCESS, nullptr,
                                     &key, nullptr);
     if (rc != plat::ERROR_SUCCESS) key = nullptr;
@@ -125,7 +125,7 @@ std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def) {
     std::uint8_t data[4];
     std::uint32_t size = sizeof data;
     std::uint32_t type = plat::REG_NONE;
-    if (plat::RegQueryValueExA(key, name, nullptr, &type, data, &size) != plat::ERROR_SUCCESS)
+    if (plat::RegQueryValueEx(key, name, nullptr, &type, data, &size) != plat::ERROR_SUCCESS)
         return def;
     if (size != sizeof data || (type != plat::REG_DWORD && type != plat::REG_BINARY)) return def;
     std::uint32_t v = static_cast<std::uint32_t>(data[0]) |
@@ -146,7 +146,7 @@ bool ReadBytes(plat::Hkey key, const char* name, void* buf, std::uint32_t size) 
     }
     std::uint32_t got = size;
     std::uint32_t type = plat::REG_NONE;
-    bool ok = plat::RegQueryValueExA(key, name, nullptr, &type, tmp, &got) == plat::ERROR_SUCCESS &&
+    bool ok = plat::RegQueryValueEx(key, name, nullptr, &type, tmp, &got) == plat::ERROR_SUCCESS &&
               (type == plat::REG_SZ || type == plat::REG_EXPAND_SZ) && got <= size;
     if (ok && !std::memchr(tmp, 0, got)) {
         if (got < size)
@@ -180,12 +180,12 @@ const char* SettingsSubKey(plat::Hkey key) {
 long SetValue(plat::Hkey key, const char* name, std::uint32_t type, const std::uint8_t* data,
               std::uint32_t size) {
     if (!key) return plat::ERROR_INVALID_HANDLE;
-    long rc = plat::RegSetValueExA(key, name, 0, type, data, size);
+    long rc = plat::RegSetValueEx(key, name, 0, type, data, size);
     const char* sub = rc == ErrorKeyDeleted ? SettingsSubKey(key) : nullptr;
     if (!sub) return rc;
     plat::Hkey fresh = CreateSettingsKey(sub, &rc);
     if (!fresh) return rc;
-    rc = plat::RegSetValueExA(fresh, name, 0, type, data, size);
+    rc = plat::RegSetValueEx(fresh, name, 0, type, data, size);
     plat::RegCloseKey(fresh);
     return rc;
 }
@@ -350,7 +350,7 @@ void LoadSettings() {
     settings.windowFrame = plat::GetSysColor(plat::COLOR_WINDOWFRAME);
     settings.windowCaption = plat::GetSysColor(plat::COLOR_ACTIVECAPTION);
     settings.windowText = plat::GetSysColor(plat::COLOR_CAPTIONTEXT);
-    plat::SystemParametersInfoA(plat::SPI_GETICONTITLELOGFONT, sizeof(plat::LogFontA),
+    plat::SystemParametersInfo(plat::SPI_GETICONTITLELOGFONT, sizeof(plat::LogFont),
                                 &settings.font, 0);
 
     LoadColor("Background", &settings.background);
@@ -361,7 +361,7 @@ void LoadSettings() {
     LoadColor("WindowText", &settings.windowText);
 
     LoadFont();
-    ReplacePagerFont(plat::CreateFontIndirectA(&settings.font));
+    ReplacePagerFont(plat::CreateFontIndirect(&settings.font));
 
     LoadPositionList();
 

@@ -46,7 +46,7 @@ struct Settings {
     std::uint32_t windowFrame;         // "WindowFrame"
     std::uint32_t windowCaption;       // "WindowCaption"
     std::uint32_t windowText;          // "WindowText"
-    plat::LogFontA font;               // "Height" ... "FaceName"
+    plat::LogFont font;               // "Height" ... "FaceName"
     std::int32_t resetAtStart;         // "ResetAtStart"
     WindowPositionEntry positionList;  // sentinel; positionList.next is the first entry
     MiddleButtonEntry* defaultMiddleEntry;
@@ -105,7 +105,7 @@ std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def);
 // Reads a text value (REG_SZ or REG_EXPAND_SZ) into buf only when it fits together with a
 // terminating zero, which is added when the stored data lacks one; buf is untouched on failure.
 bool ReadBytes(plat::Hkey key, const char* name, void* buf, std::uint32_t size);
-// Both return RegSetValueExA's result (ERROR_INVALID_HANDLE for a key that never opened). A
+// Both return RegSetValueEx's result (ERROR_INVALID_HANDLE for a key that never opened). A
 // settings key deleted while the program runs is created again for the write.
 long WriteDword(plat::Hkey key, const char* name, std::int32_t value);
 long WriteString(plat::Hkey key, const char* name, const char* text);

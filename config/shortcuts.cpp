@@ -75,7 +75,7 @@ void LoadShortcuts(plat::Hkey key, int root) {
         std::uint32_t nameLen = EnumNameSize;
         std::uint32_t dataLen = EnumDataSize;
         std::uint32_t type = plat::REG_NONE;
-        long rc = plat::RegEnumValueA(key, index, name, &nameLen, nullptr, &type,
+        long rc = plat::RegEnumValue(key, index, name, &nameLen, nullptr, &type,
                                       reinterpret_cast<std::uint8_t*>(data), &dataLen);
         // A value too big for the buffers cannot fit a node anyway: skip just that one.
         if (rc == plat::ERROR_MORE_DATA) continue;
@@ -155,7 +155,7 @@ void PLAT_CALLBACK SaveShortcut(Shortcut* node) {
     bool ok = false;
     plat::Hkey root = RootKey(node->root);
     plat::Hkey key = nullptr;
-    if (root && plat::RegOpenKeyExA(root, WritePath, 0, plat::KEY_WRITE, &key) == plat::ERROR_SUCCESS) {
+    if (root && plat::RegOpenKeyEx(root, WritePath, 0, plat::KEY_WRITE, &key) == plat::ERROR_SUCCESS) {
         // The dialog library writes these fields; never read past them.
         char name[NameField + 1];
         std::snprintf(name, sizeof name, "%.*s", static_cast<int>(NameField), node->name);
@@ -163,24 +163,24 @@ void PLAT_CALLBACK SaveShortcut(Shortcut* node) {
         std::snprintf(data, sizeof data, "%i%.*s|%.*s", ClampShow(node->show),
                       static_cast<int>(TextField), node->directory, static_cast<int>(TextField),
                       node->command);
-        ok = plat::RegSetValueExA(key, name, 0, plat::REG_SZ,
+        ok = plat::RegSetValueEx(key, name, 0, plat::REG_SZ,
                                   reinterpret_cast<const std::uint8_t*>(data),
                                   static_cast<std::uint32_t>(std::strlen(data) + 1)) ==
              plat::ERROR_SUCCESS;
         plat::RegCloseKey(key);
     }
-    if (!ok) plat::MessageBoxA(nullptr, WriteError, nullptr, plat::MB_ICONERROR);
+    if (!ok) plat::MessageBox(nullptr, WriteError, nullptr, plat::MB_ICONERROR);
 }
 
 void PLAT_CALLBACK DeleteShortcut(Shortcut* node) {
     if (!node) return;
     plat::Hkey root = RootKey(node->root);
     plat::Hkey key = nullptr;
-    if (!root || plat::RegOpenKeyExA(root, WritePath, 0, plat::KEY_WRITE, &key) != plat::ERROR_SUCCESS)
+    if (!root || plat::RegOpenKeyEx(root, WritePath, 0, plat::KEY_WRITE, &key) != plat::ERROR_SUCCESS)
         return;
     char name[NameField + 1];
     std::snprintf(name, sizeof name, "%.*s", static_cast<int>(NameField), node->name);
-    plat::RegDeleteValueA(key, name);
+    plat::RegDeleteValue(key, name);
     plat::RegCloseKey(key);
 }
 

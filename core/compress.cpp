@@ -75,7 +75,7 @@ bool TakeCompressGate(std::uint32_t waitMs) {
         if (waited >= waitMs) return false;
         plat::MsgWaitForMultipleObjects(0, nullptr, 0, 1, plat::QS_SENDMESSAGE);
         plat::Msg m;
-        plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_REMOVE | plat::PM_QS_SENDMESSAGE);
+        plat::PeekMessage(&m, nullptr, 0, 0, plat::PM_REMOVE | plat::PM_QS_SENDMESSAGE);
     }
     return true;
 }

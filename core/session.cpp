@@ -33,7 +33,7 @@ void WriteRecord() {
     PutInt(data + 8, desktop.screenWidth);
     PutInt(data + 12, desktop.screenHeight);
     // Best effort: without the record only the recovery after a kill is lost.
-    plat::RegSetValueExA(settingsKeys.preferences, SessionValueName, 0, plat::REG_BINARY, data,
+    plat::RegSetValueEx(settingsKeys.preferences, SessionValueName, 0, plat::REG_BINARY, data,
                          RecordSize);
 }
 
@@ -65,7 +65,7 @@ RecoveryPlan RecoverPreviousRun() {
     if (settingsKeys.preferences) {
         std::uint8_t data[RecordSize + 1] = {};
         std::uint32_t type = 0, size = sizeof data;
-        const long rc = plat::RegQueryValueExA(settingsKeys.preferences, SessionValueName,
+        const long rc = plat::RegQueryValueEx(settingsKeys.preferences, SessionValueName,
                                                nullptr, &type, data, &size);
         const bool found = rc == plat::ERROR_SUCCESS || rc == plat::ERROR_MORE_DATA;
         plan = PlanRecovery(found, type, rc == plat::ERROR_SUCCESS ? data : nullptr, size,
@@ -90,5 +90,5 @@ void ArmSessionRecord() {
 void DisarmSessionRecord() {
     if (!armed) return;
     armed = false;
-    if (settingsKeys.preferences) plat::RegDeleteValueA(settingsKeys.preferences, SessionValueName);
+    if (settingsKeys.preferences) plat::RegDeleteValue(settingsKeys.preferences, SessionValueName);
 }

@@ -120,7 +120,7 @@ void AwaitAnswers(Probe& p, std::int64_t switchStart) {
     // A wait that ran out ends it after one last look, even if the counter did not move.
     for (bool first = true, ranOut = false;; first = false) {
         plat::Msg m{};
-        plat::PeekMessageA(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
+        plat::PeekMessage(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
         if (first) SkipReportedHung(p);
         if (p.outstanding <= 0 || ranOut) return;
         const std::int64_t left = end - Ticks();
@@ -136,7 +136,7 @@ void TakeSwitchSnapshot(Probe& p) {
     ForEachWindowBelow(settings.pagerWindow, [&](plat::Hwnd w) {
         // One read for shown and minimized: for a top-level window the visible bit is all that
         // IsWindowVisible looks at, and each call is a round trip to the system.
-        const auto style = static_cast<std::uint32_t>(plat::GetWindowLongPtrA(w, plat::GWL_STYLE));
+        const auto style = static_cast<std::uint32_t>(plat::GetWindowLongPtr(w, plat::GWL_STYLE));
         if (!(style & plat::WS_VISIBLE) || (style & plat::WS_MINIMIZE)) return;
         SwitchCandidate c{w, {0, 0, 0, 0}, false, false};
         c.managed = !IsKeptInPlace(w) && !IsMinimizedOnSwitch(w) && plat::GetWindowRect(w, &c.rect);
@@ -171,7 +171,7 @@ void HandToMoveThread(const PlannedMove& m) {
     if (request) {
         NotePendingMove(m.window, m.x, m.y, m.fromX, m.fromY);
         const std::uint32_t thread = moveThreadId.load(std::memory_order_relaxed);
-        if (plat::PostThreadMessageA(thread, MsgMoveWindow, 0,
+        if (plat::PostThreadMessage(thread, MsgMoveWindow, 0,
                                      reinterpret_cast<plat::LParam>(request)))
             return;
         EndPendingMove(m.window, false);

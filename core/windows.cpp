@@ -20,7 +20,7 @@ constexpr int MaxOwnerSteps = 256;
 
 WindowTitle ReadWindowTitle(plat::Hwnd w) {
     WindowTitle t;
-    int n = plat::GetWindowTextA(w, t.text, sizeof t.text);
+    int n = plat::GetWindowText(w, t.text, sizeof t.text);
     if (n < 0) n = 0;
     t.text[Utf8CutLength(t.text, static_cast<std::size_t>(n), MaxTitleLength)] = '\0';
     return t;
@@ -66,7 +66,7 @@ bool IsMinimizedOnSwitch(plat::Hwnd w) {
 
 bool IsTaskbar(plat::Hwnd w) {
     char name[256];
-    int n = plat::GetClassNameA(w, name, sizeof name);
+    int n = plat::GetClassName(w, name, sizeof name);
     if (n <= 0) return false;
     if (n > static_cast<int>(sizeof name) - 1) n = sizeof name - 1;
     name[n] = '\0';

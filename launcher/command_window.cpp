@@ -66,7 +66,7 @@ bool FindTypedShortcut(const char* text, FoundShortcut* found) {
 
 // False when the expansion does not fit: a cut command line must not be run.
 bool Expand(const char* text, char* out) {
-    std::uint32_t needed = plat::ExpandEnvironmentStringsA(text, out, LineBufferSize);
+    std::uint32_t needed = plat::ExpandEnvironmentStrings(text, out, LineBufferSize);
     if (needed == 0 || needed > LineBufferSize) return false;
     out[LineBufferSize - 1] = '\0';
     return true;
@@ -74,11 +74,11 @@ bool Expand(const char* text, char* out) {
 
 void RunTypedText(plat::Hwnd w) {
     char text[MaxTypedText + 1] = "";
-    plat::GetDlgItemTextA(w, CommandEditId, text, sizeof text);
+    plat::GetDlgItemText(w, CommandEditId, text, sizeof text);
     text[MaxTypedText] = '\0';
     CommandRun run;
     if (!PrepareCommand(text, &run)) return;
-    plat::ShellExecuteA(nullptr, "open", run.file, run.hasParams ? run.params : nullptr,
+    plat::ShellExecute(nullptr, "open", run.file, run.hasParams ? run.params : nullptr,
                         run.hasDirectory ? run.directory : nullptr, run.show);
 }
 
@@ -106,7 +106,7 @@ void ShowAtCursor(plat::Hwnd w) {
     plat::SetForegroundWindow(w);
     plat::Hwnd edit = plat::GetDlgItem(w, CommandEditId);
     plat::SetFocus(edit);
-    plat::SendMessageA(edit, plat::EM_SETSEL, 0, -1);
+    plat::SendMessage(edit, plat::EM_SETSEL, 0, -1);
 }
 
 }  // namespace
@@ -173,30 +173,30 @@ char* SplitFileAndParameters(char* line) {
 
 bool CreateCommandWindow(plat::Hinstance module) {
     classModule = module;
-    plat::WndClassA wc{};
+    plat::WndClass wc{};
     wc.lpfnWndProc = CommandWindowProc;
     wc.cbWndExtra = sizeof(std::intptr_t);  // slot 0: the completion position
     wc.hInstance = module;
-    wc.hCursor = plat::LoadCursorA(nullptr, plat::MakeIntResource(plat::IDC_ARROW));
+    wc.hCursor = plat::LoadCursor(nullptr, plat::MakeIntResource(plat::IDC_ARROW));
     wc.lpszClassName = CommandClassName;
-    classRegistered = plat::RegisterClassA(&wc) != 0;
+    classRegistered = plat::RegisterClass(&wc) != 0;
     if (!classRegistered) return false;
 
-    CommandWindow = plat::CreateWindowExA(plat::WS_EX_TOPMOST, CommandClassName, CommandTitle,
+    CommandWindow = plat::CreateWindowEx(plat::WS_EX_TOPMOST, CommandClassName, CommandTitle,
                                           plat::WS_POPUP | plat::WS_BORDER, 0, 0, CommandWidth,
                                           CommandHeight, nullptr, nullptr, module, nullptr);
     if (!CommandWindow) return false;
-    plat::SetWindowLongPtrA(CommandWindow, 0, 0);
+    plat::SetWindowLongPtr(CommandWindow, 0, 0);
 
-    plat::Hwnd edit = plat::CreateWindowExA(
+    plat::Hwnd edit = plat::CreateWindowEx(
         0, "EDIT", "", plat::WS_CHILD | plat::WS_VISIBLE | plat::ES_AUTOHSCROLL, 0, 0,
         CommandWidth, CommandHeight, CommandWindow,
         reinterpret_cast<plat::Hmenu>(static_cast<std::uintptr_t>(CommandEditId)), module,
         nullptr);
     if (!edit) return false;
-    savedEditProc = reinterpret_cast<plat::WndProc>(plat::SetWindowLongPtrA(
+    savedEditProc = reinterpret_cast<plat::WndProc>(plat::SetWindowLongPtr(
         edit, plat::GWLP_WNDPROC, reinterpret_cast<std::intptr_t>(&CommandEditProc)));
-    plat::SendMessageA(edit, plat::WM_SETFONT,
+    plat::SendMessage(edit, plat::WM_SETFONT,
                        reinterpret_cast<plat::WParam>(plat::GetStockObject(plat::DEFAULT_GUI_FONT)),
                        0);
     return true;
@@ -210,7 +210,7 @@ void DestroyCommandWindow() {
     FreeCommandHistory();  // shutdown ends the history's life too
     CommandWindow = nullptr;
     savedEditProc = nullptr;
-    if (classRegistered) plat::UnregisterClassA(CommandClassName, classModule);
+    if (classRegistered) plat::UnregisterClass(CommandClassName, classModule);
     classRegistered = false;
 }
 
@@ -233,7 +233,7 @@ plat::LResult PLAT_CALLBACK CommandWindowProc(plat::Hwnd w, std::uint32_t msg, p
             ShowHelp(settings.pagerWindow, plat::HELP_CONTEXT, CommandHelpContext);
             return 0;
         default:
-            return plat::DefWindowProcA(w, msg, wp, lp);
+            return plat::DefWindowProc(w, msg, wp, lp);
     }
 }
 
@@ -241,7 +241,7 @@ plat::LResult PLAT_CALLBACK CommandEditProc(plat::Hwnd w, std::uint32_t msg, pla
                                             plat::LParam lp) {
     switch (msg) {
         case plat::WM_HELP:
-            plat::PostMessageA(plat::GetParent(w), MsgCommandHelp, 0, 0);
+            plat::PostMessage(plat::GetParent(w), MsgCommandHelp, 0, 0);
             return 0;
         case plat::WM_KEYDOWN:
             if (wp == static_cast<plat::WParam>(plat::VK_UP)) {
@@ -262,25 +262,25 @@ plat::LResult PLAT_CALLBACK CommandEditProc(plat::Hwnd w, std::uint32_t msg, pla
             }
             if (wp != '#') DiscardCompletion(plat::GetParent(w));
             if (wp == static_cast<plat::WParam>(plat::VK_RETURN)) {
-                plat::PostMessageA(plat::GetParent(w), MsgRunCommand, 0, 0);
-                plat::GetWindowTextA(w, commandHistory.buffer,
+                plat::PostMessage(plat::GetParent(w), MsgRunCommand, 0, 0);
+                plat::GetWindowText(w, commandHistory.buffer,
                                      static_cast<int>(sizeof commandHistory.buffer));
                 commandHistory.buffer[sizeof commandHistory.buffer - 1] = '\0';
                 AddToHistory(commandHistory.buffer);
                 return 0;
             }
             if (wp == static_cast<plat::WParam>(plat::VK_ESCAPE)) {
-                plat::PostMessageA(plat::GetParent(w), MsgRunCommand, 1, 0);
+                plat::PostMessage(plat::GetParent(w), MsgRunCommand, 1, 0);
                 return 0;
             }
             break;
         case plat::WM_RBUTTONDOWN:
             // Keeps the edit control's own context menu away.
-            plat::PostMessageA(plat::GetParent(w), msg, wp, lp);
+            plat::PostMessage(plat::GetParent(w), msg, wp, lp);
             return 0;
         default:
             break;
     }
-    if (!savedEditProc) return plat::DefWindowProcA(w, msg, wp, lp);
-    return plat::CallWindowProcA(savedEditProc, w, msg, wp, lp);
+    if (!savedEditProc) return plat::DefWindowProc(w, msg, wp, lp);
+    return plat::CallWindowProc(savedEditProc, w, msg, wp, lp);
 }

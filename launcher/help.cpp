@@ -15,14 +15,14 @@ namespace {
 // The full path of name beside the program, or false when it cannot be formed.
 bool BesideProgram(const char* name, char* out, std::size_t size) {
     char exe[plat::MaxPathBytes];
-    const std::uint32_t n = plat::GetModuleFileNameA(nullptr, exe, sizeof exe);
+    const std::uint32_t n = plat::GetModuleFileName(nullptr, exe, sizeof exe);
     if (n == 0 || n >= sizeof exe) return false;  // a cut path names another folder
     exe[n] = '\0';
     return plat::CompanionPath(exe, name, out, size);
 }
 
 bool IsFile(const char* path) {
-    const std::uint32_t a = plat::GetFileAttributesA(path);
+    const std::uint32_t a = plat::GetFileAttributes(path);
     return a != plat::INVALID_FILE_ATTRIBUTES && !(a & plat::FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -33,7 +33,7 @@ void ShowHelp(plat::Hwnd owner, std::uint32_t command, std::uintptr_t context) {
     // WinHelp files cannot be opened on current systems, so the guide stands in unless an old
     // installation still ships its help file.
     if (BesideProgram(HelpFile, path, sizeof path) && IsFile(path)) {
-        plat::WinHelpA(owner, HelpFile, command, context);
+        plat::WinHelp(owner, HelpFile, command, context);
         return;
     }
     char text[plat::MaxPathBytes + 96];
@@ -42,10 +42,10 @@ void ShowHelp(plat::Hwnd owner, std::uint32_t command, std::uintptr_t context) {
                       GuideFile);
     } else {
         const auto result = reinterpret_cast<std::uintptr_t>(
-            plat::ShellExecuteA(owner, "open", path, nullptr, nullptr, plat::SW_SHOWNORMAL));
+            plat::ShellExecute(owner, "open", path, nullptr, nullptr, plat::SW_SHOWNORMAL));
         if (result > 32) return;  // ShellExecute's own success rule
         std::snprintf(text, sizeof text, "Parmena cannot open its help %s (error %u).", path,
                       static_cast<unsigned>(result));
     }
-    plat::MessageBoxA(owner, text, "Parmena", plat::MB_OK | plat::MB_ICONERROR);
+    plat::MessageBox(owner, text, "Parmena", plat::MB_OK | plat::MB_ICONERROR);
 }

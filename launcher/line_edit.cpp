@@ -17,14 +17,14 @@ constexpr int CompletionSlot = 0;
 
 void ReadEditText(plat::Hwnd edit, char* buffer, std::size_t size) {
     buffer[0] = '\0';
-    plat::GetWindowTextA(edit, buffer, static_cast<int>(size));
+    plat::GetWindowText(edit, buffer, static_cast<int>(size));
     buffer[size - 1] = '\0';
 }
 
 void ShowText(plat::Hwnd edit, const char* text) {
-    plat::SetWindowTextA(edit, text);
+    plat::SetWindowText(edit, text);
     const std::size_t length = std::strlen(text);
-    plat::SendMessageA(edit, plat::EM_SETSEL, length, static_cast<plat::LParam>(length));
+    plat::SendMessage(edit, plat::EM_SETSEL, length, static_cast<plat::LParam>(length));
 }
 
 HistoryEntry* OlderMatch(HistoryEntry* from, const char* prefix) {
@@ -41,7 +41,7 @@ HistoryEntry* NewerMatch(HistoryEntry* from, const char* prefix) {
 
 CompletionCandidate* CurrentCandidate(plat::Hwnd commandWindow) {
     return reinterpret_cast<CompletionCandidate*>(
-        plat::GetWindowLongPtrA(commandWindow, CompletionSlot));
+        plat::GetWindowLongPtr(commandWindow, CompletionSlot));
 }
 
 void FreeCandidates(CompletionCandidate* any) {
@@ -95,9 +95,9 @@ CompletionCandidate* BuildCompletion(plat::Hwnd edit) {
     std::memcpy(directory, pattern, directoryLength);
     directory[directoryLength] = '\0';
 
-    plat::Win32FindDataA found;
+    plat::Win32FindData found;
     std::memset(&found, 0, sizeof found);
-    plat::Handle search = plat::FindFirstFileA(pattern, &found);
+    plat::Handle search = plat::FindFirstFile(pattern, &found);
     if (!search || search == plat::INVALID_HANDLE_VALUE) {
         delete[] directory;
         return nullptr;
@@ -128,7 +128,7 @@ CompletionCandidate* BuildCompletion(plat::Hwnd edit) {
         else
             first = c;
         last = c;
-    } while (plat::FindNextFileA(search, &found));
+    } while (plat::FindNextFile(search, &found));
     plat::FindClose(search);
     if (!first) delete[] directory;
     return first;
@@ -139,7 +139,7 @@ void ShowCandidate(plat::Hwnd edit, plat::Hwnd commandWindow, CompletionCandidat
     const bool quote =
         NeedsQuotes(c->directory, std::strlen(c->directory), c->name, std::strlen(c->name));
     std::snprintf(text, sizeof text, quote ? "\"%s%s\"" : "%s%s", c->directory, c->name);
-    plat::SetWindowLongPtrA(commandWindow, CompletionSlot, reinterpret_cast<std::intptr_t>(c));
+    plat::SetWindowLongPtr(commandWindow, CompletionSlot, reinterpret_cast<std::intptr_t>(c));
     ShowText(edit, text);
 }
 
@@ -193,9 +193,9 @@ void HistoryOlder(plat::Hwnd edit) {
 
     // A fully selected text is the previous command shown again, not a prefix the user typed.
     std::uint32_t start = 0, end = 0;
-    plat::SendMessageA(edit, plat::EM_GETSEL, reinterpret_cast<plat::WParam>(&start),
+    plat::SendMessage(edit, plat::EM_GETSEL, reinterpret_cast<plat::WParam>(&start),
                        reinterpret_cast<plat::LParam>(&end));
-    const plat::LResult length = plat::SendMessageA(edit, plat::WM_GETTEXTLENGTH, 0, 0);
+    const plat::LResult length = plat::SendMessage(edit, plat::WM_GETTEXTLENGTH, 0, 0);
     if (start == 0 && static_cast<plat::LResult>(end) == length)
         h.prefix[0] = '\0';
     else
@@ -203,7 +203,7 @@ void HistoryOlder(plat::Hwnd edit) {
 
     h.cursor = OlderMatch(h.newest, h.prefix);
     if (!h.cursor) {
-        plat::SendMessageA(edit, plat::EM_SETSEL, 0, 0);
+        plat::SendMessage(edit, plat::EM_SETSEL, 0, 0);
         return;
     }
     h.browsing = true;
@@ -246,6 +246,6 @@ void DiscardCompletion(plat::Hwnd commandWindow) {
     if (!commandWindow) return;
     CompletionCandidate* current = CurrentCandidate(commandWindow);
     if (!current) return;
-    plat::SetWindowLongPtrA(commandWindow, CompletionSlot, 0);
+    plat::SetWindowLongPtr(commandWindow, CompletionSlot, 0);
     FreeCandidates(current);
 }

@@ -198,8 +198,8 @@ void PagerRightButtonUp() { EndReleasedDrags(true); }
 void ShowPagerMenu(int x, int y) {
     // The menu lies in the module the pager window was created by.
     const auto module = reinterpret_cast<plat::Hinstance>(
-        plat::GetWindowLongPtrA(PagerWindow(), plat::GWLP_HINSTANCE));
-    plat::Hmenu menu = plat::LoadMenuA(module, plat::MakeIntResource(MenuResource));
+        plat::GetWindowLongPtr(PagerWindow(), plat::GWLP_HINSTANCE));
+    plat::Hmenu menu = plat::LoadMenu(module, plat::MakeIntResource(MenuResource));
     if (!menu) return;
     plat::Hmenu popup = plat::GetSubMenu(menu, 0);
     if (popup) {

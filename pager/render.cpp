@@ -117,7 +117,7 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     // Measured with the context's own font: the strip height follows the system font.
     plat::Rect strip{left + 1, top + 1, right - 1, bottom - 1};
     plat::Size extent{0, 0};
-    plat::GetTextExtentPointA(mem, title, length, &extent);
+    plat::GetTextExtentPoint(mem, title, length, &extent);
     if (strip.bottom - strip.top >= extent.cy + 2) strip.bottom = strip.top + extent.cy + 1;
 
     const int saved = plat::SaveDC(mem);
@@ -130,7 +130,7 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     }
     const std::uint32_t oldColor = plat::SetTextColor(mem, settings.windowText);
     plat::Hgdi oldFont = font ? plat::SelectObject(mem, font) : nullptr;
-    plat::TextOutA(mem, strip.left + 1, strip.top + 1, title, length);
+    plat::TextOut(mem, strip.left + 1, strip.top + 1, title, length);
     if (oldFont) plat::SelectObject(mem, oldFont);
     plat::SetTextColor(mem, oldColor);
     plat::RestoreDC(mem, saved);

@@ -19,7 +19,7 @@ Hgdi GetStockObject(int index);
 
 Hgdi CreatePen(int style, int width, std::uint32_t color);
 Hgdi CreateSolidBrush(std::uint32_t color);
-Hgdi CreateFontIndirectA(const LogFontA* lf);
+Hgdi CreateFontIndirect(const LogFont* lf);
 Hgdi CreateRectRgn(int l, int t, int r, int b);
 int SelectClipRgn(Hdc dc, Hgdi rgn);
 
@@ -32,8 +32,8 @@ int FillRect(Hdc dc, const Rect* r, Hgdi brush);
 Bool Rectangle(Hdc dc, int l, int t, int r, int b);
 Bool MoveToEx(Hdc dc, int x, int y, Point* old);
 Bool LineTo(Hdc dc, int x, int y);
-Bool GetTextExtentPointA(Hdc dc, const char* text, int len, Size* sz);
-Bool TextOutA(Hdc dc, int x, int y, const char* text, int len);
+Bool GetTextExtentPoint(Hdc dc, const char* text, int len, Size* sz);
+Bool TextOut(Hdc dc, int x, int y, const char* text, int len);
 Bool BitBlt(Hdc dst, int x, int y, int w, int h, Hdc src, int sx, int sy, std::uint32_t rop);
 
 }  // namespace plat

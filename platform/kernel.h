@@ -11,30 +11,30 @@ std::uint32_t GetCurrentProcessId();
 std::uint32_t WaitForSingleObject(Handle h, std::uint32_t ms);
 std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
                                      std::uint32_t ms);
-Handle CreateEventA(void* security, Bool manualReset, Bool initial, const char* name);
+Handle CreateEvent(void* security, Bool manualReset, Bool initial, const char* name);
 Bool SetEvent(Handle h);
 Bool CloseHandle(Handle h);
 void Sleep(std::uint32_t ms);
 Bool QueryPerformanceCounter(std::int64_t* count);
 Bool QueryPerformanceFrequency(std::int64_t* perSecond);
 
-Handle CreateFileMappingA(Handle file, void* security, std::uint32_t protect,
+Handle CreateFileMapping(Handle file, void* security, std::uint32_t protect,
                           std::uint32_t sizeHigh, std::uint32_t sizeLow, const char* name);
 void* MapViewOfFile(Handle mapping, std::uint32_t access, std::uint32_t offHigh,
                     std::uint32_t offLow, std::size_t bytes);
 Bool UnmapViewOfFile(const void* view);
-Handle CreateMutexA(void* security, Bool initialOwner, const char* name);
+Handle CreateMutex(void* security, Bool initialOwner, const char* name);
 Bool ReleaseMutex(Handle h);
 std::uint32_t GetLastError();
 void SetLastError(std::uint32_t code);
 
-Handle FindFirstFileA(const char* pattern, Win32FindDataA* data);
-Bool FindNextFileA(Handle h, Win32FindDataA* data);
+Handle FindFirstFile(const char* pattern, Win32FindData* data);
+Bool FindNextFile(Handle h, Win32FindData* data);
 Bool FindClose(Handle h);
-std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_t size);
+std::uint32_t ExpandEnvironmentStrings(const char* src, char* dst, std::uint32_t size);
 // Only the program's own path (module null) is asked for.
-std::uint32_t GetModuleFileNameA(Hinstance module, char* path, std::uint32_t size);
-std::uint32_t GetFileAttributesA(const char* path);
+std::uint32_t GetModuleFileName(Hinstance module, char* path, std::uint32_t size);
+std::uint32_t GetFileAttributes(const char* path);
 ExceptionFilter SetUnhandledExceptionFilter(ExceptionFilter filter);
 
 }  // namespace plat

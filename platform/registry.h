@@ -5,18 +5,18 @@
 
 namespace plat {
 
-long RegCreateKeyExA(Hkey parent, const char* subKey, std::uint32_t reserved, const char* cls,
+long RegCreateKeyEx(Hkey parent, const char* subKey, std::uint32_t reserved, const char* cls,
                      std::uint32_t options, std::uint32_t sam, void* security, Hkey* result,
                      std::uint32_t* disposition);
-long RegOpenKeyExA(Hkey parent, const char* subKey, std::uint32_t options, std::uint32_t sam,
+long RegOpenKeyEx(Hkey parent, const char* subKey, std::uint32_t options, std::uint32_t sam,
                    Hkey* result);
 long RegCloseKey(Hkey key);
-long RegQueryValueExA(Hkey key, const char* name, std::uint32_t* reserved, std::uint32_t* type,
+long RegQueryValueEx(Hkey key, const char* name, std::uint32_t* reserved, std::uint32_t* type,
                       std::uint8_t* data, std::uint32_t* cbData);
-long RegSetValueExA(Hkey key, const char* name, std::uint32_t reserved, std::uint32_t type,
+long RegSetValueEx(Hkey key, const char* name, std::uint32_t reserved, std::uint32_t type,
                     const std::uint8_t* data, std::uint32_t cbData);
-long RegDeleteValueA(Hkey key, const char* name);
-long RegEnumValueA(Hkey key, std::uint32_t index, char* name, std::uint32_t* cchName,
+long RegDeleteValue(Hkey key, const char* name);
+long RegEnumValue(Hkey key, std::uint32_t index, char* name, std::uint32_t* cchName,
                    std::uint32_t* reserved, std::uint32_t* type, std::uint8_t* data,
                    std::uint32_t* cbData);
 

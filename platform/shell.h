@@ -4,8 +4,8 @@
 
 namespace plat {
 
-Bool Shell_NotifyIconA(std::uint32_t message, NotifyIconDataA* data);
-Hinstance ShellExecuteA(Hwnd owner, const char* verb, const char* file, const char* params,
+Bool Shell_NotifyIcon(std::uint32_t message, NotifyIconData* data);
+Hinstance ShellExecute(Hwnd owner, const char* verb, const char* file, const char* params,
                         const char* dir, int show);
 
 }  // namespace plat

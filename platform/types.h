@@ -64,7 +64,7 @@ using ThreadProc = std::uint32_t(PLAT_CALLBACK*)(void*);
 using SendAsyncProc = void(PLAT_CALLBACK*)(Hwnd, std::uint32_t, std::uintptr_t, LResult);
 using EnumWindowsProc = Bool(PLAT_CALLBACK*)(Hwnd, LParam);
 
-struct WndClassA {
+struct WndClass {
     std::uint32_t style;
     WndProc lpfnWndProc;
     int cbClsExtra;
@@ -94,7 +94,7 @@ struct PaintStruct {
     std::uint8_t rgbReserved[32];
 };
 
-struct LogFontA {
+struct LogFont {
     std::int32_t lfHeight;
     std::int32_t lfWidth;
     std::int32_t lfEscapement;
@@ -110,10 +110,10 @@ struct LogFontA {
     std::uint8_t lfPitchAndFamily;
     char lfFaceName[32];
 };
-static_assert(sizeof(LogFontA) == 60, "LOGFONTA is 60 bytes");
+static_assert(sizeof(LogFont) == 60, "LOGFONTA is 60 bytes");
 
 // The fields of the first NOTIFYICONDATA form; the tip is UTF-8, at most 63 bytes.
-struct NotifyIconDataA {
+struct NotifyIconData {
     std::uint32_t cbSize;
     Hwnd hWnd;
     std::uint32_t uID;
@@ -128,7 +128,7 @@ constexpr std::uint32_t MaxPathBytes = 3 * 260;
 
 // What file search reports, with the names in UTF-8: no longer the Win32 record itself, since
 // a name of 259 UTF-16 units may take 777 bytes.
-struct Win32FindDataA {
+struct Win32FindData {
     std::uint32_t dwFileAttributes;
     std::uint32_t ftCreationTime[2];
     std::uint32_t ftLastAccessTime[2];

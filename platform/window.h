@@ -8,23 +8,23 @@
 
 namespace plat {
 
-// Waiting while serving the messages other threads send to this one (PeekMessageA with
+// Waiting while serving the messages other threads send to this one (PeekMessage with
 // PM_QS_SENDMESSAGE delivers them and removes nothing that was posted).
 std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
                                         std::uint32_t ms, std::uint32_t wakeMask);
-Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags);
+Bool PeekMessage(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags);
 
 // Classes and windows
-std::uint16_t RegisterClassA(const WndClassA* wc);
-Bool UnregisterClassA(const char* className, Hinstance inst);
-Hwnd CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
+std::uint16_t RegisterClass(const WndClass* wc);
+Bool UnregisterClass(const char* className, Hinstance inst);
+Hwnd CreateWindowEx(std::uint32_t exStyle, const char* className, const char* title,
                      std::uint32_t style, int x, int y, int w, int h, Hwnd parent, Hmenu menu,
                      Hinstance inst, void* param);
 Bool DestroyWindow(Hwnd w);
-LResult DefWindowProcA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
-LResult CallWindowProcA(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
-std::intptr_t GetWindowLongPtrA(Hwnd w, int index);
-std::intptr_t SetWindowLongPtrA(Hwnd w, int index, std::intptr_t value);
+LResult DefWindowProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
+LResult CallWindowProc(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
+std::intptr_t GetWindowLongPtr(Hwnd w, int index);
+std::intptr_t SetWindowLongPtr(Hwnd w, int index, std::intptr_t value);
 
 // State and geometry
 Bool ShowWindow(Hwnd w, int cmd);
@@ -41,17 +41,17 @@ Bool IsWindow(Hwnd w);
 Bool IsWindowVisible(Hwnd w);
 Bool IsIconic(Hwnd w);
 Bool IsZoomed(Hwnd w);
-int GetWindowTextA(Hwnd w, char* buf, int max);
-Bool SetWindowTextA(Hwnd w, const char* text);
-int GetClassNameA(Hwnd w, char* buf, int max);
+int GetWindowText(Hwnd w, char* buf, int max);
+Bool SetWindowText(Hwnd w, const char* text);
+int GetClassName(Hwnd w, char* buf, int max);
 // The window's thread, and its process in *processId; 0 for no window.
 std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId);
 Hwnd GetDlgItem(Hwnd dlg, int id);
-std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max);
+std::uint32_t GetDlgItemText(Hwnd dlg, int id, char* buf, int max);
 // A list box item's text (LB_GETTEXTLEN, then LB_GETTEXT) cut to fit max bytes; its length,
 // or -1 (LB_ERR) for no such item. Unlike LB_GETTEXT, a text that grew meanwhile cannot
 // overrun the buffer.
-int GetListBoxTextA(Hwnd listBox, int index, char* buf, int max);
+int GetListBoxText(Hwnd listBox, int index, char* buf, int max);
 
 // Z-order and relations
 Hwnd GetTopWindow(Hwnd parent);
@@ -82,27 +82,27 @@ Bool SetCursorPos(int x, int y);
 std::int16_t GetAsyncKeyState(int vk);
 
 // Messages
-LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
-LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
+LResult SendMessage(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
+LResult SendMessageTimeout(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result);
 // For probes whose answer is unused. An ANSI send of a text message may follow up with a
 // conversion send that has no time-out, which would let a hung window block the caller; every
 // send of this layer is a wide one now, so this form only keeps that intent in its name.
 LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result);
-Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
+Bool SendMessageCallback(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data);
 // Wide form, for the same reason as SendMessageTimeoutW.
 Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data);
 // True when the system already counts the window's thread as not responding.
 Bool IsHungAppWindow(Hwnd w);
-Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
-Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp);
+Bool PostMessage(Hwnd w, std::uint32_t msg, WParam wp, LParam lp);
+Bool PostThreadMessage(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp);
 void PostQuitMessage(int code);
-Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max);
+Bool GetMessage(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max);
 Bool TranslateMessage(const Msg* m);
-LResult DispatchMessageA(const Msg* m);
+LResult DispatchMessage(const Msg* m);
 
 // Timers and hotkeys
 std::uintptr_t SetTimer(Hwnd w, std::uintptr_t id, std::uint32_t ms, void* proc);
@@ -113,20 +113,20 @@ Bool UnregisterHotKey(Hwnd w, int id);
 // System information
 int GetSystemMetrics(int index);
 std::uint32_t GetSysColor(int index);
-Bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* pv,
+Bool SystemParametersInfo(std::uint32_t action, std::uint32_t param, void* pv,
                            std::uint32_t winIni);
 
 // Resources, menus, dialogs of the system
-Hmenu LoadMenuA(Hinstance inst, const char* name);
+Hmenu LoadMenu(Hinstance inst, const char* name);
 Hmenu GetSubMenu(Hmenu m, int pos);
 Bool EnableMenuItem(Hmenu m, std::uint32_t id, std::uint32_t flags);
 Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int reserved, Hwnd owner,
                     const Rect* excl);
 Bool DestroyMenu(Hmenu m);
-Hicon LoadIconA(Hinstance inst, const char* name);
-Hicon LoadCursorA(Hinstance inst, const char* name);
+Hicon LoadIcon(Hinstance inst, const char* name);
+Hicon LoadCursor(Hinstance inst, const char* name);
 Bool DestroyIcon(Hicon icon);
-int MessageBoxA(Hwnd owner, const char* text, const char* caption, std::uint32_t type);
-Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data);
+int MessageBox(Hwnd owner, const char* text, const char* caption, std::uint32_t type);
+Bool WinHelp(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data);
 
 }  // namespace plat

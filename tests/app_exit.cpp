@@ -66,20 +66,20 @@ TEST_F(ExitTest, EveryEndingBringsTheWindowsHome) {
         switch (c.ending) {
             case Ending::Close: EXPECT_EQ(program.Close(), ExitRan); break;
             case Ending::WmClose:
-                plat::PostMessageA(Pager(), plat::WM_CLOSE, 0, 0);
+                plat::PostMessage(Pager(), plat::WM_CLOSE, 0, 0);
                 EXPECT_EQ(program.Join(), ExitRan);
                 break;
             case Ending::Quit:
-                plat::PostMessageA(Pager(), plat::WM_QUIT, 0, 0);
+                plat::PostMessage(Pager(), plat::WM_QUIT, 0, 0);
                 EXPECT_EQ(program.Join(), ExitRan);
                 break;
             case Ending::EndSession:
-                plat::SendMessageA(Pager(), plat::WM_ENDSESSION, 1, 0);
+                plat::SendMessage(Pager(), plat::WM_ENDSESSION, 1, 0);
                 break;
             case Ending::QueryThenEndSession:
-                EXPECT_EQ(plat::SendMessageA(Pager(), plat::WM_QUERYENDSESSION, 0, 0), 1);
+                EXPECT_EQ(plat::SendMessage(Pager(), plat::WM_QUERYENDSESSION, 0, 0), 1);
                 EXPECT_EQ(sim::WindowRect(plain).left, 10);  // before the programs save
-                plat::SendMessageA(Pager(), plat::WM_ENDSESSION, 1, 0);
+                plat::SendMessage(Pager(), plat::WM_ENDSESSION, 1, 0);
                 break;
             case Ending::Crash:
                 ASSERT_NE(sim::UnhandledExceptionFilter(), nullptr);
@@ -103,9 +103,9 @@ TEST_F(ExitTest, CancelledLogoffKeepsRunningWithTheRecordArmedAgain) {
     plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
     Run();
     Press(plat::VK_RIGHT);
-    plat::SendMessageA(Pager(), plat::WM_QUERYENDSESSION, 0, 0);
+    plat::SendMessage(Pager(), plat::WM_QUERYENDSESSION, 0, 0);
     EXPECT_FALSE(SessionRecorded());
-    plat::SendMessageA(Pager(), plat::WM_ENDSESSION, 0, 0);
+    plat::SendMessage(Pager(), plat::WM_ENDSESSION, 0, 0);
     EXPECT_TRUE(SessionRecorded());
     Press(plat::VK_LEFT);
     EXPECT_EQ(sim::WindowRect(a).left, 10 + 1024);  // folded onto (1,0), now one to the right
@@ -133,8 +133,8 @@ std::atomic<bool> closeSent{false};
 plat::LResult PLAT_CALLBACK ClosingProbeProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
                                              plat::LParam lp) {
     if (msg == plat::WM_GETTEXTLENGTH && desktop.switching && !closeSent.exchange(true))
-        plat::SendMessageA(Pager(), plat::WM_CLOSE, 0, 0);
-    return plat::DefWindowProcA(w, msg, wp, lp);
+        plat::SendMessage(Pager(), plat::WM_CLOSE, 0, 0);
+    return plat::DefWindowProc(w, msg, wp, lp);
 }
 
 TEST_F(ExitTest, CloseArrivingMidSwitchWaitsForTheSwitchToEnd) {
@@ -143,15 +143,15 @@ TEST_F(ExitTest, CloseArrivingMidSwitchWaitsForTheSwitchToEnd) {
     std::atomic<plat::Hwnd> prober{nullptr};
     std::atomic<std::uint32_t> proberThread{0};
     std::thread owner([&] {
-        plat::WndClassA wc{};
+        plat::WndClass wc{};
         wc.lpfnWndProc = ClosingProbeProc;
         wc.lpszClassName = "ExitClosingProbe";
-        plat::RegisterClassA(&wc);
+        plat::RegisterClass(&wc);
         proberThread = plat::GetCurrentThreadId();
-        prober = plat::CreateWindowExA(0, "ExitClosingProbe", "prober", plat::WS_POPUP | plat::WS_VISIBLE,
+        prober = plat::CreateWindowEx(0, "ExitClosingProbe", "prober", plat::WS_POPUP | plat::WS_VISIBLE,
                                        200, 10, 100, 100, nullptr, nullptr, nullptr, nullptr);
         plat::Msg m;
-        while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) plat::DispatchMessageA(&m);
+        while (plat::GetMessage(&m, nullptr, 0, 0) > 0) plat::DispatchMessage(&m);
         plat::DestroyWindow(prober);
     });
     ASSERT_TRUE(sim::WaitFor([&] { return prober.load() != nullptr; }));
@@ -161,7 +161,7 @@ TEST_F(ExitTest, CloseArrivingMidSwitchWaitsForTheSwitchToEnd) {
     EXPECT_TRUE(closeSent);
     EXPECT_EQ(sim::WindowRect(a).left, 10);
     EXPECT_EQ(sim::WindowRect(prober).left, 200);
-    plat::PostThreadMessageA(proberThread, plat::WM_QUIT, 0, 0);
+    plat::PostThreadMessage(proberThread, plat::WM_QUIT, 0, 0);
     owner.join();
 }
 
@@ -241,7 +241,7 @@ TEST_F(ExitTest, QuitWhileTheSettingsDialogAppliesDoesNotDeadlock) {
     Press(plat::VK_RIGHT);
     program.Command(CmdSettings);
     ASSERT_TRUE(sim::WaitFor([] { return settingsDialogOpen != 0; }));
-    plat::PostMessageA(Pager(), plat::WM_QUIT, 0, 0);
+    plat::PostMessage(Pager(), plat::WM_QUIT, 0, 0);
     ASSERT_TRUE(sim::WaitFor([&] { return sim::WindowRect(a).left == 10; }));
     pref.Open();
     EXPECT_EQ(program.Join(), ExitRan);

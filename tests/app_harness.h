@@ -74,7 +74,7 @@ public:
     // A test that stopped half-way must not leave the program running for ever.
     void Stop() {
         if (thread_.joinable() && !done_ && PagerWindow())
-            plat::PostMessageA(PagerWindow(), plat::WM_CLOSE, 0, 0);
+            plat::PostMessage(PagerWindow(), plat::WM_CLOSE, 0, 0);
         if (thread_.joinable()) thread_.join();
     }
     void Start() {
@@ -88,14 +88,14 @@ public:
     // True once the main thread takes messages: a sent message is answered only there.
     bool WaitRunning() {
         if (!sim::WaitFor([] { return Pager() != nullptr && HasTimer(472); })) return false;
-        plat::SendMessageA(Pager(), 0 /* WM_NULL */, 0, 0);
+        plat::SendMessage(Pager(), 0 /* WM_NULL */, 0, 0);
         // The start-up about box clears its flag just after releasing the pager's creation.
         return sim::WaitFor([] { return aboutDialogOpen == 0; }) && !done_;
     }
     // Everything posted to the program before this has been handled when it returns.
     bool Barrier() { return sim::WaitIdle(); }
     void Command(int id, int high = 0) {
-        plat::PostMessageA(Pager(), plat::WM_COMMAND,
+        plat::PostMessage(Pager(), plat::WM_COMMAND,
                            static_cast<plat::WParam>((high << 16) | id), 0);
     }
     // Waits for ParmenaMain to return; its exit code, or -1 when it did not end in time.

@@ -35,7 +35,7 @@ TEST_F(MainWindowTest, DesktopHotkeysSwitchWithinTheGridAndInvalidateAnExpandedP
     EXPECT_EQ(sim::WindowRect(a).top, 10);
 
     // Column 0: nothing moves, but an expanded pager is still redrawn.
-    plat::PostMessageA(Pager(), plat::WM_NCMOUSEMOVE, 0, 0);
+    plat::PostMessage(Pager(), plat::WM_NCMOUSEMOVE, 0, 0);
     ASSERT_TRUE(program.Barrier());
     ASSERT_TRUE(pager.expanded);
     const int before = PagerInvalidations();
@@ -103,7 +103,7 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileADialogIsOpen) {
     program.Command(CmdSettings);
     ASSERT_TRUE(sim::WaitFor([] { return settingsDialogOpen != 0; }));
     program.Command(CmdClose);
-    plat::PostMessageA(Pager(), plat::WM_SYSCOMMAND, plat::SC_CLOSE, 0);
+    plat::PostMessage(Pager(), plat::WM_SYSCOMMAND, plat::SC_CLOSE, 0);
     // Chosen while the settings dialog is open, About waits for it.
     program.Command(CmdAbout);
     ASSERT_TRUE(program.Barrier());
@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, ClosedFromOutsideWhileTheSettingsDialogIsOpen) {
     Run();
     program.Command(CmdSettings);
     ASSERT_TRUE(sim::WaitFor([] { return settingsDialogOpen != 0; }));
-    plat::PostMessageA(Pager(), plat::WM_CLOSE, 0, 0);
+    plat::PostMessage(Pager(), plat::WM_CLOSE, 0, 0);
     // Restored as the pager is destroyed, while the dialog is still open.
     EXPECT_TRUE(sim::WaitFor([&] { return sim::WindowRect(far).left == 10; }));
     EXPECT_TRUE(sim::WaitFor([] { return Pager() == nullptr; }));
@@ -186,7 +186,7 @@ TEST_F(MainWindowTest, OtherSystemCommandsGoToTheDefaultProcedure) {
     Run();
     // SC_CLOSE with low bits set is not exactly SC_CLOSE: the default procedure closes the
     // window, so the program ends through the destruction route.
-    plat::PostMessageA(Pager(), plat::WM_SYSCOMMAND, plat::SC_CLOSE + 1, 0);
+    plat::PostMessage(Pager(), plat::WM_SYSCOMMAND, plat::SC_CLOSE + 1, 0);
     EXPECT_EQ(program.Join(), ExitRan);
 }
 
@@ -196,7 +196,7 @@ TEST_F(MainWindowTest, PositionListIsRebuiltWithKeptEntriesLast) {
                                        {"b", 0x0102},
                                        {"kept two", KeepInPlace | MinimizeOnSwitch},
                                        {"c*", MinimizeOnSwitch | 2}});
-    plat::SendMessageA(Pager(), MsgPositionList, 0, reinterpret_cast<plat::LParam>(list));
+    plat::SendMessage(Pager(), MsgPositionList, 0, reinterpret_cast<plat::LParam>(list));
     std::vector<std::pair<std::string, std::uint32_t>> got;
     for (const WindowPositionEntry* e = settings.positionList.next; e; e = e->next)
         got.push_back({e->name, e->position});
@@ -206,10 +206,10 @@ TEST_F(MainWindowTest, PositionListIsRebuiltWithKeptEntriesLast) {
                        {"kept one", KeepInPlace | 1},
                        {"kept two", KeepInPlace | MinimizeOnSwitch}}));
 
-    plat::SendMessageA(Pager(), MsgPositionList, 0, 0x7777);  // no list box: nothing changes
+    plat::SendMessage(Pager(), MsgPositionList, 0, 0x7777);  // no list box: nothing changes
     EXPECT_NE(settings.positionList.next, nullptr);
 
-    plat::SendMessageA(Pager(), MsgPositionList, 0,
+    plat::SendMessage(Pager(), MsgPositionList, 0,
                        reinterpret_cast<plat::LParam>(sim::AddListBox({})));
     EXPECT_EQ(settings.positionList.next, nullptr);
     EXPECT_FALSE(sim::GetValue("HKCU", "Software\\Orvanne\\Parmena\\Window Positions", "Count").exists);
@@ -219,7 +219,7 @@ TEST_F(MainWindowTest, PositionListIsRebuiltWithKeptEntriesLast) {
 TEST_F(MainWindowTest, PositionListOnlyFromOurOwnListBoxesAndBounded) {
     Run();
     auto send = [](plat::Hwnd list) {
-        plat::SendMessageA(Pager(), MsgPositionList, 0, reinterpret_cast<plat::LParam>(list));
+        plat::SendMessage(Pager(), MsgPositionList, 0, reinterpret_cast<plat::LParam>(list));
     };
     auto names = [] {
         std::vector<std::string> out;
@@ -256,12 +256,12 @@ TEST_F(MainWindowTest, PositionListOnlyFromOurOwnListBoxesAndBounded) {
 TEST_F(MainWindowTest, LibraryMessagesAreAnswered) {
     plat::Hwnd w = AddWindow("W", {1024 + 10, 2 * 768 + 10, 1024 + 110, 2 * 768 + 110});
     Run();
-    EXPECT_EQ(plat::SendMessageA(Pager(), MsgWindowCell, reinterpret_cast<plat::WParam>(w), 0),
+    EXPECT_EQ(plat::SendMessage(Pager(), MsgWindowCell, reinterpret_cast<plat::WParam>(w), 0),
               0x0201);
-    plat::PostMessageA(Pager(), MsgMoveCursor, 17, 5);
+    plat::PostMessage(Pager(), MsgMoveCursor, 17, 5);
     ASSERT_TRUE(sim::WaitFor([] { return sim::Cursor().x == 17 && sim::Cursor().y == 5; }));
     plat::MinMaxInfo info{};
-    plat::SendMessageA(Pager(), plat::WM_GETMINMAXINFO, 0, reinterpret_cast<plat::LParam>(&info));
+    plat::SendMessage(Pager(), plat::WM_GETMINMAXINFO, 0, reinterpret_cast<plat::LParam>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, 9);
     EXPECT_EQ(info.ptMinTrackSize.y, 9);
     EXPECT_EQ(program.Close(), ExitRan);
@@ -272,9 +272,9 @@ TEST_F(MainWindowTest, TrayPressOpensTheMenuAtTheCursorAndGivesTheForegroundBack
     sim::SetForeground(other);
     Run({{"Disable navigation", 1}});
     sim::SetCursor(700, 750);
-    plat::PostMessageA(Pager(), MsgTrayIcon, TrayIconId, plat::WM_RBUTTONDOWN);
-    plat::PostMessageA(Pager(), MsgTrayIcon, TrayIconId, plat::WM_LBUTTONDBLCLK);
-    plat::PostMessageA(Pager(), MsgTrayIcon, TrayIconId, plat::WM_RBUTTONUP);
+    plat::PostMessage(Pager(), MsgTrayIcon, TrayIconId, plat::WM_RBUTTONDOWN);
+    plat::PostMessage(Pager(), MsgTrayIcon, TrayIconId, plat::WM_LBUTTONDBLCLK);
+    plat::PostMessage(Pager(), MsgTrayIcon, TrayIconId, plat::WM_RBUTTONUP);
     ASSERT_TRUE(program.Barrier());
     ExpectPagerMenuAt(700, 750, other);
     EXPECT_EQ(program.Close(), ExitRan);
@@ -348,7 +348,7 @@ TEST_F(MainWindowTest, MouseCoordinatesAreSignedWords) {
     Run({{"MinimizeTolvo", 0}});
     // A right press at client (-3, -5), as under a captured mouse, opens the menu there.
     const plat::LParam lp = static_cast<plat::LParam>(static_cast<std::int32_t>(0xFFFBFFFDu));
-    plat::PostMessageA(Pager(), plat::WM_RBUTTONDOWN, 0, lp);
+    plat::PostMessage(Pager(), plat::WM_RBUTTONDOWN, 0, lp);
     ASSERT_TRUE(sim::WaitFor([] { return !sim::MenusShown().empty(); }));
     plat::Point at{-3, -5};
     plat::ClientToScreen(Pager(), &at);

@@ -25,7 +25,7 @@ TEST_F(MiddleButtonTest, DesktopStepsStayInsideTheGrid) {
         int dx, dy, column, row;
     } steps[] = {{1, 0, 1, 0}, {5, 5, 2, 2}, {0, 1, 2, 2}, {-1, -1, 1, 1}, {-9, 0, 0, 1}, {0, -1, 0, 0}};
     for (const auto& s : steps) {
-        plat::PostMessageA(Pager(), MsgHookSwitch, static_cast<plat::WParam>(static_cast<plat::LParam>(s.dx)), s.dy);
+        plat::PostMessage(Pager(), MsgHookSwitch, static_cast<plat::WParam>(static_cast<plat::LParam>(s.dx)), s.dy);
         ASSERT_TRUE(program.Barrier());
         EXPECT_EQ(desktop.currentColumn, s.column) << s.dx << "," << s.dy;
         EXPECT_EQ(desktop.currentRow, s.row) << s.dx << "," << s.dy;
@@ -45,7 +45,7 @@ TEST_F(MiddleButtonTest, WindowCarriedByWholeDesktopsStopsAtTheGridEdge) {
         {0, -3, 100 + 1024, 50}, {-1, 0, 100, 50},      {-1, -1, 100, 50},
     };
     for (const auto& s : steps) {
-        plat::PostMessageA(Pager(), MsgHookMoveWindow, reinterpret_cast<plat::WParam>(w), Steps(s.dx, s.dy));
+        plat::PostMessage(Pager(), MsgHookMoveWindow, reinterpret_cast<plat::WParam>(w), Steps(s.dx, s.dy));
         ASSERT_TRUE(program.Barrier());
         EXPECT_EQ(sim::WindowRect(w).left, s.left) << s.dx << "," << s.dy;
         EXPECT_EQ(sim::WindowRect(w).top, s.top) << s.dx << "," << s.dy;
@@ -53,8 +53,8 @@ TEST_F(MiddleButtonTest, WindowCarriedByWholeDesktopsStopsAtTheGridEdge) {
     }
     // Neither the pager nor something that is no window is carried anywhere.
     const plat::Rect pagerBefore = sim::WindowRect(Pager());
-    plat::PostMessageA(Pager(), MsgHookMoveWindow, reinterpret_cast<plat::WParam>(Pager()), Steps(-1, 1));
-    plat::PostMessageA(Pager(), MsgHookMoveWindow, 0x7777, Steps(1, 0));
+    plat::PostMessage(Pager(), MsgHookMoveWindow, reinterpret_cast<plat::WParam>(Pager()), Steps(-1, 1));
+    plat::PostMessage(Pager(), MsgHookMoveWindow, 0x7777, Steps(1, 0));
     ASSERT_TRUE(program.Barrier());
     EXPECT_EQ(sim::WindowRect(Pager()).left, pagerBefore.left);
     EXPECT_EQ(sim::WindowRect(Pager()).top, pagerBefore.top);
@@ -66,7 +66,7 @@ TEST_F(MiddleButtonTest, MenuOpensAtTheScreenPointAndGivesTheForegroundBack) {
     plat::Hwnd other = AddWindow("Other", {10, 10, 110, 110});
     sim::SetForeground(other);
     Run();
-    plat::PostMessageA(Pager(), MsgHookMenu, 512, 700);
+    plat::PostMessage(Pager(), MsgHookMenu, 512, 700);
     ASSERT_TRUE(program.Barrier());
     ExpectPagerMenuAt(512, 700, other);
     EXPECT_EQ(program.Close(), ExitRan);

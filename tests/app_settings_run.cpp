@@ -204,7 +204,7 @@ TEST_F(SettingsRunTest, ShowAgainAppliesEachChangeOnce) {
             },
             [&] {
                 // An entry added while the dialog is open, as the library does.
-                plat::SendMessageA(settings.pagerWindow, MsgPositionList, 0,
+                plat::SendMessage(settings.pagerWindow, MsgPositionList, 0,
                                    reinterpret_cast<plat::LParam>(
                                        sim::AddListBox({{"Clock", KeepInPlace}})));
                 settings.switchHotkeys = 0;

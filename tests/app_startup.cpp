@@ -22,7 +22,7 @@ void ExpectNothingLeft() {
 
 // The shared block is gone when a new mapping of its name is not reported as existing.
 bool HookBlockReleased() {
-    plat::Handle m = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
+    plat::Handle m = plat::CreateFileMapping(plat::INVALID_HANDLE_VALUE, nullptr,
                                               plat::PAGE_READWRITE, 0, HookBlockSize, HookMapName);
     bool released = m && plat::GetLastError() != static_cast<std::uint32_t>(plat::ERROR_ALREADY_EXISTS);
     if (m) plat::CloseHandle(m);
@@ -88,7 +88,7 @@ TEST_F(StartupTest, FirstStartWaitsForTheAboutBoxThenRunsAndShutsDownCleanly) {
 
 TEST_F(StartupTest, SecondInstanceLeavesTheFirstUntouched) {
     // The running first instance, as another process holding the shared block.
-    plat::Handle first = plat::CreateFileMappingA(plat::INVALID_HANDLE_VALUE, nullptr,
+    plat::Handle first = plat::CreateFileMapping(plat::INVALID_HANDLE_VALUE, nullptr,
                                                   plat::PAGE_READWRITE, 0, HookBlockSize, HookMapName);
     auto* block = static_cast<HookBlock*>(plat::MapViewOfFile(first, plat::FILE_MAP_WRITE, 0, 0, 0));
     ASSERT_NE(block, nullptr);
@@ -119,9 +119,9 @@ TEST_F(StartupTest, FailedClassOrWindowEndsQuietlyWithEverythingReleased) {
         sim::Call call;
         bool blockFailed;  // the one-instance message is shown
     };
-    const Case cases[] = {{"RegisterClassA", sim::Call::RegisterClassA, false},
-                          {"CreateWindowExA", sim::Call::CreateWindowExA, false},
-                          {"CreateFileMappingA", sim::Call::CreateFileMappingA, true},
+    const Case cases[] = {{"RegisterClass", sim::Call::RegisterClass, false},
+                          {"CreateWindowEx", sim::Call::CreateWindowEx, false},
+                          {"CreateFileMapping", sim::Call::CreateFileMapping, true},
                           {"MapViewOfFile", sim::Call::MapViewOfFile, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -209,7 +209,7 @@ TEST_F(StartupTest, DisabledNavigationShowsTheTrayIconInsteadOfThePager) {
     ASSERT_TRUE(p.WaitRunning());
     EXPECT_FALSE(sim::IsVisible(Pager()));
     ASSERT_EQ(sim::TrayIcons().size(), 1u);
-    const plat::NotifyIconDataA icon = sim::TrayIcons()[0];
+    const plat::NotifyIconData icon = sim::TrayIcons()[0];
     EXPECT_EQ(icon.cbSize, 88u);
     EXPECT_EQ(icon.hWnd, Pager());
     EXPECT_EQ(icon.uID, 1742u);

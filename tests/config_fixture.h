@@ -42,10 +42,10 @@ constexpr const char* Shortcuts = "Software\\Orvanne\\Parmena\\Shortcuts";
 inline void SetRaw(plat::Hkey root, const std::string& path, const std::string& name,
                    std::uint32_t type, const std::vector<std::uint8_t>& data) {
     plat::Hkey k = nullptr;
-    ASSERT_EQ(plat::RegCreateKeyExA(root, path.c_str(), 0, "", 0, plat::KEY_ALL_ACCESS, nullptr,
+    ASSERT_EQ(plat::RegCreateKeyEx(root, path.c_str(), 0, "", 0, plat::KEY_ALL_ACCESS, nullptr,
                                     &k, nullptr),
               plat::ERROR_SUCCESS);
-    plat::RegSetValueExA(k, name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+    plat::RegSetValueEx(k, name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
                          static_cast<std::uint32_t>(data.size()));
     plat::RegCloseKey(k);
 }

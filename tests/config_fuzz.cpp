@@ -202,7 +202,7 @@ TEST(ConfigFuzz, ReadBytesNeverOverrunsOrHalfWrites) {
     ResetConfig();
     Rng rng(7u);
     plat::Hkey key = nullptr;
-    ASSERT_EQ(plat::RegCreateKeyExA(plat::HKEY_CURRENT_USER, Pref, 0, "", 0, plat::KEY_ALL_ACCESS,
+    ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, Pref, 0, "", 0, plat::KEY_ALL_ACCESS,
                                     nullptr, &key, nullptr),
               plat::ERROR_SUCCESS);
     for (int iter = 0; iter < 3000; ++iter) {
@@ -273,7 +273,7 @@ TEST(ConfigFuzz, ShortcutValuesParseWithinTheirFields) {
     ResetConfig();
     Rng rng(4242u);
     plat::Hkey key = nullptr;
-    ASSERT_EQ(plat::RegCreateKeyExA(plat::HKEY_CURRENT_USER, Shortcuts, 0, "", 0,
+    ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, Shortcuts, 0, "", 0,
                                     plat::KEY_ALL_ACCESS, nullptr, &key, nullptr),
               plat::ERROR_SUCCESS);
     std::vector<std::string> names;  // values in the key since the list was last emptied
@@ -302,7 +302,7 @@ TEST(ConfigFuzz, ShortcutValuesParseWithinTheirFields) {
             ASSERT_EQ(FindShortcut(n->name, n->root, nullptr), n);
         if (Pick(rng, 4) == 0) {
             FreeShortcuts();
-            for (const std::string& name : names) plat::RegDeleteValueA(key, name.c_str());
+            for (const std::string& name : names) plat::RegDeleteValue(key, name.c_str());
             names.clear();
         }
     }

@@ -168,10 +168,10 @@ TEST_F(HookBlockTest, SecondInstanceLeavesTheFirstAlone) {
 
 TEST_F(HookBlockTest, FailuresToCreateOrMap) {
     Load();
-    sim::FailCall(sim::Call::CreateFileMappingA, true);
+    sim::FailCall(sim::Call::CreateFileMapping, true);
     EXPECT_FALSE(CreateHookBlock());
     EXPECT_EQ(hookBlock, nullptr);
-    sim::FailCall(sim::Call::CreateFileMappingA, false);
+    sim::FailCall(sim::Call::CreateFileMapping, false);
 
     sim::FailCall(sim::Call::MapViewOfFile, true);
     EXPECT_FALSE(CreateHookBlock());
@@ -184,10 +184,10 @@ TEST_F(HookBlockTest, FailuresToCreateOrMap) {
 
     // A mutex that cannot be made is not fatal.
     ReleaseHookBlock();
-    sim::FailCall(sim::Call::CreateMutexA, true);
+    sim::FailCall(sim::Call::CreateMutex, true);
     EXPECT_TRUE(CreateHookBlock());
     EXPECT_EQ(hookMutex, nullptr);
-    sim::FailCall(sim::Call::CreateMutexA, false);
+    sim::FailCall(sim::Call::CreateMutex, false);
 }
 
 TEST_F(HookBlockTest, HookInstallAndRemovePassTheBlock) {

@@ -318,9 +318,9 @@ TEST_F(SettingsSave, KeysDeletedWhileRunningAreCreatedAgain) {
 
 TEST_F(SettingsSave, FailedSaveIsReportedOnceSayingWhatAndWhy) {
     Start();
-    sim::FailCall(sim::Call::RegSetValueExA, true);
+    sim::FailCall(sim::Call::RegSetValueEx, true);
     EXPECT_FALSE(SaveSettings());
-    sim::FailCall(sim::Call::RegSetValueExA, false);
+    sim::FailCall(sim::Call::RegSetValueEx, false);
     const std::vector<sim::MessageBoxRecord> boxes = sim::MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("\"Disable navigation\" in the registry key \"Preferences\""),

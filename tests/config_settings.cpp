@@ -14,8 +14,8 @@ namespace {
 
 class SettingsLoad : public ConfigTest {};
 
-plat::LogFontA IconFont() {
-    plat::LogFontA lf{};
+plat::LogFont IconFont() {
+    plat::LogFont lf{};
     lf.lfHeight = -11;
     lf.lfWeight = 400;
     lf.lfCharSet = 0;
@@ -90,7 +90,7 @@ TEST_F(SettingsLoad, FirstStartCreatesEveryKeyAndTakesDefaults) {
         {"ResetAtStart", 0, settings.resetAtStart},
     };
     for (const Default& d : defaults) EXPECT_EQ(d.actual, d.expected) << d.name;
-    plat::LogFontA want = IconFont();
+    plat::LogFont want = IconFont();
     EXPECT_EQ(std::memcmp(&settings.font, &want, sizeof want), 0);
     EXPECT_NE(settings.pagerFont, nullptr);
     EXPECT_EQ(settings.positionList.next, nullptr);
@@ -431,7 +431,7 @@ protected:
     plat::Hkey key = nullptr;
     void SetUp() override {
         ConfigTest::SetUp();
-        ASSERT_EQ(plat::RegCreateKeyExA(plat::HKEY_CURRENT_USER, Pref, 0, "", 0,
+        ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, Pref, 0, "", 0,
                                         plat::KEY_ALL_ACCESS, nullptr, &key, nullptr),
                   plat::ERROR_SUCCESS);
     }
@@ -501,11 +501,11 @@ TEST_F(SettingsLoad, ReplacedFontLivesUntilTheLastPainterLetsGo) {
     const int base = sim::LiveGdiObjects();
     plat::Hgdi first = AcquirePagerFont();
     EXPECT_EQ(first, settings.pagerFont);
-    plat::Hgdi second = plat::CreateFontIndirectA(&settings.font);
+    plat::Hgdi second = plat::CreateFontIndirect(&settings.font);
     ReplacePagerFont(second);
     plat::Hgdi nested = AcquirePagerFont();
     EXPECT_EQ(nested, second);
-    plat::Hgdi third = plat::CreateFontIndirectA(&settings.font);
+    plat::Hgdi third = plat::CreateFontIndirect(&settings.font);
     ReplacePagerFont(third);
     EXPECT_EQ(settings.pagerFont, third);
     EXPECT_EQ(sim::LiveGdiObjects(), base + 2);  // both replaced fonts still alive
@@ -514,7 +514,7 @@ TEST_F(SettingsLoad, ReplacedFontLivesUntilTheLastPainterLetsGo) {
     ReleasePagerFont();
     EXPECT_EQ(sim::LiveGdiObjects(), base);
     ReleasePagerFont();  // unbalanced release does not underflow
-    plat::Hgdi fourth = plat::CreateFontIndirectA(&settings.font);
+    plat::Hgdi fourth = plat::CreateFontIndirect(&settings.font);
     ReplacePagerFont(fourth);  // nobody paints: old one goes at once
     EXPECT_EQ(sim::LiveGdiObjects(), base);
     EXPECT_EQ(sim::GdiViolations(), 0);
@@ -531,13 +531,13 @@ TEST_F(SettingsLoad, FontExchangeUnderConcurrentPainting) {
             plat::Hgdi f = AcquirePagerFont();
             if (!f) ++nulls;
             plat::Hgdi old = plat::SelectObject(dc, f);
-            plat::TextOutA(dc, 0, 0, "x", 1);
+            plat::TextOut(dc, 0, 0, "x", 1);
             plat::SelectObject(dc, old);
             ReleasePagerFont();
         }
         plat::DeleteDC(dc);
     });
-    for (int i = 0; i < 300; ++i) ReplacePagerFont(plat::CreateFontIndirectA(&settings.font));
+    for (int i = 0; i < 300; ++i) ReplacePagerFont(plat::CreateFontIndirect(&settings.font));
     stop = true;
     painter.join();
     EXPECT_EQ(nulls, 0);

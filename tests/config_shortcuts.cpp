@@ -12,10 +12,10 @@ protected:
     plat::Hkey userKey = nullptr, machineKey = nullptr;
 
     void OpenKeys() {
-        ASSERT_EQ(plat::RegCreateKeyExA(plat::HKEY_CURRENT_USER, Shortcuts, 0, "", 0,
+        ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, Shortcuts, 0, "", 0,
                                         plat::KEY_ALL_ACCESS, nullptr, &userKey, nullptr),
                   plat::ERROR_SUCCESS);
-        ASSERT_EQ(plat::RegCreateKeyExA(plat::HKEY_LOCAL_MACHINE, Shortcuts, 0, "", 0,
+        ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, Shortcuts, 0, "", 0,
                                         plat::KEY_ALL_ACCESS, nullptr, &machineKey, nullptr),
                   plat::ERROR_SUCCESS);
     }

@@ -111,15 +111,15 @@ plat::LResult PLAT_CALLBACK NestingProc(plat::Hwnd w, std::uint32_t msg, plat::W
         ++nestedRequests;
         CompressDesktop(false);
     }
-    return plat::DefWindowProcA(w, msg, wp, lp);
+    return plat::DefWindowProc(w, msg, wp, lp);
 }
 
 TEST_F(Compress, RequestDuringARunIsDropped) {
-    plat::WndClassA wc{};
+    plat::WndClass wc{};
     wc.lpfnWndProc = NestingProc;
     wc.lpszClassName = "CoreNesting";
-    plat::RegisterClassA(&wc);
-    plat::Hwnd nesting = plat::CreateWindowExA(0, "CoreNesting", "Kept", plat::WS_POPUP | plat::WS_VISIBLE,
+    plat::RegisterClass(&wc);
+    plat::Hwnd nesting = plat::CreateWindowEx(0, "CoreNesting", "Kept", plat::WS_POPUP | plat::WS_VISIBLE,
                                                1100, 100, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nesting, nullptr);
     plat::Hwnd other = Add("other", Rect{2100, 100, 2200, 200});

@@ -367,17 +367,17 @@ TEST(PendingMoves, ChainedTargetsAndBoundedCapacity) {
 int probesSeen = 0;
 plat::LResult PLAT_CALLBACK CountingProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp, plat::LParam lp) {
     if (msg == plat::WM_GETTEXTLENGTH && desktop.switching) ++probesSeen;
-    return plat::DefWindowProcA(w, msg, wp, lp);
+    return plat::DefWindowProc(w, msg, wp, lp);
 }
 
 TEST_F(Switching, OneWindowOfEachThreadIsAskedForAll) {
-    plat::WndClassA wc{};
+    plat::WndClass wc{};
     wc.lpfnWndProc = CountingProc;
     wc.lpszClassName = "CoreCounting";
-    plat::RegisterClassA(&wc);
+    plat::RegisterClass(&wc);
     std::vector<plat::Hwnd> ws;
     for (int i = 0; i < 3; ++i)  // one thread's windows
-        ws.push_back(plat::CreateWindowExA(0, "CoreCounting", "own", plat::WS_POPUP | plat::WS_VISIBLE,
+        ws.push_back(plat::CreateWindowEx(0, "CoreCounting", "own", plat::WS_POPUP | plat::WS_VISIBLE,
                                            100 * i, 0, 50, 50, nullptr, nullptr, nullptr, nullptr));
     ws.push_back(Add("other", Rect{400, 0, 450, 50}));
     probesSeen = 0;
@@ -395,18 +395,18 @@ plat::LResult PLAT_CALLBACK SinkingProc(plat::Hwnd w, std::uint32_t msg, plat::W
     if (msg == plat::WM_GETTEXT && desktop.switching)
         plat::SetWindowPos(w, plat::HWND_BOTTOM, 0, 0, 0, 0,
                            plat::SWP_NOMOVE | plat::SWP_NOSIZE | plat::SWP_NOACTIVATE);
-    return plat::DefWindowProcA(w, msg, wp, lp);
+    return plat::DefWindowProc(w, msg, wp, lp);
 }
 
 TEST_F(Switching, WindowReorderedDuringTheSwitchLosesNoneAndMovesEachOnce) {
     Remember("Clock", KeepInPlace);  // makes the switch read every title
-    plat::WndClassA wc{};
+    plat::WndClass wc{};
     wc.lpfnWndProc = SinkingProc;
     wc.lpszClassName = "CoreSinking";
-    plat::RegisterClassA(&wc);
+    plat::RegisterClass(&wc);
     std::vector<plat::Hwnd> ws;
     for (int i = 0; i < 6; ++i) {
-        ws.push_back(i == 3 ? plat::CreateWindowExA(0, "CoreSinking", "sinking", plat::WS_POPUP | plat::WS_VISIBLE,
+        ws.push_back(i == 3 ? plat::CreateWindowEx(0, "CoreSinking", "sinking", plat::WS_POPUP | plat::WS_VISIBLE,
                                                     10 * i, 0, 50, 50, nullptr, nullptr, nullptr, nullptr)
                             : Add("w", Rect{10 * i, 0, 10 * i + 50, 50}));
         ASSERT_NE(ws.back(), nullptr);
@@ -430,17 +430,17 @@ plat::LResult PLAT_CALLBACK VanishingProc(plat::Hwnd w, std::uint32_t msg, plat:
         if (failBatchesAfterClose) sim::FailCall(sim::Call::BeginDeferWindowPos, true);
         return 0;
     }
-    return plat::DefWindowProcA(w, msg, wp, lp);
+    return plat::DefWindowProc(w, msg, wp, lp);
 }
 
 class VanishingWindows : public Switching {
 protected:
     plat::Hwnd AddVanishing(Rect r) {
-        plat::WndClassA wc{};
+        plat::WndClass wc{};
         wc.lpfnWndProc = VanishingProc;
         wc.lpszClassName = "CoreVanishing";
-        plat::RegisterClassA(&wc);  // fails harmlessly when already registered
-        return plat::CreateWindowExA(0, "CoreVanishing", "vanishing", plat::WS_POPUP | plat::WS_VISIBLE,
+        plat::RegisterClass(&wc);  // fails harmlessly when already registered
+        return plat::CreateWindowEx(0, "CoreVanishing", "vanishing", plat::WS_POPUP | plat::WS_VISIBLE,
                                      r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
                                      nullptr, nullptr, nullptr);
     }

@@ -24,8 +24,8 @@ protected:
     }
     // Types the text and runs it as Enter would.
     void Run(const char* text) {
-        plat::SetWindowTextA(edit, text);
-        plat::SendMessageA(CommandWindow, MsgRunCommand, 0, 0);
+        plat::SetWindowText(edit, text);
+        plat::SendMessage(CommandWindow, MsgRunCommand, 0, 0);
     }
     static void Add(const char* name, const char* command, const char* dir, int show, int root) {
         AddShortcut(name, command, dir, show, root, nullptr);
@@ -47,10 +47,10 @@ TEST_F(CommandWindowTest, ShowsAtTheCursorClampedToTheDesktop) {
                           {1023, 767, {1024 - 128, 768 - 18, 1024, 768}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cx);
-        plat::SendMessageA(CommandWindow, MsgRunCommand, 1, 0);  // hidden again
-        plat::SetWindowTextA(edit, "previous");
+        plat::SendMessage(CommandWindow, MsgRunCommand, 1, 0);  // hidden again
+        plat::SetWindowText(edit, "previous");
         sim::SetCursor(c.cx, c.cy);
-        plat::SendMessageA(CommandWindow, plat::WM_HOTKEY, 5, 0);
+        plat::SendMessage(CommandWindow, plat::WM_HOTKEY, 5, 0);
         const plat::Rect r = sim::WindowRect(CommandWindow);
         EXPECT_EQ(r.left, c.expect.left);
         EXPECT_EQ(r.top, c.expect.top);
@@ -59,7 +59,7 @@ TEST_F(CommandWindowTest, ShowsAtTheCursorClampedToTheDesktop) {
         EXPECT_TRUE(sim::IsVisible(CommandWindow));
         EXPECT_EQ(sim::Foreground(), CommandWindow);
         std::uint32_t start = 1, end = 0;
-        plat::SendMessageA(edit, plat::EM_GETSEL, reinterpret_cast<plat::WParam>(&start),
+        plat::SendMessage(edit, plat::EM_GETSEL, reinterpret_cast<plat::WParam>(&start),
                            reinterpret_cast<plat::LParam>(&end));
         EXPECT_EQ(start, 0u);  // the whole previous command is selected
         EXPECT_EQ(end, 8u);
@@ -153,8 +153,8 @@ TEST_F(CommandWindowTest, SplitAtTheFirstSpaceOutsideQuotes) {
 
 TEST_F(CommandWindowTest, EmptyTextCancelAndAnExpansionTooLongRunNothing) {
     Run("");
-    plat::SetWindowTextA(edit, "calc");
-    plat::SendMessageA(CommandWindow, MsgRunCommand, 1, 0);
+    plat::SetWindowText(edit, "calc");
+    plat::SendMessage(CommandWindow, MsgRunCommand, 1, 0);
     sim::SetEnv("BIG", std::string(1500, 'x'));
     Add("big", "%BIG%", "", 0, 0);
     Run("big");
@@ -163,17 +163,17 @@ TEST_F(CommandWindowTest, EmptyTextCancelAndAnExpansionTooLongRunNothing) {
 }
 
 TEST_F(CommandWindowTest, EditFieldTurnsKeysIntoRequests) {
-    plat::SendMessageA(edit, plat::WM_CHAR, plat::VK_RETURN, 0);
-    plat::SendMessageA(edit, plat::WM_CHAR, plat::VK_ESCAPE, 0);
-    plat::SendMessageA(edit, plat::WM_HELP, 0, 0);
-    plat::SendMessageA(edit, plat::WM_CHAR, 'q', 0);
+    plat::SendMessage(edit, plat::WM_CHAR, plat::VK_RETURN, 0);
+    plat::SendMessage(edit, plat::WM_CHAR, plat::VK_ESCAPE, 0);
+    plat::SendMessage(edit, plat::WM_HELP, 0, 0);
+    plat::SendMessage(edit, plat::WM_CHAR, 'q', 0);
     std::vector<std::pair<std::uint32_t, plat::WParam>> posted;
     for (const sim::PostRecord& p : sim::Posts())
         if (p.window == CommandWindow) posted.push_back({p.message, p.wParam});
     EXPECT_EQ(posted, (std::vector<std::pair<std::uint32_t, plat::WParam>>{
                           {MsgRunCommand, 0}, {MsgRunCommand, 1}, {MsgCommandHelp, 0}}));
     char text[16] = "";
-    plat::GetWindowTextA(edit, text, sizeof text);
+    plat::GetWindowText(edit, text, sizeof text);
     EXPECT_STREQ(text, "q");  // other characters reach the edit control
 }
 
@@ -197,7 +197,7 @@ TEST_F(CommandWindowTest, HelpKeyOpensWinHelpFileOrGuideBesideTheProgram) {
         sim::SetProgramPath(dir + "parmena.exe");
         for (const std::string& f : c.files) sim::AddFile(f);
         sim::SetShellExecuteResult(c.shellResult);
-        plat::SendMessageA(CommandWindow, MsgCommandHelp, 0, 0);
+        plat::SendMessage(CommandWindow, MsgCommandHelp, 0, 0);
         ASSERT_EQ(sim::HelpCalls().size(), c.helpCalls);
         if (c.helpCalls) {
             EXPECT_EQ(sim::HelpCalls()[0].window, PagerWindow());
@@ -215,13 +215,13 @@ TEST_F(CommandWindowTest, HelpKeyOpensWinHelpFileOrGuideBesideTheProgram) {
 
 TEST_F(CommandWindowTest, LosingFocusHidesAndCloseIsRefused) {
     sim::SetCursor(500, 400);
-    plat::SendMessageA(CommandWindow, plat::WM_HOTKEY, 5, 0);
+    plat::SendMessage(CommandWindow, plat::WM_HOTKEY, 5, 0);
     ASSERT_TRUE(sim::IsVisible(CommandWindow));
-    plat::SendMessageA(CommandWindow, plat::WM_COMMAND,
+    plat::SendMessage(CommandWindow, plat::WM_COMMAND,
                        (static_cast<plat::WParam>(plat::EN_KILLFOCUS) << 16) | CommandEditId,
                        reinterpret_cast<plat::LParam>(edit));
     EXPECT_FALSE(sim::IsVisible(CommandWindow));
-    plat::SendMessageA(CommandWindow, plat::WM_CLOSE, 0, 0);
+    plat::SendMessage(CommandWindow, plat::WM_CLOSE, 0, 0);
     EXPECT_TRUE(sim::Exists(CommandWindow));
 }
 

@@ -23,10 +23,10 @@ protected:
     void TearDown() override { DestroyCommandWindow(); }
 
     void Key(int vk) {
-        plat::SendMessageA(edit, plat::WM_KEYDOWN, static_cast<plat::WParam>(vk), 0);
+        plat::SendMessage(edit, plat::WM_KEYDOWN, static_cast<plat::WParam>(vk), 0);
     }
     void Char(char c) {
-        plat::SendMessageA(edit, plat::WM_CHAR, static_cast<unsigned char>(c), 0);
+        plat::SendMessage(edit, plat::WM_CHAR, static_cast<unsigned char>(c), 0);
     }
     // As the keyboard delivers it: the key, then its character.
     void Type(const std::string& text) {
@@ -36,7 +36,7 @@ protected:
         }
     }
     void Enter(const std::string& text) {
-        plat::SetWindowTextA(edit, text.c_str());
+        plat::SetWindowText(edit, text.c_str());
         Key(plat::VK_RETURN);
         Char('\r');
     }
@@ -52,16 +52,16 @@ protected:
     // The window comes up with the last command selected, as the hotkey leaves it.
     void Summon() {
         sim::SetCursor(500, 400);
-        plat::SendMessageA(CommandWindow, plat::WM_HOTKEY, 5, 0);
+        plat::SendMessage(CommandWindow, plat::WM_HOTKEY, 5, 0);
     }
     std::string Text() {
         char buffer[2048] = "";
-        plat::GetWindowTextA(edit, buffer, sizeof buffer);
+        plat::GetWindowText(edit, buffer, sizeof buffer);
         return buffer;
     }
     std::pair<std::uint32_t, std::uint32_t> Selection() {
         std::uint32_t start = 99, end = 99;
-        plat::SendMessageA(edit, plat::EM_GETSEL, reinterpret_cast<plat::WParam>(&start),
+        plat::SendMessage(edit, plat::EM_GETSEL, reinterpret_cast<plat::WParam>(&start),
                            reinterpret_cast<plat::LParam>(&end));
         return {start, end};
     }
@@ -70,7 +70,7 @@ protected:
         for (const HistoryEntry* e = commandHistory.newest; e; e = e->older) out.push_back(e->text);
         return out;
     }
-    static std::intptr_t Slot() { return plat::GetWindowLongPtrA(CommandWindow, 0); }
+    static std::intptr_t Slot() { return plat::GetWindowLongPtr(CommandWindow, 0); }
     void DirCalcHistory() {
         Enter("dir");
         Enter("calc");
@@ -166,8 +166,8 @@ TEST_F(LineEditTest, OverlongLinesAreCutTo1023Characters) {
     AddToHistory(longLine.c_str());  // same once cut
     EXPECT_EQ(Entries().size(), 1u);
 
-    plat::SetWindowTextA(edit, longLine.c_str());
-    plat::SendMessageA(edit, plat::EM_SETSEL, 1500, 1500);
+    plat::SetWindowText(edit, longLine.c_str());
+    plat::SendMessage(edit, plat::EM_SETSEL, 1500, 1500);
     Key(plat::VK_UP);  // the prefix is cut the same way, so the entry still matches
     EXPECT_EQ(Text(), longLine.substr(0, 1023));
 }
@@ -202,7 +202,7 @@ TEST_F(LineEditTest, QuotedFirstWordCompletesInQuotesAndDropsTheRest) {
 
     DiscardCompletion(CommandWindow);
     sim::AddFile("c:\\tools\\my editor.exe");
-    plat::SetWindowTextA(edit, "c:\\tools\\my");
+    plat::SetWindowText(edit, "c:\\tools\\my");
     Tab();  // a space in the name alone also quotes
     EXPECT_EQ(Text(), "\"c:\\tools\\my editor.exe\"");
 }
@@ -219,7 +219,7 @@ TEST_F(LineEditTest, StarPatternIsTakenAsTypedAndDotFoldersAreCandidates) {
 
     DiscardCompletion(CommandWindow);
     sim::AddFile("c:\\dir\\sub\\f.txt");
-    plat::SetWindowTextA(edit, "c:\\dir\\.");
+    plat::SetWindowText(edit, "c:\\dir\\.");
     Tab();
     EXPECT_EQ(Text(), "c:\\dir\\.\\");
     Tab();
@@ -259,7 +259,7 @@ TEST_F(LineEditTest, CompletionNeverShowsMoreThan259Characters) {
     sim::AddFile(dir + f);         // shown in 259
     sim::AddFile(dir + g);         // would need 260
     sim::AddFile(dir + h + "\\x");  // a folder: 259 with its '\'
-    plat::SetWindowTextA(edit, (dir + "k").c_str());
+    plat::SetWindowText(edit, (dir + "k").c_str());
     Tab();
     EXPECT_EQ(Text(), dir + f);
     Tab();
@@ -272,21 +272,21 @@ TEST_F(LineEditTest, CompletionNeverShowsMoreThan259Characters) {
     const std::string q = "k" + std::string(52, 'q'), r = "k" + std::string(53, 'r');
     sim::AddFile(spaced + r);
     sim::AddFile(spaced + q);
-    plat::SetWindowTextA(edit, ("\"" + spaced + "k").c_str());
+    plat::SetWindowText(edit, ("\"" + spaced + "k").c_str());
     Tab();
     EXPECT_EQ(Text(), "\"" + spaced + q + "\"");
     EXPECT_EQ(Text().size(), 259u);
 
     DiscardCompletion(CommandWindow);
     const std::string tooLong = dir + g;  // 260 typed characters
-    plat::SetWindowTextA(edit, tooLong.c_str());
+    plat::SetWindowText(edit, tooLong.c_str());
     Tab();
     EXPECT_EQ(Text(), tooLong);
     EXPECT_EQ(Slot(), 0);
 }
 
 TEST_F(LineEditTest, RightClickGoesToTheCommandWindowOnly) {
-    plat::SendMessageA(edit, plat::WM_RBUTTONDOWN, plat::MK_RBUTTON, 0x00050007);
+    plat::SendMessage(edit, plat::WM_RBUTTONDOWN, plat::MK_RBUTTON, 0x00050007);
     std::vector<sim::PostRecord> posts;
     for (const sim::PostRecord& p : sim::Posts())
         if (p.message == plat::WM_RBUTTONDOWN) posts.push_back(p);

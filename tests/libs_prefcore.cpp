@@ -232,12 +232,12 @@ TEST_F(PrefEditTest, NothingReachesTheRecordBeforeCommitAndStoredOddValuesSurviv
 
 std::string StoredShortcut(const char* name) {
     plat::Hkey k = nullptr;
-    if (plat::RegOpenKeyExA(plat::HKEY_CURRENT_USER, Shortcuts, 0, plat::KEY_ALL_ACCESS, &k) !=
+    if (plat::RegOpenKeyEx(plat::HKEY_CURRENT_USER, Shortcuts, 0, plat::KEY_ALL_ACCESS, &k) !=
         plat::ERROR_SUCCESS)
         return "<no key>";
     char data[1100] = {};
     std::uint32_t size = sizeof data - 1, type = 0;
-    long r = plat::RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<std::uint8_t*>(data), &size);
+    long r = plat::RegQueryValueEx(k, name, nullptr, &type, reinterpret_cast<std::uint8_t*>(data), &size);
     plat::RegCloseKey(k);
     return r == plat::ERROR_SUCCESS ? std::string(data) : "<none>";
 }

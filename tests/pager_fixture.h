@@ -39,7 +39,7 @@ inline plat::LResult PLAT_CALLBACK PagerProc(plat::Hwnd w, std::uint32_t msg, pl
             return 0;
         }
         default:
-            return plat::DefWindowProcA(w, msg, wp, lp);
+            return plat::DefWindowProc(w, msg, wp, lp);
     }
 }
 
@@ -54,12 +54,12 @@ protected:
                          preferences);
         int x = 0, y = 0;
         LoadSettingsAndState(&x, &y);
-        plat::WndClassA wc{};
+        plat::WndClass wc{};
         wc.style = plat::CS_HREDRAW | plat::CS_VREDRAW | plat::CS_DBLCLKS;
         wc.lpfnWndProc = PagerProc;
         wc.lpszClassName = "PagerUnderTest";
-        plat::RegisterClassA(&wc);
-        settings.pagerWindow = plat::CreateWindowExA(
+        plat::RegisterClass(&wc);
+        settings.pagerWindow = plat::CreateWindowEx(
             plat::WS_EX_TOOLWINDOW, "PagerUnderTest", "Parmena",
             plat::WS_POPUP | plat::WS_THICKFRAME, x, y, CollapsedSize, CollapsedSize, nullptr,
             nullptr, nullptr, nullptr);

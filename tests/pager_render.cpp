@@ -80,7 +80,7 @@ protected:
 
     static std::vector<std::string> Titles() {
         std::vector<std::string> out;
-        for (const sim::DrawCall& c : Calls("TextOutA")) out.push_back(c.text);
+        for (const sim::DrawCall& c : Calls("TextOut")) out.push_back(c.text);
         return out;
     }
 
@@ -153,7 +153,7 @@ TEST_F(Render, CaptionStripFollowsTheSystemFontHeight) {
         if (c.brushColor == CaptionColor) captions.push_back(c);
     ASSERT_EQ(captions.size(), 1u);
     EXPECT_EQ(Args(captions[0]), (std::vector<int>{1, 1, 29, 18}));  // 16 high plus 1
-    const auto texts = Calls("TextOutA");
+    const auto texts = Calls("TextOut");
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "Tall");
     EXPECT_EQ(Args(texts[0]), (std::vector<int>{2, 2}));
@@ -173,8 +173,8 @@ TEST_F(Render, CaptionStripFollowsTheSystemFontHeight) {
         if (c.brushColor == CaptionColor) captions.push_back(c);
     ASSERT_EQ(captions.size(), 1u);
     EXPECT_EQ(Args(captions[0]), (std::vector<int>{1, 1, 29, 21}));
-    ASSERT_EQ(Calls("TextOutA").size(), 1u);
-    EXPECT_EQ(Calls("TextOutA")[0].clip.bottom, 20);
+    ASSERT_EQ(Calls("TextOut").size(), 1u);
+    EXPECT_EQ(Calls("TextOut")[0].clip.bottom, 20);
 }
 
 TEST_F(Render, TitleIsNotLeftInTheClipOrColourOfLaterDrawing) {

@@ -31,7 +31,7 @@ TEST_F(SimGdi, DrawCallsCarryTheStateTheyRanUnder) {
     EXPECT_EQ(SIMPLEREGION, SelectClipRgn(mem, rgn));
     DeleteObject(rgn);
     SetTextColor(mem, RGB(0, 0, 255));
-    TextOutA(mem, 5, 6, "title", 3);
+    TextOut(mem, 5, 6, "title", 3);
     EXPECT_TRUE(RestoreDC(mem, saved));
     Rect one{0, 0, 1, 1};
     FillRect(mem, &one, reinterpret_cast<Hgdi>(static_cast<std::uintptr_t>(COLOR_BTNFACE + 1)));
@@ -42,7 +42,7 @@ TEST_F(SimGdi, DrawCallsCarryTheStateTheyRanUnder) {
     EXPECT_EQ(PS_DOT, calls[1].penStyle);
     EXPECT_EQ(RGB(9, 9, 9), calls[1].brushColor);
     EXPECT_FALSE(calls[1].hasClip);
-    EXPECT_EQ("TextOutA", calls[4].op);
+    EXPECT_EQ("TextOut", calls[4].op);
     EXPECT_EQ("tit", calls[4].text);
     EXPECT_TRUE(calls[4].hasClip);
     EXPECT_EQ(7, calls[4].clip.right);
@@ -89,26 +89,26 @@ TEST_F(SimGdi, MisuseIsCounted) {
 }
 
 LResult PLAT_CALLBACK Owner(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
-    return DefWindowProcA(w, msg, wp, lp);
+    return DefWindowProc(w, msg, wp, lp);
 }
 
 Hwnd MakeOwner() {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = Owner;
     wc.lpszClassName = "GdiOwner";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, "GdiOwner", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    RegisterClass(&wc);
+    return CreateWindowEx(0, "GdiOwner", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 
 TEST_F(SimGdi, MenusRecordGreyedItemsAndPostOnlyPickableChoices) {
     Hwnd owner = MakeOwner();
-    Hmenu bar = LoadMenuA(nullptr, MakeIntResource(101));
+    Hmenu bar = LoadMenu(nullptr, MakeIntResource(101));
     Hmenu pop = GetSubMenu(bar, 0);
     ASSERT_NE(nullptr, pop);
     EXPECT_EQ(static_cast<Bool>(MF_ENABLED), EnableMenuItem(pop, 101, MF_BYCOMMAND | MF_GRAYED));
     EXPECT_EQ(static_cast<Bool>(MF_GRAYED), EnableMenuItem(pop, 101, MF_BYCOMMAND | MF_GRAYED));
     EXPECT_EQ(-1, EnableMenuItem(pop, 999, MF_GRAYED));
-    Hmenu other = GetSubMenu(LoadMenuA(nullptr, MakeIntResource(101)), 0);
+    Hmenu other = GetSubMenu(LoadMenu(nullptr, MakeIntResource(101)), 0);
     sim::SetMenuChoice(101);  // greyed: the menu is dismissed
     EXPECT_TRUE(TrackPopupMenu(pop, TPM_RIGHTBUTTON, 5, 6, 0, owner, nullptr));
     sim::SetMenuChoice(105);
@@ -120,10 +120,10 @@ TEST_F(SimGdi, MenusRecordGreyedItemsAndPostOnlyPickableChoices) {
     EXPECT_EQ(5, shown[0].x);
     Msg m;
     PostQuitMessage(0);
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    ASSERT_TRUE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_EQ(WM_COMMAND, m.message);
     EXPECT_EQ(105u, m.wParam);
-    EXPECT_FALSE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_FALSE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_TRUE(DestroyMenu(bar));
     EXPECT_EQ(nullptr, GetSubMenu(bar, 0));
 }
@@ -133,40 +133,40 @@ std::vector<std::uint32_t> g_parentCommands;
 
 LResult PLAT_CALLBACK Subclass(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     if (msg == WM_CHAR && wp == '#') return 0;  // swallowed
-    return CallWindowProcA(g_editProc, w, msg, wp, lp);
+    return CallWindowProc(g_editProc, w, msg, wp, lp);
 }
 
 LResult PLAT_CALLBACK Parent(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     if (msg == WM_COMMAND) g_parentCommands.push_back(static_cast<std::uint32_t>(wp));
-    return DefWindowProcA(w, msg, wp, lp);
+    return DefWindowProc(w, msg, wp, lp);
 }
 
 TEST_F(SimGdi, EditControlEditsSelectsAndCanBeSubclassed) {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = Parent;
     wc.lpszClassName = "EditParent";
-    RegisterClassA(&wc);
-    Hwnd parent = CreateWindowExA(0, "EditParent", "", WS_POPUP, 0, 0, 128, 18, nullptr, nullptr, nullptr, nullptr);
-    Hwnd edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 128, 18, parent,
+    RegisterClass(&wc);
+    Hwnd parent = CreateWindowEx(0, "EditParent", "", WS_POPUP, 0, 0, 128, 18, nullptr, nullptr, nullptr, nullptr);
+    Hwnd edit = CreateWindowEx(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 128, 18, parent,
                                 reinterpret_cast<Hmenu>(static_cast<std::uintptr_t>(101)), nullptr, nullptr);
     ASSERT_EQ(edit, GetDlgItem(parent, 101));
-    g_editProc = reinterpret_cast<WndProc>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<std::intptr_t>(Subclass)));
+    g_editProc = reinterpret_cast<WndProc>(SetWindowLongPtr(edit, GWLP_WNDPROC, reinterpret_cast<std::intptr_t>(Subclass)));
     ASSERT_NE(nullptr, g_editProc);
-    SetWindowTextA(edit, "hello");
-    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SetWindowText(edit, "hello");
+    SendMessage(edit, EM_SETSEL, 0, -1);
     std::uint32_t s = 9, e = 9;
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WParam>(&s), reinterpret_cast<LParam>(&e));
+    SendMessage(edit, EM_GETSEL, reinterpret_cast<WParam>(&s), reinterpret_cast<LParam>(&e));
     EXPECT_EQ(0u, s);
     EXPECT_EQ(5u, e);
-    SendMessageA(edit, WM_CHAR, 'a', 0);  // replaces the selection
-    SendMessageA(edit, WM_CHAR, '#', 0);  // eaten by the subclass
-    SendMessageA(edit, WM_CHAR, 'b', 0);
-    SendMessageA(edit, WM_CHAR, 27, 0);  // not printable: ignored
+    SendMessage(edit, WM_CHAR, 'a', 0);  // replaces the selection
+    SendMessage(edit, WM_CHAR, '#', 0);  // eaten by the subclass
+    SendMessage(edit, WM_CHAR, 'b', 0);
+    SendMessage(edit, WM_CHAR, 27, 0);  // not printable: ignored
     char buf[16];
-    EXPECT_EQ(2u, GetDlgItemTextA(parent, 101, buf, sizeof buf));
+    EXPECT_EQ(2u, GetDlgItemText(parent, 101, buf, sizeof buf));
     EXPECT_STREQ("ab", buf);
-    SendMessageA(edit, WM_CHAR, 8, 0);
-    EXPECT_EQ(1, SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0));
+    SendMessage(edit, WM_CHAR, 8, 0);
+    EXPECT_EQ(1, SendMessage(edit, WM_GETTEXTLENGTH, 0, 0));
     SetFocus(edit);
     SetFocus(nullptr);
     ASSERT_EQ(1u, g_parentCommands.size());
@@ -181,15 +181,15 @@ LResult PLAT_CALLBACK Eraser(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
         ++g_erases;
         return g_eraseAnswer;
     }
-    return DefWindowProcA(w, msg, wp, lp);
+    return DefWindowProc(w, msg, wp, lp);
 }
 
 TEST_F(SimGdi, BeginPaintErasesOnlyWhenAskedAndValidates) {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = Eraser;
     wc.lpszClassName = "Eraser";
-    RegisterClassA(&wc);
-    Hwnd w = CreateWindowExA(0, "Eraser", "", WS_POPUP | WS_THICKFRAME | WS_VISIBLE, 0, 0, 40, 30, nullptr,
+    RegisterClass(&wc);
+    Hwnd w = CreateWindowEx(0, "Eraser", "", WS_POPUP | WS_THICKFRAME | WS_VISIBLE, 0, 0, 40, 30, nullptr,
                              nullptr, nullptr, nullptr);
     PaintStruct ps;
     ASSERT_NE(nullptr, BeginPaint(w, &ps));  // shown at creation: whole client, erased

@@ -25,7 +25,7 @@ LResult PLAT_CALLBACK TestProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) 
     if (msg == WM_USER) return static_cast<LResult>(wp * 2);
     if (msg == WM_USER + 1) WaitForSingleObject(g_gate, INFINITE);
     if (msg == WM_DESTROY) PostQuitMessage(7);
-    return DefWindowProcA(w, msg, wp, lp);
+    return DefWindowProc(w, msg, wp, lp);
 }
 
 Hwnd g_window = nullptr;
@@ -33,14 +33,14 @@ Handle g_ready = nullptr;
 
 // A product thread owning one window and running a plain message loop.
 std::uint32_t PLAT_CALLBACK WindowThread(void*) {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = TestProc;
     wc.lpszClassName = "SimTestClass";
-    RegisterClassA(&wc);
-    g_window = CreateWindowExA(0, "SimTestClass", "Test", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    RegisterClass(&wc);
+    g_window = CreateWindowEx(0, "SimTestClass", "Test", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     SetEvent(g_ready);
     Msg m;
-    while (GetMessageA(&m, nullptr, 0, 0)) DispatchMessageA(&m);
+    while (GetMessage(&m, nullptr, 0, 0)) DispatchMessage(&m);
     return static_cast<std::uint32_t>(m.wParam);
 }
 
@@ -69,7 +69,7 @@ protected:
 };
 
 TEST_F(SimMessages, CrossThreadSendRunsOnTheOwnerAndQuitEndsTheLoop) {
-    g_ready = CreateEventA(nullptr, 0, 0, nullptr);
+    g_ready = CreateEvent(nullptr, 0, 0, nullptr);
     std::uint32_t tid = 0;
     Handle t = CreateThread(nullptr, 0, WindowThread, nullptr, 0, &tid);
     ASSERT_NE(nullptr, t);
@@ -77,35 +77,35 @@ TEST_F(SimMessages, CrossThreadSendRunsOnTheOwnerAndQuitEndsTheLoop) {
     ASSERT_NE(nullptr, g_window);
     EXPECT_EQ(WM_NCCREATE, g_seen.at(0));
     EXPECT_EQ(WM_CREATE, g_seen.at(1));
-    EXPECT_EQ(42, SendMessageA(g_window, WM_USER, 21, 0));
+    EXPECT_EQ(42, SendMessage(g_window, WM_USER, 21, 0));
     EXPECT_EQ(tid, g_procThread.load());
     EXPECT_NE(tid, GetCurrentThreadId());
     std::uintptr_t r = 0;
-    EXPECT_TRUE(SendMessageTimeoutA(g_window, WM_USER, 5, 0, SMTO_ABORTIFHUNG, 1000, &r));
+    EXPECT_TRUE(SendMessageTimeout(g_window, WM_USER, 5, 0, SMTO_ABORTIFHUNG, 1000, &r));
     EXPECT_EQ(10u, r);
-    // WM_CLOSE reaches DefWindowProcA, which destroys the window: WM_DESTROY posts the quit.
-    EXPECT_TRUE(PostMessageA(g_window, WM_CLOSE, 0, 0));
+    // WM_CLOSE reaches DefWindowProc, which destroys the window: WM_DESTROY posts the quit.
+    EXPECT_TRUE(PostMessage(g_window, WM_CLOSE, 0, 0));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
     EXPECT_FALSE(IsWindow(g_window));
     EXPECT_EQ(WM_NCDESTROY, g_seen.back());
-    EXPECT_FALSE(PostThreadMessageA(tid, WM_USER, 0, 0));  // its queue went with it
+    EXPECT_FALSE(PostThreadMessage(tid, WM_USER, 0, 0));  // its queue went with it
     CloseHandle(t);
     CloseHandle(g_ready);
 }
 
 TEST_F(SimMessages, WaitIdleReturnsOnceEveryLoopHasTakenItsMessages) {
-    g_ready = CreateEventA(nullptr, 0, 0, nullptr);
-    g_gate = CreateEventA(nullptr, 1, 0, nullptr);
+    g_ready = CreateEvent(nullptr, 0, 0, nullptr);
+    g_gate = CreateEvent(nullptr, 1, 0, nullptr);
     Handle t = CreateThread(nullptr, 0, WindowThread, nullptr, 0, nullptr);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_ready, 5000));
     EXPECT_TRUE(sim::WaitIdle());
-    PostMessageA(g_window, WM_USER + 1, 0, 0);  // busy until the gate opens
-    PostMessageA(g_window, WM_USER + 2, 0, 0);
+    PostMessage(g_window, WM_USER + 1, 0, 0);  // busy until the gate opens
+    PostMessage(g_window, WM_USER + 2, 0, 0);
     EXPECT_FALSE(sim::WaitIdle(50));
     SetEvent(g_gate);
     ASSERT_TRUE(sim::WaitIdle());
     EXPECT_EQ(WM_USER + 2, g_seen.back());
-    PostMessageA(g_window, WM_CLOSE, 0, 0);
+    PostMessage(g_window, WM_CLOSE, 0, 0);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
     EXPECT_TRUE(sim::WaitIdle(50));  // an ended loop is not waited for
     CloseHandle(t);
@@ -116,19 +116,19 @@ TEST_F(SimMessages, WaitIdleReturnsOnceEveryLoopHasTakenItsMessages) {
 std::uint32_t PLAT_CALLBACK LateLoop(void* arg) {
     WaitForSingleObject(static_cast<Handle>(arg), INFINITE);
     Msg m;
-    while (GetMessageA(&m, nullptr, 0, 0)) {
+    while (GetMessage(&m, nullptr, 0, 0)) {
     }
     return 0;
 }
 
 TEST_F(SimMessages, ThreadPostsFailUntilTheQueueExists) {
-    Handle go = CreateEventA(nullptr, 1, 0, nullptr);
+    Handle go = CreateEvent(nullptr, 1, 0, nullptr);
     std::uint32_t tid = 0;
     Handle t = CreateThread(nullptr, 0, LateLoop, go, 0, &tid);
-    EXPECT_FALSE(PostThreadMessageA(tid, WM_USER, 1, 2));
+    EXPECT_FALSE(PostThreadMessage(tid, WM_USER, 1, 2));
     SetEvent(go);
-    EXPECT_TRUE(sim::WaitFor([&] { return PostThreadMessageA(tid, WM_USER, 1, 2) != 0; }));
-    EXPECT_TRUE(PostThreadMessageA(tid, WM_QUIT, 0, 0));
+    EXPECT_TRUE(sim::WaitFor([&] { return PostThreadMessage(tid, WM_USER, 1, 2) != 0; }));
+    EXPECT_TRUE(PostThreadMessage(tid, WM_QUIT, 0, 0));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
     auto posts = sim::Posts();
     ASSERT_GE(posts.size(), 3u);
@@ -136,7 +136,7 @@ TEST_F(SimMessages, ThreadPostsFailUntilTheQueueExists) {
     EXPECT_TRUE(posts.back().delivered);
     EXPECT_EQ(tid, posts.back().threadId);
     sim::FailThreadPosts(GetCurrentThreadId(), true);
-    EXPECT_FALSE(PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0));
+    EXPECT_FALSE(PostThreadMessage(GetCurrentThreadId(), WM_USER, 0, 0));
 }
 
 TEST_F(SimMessages, CallbacksRunInsideTheSendersGetMessage) {
@@ -147,81 +147,81 @@ TEST_F(SimMessages, CallbacksRunInsideTheSendersGetMessage) {
     Hwnd removed = sim::AddWindow(desc);
     sim::SetHung(hung, true);
     sim::SetHung(removed, true);
-    EXPECT_TRUE(SendMessageCallbackA(a, WM_GETTEXTLENGTH, 0, 0, Recorded, 0));
-    EXPECT_TRUE(SendMessageCallbackA(hung, WM_GETTEXTLENGTH, 0, 0, Recorded, 1));
-    EXPECT_TRUE(SendMessageCallbackA(removed, WM_GETTEXTLENGTH, 0, 0, Recorded, 1));
+    EXPECT_TRUE(SendMessageCallback(a, WM_GETTEXTLENGTH, 0, 0, Recorded, 0));
+    EXPECT_TRUE(SendMessageCallback(hung, WM_GETTEXTLENGTH, 0, 0, Recorded, 1));
+    EXPECT_TRUE(SendMessageCallback(removed, WM_GETTEXTLENGTH, 0, 0, Recorded, 1));
     EXPECT_TRUE(g_callbacks.results.empty());  // nothing runs before the sender takes messages
     sim::RemoveWindow(removed);
-    EXPECT_FALSE(SendMessageCallbackA(removed, WM_GETTEXTLENGTH, 0, 0, Recorded, 0));
-    PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0);
+    EXPECT_FALSE(SendMessageCallback(removed, WM_GETTEXTLENGTH, 0, 0, Recorded, 0));
+    PostThreadMessage(GetCurrentThreadId(), WM_USER, 0, 0);
     Msg m;
-    EXPECT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_TRUE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_EQ(WM_USER, m.message);
     ASSERT_EQ(1u, g_callbacks.results.size());
     EXPECT_EQ(3, g_callbacks.results[0]);
     sim::SetHung(hung, false);  // its callback asks the loop to end
-    EXPECT_FALSE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_FALSE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_EQ(2u, g_callbacks.results.size());  // the removed window never called back
     EXPECT_EQ(GetCurrentThreadId(), g_callbacks.threads[1]);
 }
 
 TEST_F(SimMessages, CreateFailsWhenWmCreateRefuses) {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = TestProc;
     wc.lpszClassName = "Refuser";
-    ASSERT_NE(0, RegisterClassA(&wc));
-    EXPECT_EQ(0, RegisterClassA(&wc));
+    ASSERT_NE(0, RegisterClass(&wc));
+    EXPECT_EQ(0, RegisterClass(&wc));
     g_createResult = -1;
-    EXPECT_EQ(nullptr, CreateWindowExA(0, "refuser", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(nullptr, CreateWindowEx(0, "refuser", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(WM_NCDESTROY, g_seen.back());
     EXPECT_EQ(nullptr, sim::FindProductWindow("Refuser"));
-    sim::FailCall(sim::Call::RegisterClassA, true);
+    sim::FailCall(sim::Call::RegisterClass, true);
     wc.lpszClassName = "Other";
-    EXPECT_EQ(0, RegisterClassA(&wc));
+    EXPECT_EQ(0, RegisterClass(&wc));
 }
 
 // The pager menu is loaded from the module its window names.
 TEST_F(SimMessages, WindowNamesTheModuleItWasCreatedFor) {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = TestProc;
     wc.lpszClassName = "Owned";
-    ASSERT_NE(0, RegisterClassA(&wc));
+    ASSERT_NE(0, RegisterClass(&wc));
     const auto module = reinterpret_cast<Hinstance>(std::uintptr_t{0x400000});
-    Hwnd w = CreateWindowExA(0, "Owned", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, module, nullptr);
+    Hwnd w = CreateWindowEx(0, "Owned", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, module, nullptr);
     ASSERT_NE(nullptr, w);
-    EXPECT_EQ(reinterpret_cast<std::intptr_t>(module), GetWindowLongPtrA(w, GWLP_HINSTANCE));
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(module), GetWindowLongPtr(w, GWLP_HINSTANCE));
 }
 
 TEST_F(SimMessages, PaintIsGeneratedLastAndOnlyForVisibleInvalidWindows) {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = TestProc;
     wc.lpszClassName = "Painter";
-    RegisterClassA(&wc);
-    Hwnd w = CreateWindowExA(0, "Painter", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    RegisterClass(&wc);
+    Hwnd w = CreateWindowEx(0, "Painter", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     InvalidateRect(w, nullptr, 0);
-    PostMessageA(w, WM_USER, 0, 0);
+    PostMessage(w, WM_USER, 0, 0);
     PostQuitMessage(3);
     Msg m;
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    ASSERT_TRUE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_EQ(WM_USER, m.message);
-    EXPECT_FALSE(GetMessageA(&m, nullptr, 0, 0));  // quit before paint, hidden window anyway
+    EXPECT_FALSE(GetMessage(&m, nullptr, 0, 0));  // quit before paint, hidden window anyway
     EXPECT_EQ(3u, m.wParam);
     ShowWindow(w, SW_SHOWNOACTIVATE);
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    ASSERT_TRUE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_EQ(WM_PAINT, m.message);
-    DispatchMessageA(&m);  // DefWindowProcA validates
-    PostMessageA(w, WM_USER + 1, 0, 0);
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    DispatchMessage(&m);  // DefWindowProc validates
+    PostMessage(w, WM_USER + 1, 0, 0);
+    ASSERT_TRUE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_EQ(WM_USER + 1, m.message);
     ASSERT_EQ(1u, sim::Invalidations().size());
     EXPECT_TRUE(sim::Invalidations()[0].wholeClient);
 }
 
 TEST_F(SimMessages, NamedObjectsAreSharedUntilTheLastHandleCloses) {
-    Handle m1 = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
+    Handle m1 = CreateFileMapping(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
     ASSERT_NE(nullptr, m1);
     EXPECT_EQ(0u, GetLastError());
-    Handle m2 = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
+    Handle m2 = CreateFileMapping(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
     ASSERT_NE(nullptr, m2);
     EXPECT_EQ(static_cast<std::uint32_t>(ERROR_ALREADY_EXISTS), GetLastError());
     auto* v1 = static_cast<unsigned char*>(MapViewOfFile(m1, FILE_MAP_WRITE, 0, 0, 0));
@@ -235,9 +235,9 @@ TEST_F(SimMessages, NamedObjectsAreSharedUntilTheLastHandleCloses) {
     EXPECT_FALSE(UnmapViewOfFile(v2));
     CloseHandle(m1);
     CloseHandle(m2);
-    Handle m3 = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
+    Handle m3 = CreateFileMapping(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "sim.test.map");
     EXPECT_EQ(0u, GetLastError());  // a new object: the old one went with its last handle
-    EXPECT_EQ(nullptr, CreateEventA(nullptr, 0, 0, "sim.test.map"));  // the name is taken by another type
+    EXPECT_EQ(nullptr, CreateEvent(nullptr, 0, 0, "sim.test.map"));  // the name is taken by another type
     CloseHandle(m3);
 }
 
@@ -249,7 +249,7 @@ std::uint32_t PLAT_CALLBACK TakeMutex(void* arg) {
 }
 
 TEST_F(SimMessages, MutexesBelongToTheirOwnerAndToOtherProcesses) {
-    Handle m = CreateMutexA(nullptr, 0, "sim.test.mutex");
+    Handle m = CreateMutex(nullptr, 0, "sim.test.mutex");
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m, 0));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m, 0));  // recursive for the owner
     Handle t = CreateThread(nullptr, 0, TakeMutex, m, 0, nullptr);
@@ -278,7 +278,7 @@ TEST_F(SimMessages, MutexesBelongToTheirOwnerAndToOtherProcesses) {
 Hwnd g_back = nullptr;  // a window of the test thread
 
 LResult PLAT_CALLBACK AskBack(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
-    if (msg == WM_USER + 5) return SendMessageA(g_back, WM_USER, 4, 0) + 1;  // 4 * 2 + 1
+    if (msg == WM_USER + 5) return SendMessage(g_back, WM_USER, 4, 0) + 1;  // 4 * 2 + 1
     if (msg == WM_USER + 6) {
         Sleep(200);  // busy beyond the caller's time-out
         return 6;
@@ -287,44 +287,44 @@ LResult PLAT_CALLBACK AskBack(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
 }
 
 std::uint32_t PLAT_CALLBACK AskBackThread(void*) {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = AskBack;
     wc.lpszClassName = "AskBack";
-    RegisterClassA(&wc);
-    g_window = CreateWindowExA(0, "AskBack", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
+    RegisterClass(&wc);
+    g_window = CreateWindowEx(0, "AskBack", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
     SetEvent(g_ready);
     Msg m;
-    while (GetMessageA(&m, nullptr, 0, 0)) DispatchMessageA(&m);
+    while (GetMessage(&m, nullptr, 0, 0)) DispatchMessage(&m);
     return 0;
 }
 
 TEST_F(SimMessages, BlockedSendersAnswerSendsAndTimeOutsGiveUp) {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = TestProc;
     wc.lpszClassName = "Back";
-    RegisterClassA(&wc);
-    g_back = CreateWindowExA(0, "Back", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
-    g_ready = CreateEventA(nullptr, 0, 0, nullptr);
+    RegisterClass(&wc);
+    g_back = CreateWindowEx(0, "Back", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
+    g_ready = CreateEvent(nullptr, 0, 0, nullptr);
     std::uint32_t tid = 0;
     Handle t = CreateThread(nullptr, 0, AskBackThread, nullptr, 0, &tid);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_ready, 5000));
-    EXPECT_EQ(9, SendMessageA(g_window, WM_USER + 5, 0, 0));
+    EXPECT_EQ(9, SendMessage(g_window, WM_USER + 5, 0, 0));
     EXPECT_EQ(GetCurrentThreadId(), g_procThread.load());  // WM_USER ran here, inside the send
     std::uintptr_t r = 77;
-    EXPECT_FALSE(SendMessageTimeoutA(g_window, WM_USER + 6, 0, 0, SMTO_NORMAL, 20, &r));
+    EXPECT_FALSE(SendMessageTimeout(g_window, WM_USER + 6, 0, 0, SMTO_NORMAL, 20, &r));
     EXPECT_EQ(static_cast<std::uint32_t>(ERROR_TIMEOUT), GetLastError());
     EXPECT_EQ(77u, r);
-    PostThreadMessageA(tid, WM_QUIT, 0, 0);
+    PostThreadMessage(tid, WM_QUIT, 0, 0);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
     EXPECT_FALSE(IsWindow(g_window));  // gone with its thread
-    EXPECT_EQ(0, SendMessageA(g_window, WM_USER, 1, 0));
+    EXPECT_EQ(0, SendMessage(g_window, WM_USER, 1, 0));
     CloseHandle(t);
     CloseHandle(g_ready);
 }
 
 TEST_F(SimMessages, WaitsForAnyOrAllAndResetKindsOfEvents) {
-    Handle autoEv = CreateEventA(nullptr, 0, 0, nullptr);
-    Handle manual = CreateEventA(nullptr, 1, 0, nullptr);
+    Handle autoEv = CreateEvent(nullptr, 0, 0, nullptr);
+    Handle manual = CreateEvent(nullptr, 1, 0, nullptr);
     Handle both[] = {autoEv, manual};
     EXPECT_EQ(WAIT_TIMEOUT, WaitForMultipleObjects(2, both, 0, 0));
     SetEvent(manual);
@@ -342,7 +342,7 @@ TEST_F(SimMessages, WaitsForAnyOrAllAndResetKindsOfEvents) {
 
 std::uint32_t PLAT_CALLBACK Loop(void*) {
     Msg m;
-    while (GetMessageA(&m, nullptr, 0, 0)) {
+    while (GetMessage(&m, nullptr, 0, 0)) {
     }
     return 0;
 }
@@ -350,9 +350,9 @@ std::uint32_t PLAT_CALLBACK Loop(void*) {
 TEST_F(SimMessages, ResetEndsThreadsLeftInTheirLoops) {
     std::uint32_t tid = 0;
     CreateThread(nullptr, 0, Loop, nullptr, 0, &tid);
-    ASSERT_TRUE(sim::WaitFor([&] { return PostThreadMessageA(tid, WM_USER, 0, 0) != 0; }));
+    ASSERT_TRUE(sim::WaitFor([&] { return PostThreadMessage(tid, WM_USER, 0, 0) != 0; }));
     sim::Reset();
-    EXPECT_FALSE(PostThreadMessageA(tid, WM_USER, 0, 0));
+    EXPECT_FALSE(PostThreadMessage(tid, WM_USER, 0, 0));
     EXPECT_TRUE(sim::Posts().size() == 1u && !sim::Posts()[0].delivered);
 }
 

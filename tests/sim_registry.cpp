@@ -15,92 +15,92 @@ protected:
     void SetUp() override { sim::Reset(); }
     Hkey Create(Hkey parent, const char* path) {
         Hkey k = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(parent, path, 0, "", 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyEx(parent, path, 0, "", 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
         return k;
     }
 };
 
 TEST_F(SimRegistry, CreateOpenAndCaseInsensitiveNames) {
     Hkey opened = nullptr;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\A\\B", 0, KEY_READ, &opened));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\A\\B", 0, KEY_READ, &opened));
     std::uint32_t disp = 0;
     Hkey k = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\\B", 0, "", 0, KEY_ALL_ACCESS,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\A\\B", 0, "", 0, KEY_ALL_ACCESS,
                                              nullptr, &k, &disp));
     EXPECT_EQ(1u, disp);  // created
     EXPECT_TRUE(sim::KeyExists("HKCU", "software\\a"));
     EXPECT_FALSE(sim::KeyExists("HKLM", "Software\\A"));
     std::uint32_t v = 7;
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(k, "Count", 0, REG_DWORD, reinterpret_cast<std::uint8_t*>(&v), 4));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\a\\b", 0, KEY_READ, &opened));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueEx(k, "Count", 0, REG_DWORD, reinterpret_cast<std::uint8_t*>(&v), 4));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\a\\b", 0, KEY_READ, &opened));
     std::uint32_t out = 0, size = 4, type = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(opened, "COUNT", nullptr, &type, reinterpret_cast<std::uint8_t*>(&out), &size));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueEx(opened, "COUNT", nullptr, &type, reinterpret_cast<std::uint8_t*>(&out), &size));
     EXPECT_EQ(7u, out);
     EXPECT_EQ(REG_DWORD, type);
     Hkey again = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\a\\b", 0, "", 0, KEY_ALL_ACCESS,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\a\\b", 0, "", 0, KEY_ALL_ACCESS,
                                              nullptr, &again, &disp));
     EXPECT_EQ(2u, disp);  // opened existing
     EXPECT_NE(k, again);
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(k));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(k));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegSetValueExA(k, "x", 0, REG_DWORD, reinterpret_cast<std::uint8_t*>(&v), 4));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCreateKeyExA(nullptr, "x", 0, "", 0, 0, nullptr, &k, nullptr));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegSetValueEx(k, "x", 0, REG_DWORD, reinterpret_cast<std::uint8_t*>(&v), 4));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCreateKeyEx(nullptr, "x", 0, "", 0, 0, nullptr, &k, nullptr));
 }
 
 TEST_F(SimRegistry, QuerySizesAndShortBuffers) {
     Hkey k = Create(HKEY_CURRENT_USER, "Software\\T");
     const char text[] = "hello";
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(k, "s", 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(text), 6));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueEx(k, "s", 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(text), 6));
     std::uint32_t size = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(k, "s", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueEx(k, "s", nullptr, nullptr, nullptr, &size));
     EXPECT_EQ(6u, size);
     std::uint8_t buf[4] = {1, 2, 3, 4};
     size = 4;
-    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(k, "s", nullptr, nullptr, buf, &size));
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueEx(k, "s", nullptr, nullptr, buf, &size));
     EXPECT_EQ(6u, size);
     EXPECT_EQ(1, buf[0]);  // untouched
     EXPECT_EQ(4, buf[3]);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(k, "missing", nullptr, nullptr, buf, &size));
-    EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueA(k, "S"));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueA(k, "s"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueEx(k, "missing", nullptr, nullptr, buf, &size));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteValue(k, "S"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValue(k, "s"));
 }
 
 TEST_F(SimRegistry, EnumerationKeepsCreationOrderAndReportsShortBuffers) {
     Hkey k = Create(HKEY_LOCAL_MACHINE, "Software\\E");
     const std::uint8_t d[] = {'x', 0};
-    RegSetValueExA(k, "zeta", 0, REG_SZ, d, 2);
-    RegSetValueExA(k, "alpha", 0, REG_SZ, d, 2);
-    RegSetValueExA(k, "ZETA", 0, REG_BINARY, d, 1);  // replaces in place
+    RegSetValueEx(k, "zeta", 0, REG_SZ, d, 2);
+    RegSetValueEx(k, "alpha", 0, REG_SZ, d, 2);
+    RegSetValueEx(k, "ZETA", 0, REG_BINARY, d, 1);  // replaces in place
     EXPECT_EQ((std::vector<std::string>{"zeta", "alpha"}), sim::ValueNames("HKLM", "Software\\E"));
     char name[16];
     std::uint32_t cch = sizeof name, type = 0, cb = 8;
     std::uint8_t data[8];
-    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueA(k, 0, name, &cch, nullptr, &type, data, &cb));
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumValue(k, 0, name, &cch, nullptr, &type, data, &cb));
     EXPECT_STREQ("zeta", name);
     EXPECT_EQ(4u, cch);
     EXPECT_EQ(REG_BINARY, type);
     EXPECT_EQ(1u, cb);
     cch = 5;  // "alpha" needs 6 with its NUL
     cb = 8;
-    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueA(k, 1, name, &cch, nullptr, &type, data, &cb));
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValue(k, 1, name, &cch, nullptr, &type, data, &cb));
     cch = 6;
     cb = 1;
-    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueA(k, 1, name, &cch, nullptr, &type, data, &cb));
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValue(k, 1, name, &cch, nullptr, &type, data, &cb));
     EXPECT_EQ(2u, cb);
     cch = sizeof name;
     cb = 8;
-    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueA(k, 2, name, &cch, nullptr, &type, data, &cb));
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValue(k, 2, name, &cch, nullptr, &type, data, &cb));
 }
 
 TEST_F(SimRegistry, DeniedPathsFailBelowButNotBeside) {
     sim::DenyAccess("HKCU", "Software\\Locked");
     Hkey k = nullptr;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Locked\\Sub", 0, "", 0,
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Locked\\Sub", 0, "", 0,
                                                    KEY_ALL_ACCESS, nullptr, &k, nullptr));
     Hkey sw = Create(HKEY_CURRENT_USER, "Software");
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(sw, "locked", 0, "", 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(sw, "LockedNot", 0, "", 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyEx(sw, "locked", 0, "", 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyEx(sw, "LockedNot", 0, "", 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
 }
 
 TEST_F(SimRegistry, LoadRegParsesTheFileFormat) {
@@ -144,8 +144,8 @@ TEST_F(SimRegistry, HandleToDeletedKeyFails) {
     Hkey k = Create(HKEY_CURRENT_USER, "Software\\Temp");
     sim::LoadReg("[-HKEY_CURRENT_USER\\Software\\Temp]\n");
     std::uint32_t size = 0;
-    EXPECT_NE(ERROR_SUCCESS, RegQueryValueExA(k, "x", nullptr, nullptr, nullptr, &size));
-    EXPECT_NE(ERROR_SUCCESS, RegSetValueExA(k, "x", 0, REG_NONE, nullptr, 0));
+    EXPECT_NE(ERROR_SUCCESS, RegQueryValueEx(k, "x", nullptr, nullptr, nullptr, &size));
+    EXPECT_NE(ERROR_SUCCESS, RegSetValueEx(k, "x", 0, REG_NONE, nullptr, 0));
 }
 
 }  // namespace

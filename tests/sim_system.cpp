@@ -18,12 +18,12 @@ protected:
     void SetUp() override { sim::Reset(); }
     static std::vector<std::string> Find(const char* pattern) {
         std::vector<std::string> names;
-        Win32FindDataA d;
-        Handle h = FindFirstFileA(pattern, &d);
+        Win32FindData d;
+        Handle h = FindFirstFile(pattern, &d);
         if (h == INVALID_HANDLE_VALUE) return names;
         do {
             names.push_back(std::string(d.cFileName) + ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? "\\" : ""));
-        } while (FindNextFileA(h, &d));
+        } while (FindNextFile(h, &d));
         EXPECT_TRUE(FindClose(h));
         EXPECT_FALSE(FindClose(h));
         return names;
@@ -47,23 +47,23 @@ TEST_F(SimSystem, FileSearchListsFoldersFilesAndDots) {
 TEST_F(SimSystem, EnvironmentExpansionReportsTheSizeItNeeds) {
     sim::SetEnv("windir", "C:\\WINDOWS");
     char buf[64];
-    EXPECT_EQ(23u, ExpandEnvironmentStringsA("%WINDIR%\\notepad.exe", buf, sizeof buf));
+    EXPECT_EQ(23u, ExpandEnvironmentStrings("%WINDIR%\\notepad.exe", buf, sizeof buf));
     EXPECT_STREQ("C:\\WINDOWS\\notepad.exe", buf);
-    EXPECT_EQ(13u, ExpandEnvironmentStringsA("%unknown%50%", buf, sizeof buf));
+    EXPECT_EQ(13u, ExpandEnvironmentStrings("%unknown%50%", buf, sizeof buf));
     EXPECT_STREQ("%unknown%50%", buf);
     char small[4] = "xyz";
-    EXPECT_EQ(11u, ExpandEnvironmentStringsA("%windir%", small, sizeof small));
+    EXPECT_EQ(11u, ExpandEnvironmentStrings("%windir%", small, sizeof small));
     EXPECT_STREQ("xyz", small);  // too small: nothing written
 }
 
-LResult PLAT_CALLBACK Quiet(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) { return DefWindowProcA(w, msg, wp, lp); }
+LResult PLAT_CALLBACK Quiet(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) { return DefWindowProc(w, msg, wp, lp); }
 
 Hwnd MakeWindow() {
-    WndClassA wc{};
+    WndClass wc{};
     wc.lpfnWndProc = Quiet;
     wc.lpszClassName = "SysWin";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, "SysWin", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    RegisterClass(&wc);
+    return CreateWindowEx(0, "SysWin", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 
 TEST_F(SimSystem, HotkeysAndTimersArriveAsPostedMessages) {
@@ -78,11 +78,11 @@ TEST_F(SimSystem, HotkeysAndTimersArriveAsPostedMessages) {
     ASSERT_TRUE(sim::PressHotkey(MOD_ALT | MOD_CONTROL, VK_LEFT));
     sim::FireTimers();
     Msg m;
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    ASSERT_TRUE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_EQ(WM_HOTKEY, m.message);
     EXPECT_EQ(2u, m.wParam);
     EXPECT_EQ(static_cast<LParam>((VK_LEFT << 16) | (MOD_ALT | MOD_CONTROL)), m.lParam);
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    ASSERT_TRUE(GetMessage(&m, nullptr, 0, 0));
     EXPECT_EQ(WM_TIMER, m.message);
     EXPECT_EQ(472u, m.wParam);
     EXPECT_TRUE(UnregisterHotKey(w, 2));
@@ -99,24 +99,24 @@ TEST_F(SimSystem, HotkeysAndTimersArriveAsPostedMessages) {
 
 TEST_F(SimSystem, TrayIconsAreAddedOnceModifiedAndDeleted) {
     Hwnd w = MakeWindow();
-    NotifyIconDataA d{};
+    NotifyIconData d{};
     d.hWnd = w;
     d.uID = 1742;
     d.uFlags = NIF_MESSAGE | NIF_TIP;
     d.uCallbackMessage = WM_USER + 2;
     std::snprintf(d.szTip, sizeof d.szTip, "Parmena");
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &d));
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &d));
+    EXPECT_TRUE(Shell_NotifyIcon(NIM_ADD, &d));
+    EXPECT_FALSE(Shell_NotifyIcon(NIM_ADD, &d));
     std::snprintf(d.szTip, sizeof d.szTip, "changed");
     d.uFlags = NIF_TIP;
     d.uCallbackMessage = 0;
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &d));
+    EXPECT_TRUE(Shell_NotifyIcon(NIM_MODIFY, &d));
     auto icons = sim::TrayIcons();
     ASSERT_EQ(1u, icons.size());
     EXPECT_STREQ("changed", icons[0].szTip);
     EXPECT_EQ(WM_USER + 2, icons[0].uCallbackMessage);  // not named in the flags: kept
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, &d));
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_DELETE, &d));
+    EXPECT_TRUE(Shell_NotifyIcon(NIM_DELETE, &d));
+    EXPECT_FALSE(Shell_NotifyIcon(NIM_DELETE, &d));
     EXPECT_TRUE(sim::TrayIcons().empty());
 }
 

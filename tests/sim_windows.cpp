@@ -95,13 +95,13 @@ TEST_F(SimWindows, DeferredBatchAppliesTogetherAndDiesWithAMissingWindow) {
 TEST_F(SimWindows, HungWindowsFailTheProbeOnly) {
     Hwnd a = Add("Editor");
     std::uintptr_t res = 99;
-    EXPECT_TRUE(SendMessageTimeoutA(a, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 40, &res));
+    EXPECT_TRUE(SendMessageTimeout(a, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 40, &res));
     EXPECT_EQ(6u, res);
     sim::SetHung(a, true);
-    EXPECT_FALSE(SendMessageTimeoutA(a, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 40, &res));
+    EXPECT_FALSE(SendMessageTimeout(a, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 40, &res));
     EXPECT_EQ(static_cast<std::uint32_t>(ERROR_TIMEOUT), GetLastError());
     char buf[4];
-    EXPECT_EQ(3, GetWindowTextA(a, buf, sizeof buf));  // read without a message
+    EXPECT_EQ(3, GetWindowText(a, buf, sizeof buf));  // read without a message
     EXPECT_STREQ("Edi", buf);
 }
 

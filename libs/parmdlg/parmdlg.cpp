@@ -22,7 +22,7 @@
 #include "libs/parmdlg/dlgids.h"
 #include "platform/text.h"
 
-static_assert(sizeof(plat::LogFontA) == sizeof(LOGFONTA), "the record's font is a LOGFONTA");
+static_assert(sizeof(plat::LogFont) == sizeof(LOGFONTA), "the record's font is a LOGFONTA");
 
 namespace {
 
@@ -471,7 +471,7 @@ void FillPrograms(HWND dlg, int select) {
     SetRows(dlg, IDC_PROG_LIST, rows, select);
 }
 
-std::string FontText(const plat::LogFontA& f) {
+std::string FontText(const plat::LogFont& f) {
     std::string text(f.lfFaceName, BoundedLength(f.lfFaceName, sizeof f.lfFaceName));
     if (text.empty()) text = "(system font)";
     HDC dc = GetDC(nullptr);
@@ -614,7 +614,7 @@ bool CommandPager(HWND dlg, WORD id, WORD code) {
         cf.hwndOwner = dlg;
         cf.lpLogFont = &wide;
         cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
-        plat::LogFontA font;
+        plat::LogFont font;
         std::memset(&font, 0, sizeof font);
         bool chosen = ChooseFontW(&cf) != FALSE;
         if (chosen) {

@@ -30,7 +30,7 @@ struct Screen {
 void SetScreen(const Screen& s);
 Screen GetScreen();
 void SetSysColor(int index, std::uint32_t color);
-void SetIconTitleFont(const plat::LogFontA& lf);
+void SetIconTitleFont(const plat::LogFont& lf);
 void SetCursor(int x, int y);
 plat::Point Cursor();
 void SetKeyDown(int vk, bool down);        // GetAsyncKeyState answer
@@ -56,7 +56,7 @@ void SetVisible(Hwnd w, bool visible);
 void SetMinimized(Hwnd w, bool minimized);
 void SetMaximized(Hwnd w, bool maximized);
 void SetOwner(Hwnd w, Hwnd owner);
-// A hung window fails every SendMessageTimeoutA; SendMessageCallbackA to it is held and its
+// A hung window fails every SendMessageTimeout; SendMessageCallback to it is held and its
 // callback is queued to the sending thread once SetHung(w, false) is called.
 void SetHung(Hwnd w, bool hung);
 // Sends with a callback to the hung window w that are held until it recovers (of one message,
@@ -132,15 +132,15 @@ void SetMessageBoxAnswer(int answer);      // default IDOK
 
 // ---- Messages, threads, timers, hotkeys ----
 struct PostRecord {
-    std::uint32_t threadId;     // target thread (PostThreadMessageA), 0 for window posts
-    Hwnd window;                // target window (PostMessageA), null for thread posts
+    std::uint32_t threadId;     // target thread (PostThreadMessage), 0 for window posts
+    Hwnd window;                // target window (PostMessage), null for thread posts
     std::uint32_t message;
     plat::WParam wParam;
     plat::LParam lParam;
     bool delivered;             // false when the post failed
 };
 std::vector<PostRecord> Posts();
-// Makes PostThreadMessageA to this thread id fail (as for a thread without a queue).
+// Makes PostThreadMessage to this thread id fail (as for a thread without a queue).
 void FailThreadPosts(std::uint32_t threadId, bool fail);
 struct HotkeyRecord {
     Hwnd window;
@@ -161,7 +161,7 @@ std::vector<TimerRecord> Timers();
 void FireTimers();
 
 // ---- Tray, help, shell ----
-std::vector<plat::NotifyIconDataA> TrayIcons();         // currently present
+std::vector<plat::NotifyIconData> TrayIcons();         // currently present
 struct HelpRecord {
     Hwnd window;
     std::string file;
@@ -175,12 +175,12 @@ struct ShellExecuteRecord {
     int show;
 };
 std::vector<ShellExecuteRecord> ShellExecutes();
-void SetShellExecuteResult(int result);    // ShellExecuteA's answer (default 33: success)
+void SetShellExecuteResult(int result);    // ShellExecute's answer (default 33: success)
 void SetEnv(const std::string& name, const std::string& value);
-// Files seen by FindFirstFileA and GetFileAttributesA: full path of each entry; a trailing '\'
+// Files seen by FindFirstFile and GetFileAttributes: full path of each entry; a trailing '\'
 // marks a folder.
 void AddFile(const std::string& path);
-// What GetModuleFileNameA(null) answers (default "C:\Program Files\Parmena\parmena.exe").
+// What GetModuleFileName(null) answers (default "C:\Program Files\Parmena\parmena.exe").
 void SetProgramPath(const std::string& path);
 // The filter the program installed with SetUnhandledExceptionFilter (null: none); a test calls
 // it as the system would for a fault in any thread.
@@ -188,11 +188,11 @@ plat::ExceptionFilter UnhandledExceptionFilter();
 
 // ---- Drawing ----
 struct DrawCall {
-    std::string op;             // "FillRect", "Rectangle", "MoveToEx", "LineTo", "TextOutA",
+    std::string op;             // "FillRect", "Rectangle", "MoveToEx", "LineTo", "TextOut",
                                 // "BitBlt", "SelectClipRgn", "SetBkMode", "SetTextColor", ...
     plat::Hdc dc;
     std::vector<int> args;      // coordinates in call order
-    std::string text;           // TextOutA
+    std::string text;           // TextOut
     std::uint32_t penColor;     // pen selected at the call
     int penStyle, penWidth;
     std::uint32_t brushColor;   // brush used (FillRect's argument, else the selected one)
@@ -204,7 +204,7 @@ std::vector<DrawCall> DrawCalls();
 void ClearDrawCalls();
 int LiveGdiObjects();           // created by the product and not yet deleted
 int LiveDCs();                  // memory DCs not deleted, window DCs not released
-void SetTextExtentHeight(int h);  // height reported by GetTextExtentPointA (default 16)
+void SetTextExtentHeight(int h);  // height reported by GetTextExtentPoint (default 16)
 
 // ---- Companion libraries ----
 struct HookCall {
@@ -244,11 +244,11 @@ void SetMenuChoice(int id);
 // Polls cond every millisecond until it holds or timeoutMs passes; returns its last value.
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
 // Returns true once every thread running a message loop, other than the caller, waits in
-// GetMessageA with nothing to take, and nothing waits for a thread that has not yet entered
+// GetMessage with nothing to take, and nothing waits for a thread that has not yet entered
 // its loop; false after timeoutMs. A thread inside a simulated dialog counts as idle, as the
 // real one would wait in the dialog's own loop.
 bool WaitIdle(int timeoutMs = 5000);
-// Product windows (created through CreateWindowExA) by class name; null if none.
+// Product windows (created through CreateWindowEx) by class name; null if none.
 Hwnd FindProductWindow(const std::string& className);
 
 // ---- Input and failures ----
@@ -265,14 +265,14 @@ void HoldNamedMutex(const std::string& name, bool hold);
 // The plat functions a test can make fail, each returning its Win32 failure value.
 // DeferWindowPos loses the whole batch, as on Win32.
 enum class Call {
-    BeginDeferWindowPos, CreateCompatibleBitmap, CreateCompatibleDC, CreateEventA,
-    CreateFileMappingA, CreateFontIndirectA, CreateMutexA, CreatePen, CreateRectRgn,
-    CreateSolidBrush, CreateThread, CreateWindowExA, DeferWindowPos, EndDeferWindowPos,
-    FindFirstFileA, GetDC, LoadMenuA, MapViewOfFile, PostMessageA, PostThreadMessageA,
+    BeginDeferWindowPos, CreateCompatibleBitmap, CreateCompatibleDC, CreateEvent,
+    CreateFileMapping, CreateFontIndirect, CreateMutex, CreatePen, CreateRectRgn,
+    CreateSolidBrush, CreateThread, CreateWindowEx, DeferWindowPos, EndDeferWindowPos,
+    FindFirstFile, GetDC, LoadMenu, MapViewOfFile, PostMessage, PostThreadMessage,
     QueryPerformanceCounter,
-    RegCreateKeyExA, RegEnumValueA, RegOpenKeyExA, RegQueryValueExA, RegSetValueExA,
-    RegisterClassA, RegisterHotKey, SendMessageCallbackA, SendMessageTimeoutA, SetTimer,
-    SetWindowPos, Shell_NotifyIconA, TrackPopupMenu
+    RegCreateKeyEx, RegEnumValue, RegOpenKeyEx, RegQueryValueEx, RegSetValueEx,
+    RegisterClass, RegisterHotKey, SendMessageCallback, SendMessageTimeout, SetTimer,
+    SetWindowPos, Shell_NotifyIcon, TrackPopupMenu
 };
 // Makes the function fail until cleared.
 void FailCall(Call function, bool fail);

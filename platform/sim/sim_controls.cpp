@@ -147,13 +147,13 @@ LResult PLAT_CALLBACK EditProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) 
             Hwnd parent = As<Hwnd>(x->parent);
             WParam code = (static_cast<WParam>(EN_KILLFOCUS) << 16) | static_cast<WParam>(x->ctrlId & 0xFFFF);
             lk.unlock();
-            if (parent) SendMessageA(parent, WM_COMMAND, code, static_cast<LParam>(Id(w)));
+            if (parent) SendMessage(parent, WM_COMMAND, code, static_cast<LParam>(Id(w)));
             return 0;
         }
         default: break;
     }
     lk.unlock();
-    return DefWindowProcA(w, msg, wp, lp);
+    return DefWindowProc(w, msg, wp, lp);
 }
 
 }  // namespace simi
@@ -162,8 +162,8 @@ using namespace simi;
 
 namespace plat {
 
-Hmenu LoadMenuA(Hinstance, const char* name) {
-    if (Failing(sim::Call::LoadMenuA)) {
+Hmenu LoadMenu(Hinstance, const char* name) {
+    if (Failing(sim::Call::LoadMenu)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }

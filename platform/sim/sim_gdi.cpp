@@ -187,7 +187,7 @@ Hdc BeginPaint(Hwnd w, PaintStruct* ps) {
         x->invalid = false;
         x->erase = false;
     }
-    if (erase) ps->fErase = SendMessageA(w, WM_ERASEBKGND, Id(dc), 0) == 0;
+    if (erase) ps->fErase = SendMessage(w, WM_ERASEBKGND, Id(dc), 0) == 0;
     return dc;
 }
 
@@ -342,8 +342,8 @@ Hgdi CreateSolidBrush(std::uint32_t color) {
     return NewObject(o);
 }
 
-Hgdi CreateFontIndirectA(const LogFontA* lf) {
-    if (Failing(sim::Call::CreateFontIndirectA)) {
+Hgdi CreateFontIndirect(const LogFont* lf) {
+    if (Failing(sim::Call::CreateFontIndirect)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -488,7 +488,7 @@ Bool LineTo(Hdc dc, int x, int y) {
     return 1;
 }
 
-Bool GetTextExtentPointA(Hdc dc, const char* text, int len, Size* sz) {
+Bool GetTextExtentPoint(Hdc dc, const char* text, int len, Size* sz) {
     Lock lk(Mu());
     Dc* d = UsableDc(dc);
     if (!d || !sz || len < 0 || (!text && len > 0)) return 0;
@@ -497,11 +497,11 @@ Bool GetTextExtentPointA(Hdc dc, const char* text, int len, Size* sz) {
     return 1;
 }
 
-Bool TextOutA(Hdc dc, int x, int y, const char* text, int len) {
+Bool TextOut(Hdc dc, int x, int y, const char* text, int len) {
     Lock lk(Mu());
     Dc* d = UsableDc(dc);
     if (!d || len < 0 || (!text && len > 0)) return 0;
-    Record(dc, *d, "TextOutA", {x, y}, std::string(text ? text : "", static_cast<std::size_t>(len)));
+    Record(dc, *d, "TextOut", {x, y}, std::string(text ? text : "", static_cast<std::size_t>(len)));
     return 1;
 }
 

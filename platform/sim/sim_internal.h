@@ -51,7 +51,7 @@ constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87, ERROR_KEY_DELETED = 1018,
 // ---- Windows ----
 enum class Kind { Plain, Edit, ListBox };
 
-struct HeldCallback {  // SendMessageCallbackA to a hung window, waiting for it to recover
+struct HeldCallback {  // SendMessageCallback to a hung window, waiting for it to recover
     std::uint32_t thread;
     SendAsyncProc cb;
     std::uint32_t msg;
@@ -60,7 +60,7 @@ struct HeldCallback {  // SendMessageCallbackA to a hung window, waiting for it 
 
 struct Window {
     std::uintptr_t id = 0;
-    bool product = false;  // created through CreateWindowExA
+    bool product = false;  // created through CreateWindowEx
     Kind kind = Kind::Plain;
     std::string title, cls;
     Rect rect{};  // screen coordinates; for children, relative to the parent's client area
@@ -71,7 +71,7 @@ struct Window {
     std::uintptr_t owner = 0, parent = 0;
     std::vector<std::uintptr_t> children;
     WndProc proc = nullptr;
-    Hinstance instance = nullptr;  // as CreateWindowExA was given it
+    Hinstance instance = nullptr;  // as CreateWindowEx was given it
     std::uint32_t thread = 0;  // owning plat thread; 0 for other programs' windows
     bool otherProcess = false;  // GetWindowThreadProcessId names another process
     int ctrlId = 0;
@@ -117,7 +117,7 @@ struct SentMessage {
     LResult result = 0;
     bool done = false;
     std::uint32_t from = 0;
-    SendAsyncProc cb = nullptr;  // SendMessageCallbackA: queued back to `from` when done
+    SendAsyncProc cb = nullptr;  // SendMessageCallback: queued back to `from` when done
     std::uintptr_t cbData = 0;
     bool wait = true;  // false: nobody waits for the result
 };
@@ -136,8 +136,8 @@ struct Queue {
     std::deque<PendingCallback> callbacks;
     bool quit = false;
     int quitCode = 0;
-    // For sim::WaitIdle: whether the thread has entered GetMessageA and not yet taken its
-    // WM_QUIT, waits in GetMessageA for what passes this filter, or is inside a simulated dialog.
+    // For sim::WaitIdle: whether the thread has entered GetMessage and not yet taken its
+    // WM_QUIT, waits in GetMessage for what passes this filter, or is inside a simulated dialog.
     enum class Loop { NotStarted, Running, Left } loop = Loop::NotStarted;
     bool waiting = false;
     Hwnd waitFilter = nullptr;
@@ -172,7 +172,7 @@ struct KObject {
     std::unique_ptr<std::uint8_t[]> memory;
     std::size_t size = 0;
     // find
-    std::vector<Win32FindDataA> found;
+    std::vector<Win32FindData> found;
     std::size_t next = 0;
 };
 constexpr std::uint32_t kExternalOwner = 0xFFFFFFFFu;
@@ -211,7 +211,7 @@ struct GObject {
     int style = 0, width = 0;
     Rect rgn{};
     int bw = 0, bh = 0;
-    LogFontA lf{};
+    LogFont lf{};
 };
 struct DcState {
     std::uintptr_t pen = 0, brush = 0, font = 0, bitmap = 0;
@@ -245,7 +245,7 @@ struct State {
     // screen and input
     sim::Screen screen;
     std::map<int, std::uint32_t> sysColors;
-    LogFontA iconFont{};
+    LogFont iconFont{};
     Point cursor{0, 0};
     std::set<int> keysDown;
     std::set<sim::Call> failing;
@@ -304,7 +304,7 @@ struct State {
     // shell, help, dialogs, libraries
     std::vector<sim::MessageBoxRecord> messageBoxes;
     int messageBoxAnswer = IDOK;
-    std::vector<NotifyIconDataA> tray;
+    std::vector<NotifyIconData> tray;
     std::vector<sim::HelpRecord> help;
     std::vector<sim::ShellExecuteRecord> shellExecutes;
     int shellExecuteResult = 33;

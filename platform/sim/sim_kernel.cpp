@@ -99,7 +99,7 @@ bool WildMatch(const char* p, const char* s) {
     return *s == 0;
 }
 
-void Fill(Win32FindDataA* d, const std::string& name, bool folder) {
+void Fill(Win32FindData* d, const std::string& name, bool folder) {
     std::memset(d, 0, sizeof(*d));
     d->dwFileAttributes = folder ? FILE_ATTRIBUTE_DIRECTORY : 0x20u;  // archive
     std::size_t n = std::min(name.size(), sizeof(d->cFileName) - 1);
@@ -247,8 +247,8 @@ std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool 
     return WaitObjects(n, hs, all, ms, wakeMask);
 }
 
-Handle CreateEventA(void*, Bool manualReset, Bool initial, const char* name) {
-    if (Failing(sim::Call::CreateEventA)) {
+Handle CreateEvent(void*, Bool manualReset, Bool initial, const char* name) {
+    if (Failing(sim::Call::CreateEvent)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -291,10 +291,10 @@ Bool CloseHandle(Handle h) {
     return 1;
 }
 
-Handle CreateFileMappingA(Handle file, void*, std::uint32_t, std::uint32_t sizeHigh, std::uint32_t sizeLow,
+Handle CreateFileMapping(Handle file, void*, std::uint32_t, std::uint32_t sizeHigh, std::uint32_t sizeLow,
                           const char* name) {
     Lock lk(Mu());
-    if (Failing(sim::Call::CreateFileMappingA)) {
+    if (Failing(sim::Call::CreateFileMapping)) {
         SetError(ERROR_ACCESS_DENIED_W);
         return nullptr;
     }
@@ -345,9 +345,9 @@ Bool UnmapViewOfFile(const void* view) {
     return 1;
 }
 
-Handle CreateMutexA(void*, Bool initialOwner, const char* name) {
+Handle CreateMutex(void*, Bool initialOwner, const char* name) {
     Lock lk(Mu());
-    if (Failing(sim::Call::CreateMutexA)) {
+    if (Failing(sim::Call::CreateMutex)) {
         SetError(ERROR_ACCESS_DENIED_W);
         return nullptr;
     }
@@ -384,8 +384,8 @@ Bool ReleaseMutex(Handle h) {
     return 1;
 }
 
-Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
-    if (Failing(sim::Call::FindFirstFileA)) {
+Handle FindFirstFile(const char* pattern, Win32FindData* data) {
+    if (Failing(sim::Call::FindFirstFile)) {
         SetError(ERROR_ACCESS_DENIED_W);
         return INVALID_HANDLE_VALUE;
     }
@@ -421,7 +421,7 @@ Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
     }
     for (const auto& [name, folder] : entries) {
         if (!WildMatch(mask.c_str(), name.c_str())) continue;
-        Win32FindDataA d;
+        Win32FindData d;
         Fill(&d, name, folder);
         o->found.push_back(d);
     }
@@ -434,7 +434,7 @@ Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
     return AddHandle(o);
 }
 
-Bool FindNextFileA(Handle h, Win32FindDataA* data) {
+Bool FindNextFile(Handle h, Win32FindData* data) {
     Lock lk(Mu());
     auto o = Object(h);
     if (!o || o->type != KType::Find || !data) {
@@ -468,7 +468,7 @@ ExceptionFilter SetUnhandledExceptionFilter(ExceptionFilter filter) {
 }
 
 // As since Vista: a path too long for the buffer is cut, terminated, and the full size returned.
-std::uint32_t GetModuleFileNameA(Hinstance, char* path, std::uint32_t size) {
+std::uint32_t GetModuleFileName(Hinstance, char* path, std::uint32_t size) {
     Lock lk(Mu());
     if (!path || size == 0) {
         SetError(ERROR_INSUFFICIENT_BUFFER);
@@ -485,7 +485,7 @@ std::uint32_t GetModuleFileNameA(Hinstance, char* path, std::uint32_t size) {
     return static_cast<std::uint32_t>(p.size());
 }
 
-std::uint32_t GetFileAttributesA(const char* path) {
+std::uint32_t GetFileAttributes(const char* path) {
     Lock lk(Mu());
     if (!path) return INVALID_FILE_ATTRIBUTES;
     const std::string want = path;
@@ -498,7 +498,7 @@ std::uint32_t GetFileAttributesA(const char* path) {
     return INVALID_FILE_ATTRIBUTES;
 }
 
-std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_t size) {
+std::uint32_t ExpandEnvironmentStrings(const char* src, char* dst, std::uint32_t size) {
     if (!src) {
         SetError(ERROR_INVALID_PARAMETER);
         return 0;

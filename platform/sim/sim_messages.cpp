@@ -206,9 +206,9 @@ using namespace simi;
 
 namespace plat {
 
-std::uint16_t RegisterClassA(const WndClassA* wc) {
+std::uint16_t RegisterClass(const WndClass* wc) {
     Lock lk(Mu());
-    if (Failing(sim::Call::RegisterClassA) || !wc || !wc->lpszClassName || IsIntResource(wc->lpszClassName) ||
+    if (Failing(sim::Call::RegisterClass) || !wc || !wc->lpszClassName || IsIntResource(wc->lpszClassName) ||
         !wc->lpfnWndProc) {
         SetError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -230,7 +230,7 @@ std::uint16_t RegisterClassA(const WndClassA* wc) {
     return static_cast<std::uint16_t>(0xC000 + S().classes.size());
 }
 
-Bool UnregisterClassA(const char* className, Hinstance) {
+Bool UnregisterClass(const char* className, Hinstance) {
     Lock lk(Mu());
     if (!className || IsIntResource(className)) return 0;
     std::string key = Lower(className);
@@ -243,14 +243,14 @@ Bool UnregisterClassA(const char* className, Hinstance) {
     return 1;
 }
 
-Hwnd CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
+Hwnd CreateWindowEx(std::uint32_t exStyle, const char* className, const char* title,
                      std::uint32_t style, int x, int y, int w, int h, Hwnd parent, Hmenu menu,
                      Hinstance inst, void* param) {
     std::uintptr_t id;
     WndProc proc;
     {
         Lock lk(Mu());
-        if (Failing(sim::Call::CreateWindowExA) || !className || IsIntResource(className)) {
+        if (Failing(sim::Call::CreateWindowEx) || !className || IsIntResource(className)) {
             SetError(ERROR_NOT_ENOUGH_MEMORY);
             return nullptr;
         }
@@ -341,25 +341,25 @@ Bool DestroyWindow(Hwnd w) {
         }
         if (S().foreground == x->id) S().foreground = 0;
     }
-    for (std::uintptr_t id : order) SendMessageA(As<Hwnd>(id), WM_DESTROY, 0, 0);
+    for (std::uintptr_t id : order) SendMessage(As<Hwnd>(id), WM_DESTROY, 0, 0);
     {
         // Wine takes a dying window out of the stacking order before WM_NCDESTROY,
         // so nothing may rely on walking the Z-order from it by then.
         Lock lk(Mu());
         if (Window* x = Win(w); x && !x->child) ZRemove(x->id);
     }
-    for (auto it = order.rbegin(); it != order.rend(); ++it) SendMessageA(As<Hwnd>(*it), WM_NCDESTROY, 0, 0);
+    for (auto it = order.rbegin(); it != order.rend(); ++it) SendMessage(As<Hwnd>(*it), WM_NCDESTROY, 0, 0);
     Lock lk(Mu());
     ForgetWindow(Id(w));
     return 1;
 }
 
-LResult DefWindowProcA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+LResult DefWindowProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     switch (msg) {
         case WM_NCCREATE: return 1;
         case WM_CLOSE: DestroyWindow(w); return 0;
         case WM_SYSCOMMAND:
-            if ((wp & 0xFFF0) == SC_CLOSE) SendMessageA(w, WM_CLOSE, 0, 0);
+            if ((wp & 0xFFF0) == SC_CLOSE) SendMessage(w, WM_CLOSE, 0, 0);
             return 0;
         case WM_PAINT: {
             PaintStruct ps;
@@ -379,7 +379,7 @@ LResult DefWindowProcA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     }
 }
 
-LResult CallWindowProcA(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+LResult CallWindowProc(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return proc ? proc(w, msg, wp, lp) : 0;
 }
 
@@ -388,7 +388,7 @@ constexpr int GWL_ID = -12, GWL_EXSTYLE = -20, GWL_USERDATA = -21;
 constexpr std::uint32_t ERROR_INVALID_INDEX = 1413;
 }  // namespace
 
-std::intptr_t GetWindowLongPtrA(Hwnd w, int index) {
+std::intptr_t GetWindowLongPtr(Hwnd w, int index) {
     Lock lk(Mu());
     Window* x = Win(w);
     if (!x) {
@@ -419,7 +419,7 @@ std::intptr_t GetWindowLongPtrA(Hwnd w, int index) {
     return it == x->extra.end() ? 0 : it->second;
 }
 
-std::intptr_t SetWindowLongPtrA(Hwnd w, int index, std::intptr_t value) {
+std::intptr_t SetWindowLongPtr(Hwnd w, int index, std::intptr_t value) {
     Lock lk(Mu());
     Window* x = Win(w);
     if (!x) {
@@ -483,11 +483,11 @@ Bool UpdateWindow(Hwnd w) {
         if (!x) return 0;
         if (!x->invalid || !Shown(*x) || !x->proc) return 1;
     }
-    SendMessageA(w, WM_PAINT, 0, 0);
+    SendMessage(w, WM_PAINT, 0, 0);
     return 1;
 }
 
-LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+LResult SendMessage(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     Lock lk(Mu());
     Window* x = Win(w);
     if (!x) {
@@ -505,9 +505,9 @@ LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return r;
 }
 
-LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std::uint32_t,
+LResult SendMessageTimeout(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std::uint32_t,
                             std::uint32_t timeoutMs, std::uintptr_t* result) {
-    if (Failing(sim::Call::SendMessageTimeoutA)) {
+    if (Failing(sim::Call::SendMessageTimeout)) {
         SetError(static_cast<std::uint32_t>(ERROR_TIMEOUT));
         return 0;
     }
@@ -544,12 +544,12 @@ LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std
 // Text conversion does not exist here, so the wide form behaves like the narrow one.
 LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, std::uint32_t flags,
                             std::uint32_t timeoutMs, std::uintptr_t* result) {
-    return SendMessageTimeoutA(w, msg, wp, lp, flags, timeoutMs, result);
+    return SendMessageTimeout(w, msg, wp, lp, flags, timeoutMs, result);
 }
 
-Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
+Bool SendMessageCallback(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
-    if (Failing(sim::Call::SendMessageCallbackA)) {
+    if (Failing(sim::Call::SendMessageCallback)) {
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
@@ -596,7 +596,7 @@ Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendA
 // Text conversion does not exist here, so the wide form behaves like the narrow one.
 Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
-    return SendMessageCallbackA(w, msg, wp, lp, cb, data);
+    return SendMessageCallback(w, msg, wp, lp, cb, data);
 }
 
 Bool IsHungAppWindow(Hwnd w) {
@@ -605,10 +605,10 @@ Bool IsHungAppWindow(Hwnd w) {
     return x && x->hung && x->hungReported;
 }
 
-Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+Bool PostMessage(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     Lock lk(Mu());
     std::uint32_t me = CurrentThread();
-    if (Failing(sim::Call::PostMessageA)) {
+    if (Failing(sim::Call::PostMessage)) {
         S().posts.push_back({0, w, msg, wp, lp, false});
         SetError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
@@ -631,11 +631,11 @@ Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return 1;
 }
 
-Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp) {
+Bool PostThreadMessage(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp) {
     Lock lk(Mu());
     if (threadId == CurrentThread()) EnsureQueue(threadId);
     auto q = S().queues.find(threadId);
-    if (Failing(sim::Call::PostThreadMessageA) || S().failThreadPosts.count(threadId) ||
+    if (Failing(sim::Call::PostThreadMessage) || S().failThreadPosts.count(threadId) ||
         q == S().queues.end()) {
         S().posts.push_back({threadId, nullptr, msg, wp, lp, false});
         SetError(ERROR_INVALID_THREAD_ID);
@@ -656,7 +656,7 @@ void PostQuitMessage(int code) {
 }
 
 // Only the form that serves sent messages is modelled: posted messages stay queued.
-Bool PeekMessageA(Msg*, Hwnd, std::uint32_t, std::uint32_t, std::uint32_t flags) {
+Bool PeekMessage(Msg*, Hwnd, std::uint32_t, std::uint32_t, std::uint32_t flags) {
     if ((flags & ~PM_REMOVE) != PM_QS_SENDMESSAGE) {
         SetError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -670,7 +670,7 @@ Bool PeekMessageA(Msg*, Hwnd, std::uint32_t, std::uint32_t, std::uint32_t flags)
     return 0;
 }
 
-Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
+Bool GetMessage(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
     if (!m) return -1;
     Lock lk(Mu());
     std::uint32_t me = CurrentThread();
@@ -734,7 +734,7 @@ Bool TranslateMessage(const Msg* m) {
     return 1;
 }
 
-LResult DispatchMessageA(const Msg* m) {
+LResult DispatchMessage(const Msg* m) {
     if (!m || !m->hwnd) return 0;
     WndProc proc;
     {

@@ -160,15 +160,15 @@ using namespace simi;
 
 namespace plat {
 
-long RegCreateKeyExA(Hkey parent, const char* subKey, std::uint32_t, const char*, std::uint32_t,
+long RegCreateKeyEx(Hkey parent, const char* subKey, std::uint32_t, const char*, std::uint32_t,
                      std::uint32_t, void*, Hkey* result, std::uint32_t* disposition) {
-    if (Failing(sim::Call::RegCreateKeyExA)) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegCreateKeyEx)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     return OpenOrCreate(parent, subKey, true, result, disposition);
 }
 
-long RegOpenKeyExA(Hkey parent, const char* subKey, std::uint32_t, std::uint32_t, Hkey* result) {
-    if (Failing(sim::Call::RegOpenKeyExA)) return ERROR_ACCESS_DENIED;
+long RegOpenKeyEx(Hkey parent, const char* subKey, std::uint32_t, std::uint32_t, Hkey* result) {
+    if (Failing(sim::Call::RegOpenKeyEx)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     return OpenOrCreate(parent, subKey, false, result, nullptr);
 }
@@ -179,9 +179,9 @@ long RegCloseKey(Hkey key) {
     return S().keys.erase(Id(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-long RegQueryValueExA(Hkey key, const char* name, std::uint32_t*, std::uint32_t* type,
+long RegQueryValueEx(Hkey key, const char* name, std::uint32_t*, std::uint32_t* type,
                       std::uint8_t* data, std::uint32_t* cbData) {
-    if (Failing(sim::Call::RegQueryValueExA)) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegQueryValueEx)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     int root;
     std::vector<std::string> path;
@@ -206,9 +206,9 @@ long RegQueryValueExA(Hkey key, const char* name, std::uint32_t*, std::uint32_t*
     return ERROR_SUCCESS;
 }
 
-long RegSetValueExA(Hkey key, const char* name, std::uint32_t, std::uint32_t type,
+long RegSetValueEx(Hkey key, const char* name, std::uint32_t, std::uint32_t type,
                     const std::uint8_t* data, std::uint32_t cbData) {
-    if (Failing(sim::Call::RegSetValueExA)) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegSetValueEx)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     int root;
     std::vector<std::string> path;
@@ -224,7 +224,7 @@ long RegSetValueExA(Hkey key, const char* name, std::uint32_t, std::uint32_t typ
     return ERROR_SUCCESS;
 }
 
-long RegDeleteValueA(Hkey key, const char* name) {
+long RegDeleteValue(Hkey key, const char* name) {
     Lock lk(Mu());
     int root;
     std::vector<std::string> path;
@@ -241,9 +241,9 @@ long RegDeleteValueA(Hkey key, const char* name) {
     return ERROR_FILE_NOT_FOUND;
 }
 
-long RegEnumValueA(Hkey key, std::uint32_t index, char* name, std::uint32_t* cchName,
+long RegEnumValue(Hkey key, std::uint32_t index, char* name, std::uint32_t* cchName,
                    std::uint32_t*, std::uint32_t* type, std::uint8_t* data, std::uint32_t* cbData) {
-    if (Failing(sim::Call::RegEnumValueA)) return ERROR_ACCESS_DENIED;
+    if (Failing(sim::Call::RegEnumValue)) return ERROR_ACCESS_DENIED;
     Lock lk(Mu());
     int root;
     std::vector<std::string> path;

@@ -60,28 +60,28 @@ using namespace simi;
 
 namespace plat {
 
-Hicon LoadIconA(Hinstance inst, const char* name) { return LoadShared(inst, name, "icon"); }
-Hicon LoadCursorA(Hinstance inst, const char* name) { return LoadShared(inst, name, "cursor"); }
+Hicon LoadIcon(Hinstance inst, const char* name) { return LoadShared(inst, name, "icon"); }
+Hicon LoadCursor(Hinstance inst, const char* name) { return LoadShared(inst, name, "cursor"); }
 Bool DestroyIcon(Hicon icon) { return icon ? 1 : 0; }
 
-Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data) {
+Bool WinHelp(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data) {
     Lock lk(Mu());
     S().help.push_back({w, Str(file), cmd, data});
     return 1;
 }
 
-Bool Shell_NotifyIconA(std::uint32_t message, NotifyIconDataA* data) {
-    if (Failing(sim::Call::Shell_NotifyIconA)) return 0;
+Bool Shell_NotifyIcon(std::uint32_t message, NotifyIconData* data) {
+    if (Failing(sim::Call::Shell_NotifyIcon)) return 0;
     if (!data) return 0;
     Lock lk(Mu());
     auto& tray = S().tray;
-    auto it = std::find_if(tray.begin(), tray.end(), [&](const NotifyIconDataA& t) {
+    auto it = std::find_if(tray.begin(), tray.end(), [&](const NotifyIconData& t) {
         return t.hWnd == data->hWnd && t.uID == data->uID;
     });
     switch (message) {
         case NIM_ADD: {
             if (it != tray.end()) return 0;
-            NotifyIconDataA copy = *data;
+            NotifyIconData copy = *data;
             copy.szTip[sizeof copy.szTip - 1] = 0;  // a tip without its NUL is cut
             tray.push_back(copy);
             return 1;
@@ -104,7 +104,7 @@ Bool Shell_NotifyIconA(std::uint32_t message, NotifyIconDataA* data) {
     }
 }
 
-Hinstance ShellExecuteA(Hwnd, const char* verb, const char* file, const char* params, const char* dir, int show) {
+Hinstance ShellExecute(Hwnd, const char* verb, const char* file, const char* params, const char* dir, int show) {
     Lock lk(Mu());
     S().shellExecutes.push_back({Str(verb), Str(file), Str(params), Str(dir), params != nullptr, dir != nullptr, show});
     return As<Hinstance>(static_cast<std::uintptr_t>(S().shellExecuteResult));
@@ -170,7 +170,7 @@ void ShowAboutDlg(StartRoutine start) {
 
 namespace sim {
 
-std::vector<plat::NotifyIconDataA> TrayIcons() {
+std::vector<plat::NotifyIconData> TrayIcons() {
     Lock lk(Mu());
     return S().tray;
 }

@@ -31,7 +31,7 @@ State& Fresh(State& s) {
     s.sysColors = {{COLOR_BACKGROUND, 0x808000}, {COLOR_ACTIVECAPTION, 0x800000},
                    {COLOR_WINDOW, 0xFFFFFF},     {COLOR_WINDOWFRAME, 0},
                    {COLOR_CAPTIONTEXT, 0xFFFFFF}, {COLOR_BTNFACE, 0xC0C0C0}};
-    s.iconFont = LogFontA{};
+    s.iconFont = LogFont{};
     s.iconFont.lfHeight = -11;
     s.iconFont.lfWeight = 400;
     std::strcpy(s.iconFont.lfFaceName, "Tahoma");
@@ -148,13 +148,13 @@ std::uint32_t GetSysColor(int index) {
     return it == S().sysColors.end() ? 0 : it->second;
 }
 
-Bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* pv, std::uint32_t) {
-    if (action != SPI_GETICONTITLELOGFONT || pv == nullptr || (param != 0 && param < sizeof(LogFontA))) {
+Bool SystemParametersInfo(std::uint32_t action, std::uint32_t param, void* pv, std::uint32_t) {
+    if (action != SPI_GETICONTITLELOGFONT || pv == nullptr || (param != 0 && param < sizeof(LogFont))) {
         SetError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     Lock lk(Mu());
-    std::memcpy(pv, &S().iconFont, sizeof(LogFontA));
+    std::memcpy(pv, &S().iconFont, sizeof(LogFont));
     return 1;
 }
 
@@ -179,7 +179,7 @@ std::int16_t GetAsyncKeyState(int vk) {
     return S().keysDown.count(vk) ? static_cast<std::int16_t>(-32768) : 0;
 }
 
-int MessageBoxA(Hwnd owner, const char* text, const char* caption, std::uint32_t type) {
+int MessageBox(Hwnd owner, const char* text, const char* caption, std::uint32_t type) {
     Lock lk(Mu());
     S().messageBoxes.push_back({owner, text ? text : "", caption ? caption : "Error", type});
     return S().messageBoxAnswer;
@@ -215,7 +215,7 @@ void SetSysColor(int index, std::uint32_t color) {
     S().sysColors[index] = color;
 }
 
-void SetIconTitleFont(const plat::LogFontA& lf) {
+void SetIconTitleFont(const plat::LogFont& lf) {
     Lock lk(Mu());
     S().iconFont = lf;
 }

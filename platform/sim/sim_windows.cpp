@@ -160,7 +160,7 @@ void NotifySizes(const std::vector<SizeChange>& changes) {
     for (const SizeChange& c : changes) {
         LParam lp = static_cast<LParam>((static_cast<std::uint32_t>(c.cy & 0xFFFF) << 16) |
                                         static_cast<std::uint32_t>(c.cx & 0xFFFF));
-        plat::SendMessageA(c.w, WM_SIZE, 0, lp);
+        plat::SendMessage(c.w, WM_SIZE, 0, lp);
     }
 }
 
@@ -326,7 +326,7 @@ std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
     return x->thread ? x->thread : 0x40000000u + static_cast<std::uint32_t>(Id(w));
 }
 
-int GetClassNameA(Hwnd w, char* buf, int max) {
+int GetClassName(Hwnd w, char* buf, int max) {
     Lock lk(Mu());
     if (Id(w) == kDesktopWindow) return CopyText("#32769", buf, max);
     Window* x = Win(w);
@@ -337,7 +337,7 @@ int GetClassNameA(Hwnd w, char* buf, int max) {
     return CopyText(x->cls, buf, max);
 }
 
-int GetWindowTextA(Hwnd w, char* buf, int max) {
+int GetWindowText(Hwnd w, char* buf, int max) {
     if (buf && max > 0) buf[0] = 0;
     Lock lk(Mu());
     Window* x = Win(w);
@@ -349,10 +349,10 @@ int GetWindowTextA(Hwnd w, char* buf, int max) {
     if (!x->product) return CopyText(x->title, buf, max);
     lk.unlock();
     if (!buf || max <= 0) return 0;
-    return static_cast<int>(SendMessageA(w, WM_GETTEXT, static_cast<WParam>(max), Id(buf)));
+    return static_cast<int>(SendMessage(w, WM_GETTEXT, static_cast<WParam>(max), Id(buf)));
 }
 
-Bool SetWindowTextA(Hwnd w, const char* text) {
+Bool SetWindowText(Hwnd w, const char* text) {
     Lock lk(Mu());
     Window* x = Win(w);
     if (!x) {
@@ -364,7 +364,7 @@ Bool SetWindowTextA(Hwnd w, const char* text) {
         return 1;
     }
     lk.unlock();
-    return SendMessageA(w, WM_SETTEXT, 0, static_cast<LParam>(Id(text))) ? 1 : 0;
+    return SendMessage(w, WM_SETTEXT, 0, static_cast<LParam>(Id(text))) ? 1 : 0;
 }
 
 Hwnd GetDlgItem(Hwnd dlg, int id) {
@@ -378,23 +378,23 @@ Hwnd GetDlgItem(Hwnd dlg, int id) {
     return nullptr;
 }
 
-std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max) {
+std::uint32_t GetDlgItemText(Hwnd dlg, int id, char* buf, int max) {
     if (buf && max > 0) buf[0] = 0;
     Hwnd item = GetDlgItem(dlg, id);
     if (!item) return 0;
-    return static_cast<std::uint32_t>(GetWindowTextA(item, buf, max));
+    return static_cast<std::uint32_t>(GetWindowText(item, buf, max));
 }
 
-int GetListBoxTextA(Hwnd listBox, int index, char* buf, int max) {
+int GetListBoxText(Hwnd listBox, int index, char* buf, int max) {
     // As the Windows backend: LB_GETTEXT takes no size, so it reads into this much.
     constexpr LResult MaxListText = 0xFFFF;
     if (!buf || max <= 0) return -1;
     buf[0] = 0;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const LResult length = SendMessageA(listBox, LB_GETTEXTLEN, static_cast<WParam>(index), 0);
+        const LResult length = SendMessage(listBox, LB_GETTEXTLEN, static_cast<WParam>(index), 0);
         if (length < 0 || length > MaxListText) return -1;
         std::string text(MaxListText + 1, '\0');
-        const LResult got = SendMessageA(listBox, LB_GETTEXT, static_cast<WParam>(index),
+        const LResult got = SendMessage(listBox, LB_GETTEXT, static_cast<WParam>(index),
                                          Id(&text[0]));
         if (got < 0) return -1;
         if (got != length) continue;

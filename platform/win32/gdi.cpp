@@ -35,7 +35,7 @@ Hgdi CreatePen(int style, int width, std::uint32_t color) {
     return As<Hgdi>(::CreatePen(style, width, color));
 }
 Hgdi CreateSolidBrush(std::uint32_t color) { return As<Hgdi>(::CreateSolidBrush(color)); }
-Hgdi CreateFontIndirectA(const LogFontA* lf) {
+Hgdi CreateFontIndirect(const LogFont* lf) {
     if (!lf) return nullptr;
     LOGFONTW wide{};
     std::memcpy(&wide, lf, offsetof(LOGFONTW, lfFaceName));
@@ -61,12 +61,12 @@ Bool MoveToEx(Hdc dc, int x, int y, Point* old) {
     return ::MoveToEx(As<HDC>(dc), x, y, reinterpret_cast<POINT*>(old));
 }
 Bool LineTo(Hdc dc, int x, int y) { return ::LineTo(As<HDC>(dc), x, y); }
-Bool GetTextExtentPointA(Hdc dc, const char* text, int len, Size* sz) {
+Bool GetTextExtentPoint(Hdc dc, const char* text, int len, Size* sz) {
     const Wide wide(text, len > 0 ? static_cast<std::size_t>(len) : 0);
     return ::GetTextExtentPoint32W(As<HDC>(dc), wide.get(), static_cast<int>(wide.size()),
                                    reinterpret_cast<SIZE*>(sz));
 }
-Bool TextOutA(Hdc dc, int x, int y, const char* text, int len) {
+Bool TextOut(Hdc dc, int x, int y, const char* text, int len) {
     const Wide wide(text, len > 0 ? static_cast<std::size_t>(len) : 0);
     return ::TextOutW(As<HDC>(dc), x, y, wide.get(), static_cast<int>(wide.size()));
 }

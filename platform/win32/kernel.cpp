@@ -12,7 +12,7 @@ using w32::Wide;
 
 namespace {
 
-void GiveFound(const WIN32_FIND_DATAW& wide, plat::Win32FindDataA* data) {
+void GiveFound(const WIN32_FIND_DATAW& wide, plat::Win32FindData* data) {
     std::memset(data, 0, sizeof *data);
     data->dwFileAttributes = wide.dwFileAttributes;
     std::memcpy(data->ftCreationTime, &wide.ftCreationTime, sizeof data->ftCreationTime);
@@ -48,7 +48,7 @@ std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all
     static_assert(sizeof(Handle) == sizeof(HANDLE), "handle arrays must match");
     return ::WaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms);
 }
-Handle CreateEventA(void* security, Bool manualReset, Bool initial, const char* name) {
+Handle CreateEvent(void* security, Bool manualReset, Bool initial, const char* name) {
     return As<Handle>(::CreateEventW(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset,
                                      initial, Wide(name).get()));
 }
@@ -68,7 +68,7 @@ Bool QueryPerformanceFrequency(std::int64_t* perSecond) {
 Bool CloseHandle(Handle h) { return ::CloseHandle(As<HANDLE>(h)); }
 void Sleep(std::uint32_t ms) { ::Sleep(ms); }
 
-Handle CreateFileMappingA(Handle file, void* security, std::uint32_t protect,
+Handle CreateFileMapping(Handle file, void* security, std::uint32_t protect,
                           std::uint32_t sizeHigh, std::uint32_t sizeLow, const char* name) {
     return As<Handle>(::CreateFileMappingW(As<HANDLE>(file),
                                            static_cast<LPSECURITY_ATTRIBUTES>(security), protect,
@@ -79,7 +79,7 @@ void* MapViewOfFile(Handle mapping, std::uint32_t access, std::uint32_t offHigh,
     return ::MapViewOfFile(As<HANDLE>(mapping), access, offHigh, offLow, bytes);
 }
 Bool UnmapViewOfFile(const void* view) { return ::UnmapViewOfFile(view); }
-Handle CreateMutexA(void* security, Bool initialOwner, const char* name) {
+Handle CreateMutex(void* security, Bool initialOwner, const char* name) {
     return As<Handle>(
         ::CreateMutexW(static_cast<LPSECURITY_ATTRIBUTES>(security), initialOwner, Wide(name).get()));
 }
@@ -87,9 +87,9 @@ Bool ReleaseMutex(Handle h) { return ::ReleaseMutex(As<HANDLE>(h)); }
 std::uint32_t GetLastError() { return ::GetLastError(); }
 void SetLastError(std::uint32_t code) { ::SetLastError(code); }
 
-// As GetModuleFileNameA: a path that does not fit comes back cut, as size bytes with no room
+// As GetModuleFileName: a path that does not fit comes back cut, as size bytes with no room
 // to spare, so the caller can tell.
-std::uint32_t GetModuleFileNameA(Hinstance module, char* path, std::uint32_t size) {
+std::uint32_t GetModuleFileName(Hinstance module, char* path, std::uint32_t size) {
     if (!path || size == 0) return 0;
     std::wstring wide(32768, L'\0');
     const DWORD n = ::GetModuleFileNameW(As<HMODULE>(module), &wide[0],
@@ -100,17 +100,17 @@ std::uint32_t GetModuleFileNameA(Hinstance module, char* path, std::uint32_t siz
     return needed >= size ? size : static_cast<std::uint32_t>(got);
 }
 
-std::uint32_t GetFileAttributesA(const char* path) {
+std::uint32_t GetFileAttributes(const char* path) {
     return ::GetFileAttributesW(Wide(path).get());
 }
 
-Handle FindFirstFileA(const char* pattern, Win32FindDataA* data) {
+Handle FindFirstFile(const char* pattern, Win32FindData* data) {
     WIN32_FIND_DATAW wide{};
     HANDLE h = ::FindFirstFileW(Wide(pattern).get(), &wide);
     if (h != INVALID_HANDLE_VALUE && data) GiveFound(wide, data);
     return As<Handle>(h);
 }
-Bool FindNextFileA(Handle h, Win32FindDataA* data) {
+Bool FindNextFile(Handle h, Win32FindData* data) {
     WIN32_FIND_DATAW wide{};
     if (!::FindNextFileW(As<HANDLE>(h), &wide)) return FALSE;
     if (data) GiveFound(wide, data);
@@ -132,7 +132,7 @@ ExceptionFilter SetUnhandledExceptionFilter(ExceptionFilter filter) {
 
 // As the ANSI form: the size needed, terminator included, in bytes of UTF-8; the text is
 // written only when it fits whole.
-std::uint32_t ExpandEnvironmentStringsA(const char* src, char* dst, std::uint32_t size) {
+std::uint32_t ExpandEnvironmentStrings(const char* src, char* dst, std::uint32_t size) {
     const Wide source(src);
     const DWORD units = ::ExpandEnvironmentStringsW(source.get(), nullptr, 0);
     if (units == 0) return 0;

@@ -38,7 +38,7 @@ void Report(char* what, std::size_t whatSize, const char* piece, const char* lib
 
 HMODULE LoadBesideProgram(const char* name, char* what, std::size_t whatSize) {
     char exe[plat::MaxPathBytes];
-    const std::uint32_t n = plat::GetModuleFileNameA(nullptr, exe, sizeof exe);
+    const std::uint32_t n = plat::GetModuleFileName(nullptr, exe, sizeof exe);
     // A full buffer means the path was cut short.
     if (n == 0 || n >= sizeof exe) {
         Report(what, whatSize, name);

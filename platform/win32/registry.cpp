@@ -29,7 +29,7 @@ struct DwordArg {
 bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 // Hands wide text data (cb bytes) to the caller as UTF-8 through data/cbData, with the rules
-// of RegQueryValueExA: ERROR_MORE_DATA and the needed size when the buffer is too small.
+// of RegQueryValueEx: ERROR_MORE_DATA and the needed size when the buffer is too small.
 long GiveText(const std::wstring& wide, DWORD cb, std::uint8_t* data, std::uint32_t* cbData) {
     const std::size_t units = cb / sizeof(wchar_t);
     const std::size_t needed = Utf16ToUtf8(wide.data(), units, nullptr, 0);
@@ -50,7 +50,7 @@ long GiveText(const std::wstring& wide, DWORD cb, std::uint8_t* data, std::uint3
 
 namespace plat {
 
-long RegCreateKeyExA(Hkey parent, const char* subKey, std::uint32_t reserved, const char* cls,
+long RegCreateKeyEx(Hkey parent, const char* subKey, std::uint32_t reserved, const char* cls,
                      std::uint32_t options, std::uint32_t sam, void* security, Hkey* result,
                      std::uint32_t* disposition) {
     HKEY key = nullptr;
@@ -65,7 +65,7 @@ long RegCreateKeyExA(Hkey parent, const char* subKey, std::uint32_t reserved, co
     return rc;
 }
 
-long RegOpenKeyExA(Hkey parent, const char* subKey, std::uint32_t options, std::uint32_t sam,
+long RegOpenKeyEx(Hkey parent, const char* subKey, std::uint32_t options, std::uint32_t sam,
                    Hkey* result) {
     HKEY key = nullptr;
     long rc = ::RegOpenKeyExW(As<HKEY>(parent), Wide(subKey).get(), options, sam,
@@ -76,7 +76,7 @@ long RegOpenKeyExA(Hkey parent, const char* subKey, std::uint32_t options, std::
 
 long RegCloseKey(Hkey key) { return ::RegCloseKey(As<HKEY>(key)); }
 
-long RegQueryValueExA(Hkey key, const char* name, std::uint32_t* reserved, std::uint32_t* type,
+long RegQueryValueEx(Hkey key, const char* name, std::uint32_t* reserved, std::uint32_t* type,
                       std::uint8_t* data, std::uint32_t* cbData) {
     if (reserved) return ERROR_INVALID_PARAMETER;
     const Wide wideName(name);
@@ -109,7 +109,7 @@ long RegQueryValueExA(Hkey key, const char* name, std::uint32_t* reserved, std::
     return rc;
 }
 
-long RegSetValueExA(Hkey key, const char* name, std::uint32_t reserved, std::uint32_t type,
+long RegSetValueEx(Hkey key, const char* name, std::uint32_t reserved, std::uint32_t type,
                     const std::uint8_t* data, std::uint32_t cbData) {
     const Wide wideName(name);
     if (!IsTextType(type) || !data)
@@ -123,11 +123,11 @@ long RegSetValueExA(Hkey key, const char* name, std::uint32_t reserved, std::uin
                             static_cast<DWORD>(units * sizeof(wchar_t)));
 }
 
-long RegDeleteValueA(Hkey key, const char* name) {
+long RegDeleteValue(Hkey key, const char* name) {
     return ::RegDeleteValueW(As<HKEY>(key), Wide(name).get());
 }
 
-long RegEnumValueA(Hkey key, std::uint32_t index, char* name, std::uint32_t* cchName,
+long RegEnumValue(Hkey key, std::uint32_t index, char* name, std::uint32_t* cchName,
                    std::uint32_t* reserved, std::uint32_t* type, std::uint8_t* data,
                    std::uint32_t* cbData) {
     if (reserved || !name || !cchName || *cchName == 0) return ERROR_INVALID_PARAMETER;

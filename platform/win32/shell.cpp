@@ -8,7 +8,7 @@ using w32::Wide;
 
 namespace plat {
 
-Bool Shell_NotifyIconA(std::uint32_t message, NotifyIconDataA* data) {
+Bool Shell_NotifyIcon(std::uint32_t message, NotifyIconData* data) {
     if (!data) return FALSE;
     NOTIFYICONDATAW wide{};
     wide.cbSize = NOTIFYICONDATAW_V1_SIZE;
@@ -22,7 +22,7 @@ Bool Shell_NotifyIconA(std::uint32_t message, NotifyIconDataA* data) {
     return ::Shell_NotifyIconW(message, &wide);
 }
 
-Hinstance ShellExecuteA(Hwnd owner, const char* verb, const char* file, const char* params,
+Hinstance ShellExecute(Hwnd owner, const char* verb, const char* file, const char* params,
                         const char* dir, int show) {
     return As<Hinstance>(::ShellExecuteW(As<HWND>(owner), Wide(verb).get(), Wide(file).get(),
                                          Wide(params).get(), Wide(dir).get(), show));

@@ -2,7 +2,7 @@
 #pragma once
 
 // The portable declarations must be parsed before <windows.h>: its macros (WM_CREATE,
-// RGB, CW_USEDEFAULT, GetWindowLongPtrA...) would otherwise rewrite them.
+// RGB, CW_USEDEFAULT, GetWindowLongPtr...) would otherwise rewrite them.
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/libs.h"

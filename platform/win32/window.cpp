@@ -14,7 +14,7 @@ using w32::Wide;
 
 namespace plat {
 
-std::uint16_t RegisterClassA(const WndClassA* wc) {
+std::uint16_t RegisterClass(const WndClass* wc) {
     if (!wc) return 0;
     const Wide menu(wc->lpszMenuName), name(wc->lpszClassName);
     WNDCLASSW wide{};
@@ -30,10 +30,10 @@ std::uint16_t RegisterClassA(const WndClassA* wc) {
     wide.lpszClassName = name.get();
     return ::RegisterClassW(&wide);
 }
-Bool UnregisterClassA(const char* className, Hinstance inst) {
+Bool UnregisterClass(const char* className, Hinstance inst) {
     return ::UnregisterClassW(Wide(className).get(), As<HINSTANCE>(inst));
 }
-Hwnd CreateWindowExA(std::uint32_t exStyle, const char* className, const char* title,
+Hwnd CreateWindowEx(std::uint32_t exStyle, const char* className, const char* title,
                      std::uint32_t style, int x, int y, int w, int h, Hwnd parent, Hmenu menu,
                      Hinstance inst, void* param) {
     return As<Hwnd>(::CreateWindowExW(exStyle, Wide(className).get(), Wide(title).get(), style,
@@ -41,22 +41,22 @@ Hwnd CreateWindowExA(std::uint32_t exStyle, const char* className, const char* t
                                       As<HINSTANCE>(inst), param));
 }
 Bool DestroyWindow(Hwnd w) { return ::DestroyWindow(As<HWND>(w)); }
-LResult DefWindowProcA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+LResult DefWindowProc(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return ::DefWindowProcW(As<HWND>(w), msg, wp, lp);
 }
-LResult CallWindowProcA(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+LResult CallWindowProc(WndProc proc, Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return ::CallWindowProcW(AsProc<WNDPROC>(proc), As<HWND>(w), msg, wp, lp);
 }
 // The wide forms: a procedure set through the ANSI form would make the system narrow every
 // message to the code page on its way to it.
-std::intptr_t GetWindowLongPtrA(Hwnd w, int index) {
+std::intptr_t GetWindowLongPtr(Hwnd w, int index) {
 #ifdef _WIN64
     return ::GetWindowLongPtrW(As<HWND>(w), index);
 #else
     return ::GetWindowLongW(As<HWND>(w), index);
 #endif
 }
-std::intptr_t SetWindowLongPtrA(Hwnd w, int index, std::intptr_t value) {
+std::intptr_t SetWindowLongPtr(Hwnd w, int index, std::intptr_t value) {
 #ifdef _WIN64
     return ::SetWindowLongPtrW(As<HWND>(w), index, value);
 #else
@@ -92,16 +92,16 @@ Bool IsWindow(Hwnd w) { return ::IsWindow(As<HWND>(w)); }
 Bool IsWindowVisible(Hwnd w) { return ::IsWindowVisible(As<HWND>(w)); }
 Bool IsIconic(Hwnd w) { return ::IsIconic(As<HWND>(w)); }
 Bool IsZoomed(Hwnd w) { return ::IsZoomed(As<HWND>(w)); }
-int GetWindowTextA(Hwnd w, char* buf, int max) {
+int GetWindowText(Hwnd w, char* buf, int max) {
     if (!buf || max <= 0) return 0;
     w32::WideBuffer wide(max);
     const int n = ::GetWindowTextW(As<HWND>(w), wide.get(), wide.size());
     return w32::ToUtf8(wide.get(), n > 0 ? static_cast<std::size_t>(n) : 0, buf, max);
 }
-Bool SetWindowTextA(Hwnd w, const char* text) {
+Bool SetWindowText(Hwnd w, const char* text) {
     return ::SetWindowTextW(As<HWND>(w), Wide(text).get());
 }
-int GetClassNameA(Hwnd w, char* buf, int max) {
+int GetClassName(Hwnd w, char* buf, int max) {
     if (!buf || max <= 0) return 0;
     w32::WideBuffer wide(max);
     const int n = ::GetClassNameW(As<HWND>(w), wide.get(), wide.size());
@@ -114,13 +114,13 @@ std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
     return thread;
 }
 Hwnd GetDlgItem(Hwnd dlg, int id) { return As<Hwnd>(::GetDlgItem(As<HWND>(dlg), id)); }
-std::uint32_t GetDlgItemTextA(Hwnd dlg, int id, char* buf, int max) {
+std::uint32_t GetDlgItemText(Hwnd dlg, int id, char* buf, int max) {
     if (!buf || max <= 0) return 0;
     w32::WideBuffer wide(max);
     const UINT n = ::GetDlgItemTextW(As<HWND>(dlg), id, wide.get(), wide.size());
     return static_cast<std::uint32_t>(w32::ToUtf8(wide.get(), n, buf, max));
 }
-int GetListBoxTextA(Hwnd listBox, int index, char* buf, int max) {
+int GetListBoxText(Hwnd listBox, int index, char* buf, int max) {
     // LB_GETTEXT takes no size: the text is read into this much, and a longer one refused.
     constexpr LRESULT MaxListText = 0xFFFF;
     if (!buf || max <= 0) return -1;
@@ -165,10 +165,10 @@ Bool GetCursorPos(Point* p) { return ::GetCursorPos(reinterpret_cast<POINT*>(p))
 Bool SetCursorPos(int x, int y) { return ::SetCursorPos(x, y); }
 std::int16_t GetAsyncKeyState(int vk) { return ::GetAsyncKeyState(vk); }
 
-LResult SendMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+LResult SendMessage(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return ::SendMessageW(As<HWND>(w), msg, wp, lp);
 }
-LResult SendMessageTimeoutA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
+LResult SendMessageTimeout(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
                             std::uint32_t flags, std::uint32_t timeoutMs, std::uintptr_t* result) {
     DWORD_PTR answer = 0;
     LRESULT ok = ::SendMessageTimeoutW(As<HWND>(w), msg, wp, lp, flags, timeoutMs, &answer);
@@ -182,7 +182,7 @@ LResult SendMessageTimeoutW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp,
     if (result) *result = answer;
     return ok;
 }
-Bool SendMessageCallbackA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
+Bool SendMessageCallback(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendAsyncProc cb,
                           std::uintptr_t data) {
     return ::SendMessageCallbackW(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
 }
@@ -191,27 +191,27 @@ Bool SendMessageCallbackW(Hwnd w, std::uint32_t msg, WParam wp, LParam lp, SendA
     return ::SendMessageCallbackW(As<HWND>(w), msg, wp, lp, AsProc<SENDASYNCPROC>(cb), data);
 }
 Bool IsHungAppWindow(Hwnd w) { return ::IsHungAppWindow(As<HWND>(w)); }
-Bool PostMessageA(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
+Bool PostMessage(Hwnd w, std::uint32_t msg, WParam wp, LParam lp) {
     return ::PostMessageW(As<HWND>(w), msg, wp, lp);
 }
-Bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp) {
+Bool PostThreadMessage(std::uint32_t threadId, std::uint32_t msg, WParam wp, LParam lp) {
     return ::PostThreadMessageW(threadId, msg, wp, lp);
 }
 void PostQuitMessage(int code) { ::PostQuitMessage(code); }
-Bool GetMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
+Bool GetMessage(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max) {
     return ::GetMessageW(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max);
 }
 std::uint32_t MsgWaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all,
                                         std::uint32_t ms, std::uint32_t wakeMask) {
     return ::MsgWaitForMultipleObjects(n, reinterpret_cast<const HANDLE*>(hs), all, ms, wakeMask);
 }
-Bool PeekMessageA(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags) {
+Bool PeekMessage(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags) {
     return ::PeekMessageW(reinterpret_cast<MSG*>(m), As<HWND>(w), min, max, flags);
 }
 Bool TranslateMessage(const Msg* m) {
     return ::TranslateMessage(reinterpret_cast<const MSG*>(m));
 }
-LResult DispatchMessageA(const Msg* m) {
+LResult DispatchMessage(const Msg* m) {
     return ::DispatchMessageW(reinterpret_cast<const MSG*>(m));
 }
 
@@ -226,20 +226,20 @@ Bool UnregisterHotKey(Hwnd w, int id) { return ::UnregisterHotKey(As<HWND>(w), i
 
 int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 std::uint32_t GetSysColor(int index) { return ::GetSysColor(index); }
-Bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* pv,
+Bool SystemParametersInfo(std::uint32_t action, std::uint32_t param, void* pv,
                            std::uint32_t winIni) {
     if (action != SPI_GETICONTITLELOGFONT) return ::SystemParametersInfoW(action, param, pv, winIni);
-    if (!pv || param != sizeof(LogFontA)) return FALSE;
+    if (!pv || param != sizeof(LogFont)) return FALSE;
     LOGFONTW wide{};
     if (!::SystemParametersInfoW(action, sizeof wide, &wide, winIni)) return FALSE;
-    auto* font = static_cast<LogFontA*>(pv);
+    auto* font = static_cast<LogFont*>(pv);
     std::memcpy(font, &wide, offsetof(LOGFONTW, lfFaceName));
     w32::ToUtf8(wide.lfFaceName, wcsnlen(wide.lfFaceName, LF_FACESIZE), font->lfFaceName,
                 sizeof font->lfFaceName);
     return TRUE;
 }
 
-Hmenu LoadMenuA(Hinstance inst, const char* name) {
+Hmenu LoadMenu(Hinstance inst, const char* name) {
     return As<Hmenu>(::LoadMenuW(As<HINSTANCE>(inst), Wide(name).get()));
 }
 Hmenu GetSubMenu(Hmenu m, int pos) { return As<Hmenu>(::GetSubMenu(As<HMENU>(m), pos)); }
@@ -252,17 +252,17 @@ Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int reserved, Hw
                             reinterpret_cast<const RECT*>(excl));
 }
 Bool DestroyMenu(Hmenu m) { return ::DestroyMenu(As<HMENU>(m)); }
-Hicon LoadIconA(Hinstance inst, const char* name) {
+Hicon LoadIcon(Hinstance inst, const char* name) {
     return As<Hicon>(::LoadIconW(As<HINSTANCE>(inst), Wide(name).get()));
 }
-Hicon LoadCursorA(Hinstance inst, const char* name) {
+Hicon LoadCursor(Hinstance inst, const char* name) {
     return As<Hicon>(::LoadCursorW(As<HINSTANCE>(inst), Wide(name).get()));
 }
 Bool DestroyIcon(Hicon icon) { return ::DestroyIcon(As<HICON>(icon)); }
-int MessageBoxA(Hwnd owner, const char* text, const char* caption, std::uint32_t type) {
+int MessageBox(Hwnd owner, const char* text, const char* caption, std::uint32_t type) {
     return ::MessageBoxW(As<HWND>(owner), Wide(text).get(), Wide(caption).get(), type);
 }
-Bool WinHelpA(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data) {
+Bool WinHelp(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data) {
     return ::WinHelpW(As<HWND>(w), Wide(file).get(), cmd, data);
 }
 

@@ -17,27 +17,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const plat::Hwnd edit = plat::GetDlgItem(CommandWindow, CommandEditId);
     FUZZ_CHECK(edit != nullptr);
     const std::string first = in.Text();
-    plat::SetWindowTextA(edit, first.c_str());
+    plat::SetWindowText(edit, first.c_str());
     while (!in.Empty()) {
         const std::uint8_t op = in.Byte();
         switch (op % 6) {
             case 0:
             case 1:
                 sim::SetKeyDown(plat::VK_SHIFT, op & 0x80);
-                plat::SendMessageA(edit, plat::WM_CHAR, '\t', 0);
+                plat::SendMessage(edit, plat::WM_CHAR, '\t', 0);
                 break;
-            case 2: plat::SendMessageA(edit, plat::WM_KEYDOWN, (op & 0x80) ? plat::VK_UP : plat::VK_DOWN, 0); break;
-            case 3: plat::SendMessageA(edit, plat::WM_CHAR, '\r', 0); break;
-            case 4: plat::SendMessageA(edit, plat::WM_CHAR, static_cast<plat::WParam>(in.Byte()), 0); break;
+            case 2: plat::SendMessage(edit, plat::WM_KEYDOWN, (op & 0x80) ? plat::VK_UP : plat::VK_DOWN, 0); break;
+            case 3: plat::SendMessage(edit, plat::WM_CHAR, '\r', 0); break;
+            case 4: plat::SendMessage(edit, plat::WM_CHAR, static_cast<plat::WParam>(in.Byte()), 0); break;
             default: {
                 const std::string t = in.Text();
-                plat::SetWindowTextA(edit, t.c_str());
-                plat::SendMessageA(edit, plat::EM_SETSEL, in.Byte(), in.Byte());
+                plat::SetWindowText(edit, t.c_str());
+                plat::SendMessage(edit, plat::EM_SETSEL, in.Byte(), in.Byte());
                 break;
             }
         }
         char shown[4096] = "";
-        const int n = plat::GetWindowTextA(edit, shown, sizeof shown);
+        const int n = plat::GetWindowText(edit, shown, sizeof shown);
         FUZZ_CHECK(n >= 0 && n < static_cast<int>(sizeof shown));
     }
     DestroyCommandWindow();

@@ -59,10 +59,10 @@ inline std::string Key(const char* sub) { return std::string(Root) + "\\" + sub;
 inline void PutValue(const std::string& path, const std::string& name, std::uint32_t type,
                      const std::vector<std::uint8_t>& data) {
     plat::Hkey k = nullptr;
-    if (plat::RegCreateKeyExA(plat::HKEY_CURRENT_USER, path.c_str(), 0, "", 0,
+    if (plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, path.c_str(), 0, "", 0,
                               plat::KEY_ALL_ACCESS, nullptr, &k, nullptr) != plat::ERROR_SUCCESS)
         return;
-    plat::RegSetValueExA(k, name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+    plat::RegSetValueEx(k, name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
                          static_cast<std::uint32_t>(data.size()));
     plat::RegCloseKey(k);
 }

@@ -40,7 +40,7 @@ plat::LResult PLAT_CALLBACK TestProc(plat::Hwnd w, std::uint32_t msg, plat::WPar
         lastUserParam = lp;
         return static_cast<plat::LResult>(wp * 2);
     }
-    return plat::DefWindowProcA(w, msg, wp, lp);
+    return plat::DefWindowProc(w, msg, wp, lp);
 }
 
 int enumSeen = 0;
@@ -58,34 +58,34 @@ void PLAT_CALLBACK SendDone(plat::Hwnd, std::uint32_t, std::uintptr_t data, plat
 }
 
 void CheckWindows(plat::Hinstance inst) {
-    plat::WndClassA wc{};
+    plat::WndClass wc{};
     wc.lpfnWndProc = TestProc;
     wc.hInstance = inst;
-    wc.hCursor = plat::LoadCursorA(nullptr, plat::MakeIntResource(32512));
+    wc.hCursor = plat::LoadCursor(nullptr, plat::MakeIntResource(32512));
     wc.lpszClassName = "Win32CheckClass";
     CHECK(wc.hCursor != nullptr);
-    CHECK(plat::RegisterClassA(&wc) != 0);
+    CHECK(plat::RegisterClass(&wc) != 0);
 
-    plat::Hwnd w = plat::CreateWindowExA(WS_EX_TOOLWINDOW, "Win32CheckClass", "check",
+    plat::Hwnd w = plat::CreateWindowEx(WS_EX_TOOLWINDOW, "Win32CheckClass", "check",
                                          WS_POPUP, 10, 20, 130, 140, nullptr, nullptr, inst,
                                          nullptr);
     CHECK(w != nullptr);
     CHECK(createCount == 1);
-    CHECK(plat::SendMessageA(w, WM_USER + 5, 21, -9) == 42);
+    CHECK(plat::SendMessage(w, WM_USER + 5, 21, -9) == 42);
     CHECK(lastUserParam == -9);
 
     std::uintptr_t answer = 0;
-    CHECK(plat::SendMessageTimeoutA(w, WM_USER + 5, 50, 1, SMTO_ABORTIFHUNG, 40, &answer) != 0);
+    CHECK(plat::SendMessageTimeout(w, WM_USER + 5, 50, 1, SMTO_ABORTIFHUNG, 40, &answer) != 0);
     CHECK(answer == 100);
-    CHECK(plat::SendMessageTimeoutA(w, WM_USER + 5, 1, 1, SMTO_NORMAL, 40, nullptr) != 0);
+    CHECK(plat::SendMessageTimeout(w, WM_USER + 5, 1, 1, SMTO_NORMAL, 40, nullptr) != 0);
 
     // The callback of a message sent to a window of our own thread comes through the queue.
-    CHECK(plat::SendMessageCallbackA(w, WM_USER + 5, 8, 0, SendDone, 1234));
+    CHECK(plat::SendMessageCallback(w, WM_USER + 5, 8, 0, SendDone, 1234));
     plat::Msg m{};
     for (int i = 0; i < 50 && callbackData == 0; ++i) {
         while (PeekMessageA(reinterpret_cast<MSG*>(&m), nullptr, 0, 0, PM_REMOVE)) {
             plat::TranslateMessage(&m);
-            plat::DispatchMessageA(&m);
+            plat::DispatchMessage(&m);
         }
         if (callbackData == 0) plat::Sleep(5);
     }
@@ -110,36 +110,36 @@ void CheckWindows(plat::Hinstance inst) {
     CHECK(p.x == 41 && p.y == 52);  // popup without border: client origin is the window's
 
     // The window procedure read back through the Ptr wrappers must be callable.
-    auto proc = reinterpret_cast<plat::WndProc>(plat::GetWindowLongPtrA(w, GWLP_WNDPROC));
+    auto proc = reinterpret_cast<plat::WndProc>(plat::GetWindowLongPtr(w, GWLP_WNDPROC));
     CHECK(proc != nullptr);
-    CHECK(plat::CallWindowProcA(proc, w, WM_USER + 5, 4, 0) == 8);
-    plat::SetWindowLongPtrA(w, GWLP_USERDATA, -12345);
-    CHECK(plat::GetWindowLongPtrA(w, GWLP_USERDATA) == -12345);
+    CHECK(plat::CallWindowProc(proc, w, WM_USER + 5, 4, 0) == 8);
+    plat::SetWindowLongPtr(w, GWLP_USERDATA, -12345);
+    CHECK(plat::GetWindowLongPtr(w, GWLP_USERDATA) == -12345);
 
     char text[8];
-    CHECK(plat::SetWindowTextA(w, "abcdefghij"));
-    CHECK(plat::GetWindowTextA(w, text, sizeof text) == 7);
+    CHECK(plat::SetWindowText(w, "abcdefghij"));
+    CHECK(plat::GetWindowText(w, text, sizeof text) == 7);
     CHECK(std::strcmp(text, "abcdefg") == 0);
     char cls[64];
-    CHECK(plat::GetClassNameA(w, cls, sizeof cls) > 0 && std::strcmp(cls, "Win32CheckClass") == 0);
+    CHECK(plat::GetClassName(w, cls, sizeof cls) > 0 && std::strcmp(cls, "Win32CheckClass") == 0);
 
     enumTarget = w;
     CHECK(plat::EnumDesktopWindows(nullptr, CountWindows, 77));
     CHECK(enumSeen == 1);
 
     // Posted messages round-trip through the plat Msg record.
-    CHECK(plat::PostMessageA(w, WM_USER + 9, 0xABCD, -2));
-    CHECK(plat::PostThreadMessageA(plat::GetCurrentThreadId(), WM_USER + 10, 1, 2));
+    CHECK(plat::PostMessage(w, WM_USER + 9, 0xABCD, -2));
+    CHECK(plat::PostThreadMessage(plat::GetCurrentThreadId(), WM_USER + 10, 1, 2));
     plat::PostQuitMessage(3);
     bool sawPost = false, sawThread = false;
     int quitCode = -1;
-    while (int got = plat::GetMessageA(&m, nullptr, 0, 0)) {
+    while (int got = plat::GetMessage(&m, nullptr, 0, 0)) {
         if (got < 0) break;
         if (m.message == WM_USER + 9 && m.hwnd == w && m.wParam == 0xABCD && m.lParam == -2)
             sawPost = true;
         if (m.message == WM_USER + 10 && m.hwnd == nullptr && m.wParam == 1 && m.lParam == 2)
             sawThread = true;
-        plat::DispatchMessageA(&m);
+        plat::DispatchMessage(&m);
     }
     quitCode = static_cast<int>(m.wParam);
     CHECK(m.message == WM_QUIT && quitCode == 3);
@@ -147,7 +147,7 @@ void CheckWindows(plat::Hinstance inst) {
 
     CHECK(plat::DestroyWindow(w));
     CHECK(!plat::IsWindow(w));
-    CHECK(plat::UnregisterClassA("Win32CheckClass", inst));
+    CHECK(plat::UnregisterClass("Win32CheckClass", inst));
 }
 
 // ---- GDI: handles and records pass through to a real drawing
@@ -163,14 +163,14 @@ void CheckGdi() {
     CHECK(GetPixel(reinterpret_cast<HDC>(mem), 5, 6) == RGB(0, 0, 255));
     CHECK(GetPixel(reinterpret_cast<HDC>(mem), 6, 7) != RGB(0, 0, 255));
 
-    plat::LogFontA lf{};
+    plat::LogFont lf{};
     lf.lfHeight = -11;
     std::strcpy(lf.lfFaceName, "Tahoma");
-    plat::Hgdi font = plat::CreateFontIndirectA(&lf);
+    plat::Hgdi font = plat::CreateFontIndirect(&lf);
     plat::Hgdi oldFont = plat::SelectObject(mem, font);
     plat::Size one{}, two{};
-    CHECK(plat::GetTextExtentPointA(mem, "Wide", 4, &one));
-    CHECK(plat::GetTextExtentPointA(mem, "WideWide", 8, &two));
+    CHECK(plat::GetTextExtentPoint(mem, "Wide", 4, &one));
+    CHECK(plat::GetTextExtentPoint(mem, "WideWide", 8, &two));
     CHECK(one.cx > 0 && one.cy > 0 && two.cx > one.cx && two.cy == one.cy);
 
     plat::SelectObject(mem, oldFont);
@@ -188,33 +188,33 @@ void CheckRegistry() {
     const char* path = "Software\\ParmenaWin32Check";
     plat::Hkey key = nullptr;
     std::uint32_t disposition = 0xDEAD;
-    CHECK(plat::RegCreateKeyExA(Hkcu, path, 0, nullptr,
+    CHECK(plat::RegCreateKeyEx(Hkcu, path, 0, nullptr,
                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
                                 &disposition) == ERROR_SUCCESS);
     CHECK(key != nullptr);
     CHECK(disposition == REG_CREATED_NEW_KEY || disposition == REG_OPENED_EXISTING_KEY);
 
     const std::uint32_t number = 0x12345678;
-    CHECK(plat::RegSetValueExA(key, "Number", 0, REG_DWORD,
+    CHECK(plat::RegSetValueEx(key, "Number", 0, REG_DWORD,
                                reinterpret_cast<const std::uint8_t*>(&number), 4) == 0);
     const char text[] = "hello registry";
-    CHECK(plat::RegSetValueExA(key, "Text", 0, REG_SZ,
+    CHECK(plat::RegSetValueEx(key, "Text", 0, REG_SZ,
                                reinterpret_cast<const std::uint8_t*>(text), sizeof text) == 0);
 
     std::uint32_t type = 0, value = 0, cb = 4;
-    CHECK(plat::RegQueryValueExA(key, "Number", nullptr, &type,
+    CHECK(plat::RegQueryValueEx(key, "Number", nullptr, &type,
                                  reinterpret_cast<std::uint8_t*>(&value), &cb) == 0);
     CHECK(type == REG_DWORD && value == number && cb == 4);
 
     // Too small a buffer: the needed size comes back through cbData.
     char small[4];
     cb = sizeof small;
-    CHECK(plat::RegQueryValueExA(key, "Text", nullptr, &type,
+    CHECK(plat::RegQueryValueEx(key, "Text", nullptr, &type,
                                  reinterpret_cast<std::uint8_t*>(small), &cb) == ERROR_MORE_DATA);
     CHECK(cb == sizeof text);
     // Size query without a buffer.
     cb = 0;
-    CHECK(plat::RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, &cb) == 0);
+    CHECK(plat::RegQueryValueEx(key, "Text", nullptr, nullptr, nullptr, &cb) == 0);
     CHECK(cb == sizeof text);
 
     char name[32];
@@ -222,23 +222,23 @@ void CheckRegistry() {
     int found = 0;
     for (std::uint32_t i = 0;; ++i) {
         cch = sizeof name;
-        if (plat::RegEnumValueA(key, i, name, &cch, nullptr, &enumType, nullptr, nullptr) != 0)
+        if (plat::RegEnumValue(key, i, name, &cch, nullptr, &enumType, nullptr, nullptr) != 0)
             break;
         if (std::strcmp(name, "Text") == 0 && cch == 4 && enumType == REG_SZ) ++found;
         if (std::strcmp(name, "Number") == 0 && cch == 6 && enumType == REG_DWORD) ++found;
     }
     CHECK(found == 2);
 
-    CHECK(plat::RegDeleteValueA(key, "Number") == 0);
-    CHECK(plat::RegQueryValueExA(key, "Number", nullptr, nullptr, nullptr, nullptr) ==
+    CHECK(plat::RegDeleteValue(key, "Number") == 0);
+    CHECK(plat::RegQueryValueEx(key, "Number", nullptr, nullptr, nullptr, nullptr) ==
           ERROR_FILE_NOT_FOUND);
     CHECK(plat::RegCloseKey(key) == 0);
 
     plat::Hkey again = nullptr;
-    CHECK(plat::RegOpenKeyExA(Hkcu, path, 0, KEY_READ, &again) == 0);
+    CHECK(plat::RegOpenKeyEx(Hkcu, path, 0, KEY_READ, &again) == 0);
     CHECK(again != nullptr && plat::RegCloseKey(again) == 0);
     RegDeleteKeyA(HKEY_CURRENT_USER, path);
-    CHECK(plat::RegOpenKeyExA(Hkcu, path, 0, KEY_READ, &again) ==
+    CHECK(plat::RegOpenKeyEx(Hkcu, path, 0, KEY_READ, &again) ==
           ERROR_FILE_NOT_FOUND);
 }
 
@@ -252,7 +252,7 @@ std::uint32_t PLAT_CALLBACK ThreadBody(void* arg) {
 }
 
 void CheckKernel(const char* ownPath) {
-    plat::Handle ev = plat::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    plat::Handle ev = plat::CreateEvent(nullptr, TRUE, FALSE, nullptr);
     std::uint32_t id = 0;
     plat::Handle t = plat::CreateThread(nullptr, 0, ThreadBody, ev, 0, &id);
     CHECK(t != nullptr && id != 0);
@@ -265,7 +265,7 @@ void CheckKernel(const char* ownPath) {
     CHECK(plat::CloseHandle(t) && plat::CloseHandle(ev));
 
     const char* name = "parmena.win32check.map";
-    plat::Handle map = plat::CreateFileMappingA(NoHandle, nullptr,
+    plat::Handle map = plat::CreateFileMapping(NoHandle, nullptr,
                                                 PAGE_READWRITE, 0, 0x29538, name);
     CHECK(map != nullptr && plat::GetLastError() != ERROR_ALREADY_EXISTS);
     auto* view = static_cast<std::uint8_t*>(plat::MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, 0));
@@ -274,7 +274,7 @@ void CheckKernel(const char* ownPath) {
         CHECK(view[0x29537] == 0);
         view[0x490] = 7;
     }
-    plat::Handle second = plat::CreateFileMappingA(NoHandle, nullptr,
+    plat::Handle second = plat::CreateFileMapping(NoHandle, nullptr,
                                                    PAGE_READWRITE, 0, 0x29538, name);
     CHECK(second != nullptr && plat::GetLastError() == ERROR_ALREADY_EXISTS);
     auto* view2 = static_cast<std::uint8_t*>(plat::MapViewOfFile(second, FILE_MAP_WRITE, 0, 0, 0));
@@ -282,26 +282,26 @@ void CheckKernel(const char* ownPath) {
     CHECK(plat::UnmapViewOfFile(view2) && plat::CloseHandle(second));
     CHECK(plat::UnmapViewOfFile(view) && plat::CloseHandle(map));
 
-    plat::Handle mtx = plat::CreateMutexA(nullptr, FALSE, "parmena.win32check.mutex");
+    plat::Handle mtx = plat::CreateMutex(nullptr, FALSE, "parmena.win32check.mutex");
     CHECK(mtx != nullptr);
     CHECK(plat::WaitForSingleObject(mtx, 500) == WAIT_OBJECT_0);
     CHECK(plat::ReleaseMutex(mtx));
     CHECK(!plat::ReleaseMutex(mtx));  // not owned any more
     CHECK(plat::CloseHandle(mtx));
 
-    plat::Win32FindDataA fd{};
-    plat::Handle find = plat::FindFirstFileA(ownPath, &fd);
+    plat::Win32FindData fd{};
+    plat::Handle find = plat::FindFirstFile(ownPath, &fd);
     CHECK(find != NoHandle);
     const char* base = std::strrchr(ownPath, '\\');
     CHECK(base && _stricmp(fd.cFileName, base + 1) == 0);
     CHECK((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && fd.nFileSizeLow > 0);
-    CHECK(!plat::FindNextFileA(find, &fd));
+    CHECK(!plat::FindNextFile(find, &fd));
     CHECK(plat::FindClose(find));
-    CHECK(plat::FindFirstFileA("C:\\no\\such\\place\\*", &fd) == NoHandle);
+    CHECK(plat::FindFirstFile("C:\\no\\such\\place\\*", &fd) == NoHandle);
 
     SetEnvironmentVariableA("PARMENA_CHECK", "abc");
     char expanded[32];
-    CHECK(plat::ExpandEnvironmentStringsA("x%PARMENA_CHECK%y", expanded, sizeof expanded) == 6);
+    CHECK(plat::ExpandEnvironmentStrings("x%PARMENA_CHECK%y", expanded, sizeof expanded) == 6);
     CHECK(std::strcmp(expanded, "xabcy") == 0);
 }
 
@@ -312,12 +312,12 @@ const char Mixed[] = "\xE6\x97\xA5\xE6\x9C\xAC \xCE\xA9mega \xF0\x9F\x8E\x89 e\x
 const wchar_t MixedWide[] = L"\u65e5\u672c \u03a9mega \U0001F389 e\u0301";
 
 void CheckUnicode(plat::Hinstance inst) {
-    plat::WndClassA wc{};
+    plat::WndClass wc{};
     wc.lpfnWndProc = TestProc;
     wc.hInstance = inst;
     wc.lpszClassName = "Win32Check\xCE\xA9";
-    CHECK(plat::RegisterClassA(&wc) != 0);
-    plat::Hwnd w = plat::CreateWindowExA(0, wc.lpszClassName, Mixed, WS_POPUP, 0, 0, 50, 50, nullptr,
+    CHECK(plat::RegisterClass(&wc) != 0);
+    plat::Hwnd w = plat::CreateWindowEx(0, wc.lpszClassName, Mixed, WS_POPUP, 0, 0, 50, 50, nullptr,
                                          nullptr, inst, nullptr);
     CHECK(w != nullptr);
     wchar_t wide[64] = L"";
@@ -325,31 +325,31 @@ void CheckUnicode(plat::Hinstance inst) {
     CHECK(std::wcscmp(wide, MixedWide) == 0);
     CHECK(IsWindowUnicode(reinterpret_cast<HWND>(w)));
     char text[64];
-    CHECK(plat::GetWindowTextA(w, text, sizeof text) == static_cast<int>(sizeof Mixed - 1));
+    CHECK(plat::GetWindowText(w, text, sizeof text) == static_cast<int>(sizeof Mixed - 1));
     CHECK(std::strcmp(text, Mixed) == 0);
     // 7 bytes hold 日 and 本 (3 each) but not the space after them... 8 bytes hold the space.
-    CHECK(plat::GetWindowTextA(w, text, 6) == 3 && std::strcmp(text, "\xE6\x97\xA5") == 0);
-    CHECK(plat::GetWindowTextA(w, text, 8) == 7 && text[6] == ' ');
+    CHECK(plat::GetWindowText(w, text, 6) == 3 && std::strcmp(text, "\xE6\x97\xA5") == 0);
+    CHECK(plat::GetWindowText(w, text, 8) == 7 && text[6] == ' ');
     // The emoji is two UTF-16 units and four bytes: never half of it.
     const int emoji = static_cast<int>(std::strstr(Mixed, "\xF0") - Mixed);
-    CHECK(plat::GetWindowTextA(w, text, emoji + 4) == emoji);
-    CHECK(plat::GetClassNameA(w, text, sizeof text) > 0 && std::strcmp(text, wc.lpszClassName) == 0);
-    CHECK(plat::SetWindowTextA(w, "\xCE\xB1\xCE\xB2"));
+    CHECK(plat::GetWindowText(w, text, emoji + 4) == emoji);
+    CHECK(plat::GetClassName(w, text, sizeof text) > 0 && std::strcmp(text, wc.lpszClassName) == 0);
+    CHECK(plat::SetWindowText(w, "\xCE\xB1\xCE\xB2"));
     GetWindowTextW(reinterpret_cast<HWND>(w), wide, 64);
     CHECK(std::wcscmp(wide, L"\u03b1\u03b2") == 0);
 
     plat::Hdc screen = plat::GetDC(nullptr);
     plat::Size one{}, all{};
-    CHECK(plat::GetTextExtentPointA(screen, Mixed, 3, &one) && one.cx > 0);
-    CHECK(plat::GetTextExtentPointA(screen, Mixed, static_cast<int>(sizeof Mixed - 1), &all));
+    CHECK(plat::GetTextExtentPoint(screen, Mixed, 3, &one) && one.cx > 0);
+    CHECK(plat::GetTextExtentPoint(screen, Mixed, static_cast<int>(sizeof Mixed - 1), &all));
     CHECK(all.cx > one.cx);
     plat::ReleaseDC(nullptr, screen);
     plat::DestroyWindow(w);
-    plat::UnregisterClassA(wc.lpszClassName, inst);
+    plat::UnregisterClass(wc.lpszClassName, inst);
 
     const char* path = "Software\\ParmenaWin32CheckUnicode";
     plat::Hkey key = nullptr;
-    CHECK(plat::RegCreateKeyExA(Hkcu, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+    CHECK(plat::RegCreateKeyEx(Hkcu, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                                 nullptr, &key, nullptr) == ERROR_SUCCESS);
     // Written as an older build did, through the ANSI call, in the ANSI code page.
     char ansi[8] = "Caf?";
@@ -361,12 +361,12 @@ void CheckUnicode(plat::Hinstance inst) {
                          reinterpret_cast<const BYTE*>(ansi), 5) == ERROR_SUCCESS);
     char got[16] = "";
     std::uint32_t cb = sizeof got, type = 0;
-    CHECK(plat::RegQueryValueExA(key, "Old", nullptr, &type, reinterpret_cast<std::uint8_t*>(got),
+    CHECK(plat::RegQueryValueEx(key, "Old", nullptr, &type, reinterpret_cast<std::uint8_t*>(got),
                                  &cb) == ERROR_SUCCESS);
     CHECK(type == REG_SZ);
     if (representable) CHECK(cb == 6 && std::strcmp(got, "Caf\xC3\xA9") == 0);
     // Written now: UTF-16 underneath, sizes in bytes of UTF-8 on this side.
-    CHECK(plat::RegSetValueExA(key, "\xCE\xA9", 0, REG_SZ,
+    CHECK(plat::RegSetValueEx(key, "\xCE\xA9", 0, REG_SZ,
                                reinterpret_cast<const std::uint8_t*>(Mixed), sizeof Mixed) == 0);
     wchar_t stored[64] = L"";
     DWORD wcb = sizeof stored;
@@ -374,17 +374,17 @@ void CheckUnicode(plat::Hinstance inst) {
                            reinterpret_cast<BYTE*>(stored), &wcb) == ERROR_SUCCESS);
     CHECK(std::wcscmp(stored, MixedWide) == 0 && wcb == sizeof MixedWide);
     cb = 0;
-    CHECK(plat::RegQueryValueExA(key, "\xCE\xA9", nullptr, nullptr, nullptr, &cb) == 0 &&
+    CHECK(plat::RegQueryValueEx(key, "\xCE\xA9", nullptr, nullptr, nullptr, &cb) == 0 &&
           cb == sizeof Mixed);
     cb = 5;
-    CHECK(plat::RegQueryValueExA(key, "\xCE\xA9", nullptr, nullptr,
+    CHECK(plat::RegQueryValueEx(key, "\xCE\xA9", nullptr, nullptr,
                                  reinterpret_cast<std::uint8_t*>(got), &cb) == ERROR_MORE_DATA &&
           cb == sizeof Mixed);
     char name[8], data[64];
     int seen = 0;
     for (std::uint32_t i = 0;; ++i) {
         std::uint32_t cch = sizeof name, size = sizeof data, kind = 0;
-        const long rc = plat::RegEnumValueA(key, i, name, &cch, nullptr, &kind,
+        const long rc = plat::RegEnumValue(key, i, name, &cch, nullptr, &kind,
                                             reinterpret_cast<std::uint8_t*>(data), &size);
         if (rc == ERROR_NO_MORE_ITEMS) break;
         CHECK(rc == ERROR_SUCCESS);
@@ -405,18 +405,18 @@ void CheckUnicode(plat::Hinstance inst) {
     CHECK(f != INVALID_HANDLE_VALUE);
     CloseHandle(f);
     char pattern[plat::MaxPathBytes];
-    plat::ExpandEnvironmentStringsA("%TEMP%", pattern, sizeof pattern);
+    plat::ExpandEnvironmentStrings("%TEMP%", pattern, sizeof pattern);
     std::strcat(pattern, "\\\xE6\x9D\x8E*");
-    plat::Win32FindDataA fd{};
-    plat::Handle find = plat::FindFirstFileA(pattern, &fd);
+    plat::Win32FindData fd{};
+    plat::Handle find = plat::FindFirstFile(pattern, &fd);
     CHECK(find != NoHandle && std::strcmp(fd.cFileName, "\xE6\x9D\x8E\xE6\x98\x8E \xF0\x9F\x8E\x89.txt") == 0);
     if (find != NoHandle) plat::FindClose(find);
     DeleteFileW(file.c_str());
     SetEnvironmentVariableW(L"PARMENA_CHECK", L"\u03a9");
     char expanded[16];
-    CHECK(plat::ExpandEnvironmentStringsA("<%PARMENA_CHECK%>", expanded, sizeof expanded) == 5);
+    CHECK(plat::ExpandEnvironmentStrings("<%PARMENA_CHECK%>", expanded, sizeof expanded) == 5);
     CHECK(std::strcmp(expanded, "<\xCE\xA9>") == 0);
-    CHECK(plat::ExpandEnvironmentStringsA("<%PARMENA_CHECK%>", expanded, 4) == 5);
+    CHECK(plat::ExpandEnvironmentStrings("<%PARMENA_CHECK%>", expanded, 4) == 5);
 }
 
 // ---- companion libraries
