@@ -16,7 +16,7 @@ namespace {
 
 // CJK, an en dash, Greek, an emoji and a combining acute accent.
 const wchar_t TitleText[] = L"\u65e5\u672c\u8a9e \u2013 \u03a9mega \U0001F389 e\u0301";
-const wchar_t PatternText[] = L"*\u03a9mega \U0001F389 e\u0301";
+const wchar_t PatternText[] = L"*\u8a9e \u2013 \u03a9mega \U0001F389 e\u0301";
 const wchar_t FolderName[] = L"\u674e\u660e \u03a9mega \U0001F389";
 const char PositionsKey[] = "Window Positions";
 constexpr int PositionListId = 1400;  // the Windows page's list (libs/parmdlg/dlgids.h)

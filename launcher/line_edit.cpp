@@ -23,8 +23,9 @@ void ReadEditText(plat::Hwnd edit, char* buffer, std::size_t size) {
 
 void ShowText(plat::Hwnd edit, const char* text) {
     plat::SetWindowText(edit, text);
-    const std::size_t length = std::strlen(text);
-    plat::SendMessage(edit, plat::EM_SETSEL, length, static_cast<plat::LParam>(length));
+    // The end in the control's own units, which are not bytes of UTF-8.
+    const plat::LResult length = plat::SendMessage(edit, plat::WM_GETTEXTLENGTH, 0, 0);
+    plat::SendMessage(edit, plat::EM_SETSEL, static_cast<plat::WParam>(length), length);
 }
 
 HistoryEntry* OlderMatch(HistoryEntry* from, const char* prefix) {

@@ -1,6 +1,6 @@
-// Window-system operations the product uses, under their Win32 names. Every text is UTF-8:
-// the names keep the A of the 8-bit forms, and the Windows backend speaks to the system through
-// the W forms. A text read into a buffer is cut before a character, never inside one.
+// Window-system operations the product uses, under their Win32 names without the A or W of
+// the text forms: every text here is UTF-8, and the Windows backend speaks to the system
+// through the W forms. A text read into a buffer is cut before a character, never inside one.
 // Positions and lengths inside controls (EM_GETSEL, EM_SETSEL, WM_GETTEXTLENGTH) count the
 // control's own units: compare them with each other only.
 #pragma once

@@ -9,6 +9,12 @@
 
 namespace {
 
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    while (n-- > 0) out += s;
+    return out;
+}
+
 class CommandWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -113,6 +119,13 @@ TEST_F(CommandWindowTest, TypedTextOpensTheShortcutOrItself) {
          "ed", "user.exe", false, "", true, "", plat::SW_SHOWDEFAULT},
         {"typed text is cut to 255 characters", {}, {}, std::string(300, 'a'),
          std::string(255, 'a'), false, "", false, "", plat::SW_SHOWDEFAULT},
+        {"a shortcut into a folder named beyond the code page", {},
+         {{"li", "\"C:\\Users\\李明\\Ωmega 🎉.exe\" -x", "C:\\Users\\李明", 0, 0}},
+         "LI 語", "C:\\Users\\李明\\Ωmega 🎉.exe", true, "-x 語", true, "C:\\Users\\李明",
+         plat::SW_SHOWDEFAULT},
+        // 255 bytes: "a", then 84 of the 3-byte characters; the 85th would straddle the cut.
+        {"typed text is cut before a character", {}, {}, "a" + Repeat("語", 100),
+         "a" + Repeat("語", 84), false, "", false, "", plat::SW_SHOWDEFAULT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -56,6 +56,15 @@ TEST(PrefFields, TextLengthsNameFieldAndRange) {
 
     EXPECT_FALSE(prefs::PutShortcut(&edit, -1, std::string(32, 's'), "x", "", 0, &message));
     EXPECT_EQ(message, "Shortcut name must be 1 to 31 characters long.");
+    // Eleven characters of three bytes each: too long for the field, and the message says why.
+    std::string cjk;
+    for (int i = 0; i < 11; ++i) cjk += "語";
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, cjk, "x", "", 0, &message));
+    EXPECT_EQ(message, "Shortcut name is too long: it may take 31 bytes, and each character beyond "
+                       "plain ASCII takes two to four of them.");
+    EXPECT_TRUE(prefs::PutShortcut(&edit, -1, cjk.substr(0, 30), "x", "", 0, &message));
+    ASSERT_EQ(edit.shortcuts.size(), 1u);
+    prefs::RemoveShortcutEdit(&edit, 0);
     EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "", "", 0, &message));
     EXPECT_EQ(message, "Command must be 1 to 511 characters long.");
     EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "x", std::string(512, 'd'), 0, &message));

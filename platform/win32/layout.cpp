@@ -106,18 +106,6 @@ SAME_FIELD(plat::Msg, lParam, MSG, lParam);
 SAME_FIELD(plat::Msg, time, MSG, time);
 SAME_FIELD(plat::Msg, pt, MSG, pt);
 
-SAME_SIZE(plat::WndClass, WNDCLASSA);
-SAME_FIELD(plat::WndClass, style, WNDCLASSA, style);
-SAME_FIELD(plat::WndClass, lpfnWndProc, WNDCLASSA, lpfnWndProc);
-SAME_FIELD(plat::WndClass, cbClsExtra, WNDCLASSA, cbClsExtra);
-SAME_FIELD(plat::WndClass, cbWndExtra, WNDCLASSA, cbWndExtra);
-SAME_FIELD(plat::WndClass, hInstance, WNDCLASSA, hInstance);
-SAME_FIELD(plat::WndClass, hIcon, WNDCLASSA, hIcon);
-SAME_FIELD(plat::WndClass, hCursor, WNDCLASSA, hCursor);
-SAME_FIELD(plat::WndClass, hbrBackground, WNDCLASSA, hbrBackground);
-SAME_FIELD(plat::WndClass, lpszMenuName, WNDCLASSA, lpszMenuName);
-SAME_FIELD(plat::WndClass, lpszClassName, WNDCLASSA, lpszClassName);
-
 SAME_SIZE(plat::MinMaxInfo, MINMAXINFO);
 SAME_FIELD(plat::MinMaxInfo, ptReserved, MINMAXINFO, ptReserved);
 SAME_FIELD(plat::MinMaxInfo, ptMaxSize, MINMAXINFO, ptMaxSize);
@@ -148,6 +136,8 @@ SAME_FIELD(plat::LogFont, lfClipPrecision, LOGFONTA, lfClipPrecision);
 SAME_FIELD(plat::LogFont, lfQuality, LOGFONTA, lfQuality);
 SAME_FIELD(plat::LogFont, lfPitchAndFamily, LOGFONTA, lfPitchAndFamily);
 SAME_FIELD(plat::LogFont, lfFaceName, LOGFONTA, lfFaceName);
+// The backend copies everything before the face name into a LOGFONTW as it is.
+SAME_FIELD(plat::LogFont, lfFaceName, LOGFONTW, lfFaceName);
 
 // The plat handles stand in for the Win32 ones one to one.
 SAME_SIZE(plat::Hwnd, HWND);

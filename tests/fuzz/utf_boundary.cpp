@@ -2,20 +2,10 @@
 // well-formed text, valid text survives the round trip unchanged, a small buffer holds a
 // prefix of whole characters, and a cut never ends inside a sequence.
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "platform/text.h"
-
-#define FUZZ_CHECK(cond)                                                   \
-    do {                                                                   \
-        if (!(cond)) {                                                     \
-            std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                  \
-        }                                                                  \
-    } while (0)
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
