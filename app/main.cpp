@@ -235,7 +235,7 @@ int ParmenaMain(plat::Hinstance inst) {
         return AbandonStart(true);
     }
     // A taskbar that starts again announces itself, also to a program run as administrator.
-    TaskbarCreatedMessage = plat::RegisterWindowMessageW("TaskbarCreated");
+    TaskbarCreatedMessage = plat::RegisterWindowMessage("TaskbarCreated");
     if (TaskbarCreatedMessage)
         plat::ChangeWindowMessageFilterEx(w, TaskbarCreatedMessage, plat::MSGFLT_ALLOW);
 

@@ -130,7 +130,7 @@ int MessageBox(Hwnd owner, const char* text, const char* caption, std::uint32_t 
 Bool WinHelp(Hwnd w, const char* file, std::uint32_t cmd, std::uintptr_t data);
 
 // A message number shared by every process that registers the same name (UTF-8); 0 on failure.
-std::uint32_t RegisterWindowMessageW(const char* name);
+std::uint32_t RegisterWindowMessage(const char* name);
 // Lets a program with fewer rights send or post msg to w (Windows 7 and later); false where the
 // system cannot (or need not) be asked.
 constexpr std::uint32_t MSGFLT_ALLOW = 1;

@@ -46,7 +46,7 @@ TEST_F(TaskbarKeysTest, TrayIconComesBackAfterTheTaskbarRestarts) {
     ASSERT_EQ(sim::TrayIcons().size(), 1u);
     const plat::NotifyIconData added = sim::TrayIcons()[0];
     // Also from a taskbar with fewer rights than a program run as administrator.
-    const std::uint32_t created = plat::RegisterWindowMessageW("TaskbarCreated");
+    const std::uint32_t created = plat::RegisterWindowMessage("TaskbarCreated");
     EXPECT_EQ(sim::AllowedMessages(Pager()), std::vector<std::uint32_t>{created});
 
     sim::RestartTaskbar();

@@ -810,7 +810,7 @@ Bool UnregisterHotKey(Hwnd w, int id) {
     return 1;
 }
 
-std::uint32_t RegisterWindowMessageW(const char* name) {
+std::uint32_t RegisterWindowMessage(const char* name) {
     if (!name || !*name) return 0;
     Lock lk(Mu());
     auto& known = S().registeredMessages;

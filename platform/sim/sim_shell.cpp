@@ -176,7 +176,7 @@ std::vector<plat::NotifyIconData> TrayIcons() {
 }
 
 void RestartTaskbar() {
-    const std::uint32_t created = plat::RegisterWindowMessageW("TaskbarCreated");
+    const std::uint32_t created = plat::RegisterWindowMessage("TaskbarCreated");
     std::vector<Hwnd> windows;
     {
         Lock lk(Mu());

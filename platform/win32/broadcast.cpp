@@ -3,11 +3,8 @@
 
 namespace plat {
 
-std::uint32_t RegisterWindowMessageW(const char* name) {
-    wchar_t wide[256];
-    if (!name || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, 256) == 0)
-        return 0;
-    return ::RegisterWindowMessageW(wide);
+std::uint32_t RegisterWindowMessage(const char* name) {
+    return name ? ::RegisterWindowMessageW(w32::Wide(name).get()) : 0;
 }
 
 Bool ChangeWindowMessageFilterEx(Hwnd w, std::uint32_t msg, std::uint32_t action) {

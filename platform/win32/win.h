@@ -65,6 +65,7 @@
 #undef RegQueryValueEx
 #undef RegSetValueEx
 #undef RegisterClass
+#undef RegisterWindowMessage
 #undef SendMessage
 #undef SendMessageCallback
 #undef SendMessageTimeout
