@@ -62,6 +62,14 @@ void ExpandPager(bool takeForeground);
 void CheckPagerLeave();
 void RememberPagerSize();
 plat::Point CollapsedPosition();  // for the current "Corner" and screen
+// Sizes are stored at 96 DPI and shown at the DPI of the pager's monitor.
+int ScaleToDpi(int value, int dpi);
+int UnscaleFromDpi(int value, int dpi);
+int PagerDpi();          // of the monitor the pager is on
+int CollapsedPixels();   // the collapsed square's side at its corner's DPI
+// WM_DPICHANGED: re-measures and re-places the pager at the new scale; suggested is the
+// system's rectangle, taken when the pager has no corner to go to.
+void PagerDpiChanged(const plat::Rect* suggested);
 
 // Rendering
 void PaintPager(plat::Hdc target, bool onlyIfChanged);

@@ -36,6 +36,11 @@ std::uint32_t CurrentThread();  // plat thread id of the caller, assigned on fir
 void SetError(std::uint32_t code);
 bool Failing(sim::Call function);
 std::string Lower(const std::string& s);
+// The monitors in force (one made of the screen when none were set), the primary first; the
+// rectangle they span; a point moved onto the nearest of them. Callers hold the lock.
+std::vector<sim::Monitor> EffectiveMonitors();
+Rect VirtualScreen();
+Point OntoNearestMonitor(Point p);
 bool EqualNoCase(const std::string& a, const std::string& b);
 
 constexpr std::uintptr_t kDesktopWindow = 0x10;
@@ -243,7 +248,7 @@ struct Menu {
 
 struct State {
     // screen and input
-    sim::Screen screen;
+    sim::Screen screen;  // with the monitors, when set
     std::map<int, std::uint32_t> sysColors;
     LogFontA iconFont{};
     Point cursor{0, 0};
