@@ -24,6 +24,24 @@ I64 DesktopsAway(I64 low, I64 high, I64 origin, I64 size) {
 
 I64 ClampTo(I64 v, I64 lo, I64 hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// Where a window's near edge may go along one axis: its title bar inside the desktop, and its
+// centre on it, or the window would change desktops. Where both cannot hold, the desktop wins.
+struct Span {
+    I64 lo, hi, centreLo, centreHi;
+    I64 Clamp(I64 v) const {
+        return lo <= hi ? ClampTo(v, lo, hi) : ClampTo(v, centreLo, centreHi);
+    }
+};
+
+Span Fit(I64 origin, I64 size, I64 extent, I64 titleLo, I64 titleHi) {
+    Span s{};
+    s.centreLo = origin - extent / 2;
+    s.centreHi = origin + size - 1 - extent / 2;
+    s.lo = std::max(titleLo, s.centreLo);
+    s.hi = std::min(titleHi, s.centreHi);
+    return s;
+}
+
 }  // namespace
 
 std::vector<PlannedMove> PlanRelayout(const std::vector<SwitchCandidate>& candidates,
@@ -38,18 +56,21 @@ std::vector<PlannedMove> PlanRelayout(const std::vector<SwitchCandidate>& candid
         // Where the window shows while its desktop is the current one: screen coordinates do
         // not move with the virtual screen's corner, so a monitor added on the left leaves it.
         I64 x = r.left - kx * before.width, y = r.top - ky * before.height;
-        const I64 width = I64{r.right} - r.left;
-        const I64 left = I64{now.originX} - FrameSlack;
-        const I64 right = I64{now.originX} + now.width - width + FrameSlack;
-        x = ClampTo(x, left, std::max(left, right));
-        const I64 top = I64{now.originY} - FrameSlack;
-        y = ClampTo(y, top, std::max(top, I64{now.originY} + now.height - titleHeight));
+        const I64 width = I64{r.right} - r.left, height = I64{r.bottom} - r.top;
+        // Wider than the desktop: its left end, with the title, stays in.
+        const I64 titleRight = std::max(I64{now.originX} + now.width - width + FrameSlack,
+                                        std::min(x, I64{now.originX}));
+        const Span sx = Fit(now.originX, now.width, width, now.originX - FrameSlack, titleRight);
+        const Span sy = Fit(now.originY, now.height, height, now.originY - FrameSlack,
+                            I64{now.originY} + now.height - titleHeight);
+        x = sx.Clamp(x);
+        y = sy.Clamp(y);
         // Inside the bounding rectangle may still be off every monitor of unequal sizes.
         const plat::Point bar{SaturateToInt32(x + std::min<I64>(width, 2 * titleHeight) / 2),
                               SaturateToInt32(y + titleHeight / 2)};
         const plat::Point onto = OntoMonitor(now, bar, titleHeight / 2);
-        x += I64{onto.x} - bar.x;
-        y += I64{onto.y} - bar.y;
+        x = ClampTo(x + onto.x - bar.x, sx.centreLo, sx.centreHi);
+        y = ClampTo(y + onto.y - bar.y, sy.centreLo, sy.centreHi);
         const int toX = SaturateToInt32(x + kx * now.width);
         const int toY = SaturateToInt32(y + ky * now.height);
         if (toX == r.left && toY == r.top) continue;
@@ -69,4 +90,14 @@ void ChangeGeometry(const ScreenGeometry& before, const ScreenGeometry& now,
     MoveManagedWindows([&](const std::vector<SwitchCandidate>& candidates) {
         return PlanRelayout(candidates, before, now, titleHeight);
     });
+}
+
+bool FollowDisplayChange() {
+    ScreenGeometry now{};
+    std::int32_t workWidth = 0, workHeight = 0;
+    if (!ReadScreenGeometry(now, workWidth, workHeight)) return false;
+    const ScreenGeometry before = CurrentGeometry();
+    if (now == before) return false;
+    ChangeGeometry(before, now, workWidth, workHeight);
+    return true;
 }

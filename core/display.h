@@ -19,3 +19,5 @@ std::vector<PlannedMove> PlanRelayout(const std::vector<SwitchCandidate>& candid
 // batch with the switch's probe. Main thread only.
 void ChangeGeometry(const ScreenGeometry& before, const ScreenGeometry& now,
                     std::int32_t workWidth, std::int32_t workHeight);
+// Measures the virtual screen and, when it changed, ChangeGeometry to it. Main thread only.
+bool FollowDisplayChange();
