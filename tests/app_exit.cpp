@@ -249,6 +249,45 @@ TEST_F(ExitTest, StartAfterAKillOnAnotherScreenLaysWindowsOutAgain) {
     EXPECT_EQ(program.Close(), ExitRan);
 }
 
+// The story of a change of resolution: the view on (2,1), the screen shrinks, the user comes
+// back to (0,0) and closes. Every window is where it belongs, its title bar on the screen.
+TEST_F(ExitTest, DisplayChangeKeepsWindowsOnTheirDesktops) {
+    plat::Hwnd home = AddWindow("Home", {100, 80, 700, 580});
+    plat::Hwnd far = AddWindow("Far", {2048 + 900, 768 + 600, 2048 + 1020, 768 + 700});
+    Run();
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_DOWN);
+    sim::Monitor small;
+    small.rect = small.work = {0, 0, 800, 600};
+    sim::ChangeDisplay({small});
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(desktop.screenWidth, 800);
+    EXPECT_EQ(sim::WindowRect(home).left, 100 - 1600);
+    EXPECT_EQ(sim::WindowRect(home).top, 80 - 600);
+    // Far's place on (2,1) is clamped so that its title bar stays on the smaller screen.
+    const plat::Rect f = sim::WindowRect(far);
+    EXPECT_GE(f.left, 0);
+    EXPECT_LE(f.right, 808);
+    EXPECT_LE(f.top + 30, 600);
+    const std::vector<std::uint8_t> data = sim::GetValue("HKCU", Parmena, "Session").data;
+    ASSERT_EQ(data.size(), 28u);
+    EXPECT_EQ(data[8] | data[9] << 8, 800);
+    Press(plat::VK_LEFT);
+    Press(plat::VK_LEFT);
+    Press(plat::VK_UP);
+    EXPECT_EQ(sim::WindowRect(home).left, 100);
+    EXPECT_EQ(sim::WindowRect(home).top, 80);
+    EXPECT_EQ(program.Close(), ExitRan);
+    for (plat::Hwnd w : {home, far}) {
+        const plat::Rect r = sim::WindowRect(w);
+        EXPECT_GE(r.left, -8);
+        EXPECT_LT(r.left, 800);
+        EXPECT_GE(r.top, -8);
+        EXPECT_LE(r.top + 30, 600);
+    }
+}
+
 // The apply of a dialog that closes at the end repaints the pager: the main thread must keep
 // answering while it waits for the dialog thread.
 TEST_F(ExitTest, QuitWhileTheSettingsDialogAppliesDoesNotDeadlock) {

@@ -1,19 +1,31 @@
 // Monitors and DPI. The DPI calls are looked up at run time: older systems lack them.
 #include "platform/display.h"
 
+#include <cstddef>
+#include <cstdint>
+
+// Taken before <windows.h>, whose macros of the same names would rewrite them.
+static constexpr std::uint32_t platMonitorValues[] = {
+    plat::MONITORINFOF_PRIMARY, plat::MONITOR_DEFAULTTONULL, plat::MONITOR_DEFAULTTOPRIMARY,
+    plat::MONITOR_DEFAULTTONEAREST, plat::SM_XVIRTUALSCREEN, plat::SM_YVIRTUALSCREEN,
+    plat::SM_CXVIRTUALSCREEN, plat::SM_CYVIRTUALSCREEN, plat::SM_CMONITORS, plat::WM_DPICHANGED,
+    plat::USER_DEFAULT_SCREEN_DPI};
+static constexpr std::uint32_t BaseDpi = plat::USER_DEFAULT_SCREEN_DPI;
+
 #include "platform/win32/win.h"
 
-// The monitor calls and records are passed straight through; their values must be Win32's.
-static_assert(plat::MONITORINFOF_PRIMARY == MONITORINFOF_PRIMARY, "MONITORINFOF_PRIMARY");
-static_assert(plat::MONITOR_DEFAULTTONULL == MONITOR_DEFAULTTONULL, "MONITOR_DEFAULTTONULL");
-static_assert(plat::MONITOR_DEFAULTTOPRIMARY == MONITOR_DEFAULTTOPRIMARY, "MONITOR_DEFAULTTOPRIMARY");
-static_assert(plat::MONITOR_DEFAULTTONEAREST == MONITOR_DEFAULTTONEAREST, "MONITOR_DEFAULTTONEAREST");
-static_assert(plat::SM_XVIRTUALSCREEN == SM_XVIRTUALSCREEN, "SM_XVIRTUALSCREEN");
-static_assert(plat::SM_YVIRTUALSCREEN == SM_YVIRTUALSCREEN, "SM_YVIRTUALSCREEN");
-static_assert(plat::SM_CXVIRTUALSCREEN == SM_CXVIRTUALSCREEN, "SM_CXVIRTUALSCREEN");
-static_assert(plat::SM_CYVIRTUALSCREEN == SM_CYVIRTUALSCREEN, "SM_CYVIRTUALSCREEN");
-static_assert(plat::SM_CMONITORS == SM_CMONITORS, "SM_CMONITORS");
-static_assert(plat::WM_DPICHANGED == 0x02E0, "WM_DPICHANGED");
+static constexpr std::uint32_t winMonitorValues[] = {
+    MONITORINFOF_PRIMARY, MONITOR_DEFAULTTONULL, MONITOR_DEFAULTTOPRIMARY,
+    MONITOR_DEFAULTTONEAREST, SM_XVIRTUALSCREEN, SM_YVIRTUALSCREEN, SM_CXVIRTUALSCREEN,
+    SM_CYVIRTUALSCREEN, SM_CMONITORS, 0x02E0 /* WM_DPICHANGED, missing from older headers */,
+    96 /* USER_DEFAULT_SCREEN_DPI */};
+static_assert(sizeof platMonitorValues == sizeof winMonitorValues, "lists differ in length");
+static constexpr bool SameMonitorValues() {
+    for (std::size_t i = 0; i < sizeof platMonitorValues / sizeof platMonitorValues[0]; ++i)
+        if (platMonitorValues[i] != winMonitorValues[i]) return false;
+    return true;
+}
+static_assert(SameMonitorValues(), "a monitor constant differs from its Win32 value");
 static_assert(sizeof(plat::MonitorInfo) == sizeof(MONITORINFO), "MONITORINFO size");
 static_assert(offsetof(plat::MonitorInfo, rcMonitor) == offsetof(MONITORINFO, rcMonitor), "rcMonitor");
 static_assert(offsetof(plat::MonitorInfo, rcWork) == offsetof(MONITORINFO, rcWork), "rcWork");
@@ -29,14 +41,14 @@ template <class Fn>
 Fn Lookup(const wchar_t* module, const char* name, bool load) {
     HMODULE m = GetModuleHandleW(module);
     if (!m && load) m = LoadLibraryW(module);  // kept loaded for the run
-    return m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name))) : nullptr;
+    return m ? w32::AsProc<Fn>(GetProcAddress(m, name)) : nullptr;
 }
 
 UINT SystemDpi() {
     HDC dc = GetDC(nullptr);
     const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
     if (dc) ReleaseDC(nullptr, dc);
-    return dpi > 0 ? static_cast<UINT>(dpi) : plat::USER_DEFAULT_SCREEN_DPI;
+    return dpi > 0 ? static_cast<UINT>(dpi) : BaseDpi;
 }
 
 }  // namespace
@@ -58,7 +70,7 @@ Bool GetMonitorInfoW(Hmonitor m, MonitorInfo* info) {
 
 Bool EnumDisplayMonitors(Hdc dc, const Rect* clip, MonitorEnumProc proc, LParam lp) {
     return ::EnumDisplayMonitors(reinterpret_cast<HDC>(dc), reinterpret_cast<const RECT*>(clip),
-                                 reinterpret_cast<MONITORENUMPROC>(proc), lp);
+                                 w32::AsProc<MONITORENUMPROC>(proc), lp);
 }
 
 std::uint32_t GetDpiForWindow(Hwnd w) {
