@@ -11,7 +11,7 @@ namespace {
 using I64 = std::int64_t;
 
 // A maximized window's frame lies outside its monitor by up to this much.
-constexpr int FrameSlack = 8;
+constexpr I64 FrameSlack = 8;
 
 // How many desktops right of (or below) the current one a window lies: the fold rule's count.
 I64 DesktopsAway(I64 low, I64 high, I64 origin, I64 size) {
@@ -57,11 +57,16 @@ std::vector<PlannedMove> PlanRelayout(const std::vector<SwitchCandidate>& candid
         // not move with the virtual screen's corner, so a monitor added on the left leaves it.
         I64 x = r.left - kx * before.width, y = r.top - ky * before.height;
         const I64 width = I64{r.right} - r.left, height = I64{r.bottom} - r.top;
+        // A frame that lay past an edge of the old desktop (a maximized window's) may lie as
+        // far past the new one; nothing else may, or it would show on the neighbouring desktop.
+        const I64 leftOver = ClampTo(I64{before.originX} - x, 0, FrameSlack);
+        const I64 rightOver = ClampTo(x + width - before.originX - before.width, 0, FrameSlack);
+        const I64 topOver = ClampTo(I64{before.originY} - y, 0, FrameSlack);
         // Wider than the desktop: its left end, with the title, stays in.
-        const I64 titleRight = std::max(I64{now.originX} + now.width - width + FrameSlack,
+        const I64 titleRight = std::max(I64{now.originX} + now.width - width + rightOver,
                                         std::min(x, I64{now.originX}));
-        const Span sx = Fit(now.originX, now.width, width, now.originX - FrameSlack, titleRight);
-        const Span sy = Fit(now.originY, now.height, height, now.originY - FrameSlack,
+        const Span sx = Fit(now.originX, now.width, width, now.originX - leftOver, titleRight);
+        const Span sy = Fit(now.originY, now.height, height, now.originY - topOver,
                             I64{now.originY} + now.height - titleHeight);
         x = sx.Clamp(x);
         y = sy.Clamp(y);

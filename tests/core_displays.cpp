@@ -218,15 +218,16 @@ TEST(Relayout, PlanTable) {
     };
     const Row rows[] = {
         {"current desktop, fits", &big, &small, {100, 100, 300, 300}, false, 0, 0},
-        {"current desktop, past the new edge", &big, &small, {900, 650, 1000, 700}, true, 708, 573},
+        {"current desktop, past the new edge", &big, &small, {900, 650, 1000, 700}, true, 700, 573},
         {"desktop right, below", &big, &small, {1124, 868, 1324, 1068}, true, 900, 700},
+        {"no edge shows on the neighbour", &big, &small, {1024 + 600, 380, 1024 + 980, 640}, true, 800 + 420, 380},
         {"desktop two left, one up", &big, &small, {-2048 + 10, -768 + 10, -2048 + 110, -758 + 100}, true, -1600 + 10, -600 + 10},
         {"maximized frame outside the monitor", &big, &small, {1020, -4, 2052, 772}, true, 800 - 4, -4},
         {"wider than the new desktop", &big, &small, {1024 + 50, 0, 1024 + 1000, 500}, true, 800, 0},
         {"grows: place kept", &small, &big, {800 + 700, 500, 800 + 790, 590}, true, 1024 + 700, 500},
         {"monitor added on the left: current stays", &big, &left, {100, 100, 300, 300}, false, 0, 0},
         {"monitor added on the left: next desktop", &big, &left, {1024 + 100, 100, 1024 + 300, 300}, true, 2304 + 100, 100},
-        {"second monitor removed: next desktop", &two, &big, {2304 + 1500, 100, 2304 + 1700, 300}, true, 1024 + 832, 100},
+        {"second monitor removed: next desktop", &two, &big, {2304 + 1500, 100, 2304 + 1700, 300}, true, 1024 + 824, 100},
         {"second monitor removed: the system moved it", &two, &big, {500, 100, 700, 300}, false, 0, 0},
         {"below the shorter primary", &big, &two, {1024 + 100, 700, 1024 + 300, 760}, true, 2304 + 100, 700},
         {"off every monitor after the change", &two, &two, {2304 + 100, 900, 2304 + 300, 1000}, true, 2304 + 100, 768 - 27},
