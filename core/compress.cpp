@@ -25,7 +25,8 @@ plat::Point MaximizedPlace(const plat::Rect& r) {
     const plat::Rect f = FoldOntoScreen(r).rect;
     const plat::Point centre{static_cast<std::int32_t>((std::int64_t{f.left} + f.right) / 2),
                              static_cast<std::int32_t>((std::int64_t{f.top} + f.bottom) / 2)};
-    const MonitorArea* m = MonitorAt(CurrentGeometry(), centre, true);
+    const ScreenGeometry g = CurrentGeometry();
+    const MonitorArea* m = MonitorAt(g, centre, true);
     if (!m) return plat::Point{-MaximizedFrame, -MaximizedFrame};
     return plat::Point{m->work.left - MaximizedFrame, m->work.top - MaximizedFrame};
 }

@@ -84,6 +84,8 @@ std::int64_t VirtualToScreenY(std::int64_t vy);
 
 // The stored monitor holding the point, or null; the nearest one with nearest set.
 const MonitorArea* MonitorAt(const ScreenGeometry& g, plat::Point p, bool nearest);
+// The answer points into g: a temporary would leave it dangling.
+const MonitorArea* MonitorAt(ScreenGeometry&& g, plat::Point p, bool nearest) = delete;
 // The point moved onto the nearest monitor of g, at least inset pixels inside it.
 plat::Point OntoMonitor(const ScreenGeometry& g, plat::Point p, int inset);
 

@@ -102,7 +102,8 @@ int PagerDpi() {
     if (!plat::GetWindowRect(PagerWindow(), &r)) return CornerDpi();
     const plat::Point centre{SaturateToInt32((std::int64_t{r.left} + r.right) / 2),
                              SaturateToInt32((std::int64_t{r.top} + r.bottom) / 2)};
-    return DpiOf(MonitorAt(CurrentGeometry(), centre, true));
+    const ScreenGeometry g = CurrentGeometry();
+    return DpiOf(MonitorAt(g, centre, true));
 }
 
 int CollapsedPixels() { return ScaleToDpi(CollapsedSize, CornerDpi()); }
@@ -170,7 +171,8 @@ void CheckDisplaySize(bool force) {
     // Onto the nearest monitor by the shortest way: the right and bottom limits first.
     const plat::Point centre{SaturateToInt32((std::int64_t{r.left} + r.right) / 2),
                              SaturateToInt32((std::int64_t{r.top} + r.bottom) / 2)};
-    const MonitorArea* nearest = MonitorAt(CurrentGeometry(), centre, true);
+    const ScreenGeometry g = CurrentGeometry();
+    const MonitorArea* nearest = MonitorAt(g, centre, true);
     const plat::Rect m = nearest ? nearest->rect : WholeVirtualScreen();
     std::int64_t x = std::min<std::int64_t>(r.left, m.right - Visible);
     std::int64_t y = std::min<std::int64_t>(r.top, m.bottom - Visible);

@@ -29,9 +29,7 @@ Hmonitor MonitorFromPoint(Point p, std::uint32_t flags);
 Hmonitor MonitorFromRect(const Rect* r, std::uint32_t flags);
 Bool GetMonitorInfoW(Hmonitor m, MonitorInfo* info);
 Bool EnumDisplayMonitors(Hdc dc, const Rect* clip, MonitorEnumProc proc, LParam lp);
-// The effective DPI of a window or a monitor; 96 where the system cannot tell (before
-// per-monitor awareness existed).
-std::uint32_t GetDpiForWindow(Hwnd w);
+// The effective DPI of a monitor; the system's DPI where the system cannot tell per monitor.
 std::uint32_t GetDpiForMonitor(Hmonitor m);
 
 }  // namespace plat

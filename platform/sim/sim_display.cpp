@@ -147,12 +147,6 @@ std::uint32_t GetDpiForMonitor(Hmonitor m) {
                  : static_cast<std::uint32_t>(EffectiveMonitors()[static_cast<std::size_t>(i)].dpi);
 }
 
-std::uint32_t GetDpiForWindow(Hwnd w) {
-    Rect r{};
-    if (!GetWindowRect(w, &r)) return USER_DEFAULT_SCREEN_DPI;
-    return GetDpiForMonitor(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST));
-}
-
 }  // namespace plat
 
 namespace sim {

@@ -33,14 +33,13 @@ static_assert(offsetof(plat::MonitorInfo, dwFlags) == offsetof(MONITORINFO, dwFl
 
 namespace {
 
-using DpiForWindowFn = UINT(WINAPI*)(HWND);
 using DpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 constexpr int MdtEffectiveDpi = 0;
 
 template <class Fn>
-Fn Lookup(const wchar_t* module, const char* name, bool load) {
+Fn Lookup(const wchar_t* module, const char* name) {
     HMODULE m = GetModuleHandleW(module);
-    if (!m && load) m = LoadLibraryW(module);  // kept loaded for the run
+    if (!m) m = LoadLibraryW(module);  // kept loaded for the run
     return m ? w32::AsProc<Fn>(GetProcAddress(m, name)) : nullptr;
 }
 
@@ -73,14 +72,8 @@ Bool EnumDisplayMonitors(Hdc dc, const Rect* clip, MonitorEnumProc proc, LParam 
                                  w32::AsProc<MONITORENUMPROC>(proc), lp);
 }
 
-std::uint32_t GetDpiForWindow(Hwnd w) {
-    static const auto fn = Lookup<DpiForWindowFn>(L"user32.dll", "GetDpiForWindow", false);
-    const UINT dpi = fn ? fn(reinterpret_cast<HWND>(w)) : 0;
-    return dpi ? dpi : SystemDpi();
-}
-
 std::uint32_t GetDpiForMonitor(Hmonitor m) {
-    static const auto fn = Lookup<DpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor", true);
+    static const auto fn = Lookup<DpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
     if (fn && m && fn(reinterpret_cast<HMONITOR>(m), MdtEffectiveDpi, &x, &y) == S_OK && x) return x;
     return SystemDpi();
