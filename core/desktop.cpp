@@ -292,10 +292,15 @@ DesktopCell DesktopCellOfWindow(plat::Hwnd w) {
     return DesktopCellOfPoint(c.x, c.y);
 }
 
+std::int64_t DesktopsAway(std::int64_t low, std::int64_t high, std::int64_t origin,
+                          std::int64_t size) {
+    return -FoldSteps(low + high - 2 * origin, size);
+}
+
 FoldResult FoldOntoScreen(const plat::Rect& r) {
     const I64 sw = desktop.screenWidth, sh = desktop.screenHeight;
-    I64 kx = FoldSteps(static_cast<I64>(r.left) + r.right - 2 * I64{desktop.originX}, sw);
-    I64 ky = FoldSteps(static_cast<I64>(r.top) + r.bottom - 2 * I64{desktop.originY}, sh);
+    I64 kx = -DesktopsAway(r.left, r.right, desktop.originX, sw);
+    I64 ky = -DesktopsAway(r.top, r.bottom, desktop.originY, sh);
     FoldResult f{};
     f.rect.left = SaturateToInt32(r.left + kx * sw);
     f.rect.right = SaturateToInt32(r.right + kx * sw);

@@ -101,6 +101,11 @@ bool IsOnCurrentScreen(plat::Hwnd w);
 DesktopCell DesktopCellOfPoint(int x, int y);
 DesktopCell DesktopCellOfWindow(plat::Hwnd w);
 
+// How many desktops of `size` right of (below) the current one a span [low, high] lies, by
+// its exact centre, with the current desktop starting at origin: the fold's count, negated.
+std::int64_t DesktopsAway(std::int64_t low, std::int64_t high, std::int64_t origin,
+                          std::int64_t size);
+
 struct FoldResult {
     plat::Rect rect;
     int sx, sy;

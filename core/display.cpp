@@ -13,15 +13,6 @@ using I64 = std::int64_t;
 // A maximized window's frame lies outside its monitor by up to this much.
 constexpr I64 FrameSlack = 8;
 
-// How many desktops right of (or below) the current one a window lies: the fold rule's count.
-I64 DesktopsAway(I64 low, I64 high, I64 origin, I64 size) {
-    if (size <= 0) return 0;
-    const I64 sum = low + high - 2 * origin, step = 2 * size;
-    if (sum < 0) return -((-sum + step - 1) / step);
-    if (sum > step) return (sum - step + step - 1) / step;
-    return 0;
-}
-
 I64 ClampTo(I64 v, I64 lo, I64 hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Where a window's near edge may go along one axis: its title bar inside the desktop, and its

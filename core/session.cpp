@@ -16,6 +16,10 @@ namespace {
 // the virtual screen had an origin wrote the first four alone.
 constexpr std::uint32_t RecordSize = 28;
 constexpr std::uint32_t OldRecordSize = 16;
+// Beyond any real arrangement of monitors: a record outside it was not written by a run, and
+// laying windows out from it could send them anywhere.
+constexpr std::int32_t LargestScreen = 1 << 18;
+constexpr std::int32_t SmallestScreen = 64;
 bool armed = false;
 
 std::int32_t ReadInt(const std::uint8_t* p) {
@@ -69,7 +73,11 @@ RecoveryPlan PlanRecovery(bool found, std::uint32_t type, const std::uint8_t* da
         plan.originY = ReadInt(data + 20);
     }
     const bool inGrid = column >= 0 && column < columns && row >= 0 && row < rows;
-    if (!inGrid || plan.width <= 0 || plan.height <= 0) return plan;
+    const auto within = [](std::int64_t v, std::int64_t lo) { return v >= lo && v <= LargestScreen; };
+    if (!inGrid || !within(plan.width, SmallestScreen) || !within(plan.height, SmallestScreen) ||
+        !within(plan.originX < 0 ? -std::int64_t{plan.originX} : plan.originX, 0) ||
+        !within(plan.originY < 0 ? -std::int64_t{plan.originY} : plan.originY, 0))
+        return plan;
     plan.column = column;
     plan.row = row;
     if (plan.width != now.width || plan.height != now.height || plan.originX != now.originX ||

@@ -191,6 +191,8 @@ TEST(SessionRecovery, PlanFromTheStoredRecord) {
         {true, plat::REG_BINARY, rec({1, 1, 1024, 768, 0, 0, 0}), Recovery::Adopt, 1, 1, 0, 1024},
         {true, plat::REG_BINARY, rec({2, 0, 2048, 768, -1024, 0, 0}), Recovery::Relayout, 2, 0, -1024, 2048},
         {true, plat::REG_BINARY, rec({1, 0, 0, 768, 0, 0, 0}), Recovery::Fold, 0, 0, 0, 0},
+        {true, plat::REG_BINARY, rec({1, 0, 1, 768, 0, 0, 0}), Recovery::Fold, 0, 0, 0, 0},
+        {true, plat::REG_BINARY, rec({1, 0, 1024, 768, INT32_MIN, 0, 0}), Recovery::Fold, 0, 0, 0, 0},
         {true, plat::REG_BINARY, rec({3, 0, 1024, 768}), Recovery::Fold, 0, 0, 0, 1024},   // outside 3x3
         {true, plat::REG_BINARY, rec({-1, 0, 1024, 768}), Recovery::Fold, 0, 0, 0, 1024},
         {true, plat::REG_DWORD, {1, 0, 0, 0}, Recovery::Fold, 0, 0, 0, 0},             // unreadable
