@@ -385,6 +385,7 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             RequestClose();
             return 0;
         case plat::WM_TIMER:
+            if (TakeDeferredDisplayChange()) CheckDisplaySize();
             PollTick();
             return 0;
         case plat::WM_MOUSEMOVE:

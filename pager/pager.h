@@ -58,6 +58,8 @@ void RestorePagerPosition();
 // Re-measures the screen and keeps the pager on it; force stores the measure (and re-places
 // the pager) even when the size is unchanged. A failed measure changes nothing.
 void CheckDisplaySize(bool force = false);
+// Whether a change was put off because a batch of moves ran; clears the mark. The timer asks.
+bool TakeDeferredDisplayChange();
 void ExpandPager(bool takeForeground);
 void CheckPagerLeave();
 void RememberPagerSize();

@@ -1,5 +1,6 @@
 // Where the pager sits, how large it is, and its collapsed and expanded states.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 #include "config/settings.h"
@@ -22,6 +23,9 @@ bool CornerIsRight(int corner) { return corner == 2 || corner == 4; }
 bool CornerIsBottom(int corner) { return corner == 3 || corner == 4; }
 
 constexpr int BaseDpi = 96;
+
+// A change noticed while a batch of moves ran, to be followed once it is over.
+std::atomic<bool> displayChangeDeferred{false};
 
 void MovePagerTo(int x, int y) {
     plat::SetWindowPos(PagerWindow(), nullptr, x, y, 0, 0,
@@ -152,6 +156,12 @@ void CheckDisplaySize(bool force) {
             plat::PostMessageA(PagerWindow(), plat::WM_DISPLAYCHANGE, 0, 0);
             return;
         }
+        // A change delivered while a switch waits for its probe's answers: that switch's moves
+        // were planned for the old screen, so the windows are laid out again after them.
+        if (desktop.switching.load(std::memory_order_relaxed)) {
+            displayChangeDeferred.store(true, std::memory_order_relaxed);
+            return;
+        }
         ChangeGeometry(before, now, workWidth, workHeight);
     } else if (force) {
         StoreGeometry(now, workWidth, workHeight);
@@ -179,6 +189,10 @@ void CheckDisplaySize(bool force) {
     x = std::max<std::int64_t>(x, std::int64_t{m.left} - width + Visible);
     y = std::max<std::int64_t>(y, std::int64_t{m.top} - height + Visible);
     MovePagerTo(SaturateToInt32(x), SaturateToInt32(y));
+}
+
+bool TakeDeferredDisplayChange() {
+    return displayChangeDeferred.exchange(false, std::memory_order_relaxed);
 }
 
 void ExpandPager(bool takeForeground) {

@@ -292,6 +292,37 @@ TEST_F(Displays, ChangesKeepEveryWindowOnItsDesktop) {
     EXPECT_EQ(desktop.currentRow, 1);
 }
 
+// A change seen while a batch of moves runs (inside a switch's wait for its probe) waits for it.
+plat::LResult PLAT_CALLBACK PlainProc(plat::Hwnd w, std::uint32_t m, plat::WParam wp, plat::LParam lp) {
+    return plat::DefWindowProcA(w, m, wp, lp);
+}
+
+TEST_F(Displays, ChangeDuringABatchIsFollowedAfterIt) {
+    // The pager of this thread, as the main thread's is: a change is followed here, not posted.
+    plat::WndClassA wc{};
+    wc.lpfnWndProc = PlainProc;
+    wc.lpszClassName = "ThisThreadsPager";
+    plat::RegisterClassA(&wc);
+    settings.pagerWindow = plat::CreateWindowExA(plat::WS_EX_TOPMOST, "ThisThreadsPager", "Parmena",
+                                                 plat::WS_POPUP, 1016, -1, 9, 9, nullptr, nullptr,
+                                                 nullptr, nullptr);
+    plat::Hwnd w = Add("right", Rect{1024 + 900, 100, 1024 + 1000, 200});
+    plat::SetWindowPos(settings.pagerWindow, plat::HWND_TOPMOST, 0, 0, 0, 0,
+                       plat::SWP_NOMOVE | plat::SWP_NOSIZE);
+    desktop.switching = 1;
+    sim::SetMonitors({Mon({0, 0, 800, 600}, true)});
+    CheckDisplaySize();
+    EXPECT_EQ(desktop.screenWidth, 1024);
+    EXPECT_EQ(sim::WindowRect(w).left, 1024 + 900);
+    desktop.switching = 0;
+    ASSERT_TRUE(TakeDeferredDisplayChange());
+    EXPECT_FALSE(TakeDeferredDisplayChange());
+    CheckDisplaySize();
+    EXPECT_EQ(desktop.screenWidth, 800);
+    EXPECT_EQ(sim::WindowRect(w).left, 800 + 700);
+    plat::DestroyWindow(settings.pagerWindow);
+}
+
 class PagerDisplays : public Displays {
 protected:
     void SetUp() override {
