@@ -224,7 +224,7 @@ int ParmenaMain(plat::Hinstance inst) {
 
     plat::Hwnd w = plat::CreateWindowEx(plat::WS_EX_TOOLWINDOW, PagerClassName, PagerTitle,
                                          plat::WS_POPUP | plat::WS_THICKFRAME, initialX,
-                                         initialY, CollapsedSize, CollapsedSize, nullptr,
+                                         initialY, CollapsedPixels(), CollapsedPixels(), nullptr,
                                          nullptr, instance, nullptr);
     settings.pagerWindow = w;
     if (hookBlock)

@@ -14,6 +14,7 @@
 #include "launcher/command_window.h"
 #include "launcher/help.h"
 #include "pager/pager.h"
+#include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/text.h"
@@ -337,8 +338,9 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             return 0;
         case plat::WM_GETMINMAXINFO:
             if (auto* info = reinterpret_cast<plat::MinMaxInfo*>(lp)) {
-                info->ptMinTrackSize.x = CollapsedSize;
-                info->ptMinTrackSize.y = CollapsedSize;
+                const int side = ScaleToDpi(CollapsedSize, PagerDpi());
+                info->ptMinTrackSize.x = side;
+                info->ptMinTrackSize.y = side;
             }
             return 0;
         case plat::WM_QUERYDRAGICON:
@@ -349,6 +351,10 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             return 0;
         case plat::WM_DISPLAYCHANGE:
             CheckDisplaySize();
+            plat::InvalidateRect(w, nullptr, 0);
+            return 0;
+        case plat::WM_DPICHANGED:
+            PagerDpiChanged(reinterpret_cast<const plat::Rect*>(lp));
             return 0;
         case plat::WM_NCMOUSEMOVE:
             ExpandPager(false);
@@ -361,6 +367,7 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             RequestClose();
             return 0;
         case plat::WM_TIMER:
+            if (TakeDeferredDisplayChange()) CheckDisplaySize();
             PollTick();
             return 0;
         case plat::WM_MOUSEMOVE:

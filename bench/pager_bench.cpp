@@ -146,9 +146,12 @@ void Run(int windowCount) {
 
 }  // namespace
 
+void RunRelayoutBench();  // relayout_bench.cpp
+
 int main() {
     std::printf("Pager refresh on the simulated desktop (host build); the times include the\n"
                 "simulation's own bookkeeping, which grows with the number of windows\n");
     for (int n : {50, 200, 1000}) Run(n);
+    RunRelayoutBench();
     return 0;
 }

@@ -17,7 +17,20 @@ namespace {
 // test and the set one step, so exactly one of them runs and the other's request is dropped.
 std::atomic_flag compressGate = ATOMIC_FLAG_INIT;
 
-constexpr int MaximizedCorner = -4;
+// A maximized window lies this far above and left of its monitor's work area.
+constexpr int MaximizedFrame = 4;
+
+// Where a maximized window goes: the work area's corner of the monitor its folded rectangle
+// lands on.
+plat::Point MaximizedPlace(const plat::Rect& r) {
+    const plat::Rect f = FoldOntoScreen(r).rect;
+    const plat::Point centre{static_cast<std::int32_t>((std::int64_t{f.left} + f.right) / 2),
+                             static_cast<std::int32_t>((std::int64_t{f.top} + f.bottom) / 2)};
+    const ScreenGeometry g = CurrentGeometry();
+    const MonitorArea* m = MonitorAt(g, centre, true);
+    if (!m) return plat::Point{-MaximizedFrame, -MaximizedFrame};
+    return plat::Point{m->work.left - MaximizedFrame, m->work.top - MaximizedFrame};
+}
 
 constexpr std::uint32_t ProbeTimeoutMs = 40;
 
@@ -39,7 +52,9 @@ void FoldWindow(MoveBatch& batch, plat::Hwnd w, bool onlyKept) {
     if (!plat::GetWindowRect(w, &r)) return;
     // Asked only of the windows that would move: most lie on the screen already.
     if (plat::IsZoomed(w)) {
-        if (!IsCloaked(w)) MoveFolded(batch, w, MaximizedCorner, MaximizedCorner);
+        if (IsCloaked(w)) return;
+        const plat::Point p = MaximizedPlace(r);
+        MoveFolded(batch, w, p.x, p.y);
         return;
     }
     const FoldResult fold = FoldOntoScreen(r);
@@ -122,7 +137,9 @@ void EmergencyFold() {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
         plat::Rect r{};
         if (!plat::GetWindowRect(w, &r)) return;
-        int x = MaximizedCorner, y = MaximizedCorner;
+        plat::Point corner{-MaximizedFrame, -MaximizedFrame};
+        if (plat::IsZoomed(w)) corner = MaximizedPlace(r);
+        int x = corner.x, y = corner.y;
         if (!plat::IsZoomed(w)) {
             const FoldResult fold = FoldOntoScreen(r);
             if (!fold.moved) return;

@@ -16,6 +16,14 @@ namespace {
 constexpr int EdgeZone = 2;
 constexpr int ReentryInset = 8;
 
+// The opposite edge's point may lie outside every monitor where their sizes differ.
+void ReenterAt(std::int64_t x, std::int64_t y) {
+    const plat::Point p = OntoMonitor(CurrentGeometry(),
+                                      plat::Point{SaturateToInt32(x), SaturateToInt32(y)},
+                                      ReentryInset);
+    plat::SetCursorPos(p.x, p.y);
+}
+
 bool ButtonDown(int vk) { return (plat::GetAsyncKeyState(vk) & 0x8000) != 0; }
 
 bool ShouldFollow(plat::Hwnd f) {
@@ -36,25 +44,27 @@ bool EdgeSwitch() {
     plat::Point p{};
     if (!plat::GetCursorPos(&p)) return false;
 
-    const std::int64_t x = p.x, y = p.y;
+    // Only the outer edges of the virtual screen count, never a border between monitors.
+    const std::int64_t x = std::int64_t{p.x} - desktop.originX, y = std::int64_t{p.y} - desktop.originY;
     const std::int64_t sw = desktop.screenWidth, sh = desktop.screenHeight;
     const std::int64_t ww = desktop.workWidth, wh = desktop.workHeight;
+    const std::int64_t left = desktop.originX, top = desktop.originY;
     bool fired = true;
     desktop.edgeSwitching.store(1, std::memory_order_relaxed);
     if (x < EdgeZone && desktop.currentColumn > 0) {
         MoveViewBy(-1, 0);
-        plat::SetCursorPos(OffsetCoordinate(desktop.workWidth, -ReentryInset), p.y);
+        ReenterAt(left + ww - ReentryInset, p.y);
     } else if ((x > sw - EdgeZone || (x > ww - EdgeZone && x < ww)) &&
                desktop.currentColumn < static_cast<std::int64_t>(desktop.columns) - 1) {
         MoveViewBy(1, 0);
-        plat::SetCursorPos(ReentryInset, p.y);
+        ReenterAt(left + ReentryInset, p.y);
     } else if (y < EdgeZone && desktop.currentRow > 0) {
         MoveViewBy(0, -1);
-        plat::SetCursorPos(p.x, OffsetCoordinate(desktop.workHeight, -ReentryInset));
+        ReenterAt(p.x, top + wh - ReentryInset);
     } else if ((y > sh - EdgeZone || (y > wh - EdgeZone && y < wh)) &&
                desktop.currentRow < static_cast<std::int64_t>(desktop.rows) - 1) {
         MoveViewBy(0, 1);
-        plat::SetCursorPos(p.x, ReentryInset);
+        ReenterAt(p.x, top + ReentryInset);
     } else {
         fired = false;
     }

@@ -5,13 +5,21 @@
 #include "config/settings.h"
 #include "core/compress.h"
 #include "core/desktop.h"
+#include "core/display.h"
 #include "platform/registry.h"
 
 const char SessionValueName[] = "Session";
 
 namespace {
 
-constexpr std::uint32_t RecordSize = 16;  // column, row, screen width, screen height
+// Little-endian int32s: column, row, width, height, origin x, origin y, flags. Runs before
+// the virtual screen had an origin wrote the first four alone.
+constexpr std::uint32_t RecordSize = 28;
+constexpr std::uint32_t OldRecordSize = 16;
+// Beyond any real arrangement of monitors: a record outside it was not written by a run, and
+// laying windows out from it could send them anywhere.
+constexpr std::int32_t LargestScreen = 1 << 18;
+constexpr std::int32_t SmallestScreen = 64;
 bool armed = false;
 
 std::int32_t ReadInt(const std::uint8_t* p) {
@@ -32,6 +40,9 @@ void WriteRecord() {
     PutInt(data + 4, desktop.currentRow);
     PutInt(data + 8, desktop.screenWidth);
     PutInt(data + 12, desktop.screenHeight);
+    PutInt(data + 16, desktop.originX);
+    PutInt(data + 20, desktop.originY);
+    PutInt(data + 24, 0);  // flags
     // Best effort: without the record only the recovery after a kill is lost.
     plat::RegSetValueEx(settingsKeys.preferences, SessionValueName, 0, plat::REG_BINARY, data,
                          RecordSize);
@@ -47,21 +58,38 @@ void SetCurrentDesktop(int column, int row) {
 }
 
 RecoveryPlan PlanRecovery(bool found, std::uint32_t type, const std::uint8_t* data,
-                          std::uint32_t size, int screenWidth, int screenHeight, int columns,
-                          int rows) {
-    if (!found) return {Recovery::None, 0, 0};
+                          std::uint32_t size, const ScreenGeometry& now, int columns, int rows) {
+    RecoveryPlan plan{Recovery::None, 0, 0, 0, 0, 0, 0};
+    if (!found) return plan;
+    plan.action = Recovery::Fold;
     // A record we cannot read still says the last run did not end cleanly.
-    if (type != plat::REG_BINARY || size != RecordSize || !data) return {Recovery::Fold, 0, 0};
+    if (type != plat::REG_BINARY || (size != RecordSize && size != OldRecordSize) || !data)
+        return plan;
     const std::int32_t column = ReadInt(data), row = ReadInt(data + 4);
-    const bool sameScreen = ReadInt(data + 8) == screenWidth && ReadInt(data + 12) == screenHeight;
+    plan.width = ReadInt(data + 8);
+    plan.height = ReadInt(data + 12);
+    if (size == RecordSize) {
+        plan.originX = ReadInt(data + 16);
+        plan.originY = ReadInt(data + 20);
+    }
     const bool inGrid = column >= 0 && column < columns && row >= 0 && row < rows;
-    if (!sameScreen || !inGrid) return {Recovery::Fold, 0, 0};
-    if (column == 0 && row == 0) return {Recovery::None, 0, 0};
-    return {Recovery::Adopt, column, row};
+    const auto within = [](std::int64_t v, std::int64_t lo) { return v >= lo && v <= LargestScreen; };
+    if (!inGrid || !within(plan.width, SmallestScreen) || !within(plan.height, SmallestScreen) ||
+        !within(plan.originX < 0 ? -std::int64_t{plan.originX} : plan.originX, 0) ||
+        !within(plan.originY < 0 ? -std::int64_t{plan.originY} : plan.originY, 0))
+        return plan;
+    plan.column = column;
+    plan.row = row;
+    if (plan.width != now.width || plan.height != now.height || plan.originX != now.originX ||
+        plan.originY != now.originY)
+        plan.action = Recovery::Relayout;
+    else
+        plan.action = column == 0 && row == 0 ? Recovery::None : Recovery::Adopt;
+    return plan;
 }
 
 RecoveryPlan RecoverPreviousRun() {
-    RecoveryPlan plan{Recovery::None, 0, 0};
+    RecoveryPlan plan{Recovery::None, 0, 0, 0, 0, 0, 0};
     if (settingsKeys.preferences) {
         std::uint8_t data[RecordSize + 1] = {};
         std::uint32_t type = 0, size = sizeof data;
@@ -69,12 +97,20 @@ RecoveryPlan RecoverPreviousRun() {
                                                nullptr, &type, data, &size);
         const bool found = rc == plat::ERROR_SUCCESS || rc == plat::ERROR_MORE_DATA;
         plan = PlanRecovery(found, type, rc == plat::ERROR_SUCCESS ? data : nullptr, size,
-                            desktop.screenWidth, desktop.screenHeight, desktop.columns,
-                            desktop.rows);
+                            CurrentGeometry(), desktop.columns, desktop.rows);
     }
-    if (plan.action == Recovery::Adopt) {
+    if (plan.action == Recovery::Adopt || plan.action == Recovery::Relayout) {
         desktop.currentColumn = plan.column;
         desktop.currentRow = plan.row;
+    }
+    if (plan.action == Recovery::Relayout) {
+        ScreenGeometry recorded{};
+        recorded.originX = plan.originX;
+        recorded.originY = plan.originY;
+        recorded.width = plan.width;
+        recorded.height = plan.height;
+        const ScreenGeometry now = CurrentGeometry();
+        ChangeGeometry(recorded, now, desktop.workWidth, desktop.workHeight);
     } else if (plan.action == Recovery::Fold) {
         CompressDesktop(false);
     }
@@ -85,6 +121,10 @@ RecoveryPlan RecoverPreviousRun() {
 void ArmSessionRecord() {
     armed = true;
     WriteRecord();
+}
+
+void RefreshSessionRecord() {
+    if (armed) WriteRecord();
 }
 
 void DisarmSessionRecord() {

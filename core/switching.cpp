@@ -252,6 +252,14 @@ bool ShiftWindows(int dx, int dy) {
     return true;
 }
 
+void MoveManagedWindows(
+    const std::function<std::vector<PlannedMove>(const std::vector<SwitchCandidate>&)>& plan) {
+    const std::int64_t start = Ticks();
+    desktop.switching.store(1, std::memory_order_relaxed);
+    PushMoves(plan(ReadAndProbe(start)));
+    desktop.switching.store(0, std::memory_order_relaxed);
+}
+
 void ActivateTopWindowOnScreen(bool skipKept) {
     const std::vector<plat::Hwnd> all = TopLevelWindows();
     for (plat::Hwnd w : all) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/types.h"
@@ -46,6 +47,12 @@ struct PlannedMove {
 // The moves of a switch by (ox, oy) pixels, in the candidates' order. No system calls.
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
                                    std::int64_t ox, std::int64_t oy);
+
+// Moves the windows below the pager as `plan` decides from what a switch would find (their
+// rectangles and answers), through the switch's probe and batch; hung ones go to the move
+// thread. Sets `switching` around the batch.
+void MoveManagedWindows(
+    const std::function<std::vector<PlannedMove>(const std::vector<SwitchCandidate>&)>& plan);
 
 // How long a switch waits in all for the answers of the threads it asked, counted from its start.
 constexpr std::uint32_t ProbeTimeoutMs = 40;

@@ -48,16 +48,17 @@ struct Timing {
     double first = -1, last = -1;
 };
 
-// Starts the move with `trigger` and times it. When no
-// window at all has moved after 3 s (Wine now and then loses a whole hotkey chord right after
-// a foreground change), the move is started once more and timed from there.
-Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
+// Starts the move with `trigger` and times it; each window is awaited at target(its rectangle).
+// When no window at all has moved after 3 s (Wine now and then loses a whole hotkey chord right
+// after a foreground change), the move is started once more and timed from there.
+Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::function<POINT(const RECT&)>& target,
+             const std::function<void()>& trigger) {
     moveWatch.remaining.store(LONG(ws.size()), std::memory_order_relaxed);
     ResetEvent(moveWatch.done);
     for (TestWindow* t : ws) {
-        RECT r = RectOf(t->hwnd);
-        t->targetX = r.left + dx;
-        t->targetY = r.top;
+        const POINT to = target(RectOf(t->hwnd));
+        t->targetX = to.x;
+        t->targetY = to.y;
         t->arrived.store(0, std::memory_order_relaxed);
         t->watching.store(1, std::memory_order_release);
     }
@@ -88,6 +89,10 @@ Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const
         if (t->arrivedAt.QuadPart < first.QuadPart) first = t->arrivedAt;
     }
     return all ? Timing{Ms(start, first), Ms(start, last)} : Timing{};
+}
+
+Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
+    return Timed(what, ws, [dx](const RECT& r) { return POINT{r.left + dx, r.top}; }, trigger);
 }
 
 struct Mover {
@@ -346,7 +351,49 @@ int RunMover() {
     return 0;
 }
 
-// What each change of desktop adds: one 16-byte registry write of the recovery record, made
+// A change of resolution with the view one desktop right of the windows' own: from the change
+// call to the last window's arrival at its place laid out for the new size (kept, or moved in
+// just far enough to fit), beside a switch of the same windows. The change call's own time, in
+// which Wine resizes its desktop, is shown apart.
+void DisplayChangeCost(Parmena& p, const std::vector<TestWindow*>& ws) {
+    const int W = GetSystemMetrics(SM_CXSCREEN), H = GetSystemMetrics(SM_CYSCREEN);
+    const Timing out = TimedHotkey(p.pager, ws, VK_RIGHT, -W);
+    std::vector<Timing> changes;
+    std::vector<double> calls;
+    for (const SIZE size : {SIZE{800, 600}, SIZE{W, H}}) {
+        const int before = GetSystemMetrics(SM_CXSCREEN);
+        double callMs = -1;
+        changes.push_back(Timed("the re-layout", ws,
+                                [&](const RECT& r) {
+                                    const LONG x = std::min<LONG>(r.left + before, size.cx - (r.right - r.left));
+                                    return POINT{x - size.cx, r.top};
+                                },
+                                [&] {
+                                    DEVMODEA dm{};
+                                    dm.dmSize = sizeof dm;
+                                    dm.dmPelsWidth = DWORD(size.cx);
+                                    dm.dmPelsHeight = DWORD(size.cy);
+                                    dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+                                    const double t0 = NowMs();
+                                    if (ChangeDisplaySettingsExA(nullptr, &dm, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL)
+                                        std::printf("BENCH note: the change to %ldx%ld was refused\n", size.cx, size.cy);
+                                    callMs = NowMs() - t0;
+                                }));
+        calls.push_back(callMs);
+    }
+    const Timing back = TimedHotkey(p.pager, ws, VK_LEFT, GetSystemMetrics(SM_CXSCREEN));
+    if (out.last < 0 || back.last < 0 || changes[0].last < 0 || changes[1].last < 0) {
+        std::printf("BENCH display change with %zu windows: not every window arrived within 30 s\n", ws.size());
+    } else {
+        std::printf("BENCH display change with %zu windows: re-layout done %.1f ms (to 800x600) and %.1f ms (back to "
+                    "%dx%d) after the change call began, which itself took %.1f and %.1f ms; a switch of the same "
+                    "windows %.1f ms out, %.1f ms back\n",
+                    ws.size(), changes[0].last, changes[1].last, W, H, calls[0], calls[1], out.last, back.last);
+    }
+    std::fflush(stdout);
+}
+
+// What each change of desktop adds: one 28-byte registry write of the recovery record, made
 // here into a value of its own beside Parmena's.
 void RecordCost() {
     HKEY key = nullptr;
@@ -355,7 +402,7 @@ void RecordCost() {
         std::printf("BENCH recovery record not measured: the Preferences key cannot be opened\n");
         return;
     }
-    BYTE data[16] = {1, 0, 0, 0, 1, 0, 0, 0, 0, 4, 0, 0, 0, 3, 0, 0};
+    BYTE data[28] = {1, 0, 0, 0, 1, 0, 0, 0, 0, 4, 0, 0, 0, 3, 0, 0};
     std::vector<double> times;
     for (int i = 0; i < 200; ++i) {
         data[0] = static_cast<BYTE>(i & 1);
@@ -425,7 +472,10 @@ int RunBench() {
                 std::printf("BENCH cannot create %d hung windows\n", k);
             StopWindowThread(hung);
         }
-        if (n == 100) IdleShare();
+        if (n == 100) {
+            IdleShare();
+            DisplayChangeCost(p, ws);
+        }
     }
     RecordCost();
     if (p.pi.hProcess && Running(p)) {

@@ -26,11 +26,13 @@ constexpr WPARAM CmdSettings = 102, CmdClose = 103;
 
 // ---------------------------------------------------------------- the running mark
 
-// "Session" in Preferences: column, row, screen width and height while a run is going.
+// "Session" in Preferences while a run is going: column, row, width and height of the virtual
+// screen, its origin, flags.
+constexpr DWORD SessionMarkSize = 28;
 struct SessionMark {
     bool present = false;
     DWORD type = 0, size = 0;
-    std::int32_t v[4] = {0, 0, 0, 0};
+    std::int32_t v[7] = {0, 0, 0, 0, 0, 0, 0};
 };
 
 std::string PreferencesPath() { return std::string(RegRoot) + "\\Preferences"; }
@@ -52,7 +54,7 @@ bool WriteSessionMark(std::int32_t column, std::int32_t row, std::int32_t width,
     if (RegCreateKeyExA(HKEY_CURRENT_USER, PreferencesPath().c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
                         nullptr) != ERROR_SUCCESS)
         return false;
-    const std::int32_t v[4] = {column, row, width, height};
+    const std::int32_t v[7] = {column, row, width, height, 0, 0, 0};
     const bool ok = RegSetValueExA(k, "Session", 0, REG_BINARY, reinterpret_cast<const BYTE*>(v), sizeof v) == ERROR_SUCCESS;
     RegCloseKey(k);
     return ok;
@@ -67,13 +69,14 @@ void DeleteSessionMark() {
 
 std::string MarkText(const SessionMark& m) {
     if (!m.present) return "absent";
-    if (m.type != REG_BINARY || m.size != 16) return Format("of type %lu and %lu bytes", m.type, m.size);
-    return Format("desktop (%d,%d), screen %dx%d", m.v[0], m.v[1], m.v[2], m.v[3]);
+    if (m.type != REG_BINARY || m.size != SessionMarkSize) return Format("of type %lu and %lu bytes", m.type, m.size);
+    return Format("desktop (%d,%d), screen %dx%d at (%d,%d), flags %d", m.v[0], m.v[1], m.v[2], m.v[3], m.v[4],
+                  m.v[5], m.v[6]);
 }
 
 bool MarkIs(const SessionMark& m, int column, int row) {
-    return m.present && m.type == REG_BINARY && m.size == 16 && m.v[0] == column && m.v[1] == row &&
-           m.v[2] == scene.screenW && m.v[3] == scene.screenH;
+    return m.present && m.type == REG_BINARY && m.size == SessionMarkSize && m.v[0] == column && m.v[1] == row &&
+           m.v[2] == scene.screenW && m.v[3] == scene.screenH && m.v[4] == 0 && m.v[5] == 0;
 }
 
 // Once the windows are home, a mark naming another desktop would have the next start take the
@@ -178,27 +181,126 @@ void KillRecovery(const Home& h) {
     Report("exit_kill_recovery", o);
 }
 
-// A run killed on desktop (1,1) of a screen of another size: its cells no longer fit, so the
-// next start folds every window onto the screen instead of taking up the desktop.
+// A run killed on desktop (1,1) of a larger screen: the next start takes that desktop up again
+// and lays the windows out for this screen, each on its own desktop.
 void KillOtherScreen(const Home& h) {
     Outcome o;
     Parmena p;
+    constexpr int OldW = 1280, OldH = 1024;
     bool placed = true;
-    // Where a kill on desktop (1,1) leaves the windows of desktop (0,0).
-    for (size_t i = 0; i < h.ws.size(); ++i) placed = PutOnDesktop(h.ws[i], h.base[i], -1, -1) && placed;
+    // Where a kill on desktop (1,1) of a 1280x1024 screen leaves the windows of desktop (0,0).
+    for (size_t i = 0; i < h.ws.size(); ++i) {
+        const int x = h.base[i].left - OldW, y = h.base[i].top - OldH;
+        SetWindowPos(h.ws[i], nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        placed = WaitFor(5000, [&] { RECT r = RectOf(h.ws[i]); return r.left == x && r.top == y; }) && placed;
+    }
     o.Check(placed, "could not place the windows where a run killed on desktop (1,1) leaves them");
-    o.Check(WriteSessionMark(1, 1, 800, 600), "could not write the registry value \"Session\"");
-    if (o.Ok() && o.Expect(StartParmena(p), "Parmena did not start over the mark of an 800x600 run")) {
-        o.Expect(WaitPositions(h.At(0, 0), h.sizes, 10000), "after the start that found the mark of an 800x600 run");
-        // Folded means desktop (0,0) is current again: one step right moves everyone by a screen.
+    o.Check(WriteSessionMark(1, 1, OldW, OldH), "could not write the registry value \"Session\"");
+    if (o.Ok() && o.Expect(StartParmena(p), "Parmena did not start over the mark of a 1280x1024 run")) {
+        o.Expect(WaitPositions(h.At(1, 1), h.sizes, 10000), "after the start that found the mark of a 1280x1024 run");
         o.Expect(SettleAnchor(p.pager));
-        if (o.Expect(SwitchByHotkey(VK_RIGHT, h.At(1, 0), h.sizes, 8000), "Ctrl+Alt+Right after the fold"))
-            o.Expect(SwitchByHotkey(VK_LEFT, h.At(0, 0), h.sizes, 8000), "Ctrl+Alt+Left after the fold");
+        if (o.Expect(SwitchByHotkey(VK_LEFT, h.At(0, 1), h.sizes, 8000), "Ctrl+Alt+Left after the re-layout"))
+            o.Expect(SwitchByHotkey(VK_UP, h.At(0, 0), h.sizes, 8000), "Ctrl+Alt+Up after the re-layout");
         PostMessageA(p.pager, WM_COMMAND, CmdClose, 0);
         ExpectEnd(o, p, 20000, "the Close command");
     }
     Recover(p, h);
     Report("exit_kill_other_screen", o);
+}
+
+// ---------------------------------------------------------------- display changes
+
+bool SetResolution(int width, int height) {
+    DEVMODEA dm{};
+    dm.dmSize = sizeof dm;
+    dm.dmPelsWidth = DWORD(width);
+    dm.dmPelsHeight = DWORD(height);
+    dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (ChangeDisplaySettingsExA(nullptr, &dm, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL) return false;
+    return WaitFor(5000, [&] {
+        return GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
+    });
+}
+
+struct Desk {
+    int column, row;
+};
+
+// Empty when every window lies on its own desktop, with the view on (vc, vr) of a width x height
+// screen, and has its title bar on the screen when its desktop is shown; else the first that does not.
+std::string Misplaced(const Home& h, const std::vector<Desk>& desks, int vc, int vr, int width, int height) {
+    for (size_t i = 0; i < h.ws.size(); ++i) {
+        const RECT r = RectOf(h.ws[i]);
+        const int dc = desks[i].column - vc, dr = desks[i].row - vr;
+        const int left = r.left - dc * width, top = r.top - dr * height;
+        const int cx = left + (r.right - r.left) / 2, cy = top + (r.bottom - r.top) / 2;
+        if (cx < 0 || cx >= width || cy < 0 || cy >= height)
+            return Format("\"%s\" at %s is not on desktop (%d,%d)", TitleOf(h.ws[i]).c_str(), RectText(r).c_str(),
+                          desks[i].column, desks[i].row);
+        if (left < -8 || left > width - 16 || top < -8 || top + 20 > height)
+            return Format("\"%s\" at %s has its title bar out of reach on desktop (%d,%d)", TitleOf(h.ws[i]).c_str(),
+                          RectText(r).c_str(), desks[i].column, desks[i].row);
+    }
+    return "";
+}
+
+std::string WaitPlaced(const Home& h, const std::vector<Desk>& desks, int vc, int vr, int width, int height) {
+    std::string why;
+    WaitFor(10000, [&] { return (why = Misplaced(h, desks, vc, vr, width, height)).empty(); });
+    return why;
+}
+
+// The story of a change of resolution: windows on several desktops, the view on (2,1), the screen
+// shrinks to 800x600, the view goes back to (0,0), the screen grows again, and Close folds.
+void DisplayResolution(const Home& h) {
+    Outcome o;
+    Parmena p;
+    const POINT anchorWas = anchorHome;
+    // The anchor stays in sight on the smaller screen.
+    SetWindowPos(anchor, nullptr, 10, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    anchorHome = POINT{10, 500};
+    std::vector<Desk> desks;
+    const Desk spread[] = {{0, 0}, {1, 0}, {2, 1}, {0, 1}, {1, 1}, {2, 2}};
+    bool placed = true;
+    for (size_t i = 0; i < h.ws.size(); ++i) {
+        desks.push_back(spread[i % 6]);
+        placed = PutOnDesktop(h.ws[i], h.base[i], desks[i].column, desks[i].row) && placed;
+    }
+    o.Check(placed, "could not put the windows on their desktops");
+    std::vector<SIZE> sizes = h.sizes;
+    auto step = [&](WORD vk, int dx, int dy, const char* what) {
+        return o.Expect(SwitchByHotkey(vk, Shifted(h.ws, Rects(h.ws), dx, dy), sizes, 8000), what);
+    };
+    if (o.Ok() && o.Expect(StartParmena(p), "Parmena did not start")) {
+        o.Expect(SettleAnchor(p.pager));
+        const int W = scene.screenW, H = scene.screenH;
+        if (step(VK_RIGHT, -W, 0, "Ctrl+Alt+Right") && step(VK_RIGHT, -W, 0, "Ctrl+Alt+Right again") &&
+            step(VK_DOWN, 0, -H, "Ctrl+Alt+Down") &&
+            o.Check(SetResolution(800, 600), "the resolution did not change to 800x600") &&
+            o.Expect(WaitPlaced(h, desks, 2, 1, 800, 600), "at 800x600 on desktop (2,1)")) {
+            ShotAfterPaint(p.pager, "display-800x600");
+            if (step(VK_LEFT, 800, 0, "Ctrl+Alt+Left at 800x600") &&
+                step(VK_LEFT, 800, 0, "Ctrl+Alt+Left again at 800x600") &&
+                step(VK_UP, 0, 600, "Ctrl+Alt+Up at 800x600") &&
+                o.Expect(WaitPlaced(h, desks, 0, 0, 800, 600), "at 800x600 on desktop (0,0)") &&
+                o.Check(SetResolution(W, H), "the resolution did not change back to %dx%d", W, H))
+                o.Expect(WaitPlaced(h, desks, 0, 0, W, H), "back at 1024x768 on desktop (0,0)");
+        }
+        PostMessageA(p.pager, WM_COMMAND, CmdClose, 0);
+        if (ExpectEnd(o, p, 20000, "the Close command")) {
+            // The fold: every title bar on the screen.
+            std::vector<Desk> home(h.ws.size(), Desk{0, 0});
+            o.Expect(WaitPlaced(h, home, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                     "after the Close command folded");
+        }
+    }
+    // Whatever happened, later scenarios find the screen as it was.
+    if (GetSystemMetrics(SM_CXSCREEN) != scene.screenW || GetSystemMetrics(SM_CYSCREEN) != scene.screenH)
+        o.Check(SetResolution(scene.screenW, scene.screenH), "could not restore %dx%d", scene.screenW, scene.screenH);
+    anchorHome = anchorWas;
+    SetWindowPos(anchor, nullptr, anchorWas.x, anchorWas.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Recover(p, h);
+    Report("display_resolution", o);
 }
 
 void Logoff(const Home& h) {
@@ -786,7 +888,8 @@ void SoakScenario(const char* name, unsigned seconds) {
 
 std::vector<const char*> ExitScenarioNames() {
     return {"exit_wm_quit",          "exit_logoff",  "exit_crash", "exit_settings_wm_close",
-            "exit_settings_wm_quit", "exit_kill_recovery", "exit_kill_other_screen", "soak_short"};
+            "exit_settings_wm_quit", "exit_kill_recovery", "exit_kill_other_screen", "display_resolution",
+            "soak_short"};
 }
 
 void RunExitScenarios() {
@@ -799,6 +902,7 @@ void RunExitScenarios() {
     SettingsOpenThenEnd(h, true);
     KillRecovery(h);
     KillOtherScreen(h);
+    DisplayResolution(h);
     SoakScenario("soak_short", EnvNumber("E2E_SOAK_SHORT_SECONDS", 25));
 }
 

@@ -1,6 +1,7 @@
 // The command window: a hidden pop-up with one edit field that runs shortcuts or shell text.
 #include "launcher/command_window.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include "config/shortcuts.h"
 #include "launcher/help.h"
 #include "launcher/line_edit.h"
+#include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/shell.h"
@@ -27,6 +29,44 @@ constexpr std::uint32_t LineBufferSize = 1024;
 plat::WndProc savedEditProc;
 bool classRegistered;
 plat::Hinstance classModule;
+
+// The edit field's font away from 96 DPI (the stock font is made for the system's DPI), and
+// the DPI it was made for.
+plat::Hgdi scaledFont;
+std::uint32_t scaledFontDpi;
+constexpr std::uint32_t BaseDpi = 96;
+constexpr int FontPoints = 8;
+
+int ScaleToDpi(int value, std::uint32_t dpi) {
+    return static_cast<int>((static_cast<std::int64_t>(value) * dpi + BaseDpi / 2) / BaseDpi);
+}
+
+// Sizes the window and its field for the DPI of the monitor it is about to show on.
+void FitToDpi(plat::Hwnd w, std::uint32_t dpi, int* width, int* height) {
+    *width = ScaleToDpi(CommandWidth, dpi);
+    *height = ScaleToDpi(CommandHeight, dpi);
+    plat::Hwnd edit = plat::GetDlgItem(w, CommandEditId);
+    plat::Hgdi font = plat::GetStockObject(plat::DEFAULT_GUI_FONT);
+    if (dpi != BaseDpi) {
+        if (!scaledFont || scaledFontDpi != dpi) {
+            plat::LogFont lf{};
+            lf.lfHeight = -static_cast<std::int32_t>((FontPoints * dpi + 36) / 72);
+            lf.lfWeight = 400;
+            std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", "MS Shell Dlg");
+            plat::Hgdi made = plat::CreateFontIndirect(&lf);
+            if (made) {
+                // The field lets go of the old font before it is deleted.
+                plat::SendMessage(edit, plat::WM_SETFONT, reinterpret_cast<plat::WParam>(made), 0);
+                if (scaledFont) plat::DeleteObject(scaledFont);
+                scaledFont = made;
+                scaledFontDpi = dpi;
+            }
+        }
+        if (scaledFont) font = scaledFont;
+    }
+    plat::SendMessage(edit, plat::WM_SETFONT, reinterpret_cast<plat::WParam>(font), 0);
+    plat::MoveWindow(edit, 0, 0, *width, *height, 0);
+}
 
 // The shortcut's name equals the whole text, or its start followed by a space.
 bool NameStartsCommand(const char* name, std::size_t nameLength, const char* text) {
@@ -84,13 +124,19 @@ void RunTypedText(plat::Hwnd w) {
 
 void ShowAtCursor(plat::Hwnd w) {
     plat::Point cursor{0, 0};
-    plat::Rect r{0, 0, CommandWidth, CommandHeight};
     plat::Rect desk{0, 0, 0, 0};
     plat::GetCursorPos(&cursor);
-    plat::GetWindowRect(w, &r);
-    plat::GetWindowRect(plat::GetDesktopWindow(), &desk);
+    // On the monitor under the cursor, at that monitor's scale.
+    const plat::Hmonitor monitor = plat::MonitorFromPoint(cursor, plat::MONITOR_DEFAULTTONEAREST);
+    plat::MonitorInfo info{};
+    info.cbSize = sizeof info;
+    if (monitor && plat::GetMonitorInfoW(monitor, &info))
+        desk = info.rcMonitor;
+    else
+        plat::GetWindowRect(plat::GetDesktopWindow(), &desk);
+    int width = CommandWidth, height = CommandHeight;
+    FitToDpi(w, monitor ? plat::GetDpiForMonitor(monitor) : BaseDpi, &width, &height);
 
-    const int width = r.right - r.left, height = r.bottom - r.top;
     int x = cursor.x - width / 2, y = cursor.y - height / 2;
     if (x < desk.left)
         x = desk.left;
@@ -210,6 +256,9 @@ void DestroyCommandWindow() {
     FreeCommandHistory();  // shutdown ends the history's life too
     CommandWindow = nullptr;
     savedEditProc = nullptr;
+    if (scaledFont) plat::DeleteObject(scaledFont);
+    scaledFont = nullptr;
+    scaledFontDpi = 0;
     if (classRegistered) plat::UnregisterClass(CommandClassName, classModule);
     classRegistered = false;
 }

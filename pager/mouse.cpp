@@ -33,14 +33,10 @@ bool CanMapPagerPoints() {
 }
 
 int ScreenXUnder(int x) {
-    const std::int64_t sx = static_cast<std::int64_t>(PagerToVirtualX(x, pager.miniatureRect)) -
-                            static_cast<std::int64_t>(desktop.currentColumn) * desktop.screenWidth;
-    return SaturateToInt32(sx);
+    return SaturateToInt32(VirtualToScreenX(PagerToVirtualX(x, pager.miniatureRect)));
 }
 int ScreenYUnder(int y) {
-    const std::int64_t sy = static_cast<std::int64_t>(PagerToVirtualY(y, pager.miniatureRect)) -
-                            static_cast<std::int64_t>(desktop.currentRow) * desktop.screenHeight;
-    return SaturateToInt32(sy);
+    return SaturateToInt32(VirtualToScreenY(PagerToVirtualY(y, pager.miniatureRect)));
 }
 
 void EndReleasedDrags(bool rightButton) {

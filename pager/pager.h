@@ -58,10 +58,20 @@ void RestorePagerPosition();
 // Re-measures the screen and keeps the pager on it; force stores the measure (and re-places
 // the pager) even when the size is unchanged. A failed measure changes nothing.
 void CheckDisplaySize(bool force = false);
+// Whether a change was put off because a batch of moves ran; clears the mark. The timer asks.
+bool TakeDeferredDisplayChange();
 void ExpandPager(bool takeForeground);
 void CheckPagerLeave();
 void RememberPagerSize();
 plat::Point CollapsedPosition();  // for the current "Corner" and screen
+// Sizes are stored at 96 DPI and shown at the DPI of the pager's monitor.
+int ScaleToDpi(int value, int dpi);
+int UnscaleFromDpi(int value, int dpi);
+int PagerDpi();          // of the monitor the pager is on
+int CollapsedPixels();   // the collapsed square's side at its corner's DPI
+// WM_DPICHANGED: re-measures and re-places the pager at the new scale; suggested is the
+// system's rectangle, taken when the pager has no corner to go to.
+void PagerDpiChanged(const plat::Rect* suggested);
 
 // Rendering
 void PaintPager(plat::Hdc target, bool onlyIfChanged);

@@ -26,16 +26,21 @@ constexpr std::int64_t CoordinateLimit = 16000;
 
 // The grid as it stands at the start of one drawing.
 struct Geometry {
-    std::int64_t width, height;  // screen size
+    std::int64_t width, height;  // virtual screen size
+    std::int64_t originX, originY;
     int columns, rows;
     int cx, cy;
     plat::Rect r;                // client rectangle drawn into
 };
 
 Geometry ReadGeometry(const plat::Rect& r) {
-    return Geometry{desktop.screenWidth, desktop.screenHeight, desktop.columns, desktop.rows,
-                    desktop.currentColumn, desktop.currentRow, r};
+    return Geometry{desktop.screenWidth, desktop.screenHeight, desktop.originX, desktop.originY,
+                    desktop.columns,     desktop.rows,         desktop.currentColumn,
+                    desktop.currentRow,  r};
 }
+
+// Beyond this many outlines the cells are too small to show monitors in.
+constexpr std::int64_t MaxMonitorOutlines = 4096;
 
 // A stored grid of zero cells or a screen without size has nothing to map onto: the
 // pager then shows its background only.
@@ -101,8 +106,8 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
         wr = plat::Rect{targetX, targetY, OffsetCoordinate(targetX, width),
                         OffsetCoordinate(targetY, height)};
     }
-    const std::int64_t ox = static_cast<std::int64_t>(g.cx) * g.width;
-    const std::int64_t oy = static_cast<std::int64_t>(g.cy) * g.height;
+    const std::int64_t ox = static_cast<std::int64_t>(g.cx) * g.width - g.originX;
+    const std::int64_t oy = static_cast<std::int64_t>(g.cy) * g.height - g.originY;
     const int left = ToPagerX(g, ox + wr.left);
     const int right = ToPagerX(g, ox + wr.right);
     const int top = ToPagerY(g, oy + wr.top);
@@ -144,8 +149,19 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     plat::RestoreDC(mem, saved);
 }
 
+// The titles' font at the pager's DPI: the stored font is at 96 DPI. Null: use the stored one.
+plat::Hgdi CreateScaledFont() {
+    const int dpi = PagerDpi();
+    if (dpi == 96 || dpi <= 0) return nullptr;
+    plat::LogFont lf = settings.font;
+    lf.lfHeight = ScaleToDpi(lf.lfHeight, dpi);
+    lf.lfWidth = ScaleToDpi(lf.lfWidth, dpi);
+    return plat::CreateFontIndirect(&lf);
+}
+
 void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
-    plat::Hgdi font = AcquirePagerFont();
+    plat::Hgdi scaled = CreateScaledFont();
+    plat::Hgdi font = scaled ? scaled : AcquirePagerFont();
     const bool checkPending = AnyMovePending();
     // Bottom first, so that upper windows cover lower ones.
     for (auto w = zorder.rbegin(); w != zorder.rend(); ++w) {
@@ -154,7 +170,10 @@ void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
             continue;
         DrawWindow(mem, g, *w, t, font, checkPending);
     }
-    ReleasePagerFont();
+    if (scaled)
+        plat::DeleteObject(scaled);
+    else
+        ReleasePagerFont();
 }
 
 void DrawGrid(plat::Hdc mem, const Geometry& g) {
@@ -168,6 +187,29 @@ void DrawGrid(plat::Hdc mem, const Geometry& g) {
         plat::MoveToEx(mem, x, g.r.top, nullptr);
         plat::LineTo(mem, x, g.r.bottom);
     }
+}
+
+// Each monitor's outline in every cell, so the user sees which monitor a window is on. One
+// monitor's outline would be the cell itself.
+void DrawMonitorOutlines(plat::Hdc mem, const Geometry& g) {
+    const int n = std::min(desktop.monitorCount, MaxMonitors);
+    if (n < 2 || std::int64_t{g.columns} * g.rows * n > MaxMonitorOutlines) return;
+    plat::Hgdi pen = plat::CreatePen(plat::PS_SOLID, 0, settings.grid);
+    if (!pen) return;
+    plat::Hgdi oldPen = plat::SelectObject(mem, pen);
+    plat::Hgdi oldBrush = plat::SelectObject(mem, plat::GetStockObject(plat::NULL_BRUSH));
+    for (int row = 0; row < g.rows; ++row)
+        for (int column = 0; column < g.columns; ++column)
+            for (int i = 0; i < n; ++i) {
+                const plat::Rect& m = desktop.monitors[i].rect;
+                const std::int64_t x = column * g.width - g.originX;
+                const std::int64_t y = row * g.height - g.originY;
+                plat::Rectangle(mem, ToPagerX(g, x + m.left), ToPagerY(g, y + m.top),
+                                ToPagerX(g, x + m.right), ToPagerY(g, y + m.bottom));
+            }
+    plat::SelectObject(mem, oldBrush);
+    plat::SelectObject(mem, oldPen);
+    plat::DeleteObject(pen);
 }
 
 // Sides on the pager's outer edge are left out.
@@ -269,6 +311,7 @@ void PaintPager(plat::Hdc target, bool onlyIfChanged) {
         const Geometry g = ReadGeometry(r);
         if (HasGrid(g)) {
             DrawWindows(mem, g, tools);
+            DrawMonitorOutlines(mem, g);
             plat::SelectObject(mem, tools.gridPen);
             DrawGrid(mem, g);
             plat::SelectObject(mem, tools.outlinePen);

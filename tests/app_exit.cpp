@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "core/compress.h"
+#include "core/desktop.h"
 #include "core/session.h"
 #include "platform/kernel.h"
 #include "tests/app_harness.h"
@@ -165,12 +166,13 @@ TEST_F(ExitTest, CloseArrivingMidSwitchWaitsForTheSwitchToEnd) {
     owner.join();
 }
 
-// The record a killed run left: the same screen adopts its desktop, anything else folds.
+// The record a killed run left: the same virtual screen adopts its desktop, another one adopts
+// it and lays the windows out again, anything unreadable or outside the grid folds.
 TEST(SessionRecovery, PlanFromTheStoredRecord) {
-    auto rec = [](int c, int r, int w, int h) {
-        std::vector<std::uint8_t> d(16);
-        const int v[4] = {c, r, w, h};
-        for (int i = 0; i < 16; ++i) d[i] = static_cast<std::uint8_t>(static_cast<unsigned>(v[i / 4]) >> (8 * (i % 4)));
+    auto rec = [](std::vector<int> v) {
+        std::vector<std::uint8_t> d(4 * v.size());
+        for (std::size_t i = 0; i < d.size(); ++i)
+            d[i] = static_cast<std::uint8_t>(static_cast<unsigned>(v[i / 4]) >> (8 * (i % 4)));
         return d;
     };
     struct Case {
@@ -178,24 +180,38 @@ TEST(SessionRecovery, PlanFromTheStoredRecord) {
         std::uint32_t type;
         std::vector<std::uint8_t> data;
         Recovery action;
-        int column, row;
+        int column, row, originX, width;
     };
     const Case cases[] = {
-        {false, 0, {}, Recovery::None, 0, 0},
-        {true, plat::REG_BINARY, rec(1, 1, 1024, 768), Recovery::Adopt, 1, 1},
-        {true, plat::REG_BINARY, rec(0, 0, 1024, 768), Recovery::None, 0, 0},
-        {true, plat::REG_BINARY, rec(1, 1, 800, 600), Recovery::Fold, 0, 0},   // another screen
-        {true, plat::REG_BINARY, rec(3, 0, 1024, 768), Recovery::Fold, 0, 0},   // outside 3x3
-        {true, plat::REG_BINARY, rec(-1, 0, 1024, 768), Recovery::Fold, 0, 0},
-        {true, plat::REG_DWORD, {1, 0, 0, 0}, Recovery::Fold, 0, 0},             // unreadable
-        {true, plat::REG_BINARY, std::vector<std::uint8_t>(15), Recovery::Fold, 0, 0},
+        {false, 0, {}, Recovery::None, 0, 0, 0, 0},
+        {true, plat::REG_BINARY, rec({1, 1, 1024, 768}), Recovery::Adopt, 1, 1, 0, 1024},
+        {true, plat::REG_BINARY, rec({0, 0, 1024, 768}), Recovery::None, 0, 0, 0, 1024},
+        {true, plat::REG_BINARY, rec({1, 1, 800, 600}), Recovery::Relayout, 1, 1, 0, 800},
+        {true, plat::REG_BINARY, rec({0, 0, 800, 600}), Recovery::Relayout, 0, 0, 0, 800},
+        {true, plat::REG_BINARY, rec({1, 1, 1024, 768, 0, 0, 0}), Recovery::Adopt, 1, 1, 0, 1024},
+        {true, plat::REG_BINARY, rec({2, 0, 2048, 768, -1024, 0, 0}), Recovery::Relayout, 2, 0, -1024, 2048},
+        {true, plat::REG_BINARY, rec({1, 0, 0, 768, 0, 0, 0}), Recovery::Fold, 0, 0, 0, 0},
+        {true, plat::REG_BINARY, rec({1, 0, 1, 768, 0, 0, 0}), Recovery::Fold, 0, 0, 0, 0},
+        {true, plat::REG_BINARY, rec({1, 0, 1024, 768, INT32_MIN, 0, 0}), Recovery::Fold, 0, 0, 0, 0},
+        {true, plat::REG_BINARY, rec({3, 0, 1024, 768}), Recovery::Fold, 0, 0, 0, 1024},   // outside 3x3
+        {true, plat::REG_BINARY, rec({-1, 0, 1024, 768}), Recovery::Fold, 0, 0, 0, 1024},
+        {true, plat::REG_DWORD, {1, 0, 0, 0}, Recovery::Fold, 0, 0, 0, 0},             // unreadable
+        {true, plat::REG_BINARY, std::vector<std::uint8_t>(15), Recovery::Fold, 0, 0, 0, 0},
+        {true, plat::REG_BINARY, std::vector<std::uint8_t>(24), Recovery::Fold, 0, 0, 0, 0},
     };
+    ScreenGeometry now{};
+    now.width = 1024;
+    now.height = 768;
     for (const Case& c : cases) {
         const RecoveryPlan p = PlanRecovery(c.found, c.type, c.data.data(),
-                                            static_cast<std::uint32_t>(c.data.size()), 1024, 768, 3, 3);
+                                            static_cast<std::uint32_t>(c.data.size()), now, 3, 3);
         EXPECT_EQ(p.action, c.action);
         EXPECT_EQ(p.column, c.column);
         EXPECT_EQ(p.row, c.row);
+        if (c.action == Recovery::Relayout) {
+            EXPECT_EQ(p.originX, c.originX);
+            EXPECT_EQ(p.width, c.width);
+        }
     }
 }
 
@@ -212,20 +228,66 @@ TEST_F(ExitTest, StartAfterAKillAdoptsTheRecordedDesktop) {
     EXPECT_EQ(sim::WindowRect(a).top, 10);
     // Each switch rewrote the record: back on (0,0) now.
     const std::vector<std::uint8_t> data = sim::GetValue("HKCU", Parmena, "Session").data;
-    ASSERT_EQ(data.size(), 16u);
+    ASSERT_EQ(data.size(), 28u);
     EXPECT_EQ(data[0] | data[4], 0);
     EXPECT_EQ(data[8] | data[9] << 8, 1024);
     EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_FALSE(SessionRecorded());
 }
 
-TEST_F(ExitTest, StartAfterAKillOnAnotherScreenFoldsEverything) {
-    plat::Hwnd a = AddWindow("A", {10 - 1024, 10, 110 - 1024, 110});
+// Killed on desktop (1,0) of an 800 x 600 screen, started again at 1024 x 768: each window
+// stays on its desktop, at its place there.
+TEST_F(ExitTest, StartAfterAKillOnAnotherScreenLaysWindowsOutAgain) {
+    plat::Hwnd home = AddWindow("Home", {10 - 800, 10, 110 - 800, 110});
+    plat::Hwnd here = AddWindow("Here", {700, 500, 790, 590});
     sim::LoadReg(RegHeader() + "[HKEY_CURRENT_USER\\" + Parmena + "]\n\"Session\"=hex:" + SessionHex(1, 0, 800, 600) + "\n");
     Run();
-    EXPECT_EQ(sim::WindowRect(a).left, 10);
-    EXPECT_EQ(desktop.currentColumn, 0);
+    EXPECT_EQ(desktop.currentColumn, 1);
+    EXPECT_EQ(sim::WindowRect(home).left, 10 - 1024);
+    EXPECT_EQ(sim::WindowRect(here).left, 700);
+    Press(plat::VK_LEFT);
+    EXPECT_EQ(sim::WindowRect(home).left, 10);
+    EXPECT_EQ(sim::WindowRect(home).top, 10);
     EXPECT_EQ(program.Close(), ExitRan);
+}
+
+// The story of a change of resolution: the view on (2,1), the screen shrinks, the user comes
+// back to (0,0) and closes. Every window is where it belongs, its title bar on the screen.
+TEST_F(ExitTest, DisplayChangeKeepsWindowsOnTheirDesktops) {
+    plat::Hwnd home = AddWindow("Home", {100, 80, 700, 580});
+    plat::Hwnd far = AddWindow("Far", {2048 + 900, 768 + 600, 2048 + 1020, 768 + 700});
+    Run();
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_RIGHT);
+    Press(plat::VK_DOWN);
+    sim::Monitor small;
+    small.rect = small.work = {0, 0, 800, 600};
+    sim::ChangeDisplay({small});
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(desktop.screenWidth, 800);
+    EXPECT_EQ(sim::WindowRect(home).left, 100 - 1600);
+    EXPECT_EQ(sim::WindowRect(home).top, 80 - 600);
+    // Far's place on (2,1) is clamped so that its title bar stays on the smaller screen.
+    const plat::Rect f = sim::WindowRect(far);
+    EXPECT_GE(f.left, 0);
+    EXPECT_LE(f.right, 808);
+    EXPECT_LE(f.top + 30, 600);
+    const std::vector<std::uint8_t> data = sim::GetValue("HKCU", Parmena, "Session").data;
+    ASSERT_EQ(data.size(), 28u);
+    EXPECT_EQ(data[8] | data[9] << 8, 800);
+    Press(plat::VK_LEFT);
+    Press(plat::VK_LEFT);
+    Press(plat::VK_UP);
+    EXPECT_EQ(sim::WindowRect(home).left, 100);
+    EXPECT_EQ(sim::WindowRect(home).top, 80);
+    EXPECT_EQ(program.Close(), ExitRan);
+    for (plat::Hwnd w : {home, far}) {
+        const plat::Rect r = sim::WindowRect(w);
+        EXPECT_GE(r.left, -8);
+        EXPECT_LT(r.left, 800);
+        EXPECT_GE(r.top, -8);
+        EXPECT_LE(r.top + 30, 600);
+    }
 }
 
 // The apply of a dialog that closes at the end repaints the pager: the main thread must keep

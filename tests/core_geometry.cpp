@@ -92,23 +92,28 @@ TEST_F(Geometry, FoldCountsWholeScreens) {
     EXPECT_FALSE(f.moved);
 }
 
-// The closed form must give what shifting one screen at a time gives.
+// The closed form must give what shifting one screen at a time gives, and the cell of the
+// folded centre must be the current one, wherever the virtual screen's corner lies.
 TEST_F(Geometry, FoldMatchesStepwiseShifting) {
     std::mt19937 rng(1234);
-    std::uniform_int_distribution<int> pos(-40000, 40000), size(0, 3000), screen(1, 2000);
+    std::uniform_int_distribution<int> pos(-40000, 40000), size(0, 3000), screen(1, 2000),
+        origin(-3000, 3000);
     for (int i = 0; i < 4000; ++i) {
         desktop.screenWidth = screen(rng);
         desktop.screenHeight = screen(rng);
+        desktop.originX = i % 2 ? origin(rng) : 0;
+        desktop.originY = i % 2 ? origin(rng) : 0;
         Rect r{pos(rng), pos(rng), 0, 0};
         r.right = r.left + size(rng);
         r.bottom = r.top + size(rng);
         Rect e = r;
         const int w = desktop.screenWidth, h = desktop.screenHeight;
+        const int ox = 2 * desktop.originX, oy = 2 * desktop.originY;
         int sx = 0, sy = 0;
-        for (; e.left + e.right < 0; ++sx) e.left += w, e.right += w;
-        for (; e.left + e.right > 2 * w; --sx) e.left -= w, e.right -= w;
-        for (; e.top + e.bottom < 0; ++sy) e.top += h, e.bottom += h;
-        for (; e.top + e.bottom > 2 * h; --sy) e.top -= h, e.bottom -= h;
+        for (; e.left + e.right - ox < 0; ++sx) e.left += w, e.right += w;
+        for (; e.left + e.right - ox > 2 * w; --sx) e.left -= w, e.right -= w;
+        for (; e.top + e.bottom - oy < 0; ++sy) e.top += h, e.bottom += h;
+        for (; e.top + e.bottom - oy > 2 * h; --sy) e.top -= h, e.bottom -= h;
         FoldResult f = FoldOntoScreen(r);
         ASSERT_EQ(f.sx, sx) << r.left << "," << r.right << " w=" << desktop.screenWidth;
         ASSERT_EQ(f.sy, sy);
@@ -117,6 +122,11 @@ TEST_F(Geometry, FoldMatchesStepwiseShifting) {
         ASSERT_EQ(f.rect.top, e.top);
         ASSERT_EQ(f.rect.bottom, e.bottom);
         ASSERT_EQ(f.moved, sx != 0 || sy != 0);
+        // A centre strictly inside the folded desktop is on the current cell.
+        const int cx = e.left + (e.right - e.left) / 2, cy = e.top + (e.bottom - e.top) / 2;
+        if (cx < desktop.originX + w && cy < desktop.originY + h) {
+            ASSERT_EQ(DesktopCellOfPoint(cx, cy), 0u);
+        }
     }
 }
 

@@ -72,6 +72,24 @@ TEST_F(CommandWindowTest, ShowsAtTheCursorClampedToTheDesktop) {
     }
 }
 
+// On a second monitor at 200 %: twice the size, and kept on that monitor, not the primary.
+TEST_F(CommandWindowTest, ShowsOnTheCursorsMonitorAtItsScale) {
+    sim::Monitor primary, second;
+    primary.rect = primary.work = {0, 0, 1024, 768};
+    primary.primary = true;
+    second.rect = second.work = {1024, 0, 2048, 768};
+    second.dpi = 192;
+    sim::SetMonitors({primary, second});
+    sim::SetCursor(2040, 760);
+    plat::SendMessage(CommandWindow, plat::WM_HOTKEY, 5, 0);
+    const plat::Rect r = sim::WindowRect(CommandWindow);
+    EXPECT_EQ(r.left, 2048 - 256);
+    EXPECT_EQ(r.top, 768 - 36);
+    EXPECT_EQ(r.right, 2048);
+    EXPECT_EQ(sim::WindowRect(edit).right - sim::WindowRect(edit).left, 256);
+    EXPECT_EQ(sim::WindowRect(edit).bottom - sim::WindowRect(edit).top, 36);
+}
+
 // What is typed, against the shortcuts and environment of the row, opens one file.
 TEST_F(CommandWindowTest, TypedTextOpensTheShortcutOrItself) {
     struct Shortcut {

@@ -172,7 +172,9 @@ TEST_F(Placement, DisplayChangeCollapsesIntoTheNewCorner) {
     EXPECT_EQ(moves[0].flags, QuietMove);
 }
 
-TEST_F(Placement, DisplayChangeEnforcesOnlyTheRightAndBottomLimits) {
+// A pager still showing 8 x 8 pixels on a monitor stays; one that does not is pulled onto
+// the nearest monitor by the shortest way.
+TEST_F(Placement, DisplayChangeKeepsThePagerOnAMonitor) {
     settings.minimizeTolvo = 0;
     sim::Screen small = sim::GetScreen();
     small.width = 800;
@@ -183,7 +185,7 @@ TEST_F(Placement, DisplayChangeEnforcesOnlyTheRightAndBottomLimits) {
         int x, y;
     } cases[] = {{900, 700, true, 792, 592},
                  {-50, 650, true, -50, 592},
-                 {-50, -300, false, 0, 0},
+                 {-50, -300, true, -50, -136},
                  {100, 100, false, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.left);

@@ -197,6 +197,9 @@ TEST(Resources, ManifestAndVersion) {
     const std::string manifest = ReadFile(SourceRoot() + "resources/" + m[2].str());
     ASSERT_FALSE(manifest.empty());
     EXPECT_TRUE(std::regex_search(manifest, std::regex("<dpiAware[^>]*>\\s*true\\s*</dpiAware>")));
+    // Systems that know it take per-monitor awareness; older ones keep the line above.
+    EXPECT_TRUE(std::regex_search(
+        manifest, std::regex("<dpiAwareness[^>]*>\\s*PerMonitorV2\\s*,\\s*PerMonitor\\s*</dpiAwareness>")));
     EXPECT_TRUE(std::regex_search(
         manifest, std::regex("name=\"Microsoft\\.Windows\\.Common-Controls\"\\s+version=\"6\\.0\\.0\\.0\"")));
 

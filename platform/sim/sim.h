@@ -19,6 +19,14 @@ using plat::Rect;
 void Reset();
 
 // ---- Screen and system ----
+// Monitors. Without any set, there is one: the screen below at (0, 0), its work area
+// cxFullScreen x (cyFullScreen + cyCaption).
+struct Monitor {
+    Rect rect;
+    Rect work;
+    bool primary = false;
+    int dpi = 96;
+};
 struct Screen {
     int width = 1024, height = 768;        // HORZRES, VERTRES
     int cxFullScreen = 1024;               // SM_CXFULLSCREEN
@@ -26,9 +34,19 @@ struct Screen {
     int cyCaption = 19;                    // SM_CYCAPTION (work height = 721 + 19 = 740)
     int cxFrame = 4, cyFrame = 4;          // SM_CXFRAME, SM_CYFRAME
     int mouseButtons = 3;                  // SM_CMOUSEBUTTONS
+    int dpi = 96;                          // of the one monitor, while `monitors` is empty
+    std::vector<Monitor> monitors;       // see SetMonitors; empty: the screen alone
 };
 void SetScreen(const Screen& s);
 Screen GetScreen();
+// Replaces the monitors; the screen's size and work area become the primary monitor's
+// (the first when none is marked). No message is sent.
+void SetMonitors(const std::vector<Monitor>& monitors);
+std::vector<Monitor> GetMonitors();        // the effective list, the primary one first
+// A display change: sets the monitors as SetMonitors does, puts the cursor back on a monitor,
+// then posts WM_DISPLAYCHANGE (bits per pixel, primary width | height << 16) to every
+// top-level window of the product, as the system broadcasts it.
+void ChangeDisplay(const std::vector<Monitor>& monitors);
 void SetSysColor(int index, std::uint32_t color);
 void SetIconTitleFont(const plat::LogFont& lf);
 void SetCursor(int x, int y);

@@ -38,6 +38,11 @@ bool Failing(sim::Call function);
 // The error a failing call leaves: the test's choice, else the call's usual one.
 std::uint32_t FailureError(sim::Call function, std::uint32_t usual);
 std::string Lower(const std::string& s);
+// The monitors in force (one made of the screen when none were set), the primary first; the
+// rectangle they span; a point moved onto the nearest of them. Callers hold the lock.
+std::vector<sim::Monitor> EffectiveMonitors();
+Rect VirtualScreen();
+Point OntoNearestMonitor(Point p);
 bool EqualNoCase(const std::string& a, const std::string& b);
 
 constexpr std::uintptr_t kDesktopWindow = 0x10;
@@ -248,7 +253,7 @@ struct Menu {
 
 struct State {
     // screen and input
-    sim::Screen screen;
+    sim::Screen screen;  // with the monitors, when set
     std::map<int, std::uint32_t> sysColors;
     LogFont iconFont{};
     Point cursor{0, 0};

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/display.h"
 #include "platform/kernel.h"
 #include "platform/sim/sim_internal.h"
 #include "platform/text.h"
@@ -144,6 +145,11 @@ int GetSystemMetrics(int index) {
         case SM_CXFRAME: return s.cxFrame;
         case SM_CYFRAME: return s.cyFrame;
         case SM_CMOUSEBUTTONS: return s.mouseButtons;
+        case SM_XVIRTUALSCREEN: return VirtualScreen().left;
+        case SM_YVIRTUALSCREEN: return VirtualScreen().top;
+        case SM_CXVIRTUALSCREEN: return VirtualScreen().right - VirtualScreen().left;
+        case SM_CYVIRTUALSCREEN: return VirtualScreen().bottom - VirtualScreen().top;
+        case SM_CMONITORS: return static_cast<int>(EffectiveMonitors().size());
         default: return 0;
     }
 }
@@ -173,10 +179,8 @@ Bool GetCursorPos(Point* p) {
 
 Bool SetCursorPos(int x, int y) {
     Lock lk(Mu());
-    const sim::Screen& s = S().screen;
-    // The real cursor never leaves the screen.
-    S().cursor.x = x < 0 ? 0 : (x >= s.width ? s.width - 1 : x);
-    S().cursor.y = y < 0 ? 0 : (y >= s.height ? s.height - 1 : y);
+    // The real cursor never leaves the monitors.
+    S().cursor = OntoNearestMonitor(Point{x, y});
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/display.h"
 #include "platform/win32/win.h"
 
 #include "libs/parmm/actions.h"
@@ -180,6 +181,33 @@ void CheckGdi() {
     plat::DeleteObject(bmp);
     plat::DeleteDC(mem);
     plat::ReleaseDC(nullptr, screen);
+}
+
+// ---- monitors: the enumeration callback and the records pass through
+
+plat::Bool PLAT_CALLBACK CountMonitor(plat::Hmonitor m, plat::Hdc, plat::Rect* r, plat::LParam lp) {
+    plat::MonitorInfo info{};
+    info.cbSize = sizeof info;
+    if (plat::GetMonitorInfoW(m, &info) && r && info.rcMonitor.right == r->right) ++*reinterpret_cast<int*>(lp);
+    return 1;
+}
+
+void CheckMonitors() {
+    int seen = 0;
+    CHECK(plat::EnumDisplayMonitors(nullptr, nullptr, CountMonitor, reinterpret_cast<plat::LParam>(&seen)));
+    CHECK(seen >= 1 && seen == GetSystemMetrics(SM_CMONITORS));
+    const plat::Hmonitor distant = plat::MonitorFromPoint(plat::Point{-100000, -100000}, 2 /* nearest */);
+    CHECK(distant != nullptr);
+    CHECK(plat::MonitorFromPoint(plat::Point{-100000, -100000}, 0 /* null */) == nullptr);
+    plat::MonitorInfo info{};
+    info.cbSize = sizeof info;
+    CHECK(plat::GetMonitorInfoW(distant, &info));
+    const plat::Rect inside{info.rcMonitor.left + 1, info.rcMonitor.top + 1, info.rcMonitor.left + 5,
+                            info.rcMonitor.top + 5};
+    CHECK(plat::MonitorFromRect(&inside, 0) == distant);
+    CHECK(info.rcWork.right > info.rcWork.left && info.rcWork.bottom > info.rcWork.top);
+    const std::uint32_t dpi = plat::GetDpiForMonitor(distant);
+    CHECK(dpi >= 72 && dpi <= 480);
 }
 
 // ---- registry: the in/out counts travel through local DWORDs
@@ -537,6 +565,7 @@ int main(int argc, char** argv) {
     } else {
         CheckWindows(reinterpret_cast<plat::Hinstance>(GetModuleHandleA(nullptr)));
         CheckGdi();
+        CheckMonitors();
         CheckRegistry();
         CheckKernel(own);
         CheckUnicode(reinterpret_cast<plat::Hinstance>(GetModuleHandleA(nullptr)));
