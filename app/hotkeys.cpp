@@ -45,8 +45,8 @@ void RegisterDesktopHotkeys() {
                                   static_cast<std::uint32_t>(k.vk))) {
             plat::MessageBoxA(PagerWindow(), "Unable to register hot keys - disabling!", nullptr,
                               plat::MB_ICONINFORMATION);
-            // Memory only: the next start tries again.
-            settings.switchHotkeys = 0;
+            // For this run only: the next start tries again.
+            SwitchHotkeysOffForRun();
             return;
         }
     }

@@ -21,6 +21,7 @@
 
 plat::Hinstance instance;
 std::uint32_t dialogThreadId;
+std::uint32_t mainThreadId;
 plat::Handle dialogThread;
 plat::Handle moveThread;
 
@@ -175,7 +176,9 @@ int ParmenaMain(plat::Hinstance inst) {
     ResetDesktopState();
     ResetPagerState();
     windowsHome = false;
+    StopWindowMoves(false);
     moveThreadStopped = false;
+    mainThreadId = plat::GetCurrentThreadId();
 
     instance = inst;
 

@@ -1,10 +1,9 @@
 // Windows whose move the move thread still holds. The switch that hands a move over records it,
 // the move thread ends it; the pager drawing, activation and follow-active read it on the main
-// thread. Bounded: beyond its capacity a hand-over is not recorded (the window still moves).
+// thread. A window that is gone counts as pending no more.
 #pragma once
 #include "platform/types.h"
 
-constexpr int PendingMoveCapacity = 128;
 // A window the move thread moved this recently still counts as arriving with a switch.
 constexpr int LateArrivalGraceMs = 1000;
 

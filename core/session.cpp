@@ -5,14 +5,21 @@
 #include "config/settings.h"
 #include "core/compress.h"
 #include "core/desktop.h"
+#include "core/pending.h"
 #include "platform/registry.h"
 
 const char SessionValueName[] = "Session";
 
 namespace {
 
-constexpr std::uint32_t RecordSize = 16;  // column, row, screen width, screen height
+// Little-endian int32s: column, row, screen width, screen height, then origin x, origin y and
+// flags. Earlier runs wrote only the first four.
+constexpr std::uint32_t RecordSize = 28;
+constexpr std::uint32_t OldRecordSize = 16;
+// Moves of hung windows were still pending: their windows are not where the desktop says.
+constexpr std::int32_t MovesPendingFlag = 1;
 bool armed = false;
+bool recordedPending = false;
 
 std::int32_t ReadInt(const std::uint8_t* p) {
     std::uint32_t v = 0;
@@ -32,6 +39,10 @@ void WriteRecord() {
     PutInt(data + 4, desktop.currentRow);
     PutInt(data + 8, desktop.screenWidth);
     PutInt(data + 12, desktop.screenHeight);
+    PutInt(data + 16, 0);
+    PutInt(data + 20, 0);
+    recordedPending = AnyMovePending();
+    PutInt(data + 24, recordedPending ? MovesPendingFlag : 0);
     // Best effort: without the record only the recovery after a kill is lost.
     plat::RegSetValueExA(settingsKeys.preferences, SessionValueName, 0, plat::REG_BINARY, data,
                          RecordSize);
@@ -51,7 +62,10 @@ RecoveryPlan PlanRecovery(bool found, std::uint32_t type, const std::uint8_t* da
                           int rows) {
     if (!found) return {Recovery::None, 0, 0};
     // A record we cannot read still says the last run did not end cleanly.
-    if (type != plat::REG_BINARY || size != RecordSize || !data) return {Recovery::Fold, 0, 0};
+    if (type != plat::REG_BINARY || (size != RecordSize && size != OldRecordSize) || !data)
+        return {Recovery::Fold, 0, 0};
+    // The desktop is known, but not where the hung windows ended up.
+    if (size == RecordSize && (ReadInt(data + 24) & MovesPendingFlag)) return {Recovery::Fold, 0, 0};
     const std::int32_t column = ReadInt(data), row = ReadInt(data + 4);
     const bool sameScreen = ReadInt(data + 8) == screenWidth && ReadInt(data + 12) == screenHeight;
     const bool inGrid = column >= 0 && column < columns && row >= 0 && row < rows;
@@ -80,6 +94,10 @@ RecoveryPlan RecoverPreviousRun() {
     }
     ArmSessionRecord();
     return plan;
+}
+
+void RefreshSessionRecord() {
+    if (armed && recordedPending && !AnyMovePending()) WriteRecord();
 }
 
 void ArmSessionRecord() {

@@ -14,7 +14,8 @@ struct RecoveryPlan {
     int column, row;  // with Adopt: the desktop to take as the current one
 };
 // Pure decision from the stored value (type and bytes as read) and the grid and screen now:
-// the same screen and a desktop inside the grid is adopted; anything else is folded.
+// the same screen and a desktop inside the grid is adopted, unless moves were pending when it
+// was written; anything else is folded.
 RecoveryPlan PlanRecovery(bool found, std::uint32_t type, const std::uint8_t* data,
                           std::uint32_t size, int screenWidth, int screenHeight, int columns,
                           int rows);
@@ -26,5 +27,7 @@ RecoveryPlan RecoverPreviousRun();
 void DisarmSessionRecord();
 // Arms the record and writes the current desktop.
 void ArmSessionRecord();
+// Rewrites a record that says moves were pending once none is: a kill from then on adopts.
+void RefreshSessionRecord();
 
 extern const char SessionValueName[];  // "Session" under the Preferences key

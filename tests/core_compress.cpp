@@ -39,6 +39,8 @@ TEST_F(Compress, FoldsEveryWindowOntoTheScreen) {
     EXPECT_EQ(sim::WindowRect(right).top, 800 - 768);
     EXPECT_EQ(sim::WindowRect(left).left, -1500 + 2048);
     EXPECT_EQ(sim::WindowRect(left).top, -700 + 768);
+    EXPECT_EQ(sim::WindowRect(hung).left, 1500);
+    sim::SetHung(hung, false);  // its move was posted to it and lands now
     EXPECT_EQ(sim::WindowRect(hung).left, 1500 - 1024);
     EXPECT_TRUE(MovesOf(here).empty());
     EXPECT_TRUE(MovesOf(iconic).empty());

@@ -177,7 +177,7 @@ TEST_F(Mouse, FreeDragMapsBothPointsSeparately) {
     EXPECT_EQ(sim::WindowRect(w).left, 167);
     EXPECT_EQ(sim::WindowRect(w).top, 423 - 338);
     ASSERT_EQ(MovesOf(w).size(), 1u);
-    EXPECT_EQ(MovesOf(w)[0].flags, QuietMove);
+    EXPECT_EQ(MovesOf(w)[0].flags, QuietMove | plat::SWP_ASYNCWINDOWPOS);
     ASSERT_EQ(InvalidationsOfPager(), before + 1);
     EXPECT_FALSE(sim::Invalidations().back().erase);
 

@@ -281,7 +281,7 @@ TEST_F(Placement, CollapseReturnsAWindowBeingDragged) {
     EXPECT_EQ(sim::WindowRect(w).left, 100);
     EXPECT_EQ(sim::WindowRect(w).top, 50);
     ASSERT_FALSE(MovesOf(w).empty());
-    EXPECT_EQ(MovesOf(w).back().flags, QuietMove);
+    EXPECT_EQ(MovesOf(w).back().flags, QuietMove | plat::SWP_ASYNCWINDOWPOS);
 }
 
 TEST_F(Placement, LeavingWithoutCollapseKeepsSizeAndDrag) {
