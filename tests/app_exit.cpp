@@ -174,6 +174,11 @@ TEST(SessionRecovery, PlanFromTheStoredRecord) {
         for (int i = 0; i < 16; ++i) d[i] = static_cast<std::uint8_t>(static_cast<unsigned>(v[i / 4]) >> (8 * (i % 4)));
         return d;
     };
+    auto withFlags = [](std::vector<std::uint8_t> d, std::uint8_t flags) {
+        d.resize(28, 0);
+        d[24] = flags;
+        return d;
+    };
     struct Case {
         bool found;
         std::uint32_t type;
@@ -190,6 +195,10 @@ TEST(SessionRecovery, PlanFromTheStoredRecord) {
         {true, plat::REG_BINARY, rec(-1, 0, 1024, 768), Recovery::Fold, 0, 0},
         {true, plat::REG_DWORD, {1, 0, 0, 0}, Recovery::Fold, 0, 0},             // unreadable
         {true, plat::REG_BINARY, std::vector<std::uint8_t>(15), Recovery::Fold, 0, 0},
+        // The record with an origin and flags: hung windows still on their way fold.
+        {true, plat::REG_BINARY, withFlags(rec(1, 1, 1024, 768), 0), Recovery::Adopt, 1, 1},
+        {true, plat::REG_BINARY, withFlags(rec(1, 1, 1024, 768), 1), Recovery::Fold, 0, 0},
+        {true, plat::REG_BINARY, std::vector<std::uint8_t>(27), Recovery::Fold, 0, 0},
     };
     for (const Case& c : cases) {
         const RecoveryPlan p = PlanRecovery(c.found, c.type, c.data.data(),

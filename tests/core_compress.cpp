@@ -156,6 +156,17 @@ TEST_F(Remembered, MovesToTheRememberedDesktop) {
     EXPECT_TRUE(sim::Moves().empty());
 }
 
+// A hung window is moved whenever it answers again; the batch never waits for it.
+TEST_F(Remembered, HungWindowDoesNotHoldTheBatch) {
+    Remember("Mail", Cell(1, 0));
+    plat::Hwnd mail = Add("Mail", Rect{100, 100, 300, 300});
+    sim::SetHung(mail, true);
+    ApplyRememberedPositions();
+    EXPECT_EQ(sim::HungWindowBlocks(), 0);
+    sim::SetHung(mail, false);
+    EXPECT_EQ(sim::WindowRect(mail).left, 100 + 1024);
+}
+
 TEST_F(Remembered, FromAnotherCurrentDesktop) {
     desktop.currentColumn = 2;
     desktop.currentRow = 1;

@@ -338,6 +338,14 @@ TEST_F(Switching, WindowWaitingForItsMoveIsNotActivated) {
     EXPECT_EQ(sim::ForegroundRequests(), std::vector<plat::Hwnd>{target});
 }
 
+// However many windows hang, none of them is given the foreground on its way out.
+TEST_F(Switching, NoHungWindowIsActivatedHoweverManyHang) {
+    plat::Hwnd target = Add("target", Rect{1100, 100, 1300, 300});  // on desktop (1, 0)
+    for (int i = 0; i < 200; ++i) sim::SetHung(Add("hung", Rect{i, 0, i + 300, 300}), true);
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_EQ(sim::ForegroundRequests(), std::vector<plat::Hwnd>{target});
+}
+
 TEST_F(Switching, PendingMovesChainGrowAndEndWithTheirWindow) {
     ResetPendingMoves();
     const plat::Hwnd w = Add("w", Rect{10, 10, 20, 20});

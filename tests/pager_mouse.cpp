@@ -183,6 +183,13 @@ TEST_F(Mouse, FreeDragMapsBothPointsSeparately) {
 
     TrackPagerMouse(40, 25);  // every move repositions, even without a change
     EXPECT_EQ(MovesOf(w).size(), 2u);
+
+    // A hung program's window follows when it runs again; the main thread never waits for it.
+    sim::SetHung(w, true);
+    TrackPagerMouse(50, 25);
+    EXPECT_EQ(sim::HungWindowBlocks(), 0);
+    sim::SetHung(w, false);
+    EXPECT_EQ(sim::WindowRect(w).left, 3072 * 50 / 184 - 500);
 }
 
 TEST_F(Mouse, MaximizedWindowMovesByWholeDesktopsInAFreeDrag) {
