@@ -159,10 +159,16 @@ void EmergencyFold() {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
         plat::Rect r{};
         if (!plat::GetWindowRect(w, &r)) return;
+        // A move the move thread already issued lands first: fold from where it puts the window.
+        int toX = 0, toY = 0;
+        const bool pending = PendingMoveTargetNoWait(w, &toX, &toY);
+        if (pending)
+            r = {toX, toY, OffsetCoordinate(toX, std::int64_t{r.right} - r.left),
+                 OffsetCoordinate(toY, std::int64_t{r.bottom} - r.top)};
         int x = MaximizedCorner, y = MaximizedCorner;
         if (!plat::IsZoomed(w)) {
             const FoldResult fold = FoldOntoScreen(r);
-            if (!fold.moved) return;
+            if (!fold.moved && !pending) return;
             x = fold.rect.left;
             y = fold.rect.top;
         }

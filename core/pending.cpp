@@ -99,6 +99,16 @@ bool PendingMoveTarget(plat::Hwnd w, int* x, int* y) {
     return true;
 }
 
+bool PendingMoveTargetNoWait(plat::Hwnd w, int* x, int* y) {
+    std::unique_lock<std::mutex> hold(lock, std::try_to_lock);
+    if (!hold.owns_lock()) return false;
+    const Entry* e = Find(w);
+    if (!e || e->requests == 0) return false;
+    *x = e->x;
+    *y = e->y;
+    return true;
+}
+
 bool ArrivedLate(plat::Hwnd w) {
     std::lock_guard<std::mutex> hold(lock);
     const Entry* e = Find(w);

@@ -16,6 +16,8 @@ void EndPendingMove(plat::Hwnd w, bool arrived);
 bool IsMovePending(plat::Hwnd w);
 // Where a pending window is heading (its top-left corner); false when w is not pending.
 bool PendingMoveTarget(plat::Hwnd w, int* x, int* y);
+// The same without waiting for the lock (false when it is held), for the fold of a crash.
+bool PendingMoveTargetNoWait(plat::Hwnd w, int* x, int* y);
 // The move thread moved w within the last LateArrivalGraceMs.
 bool ArrivedLate(plat::Hwnd w);
 bool AnyMovePending();

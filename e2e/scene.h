@@ -53,6 +53,7 @@ void RunDialogScenarios();
 // Exit paths and the short soak, each with its own Parmena, after the third session.
 std::vector<const char*> ExitScenarioNames();
 void RunExitScenarios();
-int RunSoak();  // parmdriver soak: the long soak alone
+int RunSoak();      // parmdriver soak: the long soak alone
+int RunExitOnly();  // parmdriver exit: the exit scenarios and the short soak alone
 
 }  // namespace e2e
