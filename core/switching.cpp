@@ -42,6 +42,8 @@ struct Probe {
 Probe* activeProbe = nullptr;
 std::uintptr_t lastGeneration = 0;
 
+std::atomic<bool> movesStopped{false};
+
 void PLAT_CALLBACK ProbeAnswered(plat::Hwnd w, std::uint32_t, std::uintptr_t data, plat::LResult) {
     Probe* p = activeProbe;
     const std::uintptr_t mask = (std::uintptr_t{1} << IndexBits) - 1;
@@ -221,7 +223,6 @@ void HandToMoveThread(const PlannedMove& m) {
     plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
 }
 
-
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
                                    std::int64_t ox, std::int64_t oy) {
     std::vector<PlannedMove> out;
@@ -232,10 +233,6 @@ std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidate
                                   !c.answered || c.pending});
     }
     return out;
-}
-
-namespace {
-std::atomic<bool> movesStopped{false};
 }
 
 void StopWindowMoves(bool stop) { movesStopped.store(stop, std::memory_order_relaxed); }
