@@ -202,6 +202,20 @@ void KillOtherScreen(const Home& h) {
     Report("exit_kill_other_screen", o);
 }
 
+// The end of a logoff: the session ends the process right after WM_ENDSESSION (TRUE) is answered,
+// so later moves would never happen.
+void EndSession(Outcome& o, Parmena& p, const Home& h, const char* how) {
+    DWORD_PTR answer = 0;
+    o.Check(SendMessageTimeoutA(p.pager, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 15000, &answer) != 0,
+            "WM_ENDSESSION was not answered within 15 s");
+    o.Expect(WaitPositions(h.At(0, 0), h.sizes, 300), "when WM_ENDSESSION (TRUE) returned");
+    TerminateProcess(p.pi.hProcess, 0);
+    DWORD code;
+    WaitExit(p, 10000, &code);
+    o.Expect(WaitPositions(h.At(0, 0), h.sizes, 2000), "after the process was ended");
+    CheckMarkAfterRestore(o, how);
+}
+
 void Logoff(const Home& h) {
     Outcome o;
     Parmena p;
@@ -210,15 +224,7 @@ void Logoff(const Home& h) {
         const bool asked = SendMessageTimeoutA(p.pager, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 15000, &answer) != 0;
         o.Check(asked, "WM_QUERYENDSESSION was not answered within 15 s");
         if (asked) o.Check(answer != 0, "WM_QUERYENDSESSION was answered FALSE: the logoff was refused");
-        const bool ended = SendMessageTimeoutA(p.pager, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 15000, &answer) != 0;
-        o.Check(ended, "WM_ENDSESSION was not answered within 15 s");
-        // The session ends the process right after this answer: later moves would never happen.
-        o.Expect(WaitPositions(h.At(0, 0), h.sizes, 300), "when WM_ENDSESSION (TRUE) returned");
-        TerminateProcess(p.pi.hProcess, 0);
-        DWORD code;
-        WaitExit(p, 10000, &code);
-        o.Expect(WaitPositions(h.At(0, 0), h.sizes, 2000), "after the process was ended");
-        CheckMarkAfterRestore(o, "WM_ENDSESSION");
+        EndSession(o, p, h, "WM_ENDSESSION");
     }
     Recover(p, h);
     Report("exit_logoff", o);
@@ -254,14 +260,7 @@ void LogoffInsideASwitch(const Home& h) {
         logoffOnProbe = nullptr;
         o.Check(InMessageLoop(p.pager, 10000), "the pager did not come back to its message loop after the switch");
         o.Expect(WaitPositions(h.At(0, 0), h.sizes, 1000), "after the switch the logoff query came into");
-        DWORD_PTR answer = 0;
-        o.Check(SendMessageTimeoutA(p.pager, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 15000, &answer) != 0,
-                "WM_ENDSESSION was not answered within 15 s");
-        o.Expect(WaitPositions(h.At(0, 0), h.sizes, 300), "when WM_ENDSESSION (TRUE) returned");
-        TerminateProcess(p.pi.hProcess, 0);
-        DWORD code;
-        WaitExit(p, 10000, &code);
-        CheckMarkAfterRestore(o, "the logoff inside a switch");
+        EndSession(o, p, h, "the logoff inside a switch");
     }
     Recover(p, h);
     Report("exit_logoff_mid_switch", o);

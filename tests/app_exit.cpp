@@ -1,8 +1,6 @@
 // Every way a run can end brings the windows home, exactly once, and a run that could not
 // (killed) is recovered by the next start.
-#include <atomic>
 #include <cstring>
-#include <thread>
 
 #include "core/compress.h"
 #include "core/session.h"
@@ -13,7 +11,6 @@ using namespace apptest;
 
 namespace {
 
-constexpr std::uint32_t CtrlAlt = plat::MOD_ALT | plat::MOD_CONTROL;
 constexpr const char* Parmena = "Software\\Orvanne\\Parmena\\Preferences";
 
 bool SessionRecorded() { return sim::GetValue("HKCU", Parmena, "Session").exists; }
@@ -127,43 +124,6 @@ TEST_F(ExitTest, FailedTimerAfterRememberedPositionsStillRestores) {
     for (const sim::MoveRecord& m : sim::Moves()) moved = moved || (m.window == far && m.x == 1034);
     EXPECT_TRUE(moved);
     EXPECT_EQ(sim::WindowRect(far).left, 10);
-}
-
-// A window whose answer to the switch's probe sends the pager a close, as another program may.
-std::atomic<bool> closeSent{false};
-plat::LResult PLAT_CALLBACK ClosingProbeProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
-                                             plat::LParam lp) {
-    if (msg == plat::WM_GETTEXTLENGTH && desktop.switching && !closeSent.exchange(true))
-        plat::SendMessageA(Pager(), plat::WM_CLOSE, 0, 0);
-    return plat::DefWindowProcA(w, msg, wp, lp);
-}
-
-TEST_F(ExitTest, CloseArrivingMidSwitchWaitsForTheSwitchToEnd) {
-    closeSent = false;
-    plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
-    std::atomic<plat::Hwnd> prober{nullptr};
-    std::atomic<std::uint32_t> proberThread{0};
-    std::thread owner([&] {
-        plat::WndClassA wc{};
-        wc.lpfnWndProc = ClosingProbeProc;
-        wc.lpszClassName = "ExitClosingProbe";
-        plat::RegisterClassA(&wc);
-        proberThread = plat::GetCurrentThreadId();
-        prober = plat::CreateWindowExA(0, "ExitClosingProbe", "prober", plat::WS_POPUP | plat::WS_VISIBLE,
-                                       200, 10, 100, 100, nullptr, nullptr, nullptr, nullptr);
-        plat::Msg m;
-        while (plat::GetMessageA(&m, nullptr, 0, 0) > 0) plat::DispatchMessageA(&m);
-        plat::DestroyWindow(prober);
-    });
-    ASSERT_TRUE(sim::WaitFor([&] { return prober.load() != nullptr; }));
-    Run();
-    ASSERT_TRUE(sim::PressHotkey(CtrlAlt, plat::VK_RIGHT));
-    EXPECT_EQ(program.Join(), ExitRan);
-    EXPECT_TRUE(closeSent);
-    EXPECT_EQ(sim::WindowRect(a).left, 10);
-    EXPECT_EQ(sim::WindowRect(prober).left, 200);
-    plat::PostThreadMessageA(proberThread, plat::WM_QUIT, 0, 0);
-    owner.join();
 }
 
 // The record a killed run left: the same screen adopts its desktop, anything else folds.

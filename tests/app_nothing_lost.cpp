@@ -62,17 +62,19 @@ int MovesOf(plat::Hwnd w) {
 }
 
 // The end of the run arrives while a switch to the right waits for the windows' answers: a
-// Close with a switch queued behind it, a logoff, or a crash on another thread. However it
+// close sent by another program, a Close with a switch queued behind it, a logoff, or a crash
+// on another thread. However it
 // comes, every window is home afterwards and no switch takes it out again.
 TEST_F(AppTest, EndOfRunDuringASwitchLeavesEveryWindowHome) {
-    enum class End { CloseThenHotkey, CloseThenHookSwitch, Logoff, LogoffThenEndSession, Crash };
+    enum class End { SentClose, CloseThenHotkey, CloseThenHookSwitch, Logoff, LogoffThenEndSession, Crash };
     struct Case {
         End end;
         int rescale;
     };
-    const Case cases[] = {{End::CloseThenHotkey, 1},    {End::CloseThenHotkey, 0},
-                          {End::CloseThenHookSwitch, 1}, {End::Logoff, 1},
-                          {End::LogoffThenEndSession, 0}, {End::Crash, 1}};
+    const Case cases[] = {{End::SentClose, 1},          {End::CloseThenHotkey, 1},
+                          {End::CloseThenHotkey, 0},    {End::CloseThenHookSwitch, 1},
+                          {End::Logoff, 1},             {End::LogoffThenEndSession, 0},
+                          {End::Crash, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.end) * 10 + c.rescale);
         TearDown();
@@ -80,6 +82,9 @@ TEST_F(AppTest, EndOfRunDuringASwitchLeavesEveryWindowHome) {
         probed = false;
         onProbe = [&c] {
             switch (c.end) {
+                case End::SentClose:  // waits for the switch to end, then closes
+                    plat::SendMessageA(Pager(), plat::WM_CLOSE, 0, 0);
+                    break;
                 case End::CloseThenHotkey:
                     plat::PostMessageA(Pager(), plat::WM_COMMAND, CmdClose, 0);
                     sim::PressHotkey(CtrlAlt, plat::VK_RIGHT);
@@ -100,7 +105,7 @@ TEST_F(AppTest, EndOfRunDuringASwitchLeavesEveryWindowHome) {
         Run({{"Rescale On Exit", c.rescale}});
         ASSERT_TRUE(sim::PressHotkey(CtrlAlt, plat::VK_RIGHT));
         ASSERT_TRUE(sim::WaitFor([] { return probed.load(); }));
-        if (c.end == End::CloseThenHotkey || c.end == End::CloseThenHookSwitch) {
+        if (c.end == End::SentClose || c.end == End::CloseThenHotkey || c.end == End::CloseThenHookSwitch) {
             EXPECT_EQ(program.Join(), ExitRan);
         } else {
             ASSERT_TRUE(program.Barrier());
