@@ -536,6 +536,7 @@ struct Soak {
     WindowThread threads[2];
     int column = 0, row = 0;
     int hotkeys = 0, pagerClicks = 0, activations = 0, opened = 0, closed = 0, hangs = 0, steps = 0, followed = 0;
+    int resentDuringHang = 0;
 
     int Pick(int n) { return n > 0 ? int(rng() % unsigned(n)) : 0; }
 
@@ -612,7 +613,9 @@ std::string SoakHotkey(Soak& s, WindowThread* hung = nullptr) {
     std::vector<Expected> e;
     std::vector<SIZE> z;
     s.Expectations(&e, &z, hung);
+    const int resentBefore = hotkeyResends.total;
     why = SwitchByHotkey(m.vk, e, z, 10000, POINT{s.column, s.row});
+    if (hung) s.resentDuringHang += hotkeyResends.total - resentBefore;
     return why.empty() ? why : Format("hotkey switch to (%d,%d)%s: %s", s.column, s.row, hung ? " during a hang" : "", why.c_str());
 }
 
@@ -815,9 +818,10 @@ void RunSoakOn(Parmena& p, const char* name, unsigned seconds, unsigned seed) {
          name, s.steps, s.hotkeys, s.pagerClicks, s.activations, s.opened, s.closed, s.hangs, s.followed);
     const int resent = hotkeyResends.total - resendsBefore.total;
     const int resentForParmena = hotkeyResends.product - resendsBefore.product;
-    Info("%s: %d of %d hotkey chords moved nothing within 1.5 s and were sent again (%d of them for a cause in "
-         "Parmena); %d chords Wine broke were sent again",
-         name, resent, s.hotkeys, resentForParmena, hotkeyResends.brokenChords - resendsBefore.brokenChords);
+    Info("%s: %d of %d hotkey chords moved nothing within 1.5 s and were sent again (%d of them while a thread "
+         "hung, %d for a cause in Parmena); %d chords Wine broke were sent again",
+         name, resent, s.hotkeys, s.resentDuringHang, resentForParmena,
+         hotkeyResends.brokenChords - resendsBefore.brokenChords);
     o.Check(resentForParmena == 0, "%d hotkey chords moved nothing because of Parmena", resentForParmena);
     if (early.ok && late.ok) Info("%s: early %s; late %s", name, UsageText(early).c_str(), UsageText(late).c_str());
     if (o.Ok() && o.Check(early.ok && late.ok, "the memory or handle counts of parmena.exe could not be read:%s%s",

@@ -696,13 +696,18 @@ std::string LostChordCause(POINT target) {
     const std::string where = Format("foreground '%s' (thread %lu%s)", fg ? TitleOf(fg).c_str() : "none", fgThread,
                                      fgAnswers ? "" : ", not answering");
     if (!diagnosticPager || !IsWindow(diagnosticPager)) return "no pager to ask; " + where;
+    const auto atTarget = [&](const std::string& desktop) {
+        return target.x >= 0 && desktop == Format("Parmena's current desktop (%ld,%ld)", target.x, target.y);
+    };
+    if (atTarget(ParmenaDesktopText())) return "Parmena switched to the target desktop but moved no window; " + where;
+    // A posted message is taken after every message posted before it: a hotkey still queued
+    // is handled by the time this one is.
     const double asked = NowMs();
-    if (!SendMessageTimeoutA(diagnosticPager, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r))
-        return "Parmena's main thread did not answer within 1 s; " + where;
+    if (!InMessageLoop(diagnosticPager, 1000))
+        return "Parmena's main thread did not take its posted messages within 1 s; " + where;
     const std::string desktop = ParmenaDesktopText();
-    if (target.x >= 0 && desktop == Format("Parmena's current desktop (%ld,%ld)", target.x, target.y))
-        return "Parmena switched to the target desktop but moved no window; " + where;
-    return Format("the chord did not reach Parmena (%s, its thread answered in %.0f ms); %s", desktop.c_str(),
+    if (atTarget(desktop)) return "Parmena took more than 1.5 s to act on the chord; " + where;
+    return Format("the chord did not reach Parmena (%s, its queue was empty within %.0f ms); %s", desktop.c_str(),
                   NowMs() - asked, where.c_str());
 }
 
