@@ -183,6 +183,10 @@ void RequestClose() {
     plat::PostQuitMessage(0);
 }
 
+namespace {
+constexpr std::uint32_t GridFoldWaitMs = 2000;
+}
+
 void ApplyGrid(int columns, int rows) {
     if (columns < 1 || columns > 256 || rows < 1 || rows > 256) return;
     if (columns == desktop.columns && rows == desktop.rows) return;
@@ -193,8 +197,9 @@ void ApplyGrid(int columns, int rows) {
     const int left = std::max(0, desktop.currentColumn - (columns - 1));
     const int up = std::max(0, desktop.currentRow - (rows - 1));
     if (left || up) MoveViewBy(-left, -up);
-    // No switch reaches a window on a desktop the grid lost.
-    FoldWindowsIntoGrid();
+    // No switch reaches a window on a desktop the grid lost. The dialog thread's compress of
+    // the same apply may be running: waited for, not dropped.
+    FoldWindowsIntoGrid(GridFoldWaitMs);
     plat::InvalidateRect(PagerWindow(), nullptr, 1);
 }
 
