@@ -21,12 +21,16 @@ namespace {
 
 // Requests the move thread holds, touched only on that thread (MoveDone runs there too). A
 // request is asked about first (its window has not answered yet); once it answers, its move is
-// issued asynchronously, and a second question, queued behind the move, tells when it landed.
+// issued asynchronously, and it is held until the window is found where the move puts it.
 struct HeldMove {
     MoveRequest* request;
     std::uintptr_t id;  // the callbacks' data: a freed request is never looked at
     bool issued;
+    int checks;  // answers since the move was issued that did not find the window there
 };
+// The system posts an asynchronous move, and a sent question may overtake it; the window is
+// asked again until it is there. A window its program moves meanwhile never is: the checks end.
+constexpr int LandingChecks = 16;
 std::vector<HeldMove> heldMoves;
 std::uintptr_t lastMoveId;
 
@@ -66,7 +70,7 @@ void TakeRequest(MoveRequest* request) {
         FreeMoveRequest(request);
         return;
     }
-    heldMoves.push_back({request, ++lastMoveId, false});
+    heldMoves.push_back({request, ++lastMoveId, false, 0});
     // WM_QUERYDRAGICON only probes; the move happens in MoveDone once the window answers.
     if (!plat::SendMessageCallbackA(request->window, plat::WM_QUERYDRAGICON, 0, 0, MoveDone,
                                     lastMoveId))
@@ -205,19 +209,23 @@ std::vector<PendingMove> TakeUnfinishedMoves() {
 void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t id, plat::LResult) {
     const auto it = FindHeld(id);
     if (it == heldMoves.end()) return;
-    if (it->issued) {
-        Forget(it, true);
-        return;
-    }
-    // Asynchronous: a window that answered and hung again must not catch this thread, whose
-    // end the exit waits for. The window's thread carries the move out in order.
     const MoveRequest* r = it->request;
-    plat::SetWindowPos(r->window, nullptr, r->x, r->y, 0, 0,
-                       BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
-    it->issued = true;
-    // The window stays pending until this answer, which comes after the move has landed.
-    if (!plat::SendMessageCallbackA(r->window, 0 /* WM_NULL */, 0, 0, MoveDone, id))
-        Forget(it, false);
+    if (!it->issued) {
+        // Asynchronous: a window that answered and hung again must not catch this thread, whose
+        // end the exit waits for. The window's thread carries the move out in order.
+        plat::SetWindowPos(r->window, nullptr, r->x, r->y, 0, 0,
+                           BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+        it->issued = true;
+    } else {
+        plat::Rect now{};
+        const bool there = plat::GetWindowRect(r->window, &now) && now.left == r->x && now.top == r->y;
+        if (there || ++it->checks >= LandingChecks) {
+            Forget(it, true);
+            return;
+        }
+    }
+    // The window stays pending until it is found there.
+    if (!plat::SendMessageCallbackA(r->window, 0 /* WM_NULL */, 0, 0, MoveDone, id)) Forget(it, false);
 }
 
 void RunSettingsDialog(std::uint32_t requested) {
