@@ -10,6 +10,7 @@
 
 extern plat::Hinstance instance;
 extern std::uint32_t dialogThreadId;
+extern std::uint32_t mainThreadId;  // the thread that runs ParmenaMain
 extern plat::Handle dialogThread;
 extern plat::Handle moveThread;
 
@@ -65,6 +66,7 @@ void RequestClose();
 // the run ends. LogoffFold always folds, since the next session may start without Parmena.
 void RestoreOnExit();
 void LogoffFold();
+void ResumeAfterCancelledLogoff();
 // Set once the windows are home; cleared at start and when a logoff is cancelled.
 extern bool windowsHome;
 // The fold of the unhandled-exception filter.

@@ -87,8 +87,8 @@ void RegisterDesktopHotkeys() {
         if (!plat::RegisterHotKey(PagerWindow(), k.id, NavigationModifierTable[modifiers],
                                   static_cast<std::uint32_t>(k.vk))) {
             ReportTakenHotkey(k, modifiers);
-            // Memory only: the next start tries again.
-            settings.switchHotkeys = 0;
+            // For this run only: the next start tries again.
+            SwitchHotkeysOffForRun();
             return;
         }
     }

@@ -22,6 +22,7 @@
 
 plat::Hinstance instance;
 std::uint32_t dialogThreadId;
+std::uint32_t mainThreadId;
 plat::Handle dialogThread;
 plat::Handle moveThread;
 
@@ -177,7 +178,9 @@ int ParmenaMain(plat::Hinstance inst) {
     ResetPagerState();
     ResetUnmovable();
     windowsHome = false;
+    StopWindowMoves(false);
     moveThreadStopped = false;
+    mainThreadId = plat::GetCurrentThreadId();
 
     instance = inst;
 

@@ -165,20 +165,30 @@ void RequestClose() {
     plat::PostQuitMessage(0);
 }
 
+namespace {
+constexpr std::uint32_t GridFoldWaitMs = 2000;
+}
+
 void ApplyGrid(int columns, int rows) {
     if (columns < 1 || columns > 256 || rows < 1 || rows > 256) return;
     if (columns == desktop.columns && rows == desktop.rows) return;
+    // After the end of the run the grid is only stored, for the next start.
+    if (WindowMovesStopped()) return;
     desktop.columns = columns;
     desktop.rows = rows;
     const int left = std::max(0, desktop.currentColumn - (columns - 1));
     const int up = std::max(0, desktop.currentRow - (rows - 1));
     if (left || up) MoveViewBy(-left, -up);
+    // No switch reaches a window on a desktop the grid lost. The dialog thread's compress of
+    // the same apply may be running: waited for, not dropped.
+    FoldWindowsIntoGrid(GridFoldWaitMs);
     plat::InvalidateRect(PagerWindow(), nullptr, 1);
 }
 
 void PollTick() {
     RetryTrayIcon();
     if (desktop.switching.load(std::memory_order_relaxed)) return;
+    RefreshSessionRecordWhenSettled();
     if (PagerExpanded() && !pager.pagerDrag.active) CheckPagerLeave();
     if (!PagerExpanded() && settings.switchAtBorders && EdgeSwitch()) return;
     if (settings.followActive) FollowActive();
@@ -209,6 +219,8 @@ void BackToFirstDesktop() {
         SetCurrentDesktop(desktop.currentColumn - dc, desktop.currentRow - dr);
     }
     FoldWindowsAbovePager(ExitCompressWaitMs);
+    // The next run could not reach them either.
+    FoldWindowsIntoGrid(ExitCompressWaitMs);
 }
 
 // Windows whose late moves the move thread still held were skipped or handed on by the
@@ -246,21 +258,47 @@ void BringWindowsHome(bool fold) {
         BackToFirstDesktop();
     SendHeldWindowsHome(held, fold, dx, dy);
     windowsHome = true;
+    // A switch still queued (a hotkey, the hook library's request) or under way must not take
+    // the windows out again.
+    StopWindowMoves(true);
     restoring = false;
     DisarmSessionRecord();
 }
+
+// How long the fold of a crash on another thread waits for the main thread's batch to end.
+constexpr std::uint32_t CrashBatchWaitMs = 1000;
 
 }  // namespace
 
 void RestoreOnExit() { BringWindowsHome(settings.rescaleOnExit != 0); }
 
-void LogoffFold() { BringWindowsHome(true); }
+void LogoffFold() {
+    // Again at the end of the session: a batch the query interrupted may have moved windows
+    // after the first fold.
+    if (windowsHome && !restoring)
+        CompressDesktop(false, ExitCompressWaitMs);
+    else
+        BringWindowsHome(true);
+}
+
+void ResumeAfterCancelledLogoff() {
+    if (!windowsHome) return;
+    windowsHome = false;
+    StopWindowMoves(false);
+    ArmSessionRecord();
+}
 
 long PLAT_CALLBACK FoldOnCrash(void*) {
     static std::atomic_flag entered = ATOMIC_FLAG_INIT;
     // A second fault (in another thread, or in here) ends the process without a second fold.
     if (!entered.test_and_set() && !windowsHome) {
         windowsHome = true;
+        StopWindowMoves(true);
+        // A batch of the main thread still under way would land after the fold.
+        if (plat::GetCurrentThreadId() != mainThreadId)
+            for (std::uint32_t waited = 0;
+                 desktop.switching.load(std::memory_order_relaxed) && waited < CrashBatchWaitMs; ++waited)
+                plat::Sleep(1);
         EmergencyFold();
         DisarmSessionRecord();
     }
@@ -316,13 +354,10 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             LogoffFold();
             return 1;
         case plat::WM_ENDSESSION:
-            if (wp) {
+            if (wp)
                 LogoffFold();
-            } else if (windowsHome) {
-                // The logoff was cancelled: the run goes on with every window on this desktop.
-                windowsHome = false;
-                ArmSessionRecord();
-            }
+            else  // the run goes on with every window on this desktop
+                ResumeAfterCancelledLogoff();
             return 0;
         case plat::WM_SIZE:
             if (PagerExpanded()) RememberPagerSize();

@@ -31,7 +31,7 @@ void HookSwitch(int columnsRight, int rowsDown) {
 }
 
 void HookMoveWindow(plat::Hwnd w, int columnsRight, int rowsDown) {
-    if (!w || w == PagerWindow() || !plat::IsWindow(w)) return;
+    if (!w || w == PagerWindow() || !plat::IsWindow(w) || WindowMovesStopped()) return;
     const DesktopCell cell = DesktopCellOfWindow(w);
     const int sx =
         ClampTo(static_cast<long long>(CellColumn(cell)) + columnsRight, desktop.columns) -

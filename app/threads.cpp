@@ -19,29 +19,62 @@
 
 namespace {
 
-// Requests handed to the move thread whose window has not answered yet. Touched only on the
-// move thread: MoveDone runs there too.
-std::vector<MoveRequest*> outstandingMoves;
+// Requests the move thread holds, touched only on that thread (MoveDone runs there too). A
+// request is asked about first (its window has not answered yet); once it answers, its move is
+// issued asynchronously, and it is held until the window is found where the move puts it.
+struct HeldMove {
+    MoveRequest* request;
+    std::uintptr_t id;  // the callbacks' data: a freed request is never looked at
+    bool issued;
+    int checks;  // answers since the move was issued that did not find the window there
+};
+// The system posts an asynchronous move, and a sent question may overtake it; the window is
+// asked again until it is there. A window its program moves meanwhile never is: the checks end.
+constexpr int LandingChecks = 16;
+std::vector<HeldMove> heldMoves;
+std::uintptr_t lastMoveId;
 
-// A window that stays hung through several switches is still where the first of them found
-// it, so each later target was computed from that same rectangle. Its moves are applied in
-// order, so a later one carries only its own step, taken from the target still pending.
-void ChainToPendingMove(MoveRequest* request) {
-    for (auto it = outstandingMoves.rbegin(); it != outstandingMoves.rend(); ++it) {
-        const MoveRequest* pending = *it;
-        if (pending->window != request->window) continue;
-        plat::Rect now{};
-        if (!plat::GetWindowRect(request->window, &now)) return;
-        request->x = OffsetCoordinate(pending->x, static_cast<std::int64_t>(request->x) - now.left);
-        request->y = OffsetCoordinate(pending->y, static_cast<std::int64_t>(request->y) - now.top);
-        return;
+std::vector<HeldMove>::iterator FindHeld(std::uintptr_t id) {
+    return std::find_if(heldMoves.begin(), heldMoves.end(), [&](const HeldMove& h) { return h.id == id; });
+}
+
+void Forget(std::vector<HeldMove>::iterator it, bool arrived) {
+    EndPendingMove(it->request->window, arrived);
+    FreeMoveRequest(it->request);
+    heldMoves.erase(it);
+}
+
+// A program that died hung never answers: its requests end instead of piling up.
+void ForgetVanishedWindows() {
+    for (auto it = heldMoves.begin(); it != heldMoves.end();) {
+        if (plat::IsWindow(it->request->window)) {
+            ++it;
+            continue;
+        }
+        EndPendingMove(it->request->window, false);
+        FreeMoveRequest(it->request);
+        it = heldMoves.erase(it);
     }
 }
 
-void ForgetMove(MoveRequest* request) {
-    outstandingMoves.erase(std::remove(outstandingMoves.begin(), outstandingMoves.end(), request),
-                           outstandingMoves.end());
-    FreeMoveRequest(request);
+// The switch planned this request from the target of any earlier one, so it holds the window's
+// final place: a window that has not answered yet takes it instead of its old target, and only
+// one move is made.
+void TakeRequest(MoveRequest* request) {
+    ForgetVanishedWindows();
+    for (HeldMove& h : heldMoves) {
+        if (h.issued || h.request->window != request->window) continue;
+        h.request->x = request->x;
+        h.request->y = request->y;
+        EndPendingMove(request->window, false);
+        FreeMoveRequest(request);
+        return;
+    }
+    heldMoves.push_back({request, ++lastMoveId, false, 0});
+    // WM_QUERYDRAGICON only probes; the move happens in MoveDone once the window answers.
+    if (!plat::SendMessageCallback(request->window, plat::WM_QUERYDRAGICON, 0, 0, MoveDone,
+                                    lastMoveId))
+        Forget(heldMoves.end() - 1, false);
 }
 
 void ShowAbout(plat::StartRoutine start, plat::Handle done) {
@@ -154,16 +187,8 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*) {
     ResetPendingMoves();
     plat::Msg m;
     while (plat::GetMessage(&m, nullptr, 0, 0) > 0) {
-        if (m.message != MsgMoveWindow || m.lParam == 0) continue;
-        auto* request = reinterpret_cast<MoveRequest*>(m.lParam);
-        ChainToPendingMove(request);
-        outstandingMoves.push_back(request);
-        // WM_QUERYDRAGICON only probes; the move happens in MoveDone once the window answers.
-        if (!plat::SendMessageCallback(request->window, plat::WM_QUERYDRAGICON, 0, 0, MoveDone,
-                                        reinterpret_cast<std::uintptr_t>(request))) {
-            EndPendingMove(request->window, false);
-            ForgetMove(request);
-        }
+        if (m.message == MsgMoveWindow && m.lParam != 0)
+            TakeRequest(reinterpret_cast<MoveRequest*>(m.lParam));
     }
     // Windows that never answered keep their requests: the exit moves them (TakeUnfinishedMoves).
     return 0;
@@ -171,25 +196,42 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*) {
 
 std::vector<PendingMove> TakeUnfinishedMoves() {
     std::vector<PendingMove> moves;
-    // Requests are chained in order, so the last one of a window holds its final target.
-    for (auto it = outstandingMoves.rbegin(); it != outstandingMoves.rend(); ++it) {
-        const MoveRequest* r = *it;
-        const bool seen = std::any_of(moves.begin(), moves.end(),
-                                      [&](const PendingMove& m) { return m.window == r->window; });
-        if (!seen) moves.push_back({r->window, r->x, r->y});
+    for (const HeldMove& h : heldMoves) {
+        const MoveRequest* r = h.request;
+        const auto seen = std::find_if(moves.begin(), moves.end(),
+                                       [&](const PendingMove& m) { return m.window == r->window; });
+        // Later requests of a window were planned from the earlier ones: the last one holds its
+        // final target.
+        if (seen != moves.end())
+            *seen = {r->window, r->x, r->y};
+        else
+            moves.push_back({r->window, r->x, r->y});
+        FreeMoveRequest(h.request);
     }
-    for (MoveRequest* request : outstandingMoves) FreeMoveRequest(request);
-    std::vector<MoveRequest*>().swap(outstandingMoves);
+    std::vector<HeldMove>().swap(heldMoves);
     return moves;
 }
 
-void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t data, plat::LResult) {
-    auto* request = reinterpret_cast<MoveRequest*>(data);
-    if (!request) return;
-    plat::SetWindowPos(request->window, nullptr, request->x, request->y, 0, 0,
-                       plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
-    EndPendingMove(request->window, true);
-    ForgetMove(request);
+void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t id, plat::LResult) {
+    const auto it = FindHeld(id);
+    if (it == heldMoves.end()) return;
+    const MoveRequest* r = it->request;
+    if (!it->issued) {
+        // Asynchronous: a window that answered and hung again must not catch this thread, whose
+        // end the exit waits for. The window's thread carries the move out in order.
+        plat::SetWindowPos(r->window, nullptr, r->x, r->y, 0, 0,
+                           BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+        it->issued = true;
+    } else {
+        plat::Rect now{};
+        const bool there = plat::GetWindowRect(r->window, &now) && now.left == r->x && now.top == r->y;
+        if (there || ++it->checks >= LandingChecks) {
+            Forget(it, true);
+            return;
+        }
+    }
+    // The window stays pending until it is found there.
+    if (!plat::SendMessageCallback(r->window, 0 /* WM_NULL */, 0, 0, MoveDone, id)) Forget(it, false);
 }
 
 void RunSettingsDialog(std::uint32_t requested) {

@@ -143,7 +143,7 @@ bool SaveSettings() {
     PutDword(run, "Disable navigation", settings.disableNavigation);
     PutDword(run, "Disable middle button", settings.disableMiddleButton);
     PutDword(run, "Disable shell", settings.disableShell);
-    PutDword(run, "Switch hotkeys", settings.switchHotkeys);
+    PutDword(run, "Switch hotkeys", SwitchHotkeysToSave());
     PutDword(run, "Enable topmost", settings.enableTopmost);
     PutDword(run, "Rescale On Exit", settings.rescaleOnExit);
     PutDword(run, "HideProgramManager", settings.hideProgramManager);

@@ -1,6 +1,7 @@
 // The settings record, its registry load and the registry helpers.
 #include "config/settings.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -390,7 +391,26 @@ void ReleaseSettings() {
     }
 }
 
+namespace {
+// Written on the main thread when a registration fails, read by the save on the dialog thread.
+std::atomic<bool> switchHotkeysRunOnly{false};
+std::atomic<std::int32_t> switchHotkeysStored{0};
+}  // namespace
+
+void SwitchHotkeysOffForRun() {
+    if (!switchHotkeysRunOnly.load()) switchHotkeysStored.store(settings.switchHotkeys);
+    switchHotkeysRunOnly.store(true);
+    settings.switchHotkeys = 0;
+}
+
+std::int32_t SwitchHotkeysToSave() {
+    if (switchHotkeysRunOnly.load() && settings.switchHotkeys == 0) return switchHotkeysStored.load();
+    switchHotkeysRunOnly.store(false);
+    return settings.switchHotkeys;
+}
+
 void ResetSettings() {
     ReleaseSettings();
     settings = Settings{};
+    switchHotkeysRunOnly.store(false);
 }

@@ -69,6 +69,12 @@ extern Settings settings;
 extern std::atomic<bool> settingsDialogOpen;
 extern std::atomic<bool> aboutDialogOpen;
 
+// "Switch hotkeys" turned off for this run only, because its keys could not be registered:
+// the record shows it off, while a save keeps what was stored unless the user changes it.
+void SwitchHotkeysOffForRun();
+// What a save writes for "Switch hotkeys"; a value the user set ends the run-only state.
+std::int32_t SwitchHotkeysToSave();
+
 // The eight keys opened at load and kept for the whole run.
 struct SettingsKeys {
     plat::Hkey root;

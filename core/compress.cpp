@@ -6,6 +6,8 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/movebatch.h"
+#include "core/pending.h"
+#include "core/switching.h"
 #include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
@@ -32,38 +34,61 @@ plat::Point MaximizedPlace(const plat::Rect& r) {
     return plat::Point{m->work.left - MaximizedFrame, m->work.top - MaximizedFrame};
 }
 
-constexpr std::uint32_t ProbeTimeoutMs = 40;
-
-// A batch holding a hung window waits for it to answer, and the compress at exit would hang
-// the shutdown with it; such a window gets its move posted instead, made whenever it answers.
-void MoveFolded(MoveBatch& batch, plat::Hwnd w, int x, int y) {
-    std::uintptr_t answer = 0;
-    if (plat::SendMessageTimeoutW(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
-                                  ProbeTimeoutMs, &answer))
-        AddToMoveBatch(batch, w, x, y);
-    else if (!plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS))
-        NoteFailedMove(w);
+// Whole screens that bring twice a centre coordinate, sum, into [0, 2 * count * size].
+std::int64_t GridSteps(std::int64_t sum, std::int64_t size, std::int64_t count) {
+    if (size <= 0 || count <= 0) return 0;
+    const std::int64_t step = 2 * size, end = step * count;
+    if (sum < 0) return (-sum + step - 1) / step;
+    if (sum > end) return -((sum - end + step - 1) / step);
+    return 0;
 }
 
-void FoldWindow(MoveBatch& batch, plat::Hwnd w, bool onlyKept) {
+// Where the window is, or where the move the move thread still holds for it puts it. Asked
+// before the rectangle, so that a move landing in between shows in the rectangle.
+bool ReadPlacement(plat::Hwnd w, plat::Rect* r, bool* pending) {
+    int x = 0, y = 0;
+    *pending = PendingMoveTarget(w, &x, &y);
+    if (!plat::GetWindowRect(w, r)) return false;
+    if (*pending)
+        *r = {x, y, OffsetCoordinate(x, std::int64_t{r->right} - r->left),
+              OffsetCoordinate(y, std::int64_t{r->bottom} - r->top)};
+    return true;
+}
+
+// A batch holding a hung window would wait for it; such a window, and one whose earlier move is
+// still pending, is handed to the move thread as switching does (moved after what it holds).
+// Cloaking is asked only of the windows that would move: most lie on the screen already.
+void MoveOrHandOver(MoveBatch& batch, plat::Hwnd w, const plat::Rect& from, bool pending, int x,
+                    int y) {
+    if (IsCloaked(w)) return;
+    if (!pending && ProbeAnswers(w))
+        AddToMoveBatch(batch, w, x, y);
+    else
+        HandToMoveThread(PlannedMove{w, x, y, from.left, from.top, true});
+}
+
+enum class FoldSet { All, Kept, AbovePager, IntoGrid };
+
+void FoldWindow(MoveBatch& batch, plat::Hwnd w, FoldSet which) {
     if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsUnmovable(w)) return;
-    if (onlyKept && !IsKeptInPlace(w)) return;
+    if (which == FoldSet::Kept && !IsKeptInPlace(w)) return;
     plat::Rect r{};
-    if (!plat::GetWindowRect(w, &r)) return;
-    // Asked only of the windows that would move: most lie on the screen already.
-    if (plat::IsZoomed(w)) {
-        if (IsCloaked(w)) return;
+    bool pending = false;
+    if (!ReadPlacement(w, &r, &pending)) return;
+    if (which != FoldSet::IntoGrid && plat::IsZoomed(w)) {
         const plat::Point p = MaximizedPlace(r);
-        MoveFolded(batch, w, p.x, p.y);
+        MoveOrHandOver(batch, w, r, pending, p.x, p.y);
         return;
     }
-    const FoldResult fold = FoldOntoScreen(r);
-    if (fold.moved && !IsCloaked(w)) MoveFolded(batch, w, fold.rect.left, fold.rect.top);
+    const FoldResult fold = which == FoldSet::IntoGrid ? FoldIntoGrid(r) : FoldOntoScreen(r);
+    if (fold.moved) MoveOrHandOver(batch, w, r, pending, fold.rect.left, fold.rect.top);
 }
 
 plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
     MoveBatch& batch = *reinterpret_cast<MoveBatch*>(data);
     const WindowTitle title = ReadWindowTitle(w);
+    plat::Rect r{};
+    bool pending = false;
 
     for (const WindowPositionEntry* e = FirstPositionEntry(); e; e = e->next) {
         if ((e->position & KeepInPlace) || !MatchWindowName(e->name, title.text)) continue;
@@ -71,16 +96,16 @@ plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
         // window where no switch can reach it.
         if (CellColumn(e->position) >= desktop.columns || CellRow(e->position) >= desktop.rows)
             continue;
-        const DesktopCell cell = DesktopCellOfWindow(w);
+        if (!ReadPlacement(w, &r, &pending)) break;
+        const plat::Point c{static_cast<int>((std::int64_t{r.left} + r.right) / 2),
+                            static_cast<int>((std::int64_t{r.top} + r.bottom) / 2)};
+        const DesktopCell cell = DesktopCellOfPoint(c.x, c.y);
         const int dc = CellColumn(e->position) - CellColumn(cell);
         const int dr = CellRow(e->position) - CellRow(cell);
         if (dc == 0 && dr == 0) continue;
-        if (IsCloaked(w)) break;
-        plat::Rect r{};
-        if (plat::GetWindowRect(w, &r))
-            AddToMoveBatch(batch, w,
-                           OffsetCoordinate(r.left, static_cast<std::int64_t>(dc) * desktop.screenWidth),
-                           OffsetCoordinate(r.top, static_cast<std::int64_t>(dr) * desktop.screenHeight));
+        MoveOrHandOver(batch, w, r, pending,
+                       OffsetCoordinate(r.left, static_cast<std::int64_t>(dc) * desktop.screenWidth),
+                       OffsetCoordinate(r.top, static_cast<std::int64_t>(dr) * desktop.screenHeight));
         break;
     }
     return 1;
@@ -98,8 +123,6 @@ bool TakeCompressGate(std::uint32_t waitMs) {
     return true;
 }
 
-enum class FoldSet { All, Kept, AbovePager };
-
 void Fold(FoldSet which, std::uint32_t waitMs) {
     if (!TakeCompressGate(waitMs)) return;
     if (desktop.compressBusy) {
@@ -107,19 +130,18 @@ void Fold(FoldSet which, std::uint32_t waitMs) {
         return;
     }
     desktop.compressBusy = 1;
-    desktop.switching.store(1, std::memory_order_relaxed);
-
-    MoveBatch batch{};
-    BeginMoveBatch(batch, 8);
-    bool abovePager = settings.pagerWindow != nullptr;
-    ForEachTopLevelWindow(nullptr, [&](plat::Hwnd w) {
-        if (w == settings.pagerWindow) abovePager = false;
-        else if (which != FoldSet::AbovePager || abovePager)
-            FoldWindow(batch, w, which == FoldSet::Kept);
-    });
-    EndMoveBatch(batch);
-
-    desktop.switching.store(0, std::memory_order_relaxed);
+    {
+        SwitchingScope marked;
+        MoveBatch batch{};
+        BeginMoveBatch(batch, 8);
+        bool abovePager = settings.pagerWindow != nullptr;
+        ForEachTopLevelWindow(nullptr, [&](plat::Hwnd w) {
+            if (w == settings.pagerWindow) abovePager = false;
+            else if (which != FoldSet::AbovePager || abovePager)
+                FoldWindow(batch, w, which);
+        });
+        EndMoveBatch(batch);
+    }
     desktop.compressBusy = 0;
     compressGate.clear();
 }
@@ -132,17 +154,42 @@ void CompressDesktop(bool onlyKept, std::uint32_t waitMs) {
 
 void FoldWindowsAbovePager(std::uint32_t waitMs) { Fold(FoldSet::AbovePager, waitMs); }
 
+void FoldWindowsIntoGrid(std::uint32_t waitMs) { Fold(FoldSet::IntoGrid, waitMs); }
+
+FoldResult FoldIntoGrid(const plat::Rect& r) {
+    const std::int64_t sw = desktop.screenWidth, sh = desktop.screenHeight;
+    const std::int64_t kx = GridSteps(std::int64_t{r.left} + r.right - 2 * std::int64_t{desktop.originX} +
+                                          2 * sw * desktop.currentColumn,
+                                      sw, desktop.columns);
+    const std::int64_t ky = GridSteps(std::int64_t{r.top} + r.bottom - 2 * std::int64_t{desktop.originY} +
+                                          2 * sh * desktop.currentRow,
+                                      sh, desktop.rows);
+    FoldResult f{};
+    f.rect = {OffsetCoordinate(r.left, kx * sw), OffsetCoordinate(r.top, ky * sh),
+              OffsetCoordinate(r.right, kx * sw), OffsetCoordinate(r.bottom, ky * sh)};
+    f.sx = static_cast<int>(kx);
+    f.sy = static_cast<int>(ky);
+    f.moved = kx != 0 || ky != 0;
+    return f;
+}
+
 void EmergencyFold() {
     ForEachTopLevelWindow(settings.pagerWindow, [](plat::Hwnd w) {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return;
         plat::Rect r{};
         if (!plat::GetWindowRect(w, &r)) return;
+        // A move the move thread already issued lands first: fold from where it puts the window.
+        int toX = 0, toY = 0;
+        const bool pending = PendingMoveTargetNoWait(w, &toX, &toY);
+        if (pending)
+            r = {toX, toY, OffsetCoordinate(toX, std::int64_t{r.right} - r.left),
+                 OffsetCoordinate(toY, std::int64_t{r.bottom} - r.top)};
         plat::Point corner{-MaximizedFrame, -MaximizedFrame};
         if (plat::IsZoomed(w)) corner = MaximizedPlace(r);
         int x = corner.x, y = corner.y;
         if (!plat::IsZoomed(w)) {
             const FoldResult fold = FoldOntoScreen(r);
-            if (!fold.moved) return;
+            if (!fold.moved && !pending) return;
             x = fold.rect.left;
             y = fold.rect.top;
         }
@@ -151,12 +198,14 @@ void EmergencyFold() {
 }
 
 void ApplyRememberedPositions() {
-    desktop.switching.store(1, std::memory_order_relaxed);
-    MoveBatch batch{};
-    BeginMoveBatch(batch, 8);
-    plat::EnumDesktopWindows(nullptr, ApplyEntryTo, reinterpret_cast<plat::LParam>(&batch));
-    EndMoveBatch(batch);
-    desktop.switching.store(0, std::memory_order_relaxed);
+    if (WindowMovesStopped()) return;
+    {
+        SwitchingScope marked;
+        MoveBatch batch{};
+        BeginMoveBatch(batch, 8);
+        plat::EnumDesktopWindows(nullptr, ApplyEntryTo, reinterpret_cast<plat::LParam>(&batch));
+        EndMoveBatch(batch);
+    }
     plat::InvalidateRect(settings.pagerWindow, nullptr, 1);
     plat::UpdateWindow(settings.pagerWindow);
 }

@@ -70,7 +70,7 @@ std::vector<PlannedMove> PlanRelayout(const std::vector<SwitchCandidate>& candid
         const int toX = SaturateToInt32(x + kx * now.width);
         const int toY = SaturateToInt32(y + ky * now.height);
         if (toX == r.left && toY == r.top) continue;
-        out.push_back(PlannedMove{c.window, toX, toY, r.left, r.top, !c.answered});
+        out.push_back(PlannedMove{c.window, toX, toY, r.left, r.top, !c.answered || c.pending});
     }
     return out;
 }

@@ -4,8 +4,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/desktop.h"
 #include "platform/types.h"
 #include "platform/window.h"
+
+// Marks a batch of moves in progress for the poll tick and the close guard. Counted, because a
+// compress on the dialog thread may overlap a switch on the main thread: the first to end must
+// not clear the mark of the other.
+struct SwitchingScope {
+    SwitchingScope() { desktop.switching.fetch_add(1, std::memory_order_relaxed); }
+    ~SwitchingScope() { desktop.switching.fetch_sub(1, std::memory_order_relaxed); }
+    SwitchingScope(const SwitchingScope&) = delete;
+    SwitchingScope& operator=(const SwitchingScope&) = delete;
+};
 
 constexpr std::uint32_t BatchMoveFlags = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
 

@@ -1,15 +1,18 @@
 #include "core/pending.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "core/desktop.h"
 #include "platform/kernel.h"
+#include "platform/window.h"
 
 namespace {
 
 struct Entry {
-    plat::Hwnd window;   // null: free slot
+    plat::Hwnd window;
     int requests;        // requests the move thread still holds; 0: arrived or given up
     int x, y;            // target of the last request
     std::int64_t endedAt;  // when requests dropped to 0 after a move, in counter ticks; else 0
@@ -17,7 +20,9 @@ struct Entry {
 };
 
 std::mutex lock;
-Entry entries[PendingMoveCapacity];
+// Grows with the hung windows: a hand-over left unrecorded would make its window look as if it
+// stayed, and it could be given the foreground on its way out.
+std::vector<Entry> entries;
 
 std::int64_t Now() {
     std::int64_t t = 0;
@@ -38,14 +43,16 @@ Entry* Find(plat::Hwnd w) {
     return nullptr;
 }
 
-// A free slot, else the one that ended longest ago; null when every slot is still pending.
-Entry* Slot() {
-    Entry* oldest = nullptr;
-    for (Entry& e : entries) {
-        if (!e.window) return &e;
-        if (e.requests == 0 && (!oldest || e.endedAt < oldest->endedAt)) oldest = &e;
-    }
-    return oldest;
+// Drops what no one can ask about any more: windows that are gone (a program that died hung
+// never answers) and arrivals older than the grace.
+void Prune() {
+    const std::int64_t now = Now(), grace = GraceTicks();
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&](const Entry& e) {
+                                     if (!plat::IsWindow(e.window)) return true;
+                                     return e.requests == 0 && (!e.arrived || now - e.endedAt > grace);
+                                 }),
+                  entries.end());
 }
 
 }  // namespace
@@ -60,9 +67,12 @@ void NotePendingMove(plat::Hwnd w, int x, int y, int fromX, int fromY) {
         ++e->requests;
         return;
     }
-    if (!e) e = Slot();
-    if (!e) return;
-    *e = Entry{w, 1, x, y, 0, false};
+    if (e) {
+        *e = Entry{w, 1, x, y, 0, false};
+        return;
+    }
+    Prune();
+    entries.push_back(Entry{w, 1, x, y, 0, false});
 }
 
 void EndPendingMove(plat::Hwnd w, bool arrived) {
@@ -72,13 +82,12 @@ void EndPendingMove(plat::Hwnd w, bool arrived) {
     if (--e->requests > 0) return;
     e->arrived = arrived;
     e->endedAt = Now();
-    if (!arrived) e->window = nullptr;
 }
 
 bool IsMovePending(plat::Hwnd w) {
     std::lock_guard<std::mutex> hold(lock);
     const Entry* e = Find(w);
-    return e && e->requests > 0;
+    return e && e->requests > 0 && plat::IsWindow(w);
 }
 
 bool PendingMoveTarget(plat::Hwnd w, int* x, int* y) {
@@ -90,6 +99,16 @@ bool PendingMoveTarget(plat::Hwnd w, int* x, int* y) {
     return true;
 }
 
+bool PendingMoveTargetNoWait(plat::Hwnd w, int* x, int* y) {
+    std::unique_lock<std::mutex> hold(lock, std::try_to_lock);
+    if (!hold.owns_lock()) return false;
+    const Entry* e = Find(w);
+    if (!e || e->requests == 0) return false;
+    *x = e->x;
+    *y = e->y;
+    return true;
+}
+
 bool ArrivedLate(plat::Hwnd w) {
     std::lock_guard<std::mutex> hold(lock);
     const Entry* e = Find(w);
@@ -98,12 +117,13 @@ bool ArrivedLate(plat::Hwnd w) {
 
 bool AnyMovePending() {
     std::lock_guard<std::mutex> hold(lock);
+    Prune();
     for (const Entry& e : entries)
-        if (e.window && e.requests > 0) return true;
+        if (e.requests > 0) return true;
     return false;
 }
 
 void ResetPendingMoves() {
     std::lock_guard<std::mutex> hold(lock);
-    for (Entry& e : entries) e = Entry{nullptr, 0, 0, 0, 0, false};
+    std::vector<Entry>().swap(entries);
 }

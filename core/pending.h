@@ -1,10 +1,9 @@
 // Windows whose move the move thread still holds. The switch that hands a move over records it,
 // the move thread ends it; the pager drawing, activation and follow-active read it on the main
-// thread. Bounded: beyond its capacity a hand-over is not recorded (the window still moves).
+// thread. A window that is gone counts as pending no more.
 #pragma once
 #include "platform/types.h"
 
-constexpr int PendingMoveCapacity = 128;
 // A window the move thread moved this recently still counts as arriving with a switch.
 constexpr int LateArrivalGraceMs = 1000;
 
@@ -17,6 +16,8 @@ void EndPendingMove(plat::Hwnd w, bool arrived);
 bool IsMovePending(plat::Hwnd w);
 // Where a pending window is heading (its top-left corner); false when w is not pending.
 bool PendingMoveTarget(plat::Hwnd w, int* x, int* y);
+// The same without waiting for the lock (false when it is held), for the fold of a crash.
+bool PendingMoveTargetNoWait(plat::Hwnd w, int* x, int* y);
 // The move thread moved w within the last LateArrivalGraceMs.
 bool ArrivedLate(plat::Hwnd w);
 bool AnyMovePending();

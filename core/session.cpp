@@ -6,6 +6,7 @@
 #include "core/compress.h"
 #include "core/desktop.h"
 #include "core/display.h"
+#include "core/pending.h"
 #include "platform/registry.h"
 
 const char SessionValueName[] = "Session";
@@ -20,7 +21,10 @@ constexpr std::uint32_t OldRecordSize = 16;
 // laying windows out from it could send them anywhere.
 constexpr std::int32_t LargestScreen = 1 << 18;
 constexpr std::int32_t SmallestScreen = 64;
+// Moves of hung windows were still pending: their windows are not where the desktop says.
+constexpr std::int32_t MovesPendingFlag = 1;
 bool armed = false;
+bool recordedPending = false;
 
 std::int32_t ReadInt(const std::uint8_t* p) {
     std::uint32_t v = 0;
@@ -42,7 +46,8 @@ void WriteRecord() {
     PutInt(data + 12, desktop.screenHeight);
     PutInt(data + 16, desktop.originX);
     PutInt(data + 20, desktop.originY);
-    PutInt(data + 24, 0);  // flags
+    recordedPending = AnyMovePending();
+    PutInt(data + 24, recordedPending ? MovesPendingFlag : 0);
     // Best effort: without the record only the recovery after a kill is lost.
     plat::RegSetValueEx(settingsKeys.preferences, SessionValueName, 0, plat::REG_BINARY, data,
                          RecordSize);
@@ -65,6 +70,8 @@ RecoveryPlan PlanRecovery(bool found, std::uint32_t type, const std::uint8_t* da
     // A record we cannot read still says the last run did not end cleanly.
     if (type != plat::REG_BINARY || (size != RecordSize && size != OldRecordSize) || !data)
         return plan;
+    // The desktop is known, but not where the hung windows ended up.
+    if (size == RecordSize && (ReadInt(data + 24) & MovesPendingFlag)) return plan;
     const std::int32_t column = ReadInt(data), row = ReadInt(data + 4);
     plan.width = ReadInt(data + 8);
     plan.height = ReadInt(data + 12);
@@ -125,6 +132,10 @@ void ArmSessionRecord() {
 
 void RefreshSessionRecord() {
     if (armed) WriteRecord();
+}
+
+void RefreshSessionRecordWhenSettled() {
+    if (armed && recordedPending && !AnyMovePending()) WriteRecord();
 }
 
 void DisarmSessionRecord() {

@@ -19,7 +19,7 @@ struct RecoveryPlan {
 };
 // Pure decision from the stored value (type and bytes as read) and the grid and virtual screen
 // now: a desktop inside the grid is adopted, and laid out again when the recorded virtual
-// screen differs; anything else is folded.
+// screen differs; a record written while moves were pending, and anything else, is folded.
 RecoveryPlan PlanRecovery(bool found, std::uint32_t type, const std::uint8_t* data,
                           std::uint32_t size, const ScreenGeometry& now, int columns, int rows);
 
@@ -32,5 +32,7 @@ void DisarmSessionRecord();
 void ArmSessionRecord();
 // Rewrites an armed record: the virtual screen changed.
 void RefreshSessionRecord();
+// Rewrites a record that says moves were pending once none is: a kill from then on adopts.
+void RefreshSessionRecordWhenSettled();
 
 extern const char SessionValueName[];  // "Session" under the Preferences key

@@ -20,13 +20,6 @@ std::atomic<std::uint32_t> moveThreadId{0};
 
 namespace {
 
-// The wide probe: the narrow one may follow up with an unbounded conversion send.
-bool Responds(plat::Hwnd w) {
-    std::uintptr_t answer = 0;
-    return plat::SendMessageTimeoutW(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
-                                     ProbeTimeoutMs, &answer) != 0;
-}
-
 // Each candidate's thread is asked as the walk finds it, and the answers are awaited together
 // at its end, so the wait is bounded by one time-out however many windows hang, and the rest of
 // the walk overlaps the answers' way back. The callback data is the candidate's index with the
@@ -49,6 +42,8 @@ struct Probe {
 };
 Probe* activeProbe = nullptr;
 std::uintptr_t lastGeneration = 0;
+
+std::atomic<bool> movesStopped{false};
 
 void PLAT_CALLBACK ProbeAnswered(plat::Hwnd w, std::uint32_t, std::uintptr_t data, plat::LResult) {
     Probe* p = activeProbe;
@@ -139,9 +134,18 @@ void TakeSwitchSnapshot(Probe& p) {
         // IsWindowVisible looks at, and each call is a round trip to the system.
         const auto style = static_cast<std::uint32_t>(plat::GetWindowLongPtr(w, plat::GWL_STYLE));
         if (!(style & plat::WS_VISIBLE) || (style & plat::WS_MINIMIZE) || IsCloaked(w)) return;
-        SwitchCandidate c{w, {0, 0, 0, 0}, false, false};
+        SwitchCandidate c{w, {0, 0, 0, 0}, false, false, false};
+        // Asked before the rectangle: a move landing in between is then seen in the rectangle.
+        int toX = 0, toY = 0;
+        const bool pending = PendingMoveTarget(w, &toX, &toY);
         c.managed = !IsUnmovable(w) && !IsKeptInPlace(w) && !IsMinimizedOnSwitch(w) &&
                     plat::GetWindowRect(w, &c.rect);
+        if (c.managed && pending) {
+            // Planned from where its pending move puts it, and moved after that one.
+            c.rect = {toX, toY, OffsetCoordinate(toX, std::int64_t{c.rect.right} - c.rect.left),
+                      OffsetCoordinate(toY, std::int64_t{c.rect.bottom} - c.rect.top)};
+            c.pending = true;
+        }
         p.candidates.push_back(c);
         p.notAwaited.push_back(false);
         p.answersFor.push_back(SIZE_MAX);
@@ -165,25 +169,6 @@ std::vector<SwitchCandidate> ReadAndProbe(std::int64_t switchStart) {
     return std::move(cs);
 }
 
-// A hung window is moved by the move thread whenever it answers again. Without the thread
-// (it has ended for the exit, or cannot take the request) the move is posted to the window
-// itself instead: never dropped, never waited for.
-void HandToMoveThread(const PlannedMove& m) {
-    MoveRequest* request = new (std::nothrow) MoveRequest{m.window, m.x, m.y};
-    if (request) {
-        NotePendingMove(m.window, m.x, m.y, m.fromX, m.fromY);
-        const std::uint32_t thread = moveThreadId.load(std::memory_order_relaxed);
-        if (plat::PostThreadMessage(thread, MsgMoveWindow, 0,
-                                     reinterpret_cast<plat::LParam>(request)))
-            return;
-        EndPendingMove(m.window, false);
-    }
-    FreeMoveRequest(request);
-    if (!plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0,
-                            BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS))
-        NoteFailedMove(m.window);
-}
-
 void PushMoves(const std::vector<PlannedMove>& moves) {
     int inBatch = 0;
     for (const PlannedMove& m : moves)
@@ -205,7 +190,7 @@ void MinimizeMarkedApplications() {
             plat::GetParent(w) || !IsMinimizedOnSwitch(w) || IsCloaked(w))
             return;
         // Showing and minimizing wait for the window's program; a hung one keeps its place.
-        if (plat::IsHungAppWindow(w) || !Responds(w)) return;
+        if (plat::IsHungAppWindow(w) || !ProbeAnswers(w)) return;
         plat::ShowWindow(w, plat::SW_HIDE);
         plat::CloseWindow(w);
         plat::ShowWindow(w, plat::SW_SHOW);
@@ -216,6 +201,32 @@ void MinimizeMarkedApplications() {
 
 void FreeMoveRequest(MoveRequest* request) { delete request; }
 
+// The wide probe: the narrow one may follow up with an unbounded conversion send.
+bool ProbeAnswers(plat::Hwnd w) {
+    std::uintptr_t answer = 0;
+    return plat::SendMessageTimeoutW(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
+                                     ProbeTimeoutMs, &answer) != 0;
+}
+
+// A hung window is moved by the move thread whenever it answers again. Without the thread
+// (it has ended for the exit, or cannot take the request) the move is posted to the window
+// itself instead: never dropped, never waited for.
+void HandToMoveThread(const PlannedMove& m) {
+    MoveRequest* request = new (std::nothrow) MoveRequest{m.window, m.x, m.y};
+    if (request) {
+        NotePendingMove(m.window, m.x, m.y, m.fromX, m.fromY);
+        const std::uint32_t thread = moveThreadId.load(std::memory_order_relaxed);
+        if (plat::PostThreadMessage(thread, MsgMoveWindow, 0,
+                                    reinterpret_cast<plat::LParam>(request)))
+            return;
+        EndPendingMove(m.window, false);
+    }
+    FreeMoveRequest(request);
+    if (!plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0,
+                            BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS))
+        NoteFailedMove(m.window);
+}
+
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
                                    std::int64_t ox, std::int64_t oy) {
     std::vector<PlannedMove> out;
@@ -223,13 +234,16 @@ std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidate
         if (!c.managed) continue;
         out.push_back(PlannedMove{c.window, OffsetCoordinate(c.rect.left, ox),
                                   OffsetCoordinate(c.rect.top, oy), c.rect.left, c.rect.top,
-                                  !c.answered});
+                                  !c.answered || c.pending});
     }
     return out;
 }
 
+void StopWindowMoves(bool stop) { movesStopped.store(stop, std::memory_order_relaxed); }
+bool WindowMovesStopped() { return movesStopped.load(std::memory_order_relaxed); }
+
 bool ShiftWindows(int dx, int dy) {
-    if (dx < -10 || dx > 10 || dy < -10 || dy > 10) return false;
+    if (dx < -10 || dx > 10 || dy < -10 || dy > 10 || WindowMovesStopped()) return false;
     const std::int64_t start = Ticks();
     const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
     const std::int64_t oy = static_cast<std::int64_t>(dy) * desktop.screenHeight;
@@ -241,9 +255,13 @@ bool ShiftWindows(int dx, int dy) {
     const bool leftBehind = front && front != settings.pagerWindow && IsOnCurrentScreen(front);
 
     ForgetGoneUnmovable();
-    desktop.switching.store(1, std::memory_order_relaxed);
-    PushMoves(PlanMoves(ReadAndProbe(start), ox, oy));
-    desktop.switching.store(0, std::memory_order_relaxed);
+    {
+        SwitchingScope batch;
+        const std::vector<PlannedMove> moves = PlanMoves(ReadAndProbe(start), ox, oy);
+        // The probe's wait served sent messages: one of them may have ended the run.
+        if (WindowMovesStopped()) return false;
+        PushMoves(moves);
+    }
 
     MinimizeMarkedApplications();
     if (leftBehind) desktop.lastForeground = front;
@@ -254,10 +272,13 @@ bool ShiftWindows(int dx, int dy) {
 
 void MoveManagedWindows(
     const std::function<std::vector<PlannedMove>(const std::vector<SwitchCandidate>&)>& plan) {
+    if (WindowMovesStopped()) return;
     const std::int64_t start = Ticks();
-    desktop.switching.store(1, std::memory_order_relaxed);
-    PushMoves(plan(ReadAndProbe(start)));
-    desktop.switching.store(0, std::memory_order_relaxed);
+    SwitchingScope batch;
+    const std::vector<PlannedMove> moves = plan(ReadAndProbe(start));
+    // The probe's wait served sent messages: one of them may have ended the run.
+    if (WindowMovesStopped()) return;
+    PushMoves(moves);
 }
 
 void ActivateTopWindowOnScreen(bool skipKept) {

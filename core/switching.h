@@ -35,13 +35,14 @@ struct SwitchCandidate {
     plat::Rect rect;
     bool managed;   // shown, not minimized, neither kept in place nor minimized on switch
     bool answered;  // answered the probe in time
+    bool pending;   // the move thread still holds a move of it: rect is where that puts it
 };
 
 struct PlannedMove {
     plat::Hwnd window;
     int x, y;            // target top-left corner
     int fromX, fromY;    // the top-left corner the target was computed from
-    bool viaMoveThread;  // did not answer: moved later, whenever it does
+    bool viaMoveThread;  // did not answer, or a move is still pending: moved after it
 };
 
 // The moves of a switch by (ox, oy) pixels, in the candidates' order. No system calls.
@@ -53,9 +54,20 @@ std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidate
 // thread. Sets `switching` around the batch.
 void MoveManagedWindows(
     const std::function<std::vector<PlannedMove>(const std::vector<SwitchCandidate>&)>& plan);
+// Whether w answers a harmless message within ProbeTimeoutMs.
+bool ProbeAnswers(plat::Hwnd w);
+// Hands the move of a window that did not answer (or has a move pending) to the move thread,
+// which moves it whenever it answers, after what it already holds for it.
+void HandToMoveThread(const PlannedMove& m);
 
 // How long a switch waits in all for the answers of the threads it asked, counted from its start.
 constexpr std::uint32_t ProbeTimeoutMs = 40;
+
+// Once the windows are home for the end of the run, every switch and every move of a window by
+// Parmena is refused, also a switch already under way (a sent message may bring the windows
+// home in the middle of its probe). A cancelled logoff lifts it.
+void StopWindowMoves(bool stop);
+bool WindowMovesStopped();
 
 // Moves every managed window by dx screen widths and dy screen heights: the windows' step,
 // the opposite of the view's (MoveViewBy). Leaves the current desktop alone.

@@ -3,6 +3,7 @@
 //   parmdriver demo  [app folder] [screenshot folder]   sample windows, one switch, pictures
 //   parmdriver bench [app folder]                       switch latency and idle processor share
 //   parmdriver soak  [app folder] [screenshot folder]   random switches for E2E_SOAK_SECONDS
+//   parmdriver exit  [app folder] [screenshot folder]   the exit scenarios and the short soak
 //   parmdriver mover                                    the benchmark's second process
 //   parmdriver move X Y                                 one absolute mouse move, then it ends
 //   parmdriver unicode [app folder] [screenshot folder] the Unicode text scenarios alone
@@ -68,10 +69,11 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "demo") == 0) return RunDemo();
     if (std::strcmp(mode, "bench") == 0) return RunBench();
     if (std::strcmp(mode, "soak") == 0) return RunSoak();
+    if (std::strcmp(mode, "exit") == 0) return RunExitOnly();
     if (std::strcmp(mode, "mover") == 0) return RunMover();
     if (std::strcmp(mode, "move") == 0) return RunInjectMove(argc, argv);
     if (std::strcmp(mode, "unicode") == 0) return RunUnicodeOnly();
     if (std::strcmp(mode, "touch") == 0) return RunTouch(argc, argv);
-    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak [app folder] [screenshot folder]\n");
+    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode [app folder] [screenshot folder]\n");
     return 2;
 }

@@ -150,8 +150,22 @@ extern bool guardChords;
 // after a foreground change, Wine loses a whole chord without a trace in the hook; when no
 // window has moved at all after 1.5 s the chord is sent once more. A chord that acted is never
 // repeated, so a double switch still fails the wait.
+// target: the desktop the switch goes to, when the caller knows it (x column, y row). A chord
+// that moved nothing because of Parmena (it switched without moving, or its thread was stuck)
+// is not sent again but returned as the failure.
 std::string SwitchByHotkey(WORD vk, const std::vector<Expected>& expected, const std::vector<SIZE>& sizes,
-                           DWORD timeoutMs);
+                           DWORD timeoutMs, POINT target = {-1, -1});
+// Chords sent again: by SwitchByHotkey after nothing moved (total, and those whose cause was
+// Parmena's), and by SendHotkey after Wine broke the chord itself.
+struct HotkeyResends {
+    int total = 0, product = 0, brokenChords = 0;
+};
+extern HotkeyResends hotkeyResends;
+// Armed by a scenario, taken by the first use: the pager to send WM_QUERYENDSESSION to from
+// inside the next switch probe a test window answers; the time a test window sleeps right
+// after it has answered the move thread's WM_QUERYDRAGICON.
+extern std::atomic<HWND> logoffOnProbe;
+extern std::atomic<DWORD> sleepAfterDragIconReply;
 void MoveMouseTo(int x, int y);
 void MouseButton(bool right, bool down);
 void KeyDown(WORD vk);

@@ -303,6 +303,20 @@ void DisplayResolution(const Home& h) {
     Report("display_resolution", o);
 }
 
+// The end of a logoff: the session ends the process right after WM_ENDSESSION (TRUE) is answered,
+// so later moves would never happen.
+void EndSession(Outcome& o, Parmena& p, const Home& h, const char* how) {
+    DWORD_PTR answer = 0;
+    o.Check(SendMessageTimeoutA(p.pager, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 15000, &answer) != 0,
+            "WM_ENDSESSION was not answered within 15 s");
+    o.Expect(WaitPositions(h.At(0, 0), h.sizes, 300), "when WM_ENDSESSION (TRUE) returned");
+    TerminateProcess(p.pi.hProcess, 0);
+    DWORD code;
+    WaitExit(p, 10000, &code);
+    o.Expect(WaitPositions(h.At(0, 0), h.sizes, 2000), "after the process was ended");
+    CheckMarkAfterRestore(o, how);
+}
+
 void Logoff(const Home& h) {
     Outcome o;
     Parmena p;
@@ -311,18 +325,85 @@ void Logoff(const Home& h) {
         const bool asked = SendMessageTimeoutA(p.pager, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 15000, &answer) != 0;
         o.Check(asked, "WM_QUERYENDSESSION was not answered within 15 s");
         if (asked) o.Check(answer != 0, "WM_QUERYENDSESSION was answered FALSE: the logoff was refused");
-        const bool ended = SendMessageTimeoutA(p.pager, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 15000, &answer) != 0;
-        o.Check(ended, "WM_ENDSESSION was not answered within 15 s");
-        // The session ends the process right after this answer: later moves would never happen.
-        o.Expect(WaitPositions(h.At(0, 0), h.sizes, 300), "when WM_ENDSESSION (TRUE) returned");
-        TerminateProcess(p.pi.hProcess, 0);
-        DWORD code;
-        WaitExit(p, 10000, &code);
-        o.Expect(WaitPositions(h.At(0, 0), h.sizes, 2000), "after the process was ended");
-        CheckMarkAfterRestore(o, "WM_ENDSESSION");
+        EndSession(o, p, h, "WM_ENDSESSION");
     }
     Recover(p, h);
     Report("exit_logoff", o);
+}
+
+// A switch already queued behind the Close (the hook library's, here) must not take the windows
+// out again once the Close has brought them home.
+void CloseWithASwitchQueued(const Home& h) {
+    constexpr UINT MsgHookSwitch = WM_USER + 43;
+    Outcome o;
+    Parmena p;
+    if (StartAt(o, p, h, 1, 0)) {
+        PostMessageA(p.pager, WM_COMMAND, CmdClose, 0);
+        PostMessageA(p.pager, MsgHookSwitch, 1, 0);
+        if (ExpectEnd(o, p, 20000, "the Close command with a switch queued behind it"))
+            o.Expect(WaitPositions(h.At(0, 0), h.sizes, 3000), "after the Close with a switch queued behind it");
+        CheckMarkAfterRestore(o, "the Close with a switch queued behind it");
+    }
+    Recover(p, h);
+    Report("exit_close_switch_queued", o);
+}
+
+// A test window answers the switch's probe by sending the logoff query: the fold it causes runs
+// inside the switch, and the rest of that switch must not move the windows out again.
+void LogoffInsideASwitch(const Home& h) {
+    Outcome o;
+    Parmena p;
+    if (StartAt(o, p, h, 0, 0)) {
+        logoffOnProbe = p.pager;
+        SendHotkey(VK_RIGHT);
+        o.Check(WaitFor(5000, [] { return logoffOnProbe.load() == nullptr; }),
+                "no test window was asked by a switch within 5 s of Ctrl+Alt+Right");
+        logoffOnProbe = nullptr;
+        o.Check(InMessageLoop(p.pager, 10000), "the pager did not come back to its message loop after the switch");
+        o.Expect(WaitPositions(h.At(0, 0), h.sizes, 1000), "after the switch the logoff query came into");
+        EndSession(o, p, h, "the logoff inside a switch");
+    }
+    Recover(p, h);
+    Report("exit_logoff_mid_switch", o);
+}
+
+// The hung window answers the move thread's question and sleeps 9 s before its move: the exit
+// must not wait for it, and once it wakes it still comes home.
+void WindowHangsAgainAfterAnswering(const Home& h, bool rescale) {
+    const char* name = rescale ? "exit_hang_after_answer" : "exit_hang_after_answer_no_rescale";
+    Outcome o;
+    Parmena p;
+    o.Check(WriteDword("Preferences", "Rescale On Exit", rescale ? 1 : 0), "could not set \"Rescale On Exit\"");
+    std::vector<Expected> others;
+    std::vector<SIZE> otherSizes;
+    const std::vector<Expected> away = h.At(1, 0);
+    for (size_t i = 0; i < away.size(); ++i)
+        if (away[i].hwnd != scene.stuck->hwnd) {
+            others.push_back(away[i]);
+            otherSizes.push_back(h.sizes[i]);
+        }
+    if (o.Ok() && StartAt(o, p, h, 0, 0) &&
+        o.Check(StallThread(scene.hungThread, 30000), "the test thread could not be made to hang")) {
+        sleepAfterDragIconReply = 9000;
+        SendHotkey(VK_RIGHT);
+        o.Expect(WaitPositions(others, otherSizes, 8000), "Ctrl+Alt+Right with a hung window");
+        UnstallThread(scene.hungThread);
+        o.Check(WaitFor(5000, [] { return sleepAfterDragIconReply.load() == 0; }),
+                "the move thread did not ask the hung window within 5 s of its recovery");
+        Sleep(300);  // the move thread makes its move now, into the sleeping window
+        const double closed = NowMs();
+        PostMessageA(p.pager, WM_COMMAND, CmdClose, 0);
+        if (ExpectEnd(o, p, 20000, "the Close command")) {
+            const double took = NowMs() - closed;
+            o.Check(took < 4000, "the Close took %.1f s: the exit waited for the window that hung again", took / 1000);
+            o.Expect(WaitPositions(h.At(0, 0), h.sizes, 15000), "after the window woke up again");
+        }
+    }
+    sleepAfterDragIconReply = 0;
+    WaitFor(12000, [] { return Responsive(scene.stuck->hwnd, 100); });
+    Recover(p, h);
+    WriteDword("Preferences", "Rescale On Exit", 1);
+    Report(name, o);
 }
 
 // An access violation in a thread of Parmena's: a remote thread started at an address where no
@@ -556,6 +637,7 @@ struct Soak {
     WindowThread threads[2];
     int column = 0, row = 0;
     int hotkeys = 0, pagerClicks = 0, activations = 0, opened = 0, closed = 0, hangs = 0, steps = 0, followed = 0;
+    int resentDuringHang = 0;
 
     int Pick(int n) { return n > 0 ? int(rng() % unsigned(n)) : 0; }
 
@@ -632,7 +714,9 @@ std::string SoakHotkey(Soak& s, WindowThread* hung = nullptr) {
     std::vector<Expected> e;
     std::vector<SIZE> z;
     s.Expectations(&e, &z, hung);
-    why = SwitchByHotkey(m.vk, e, z, 10000);
+    const int resentBefore = hotkeyResends.total;
+    why = SwitchByHotkey(m.vk, e, z, 10000, POINT{s.column, s.row});
+    if (hung) s.resentDuringHang += hotkeyResends.total - resentBefore;
     return why.empty() ? why : Format("hotkey switch to (%d,%d)%s: %s", s.column, s.row, hung ? " during a hang" : "", why.c_str());
 }
 
@@ -803,6 +887,7 @@ void RunSoakOn(Parmena& p, const char* name, unsigned seconds, unsigned seed) {
     for (int i = 0; i < 4 && o.Ok(); ++i) o.Expect(SoakOpen(s), "opening the first soak windows");
 
     Usage early, late;
+    const HotkeyResends resendsBefore = hotkeyResends;
     const double start = NowMs(), end = start + seconds * 1000.0;
     while (o.Ok() && NowMs() < end) {
         const int roll = s.Pick(100);
@@ -832,6 +917,13 @@ void RunSoakOn(Parmena& p, const char* name, unsigned seconds, unsigned seed) {
     Info("%s: %d steps: %d hotkey switches, %d pager double-clicks, %d activations, %d opened, %d closed, %d hangs, "
          "%d stray activations followed",
          name, s.steps, s.hotkeys, s.pagerClicks, s.activations, s.opened, s.closed, s.hangs, s.followed);
+    const int resent = hotkeyResends.total - resendsBefore.total;
+    const int resentForParmena = hotkeyResends.product - resendsBefore.product;
+    Info("%s: %d of %d hotkey chords moved nothing within 1.5 s and were sent again (%d of them while a thread "
+         "hung, %d for a cause in Parmena); %d chords Wine broke were sent again",
+         name, resent, s.hotkeys, s.resentDuringHang, resentForParmena,
+         hotkeyResends.brokenChords - resendsBefore.brokenChords);
+    o.Check(resentForParmena == 0, "%d hotkey chords moved nothing because of Parmena", resentForParmena);
     if (early.ok && late.ok) Info("%s: early %s; late %s", name, UsageText(early).c_str(), UsageText(late).c_str());
     if (o.Ok() && o.Check(early.ok && late.ok, "the memory or handle counts of parmena.exe could not be read:%s%s",
                           early.why.c_str(), late.why.c_str())) {
@@ -889,7 +981,8 @@ void SoakScenario(const char* name, unsigned seconds) {
 std::vector<const char*> ExitScenarioNames() {
     return {"exit_wm_quit",          "exit_logoff",  "exit_crash", "exit_settings_wm_close",
             "exit_settings_wm_quit", "exit_kill_recovery", "exit_kill_other_screen", "display_resolution",
-            "soak_short"};
+            "exit_close_switch_queued", "exit_logoff_mid_switch", "exit_hang_after_answer",
+            "exit_hang_after_answer_no_rescale", "soak_short"};
 }
 
 void RunExitScenarios() {
@@ -903,7 +996,35 @@ void RunExitScenarios() {
     KillRecovery(h);
     KillOtherScreen(h);
     DisplayResolution(h);
+    CloseWithASwitchQueued(h);
+    LogoffInsideASwitch(h);
+    WindowHangsAgainAfterAnswering(h, true);
+    WindowHangsAgainAfterAnswering(h, false);
     SoakScenario("soak_short", EnvNumber("E2E_SOAK_SHORT_SECONDS", 25));
+}
+
+int RunExitOnly() {
+    if (!ParmenaPresent()) {
+        ReportFail("exit", "parmena.exe not found in %s", appDir.c_str());
+        return 1;
+    }
+    std::printf("PLAN");
+    for (const char* s : ExitScenarioNames()) std::printf(" %s", s);
+    std::printf("\n");
+    std::fflush(stdout);
+    guardChords = true;
+    const std::string why = SetUpScene(true);
+    if (!why.empty()) {
+        for (const char* s : ExitScenarioNames()) ReportFail(s, "test set-up failed: %s", why.c_str());
+    } else {
+        std::vector<HWND> watched = scene.Managed();
+        watched.push_back(anchor);
+        StartTimeline(watched);
+        RunExitScenarios();
+        StopTimeline();
+    }
+    TearDownScene();
+    return FailCount() ? 1 : 0;
 }
 
 int RunSoak() {

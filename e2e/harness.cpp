@@ -103,6 +103,14 @@ const char TestClass[] = "ParmenaE2EWindow";
 constexpr UINT MsgCreateWindow = WM_APP + 1;
 constexpr UINT MsgStall = WM_APP + 2;
 
+}  // namespace
+
+std::atomic<HWND> logoffOnProbe{nullptr};
+HotkeyResends hotkeyResends;
+std::atomic<DWORD> sleepAfterDragIconReply{0};
+
+namespace {
+
 struct CreateRequest {
     std::string title;
     int x, y, w, h;
@@ -115,6 +123,22 @@ struct CreateRequest {
 LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     auto* tw = reinterpret_cast<TestWindow*>(GetWindowLongPtrA(w, GWLP_USERDATA));
     switch (msg) {
+    case WM_GETTEXTLENGTH:
+        // Parmena's switch probe: the first one after arming brings a logoff into the switch.
+        if (HWND pager = logoffOnProbe.exchange(nullptr)) {
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutA(pager, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 15000, &answer);
+            Mark("WM_QUERYENDSESSION sent from inside the probe, answered %lu", static_cast<unsigned long>(answer));
+        }
+        break;
+    case WM_QUERYDRAGICON:
+        // The move thread's question: answered, then the program is busy again.
+        if (const DWORD ms = sleepAfterDragIconReply.exchange(0)) {
+            ReplyMessage(0);
+            Sleep(ms);
+            return 0;
+        }
+        break;
     case WM_NCCREATE: {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
         SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
@@ -651,13 +675,46 @@ void SendHotkey(WORD vk) {
         if (ChordIntact(log, vk)) return;
         // No hotkey message can have come from a chord broken before its arrow: sending it
         // again cannot switch twice.
+        ++hotkeyResends.brokenChords;
         Info("Wine released a modifier inside Ctrl+Alt+%s (attempt %d): sent again", KeyName(vk), attempt);
         if (attempt == 3) return;
     }
 }
 
+namespace {
+
+// Why a chord moved nothing. Parmena's answer for the anchor tells its current desktop: already
+// the target means it switched without moving the windows; a main thread that does not answer
+// within a second means it is stuck. Either is Parmena's fault. Otherwise the switch never began:
+// the chord did not reach it (Wine), with the foreground and a hung thread noted for the log.
+std::string LostChordCause(POINT target) {
+    HWND fg = GetForegroundWindow();
+    DWORD fgPid = 0;
+    const DWORD fgThread = fg ? GetWindowThreadProcessId(fg, &fgPid) : 0;
+    DWORD_PTR r = 0;
+    const bool fgAnswers = !fg || SendMessageTimeoutA(fg, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &r);
+    const std::string where = Format("foreground '%s' (thread %lu%s)", fg ? TitleOf(fg).c_str() : "none", fgThread,
+                                     fgAnswers ? "" : ", not answering");
+    if (!diagnosticPager || !IsWindow(diagnosticPager)) return "no pager to ask; " + where;
+    const auto atTarget = [&](const std::string& desktop) {
+        return target.x >= 0 && desktop == Format("Parmena's current desktop (%ld,%ld)", target.x, target.y);
+    };
+    if (atTarget(ParmenaDesktopText())) return "Parmena switched to the target desktop but moved no window; " + where;
+    // A posted message is taken after every message posted before it: a hotkey still queued
+    // is handled by the time this one is.
+    const double asked = NowMs();
+    if (!InMessageLoop(diagnosticPager, 1000))
+        return "Parmena's main thread did not take its posted messages within 1 s; " + where;
+    const std::string desktop = ParmenaDesktopText();
+    if (atTarget(desktop)) return "Parmena took more than 1.5 s to act on the chord; " + where;
+    return Format("the chord did not reach Parmena (%s, its queue was empty within %.0f ms); %s", desktop.c_str(),
+                  NowMs() - asked, where.c_str());
+}
+
+}  // namespace
+
 std::string SwitchByHotkey(WORD vk, const std::vector<Expected>& expected, const std::vector<SIZE>& sizes,
-                           DWORD timeoutMs) {
+                           DWORD timeoutMs, POINT target) {
     std::vector<RECT> before;
     for (const Expected& e : expected) before.push_back(RectOf(e.hwnd));
     SendHotkey(vk);
@@ -668,7 +725,12 @@ std::string SwitchByHotkey(WORD vk, const std::vector<Expected>& expected, const
         if (!EqualRect(&now, &before[i])) moved = true;
     }
     if (!moved) {
-        Info("no window moved within 1.5 s of Ctrl+Alt+%s: sent again", KeyName(vk));
+        const std::string cause = LostChordCause(target);
+        const bool product = cause.rfind("Parmena", 0) == 0;
+        ++hotkeyResends.total;
+        if (product) ++hotkeyResends.product;
+        Info("no window moved within 1.5 s of Ctrl+Alt+%s: sent again (%s)", KeyName(vk), cause.c_str());
+        if (product) return Format("no window moved within 1.5 s of Ctrl+Alt+%s: %s", KeyName(vk), cause.c_str());
         SendHotkey(vk);
     }
     return WaitPositions(expected, sizes, timeoutMs);

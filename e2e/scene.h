@@ -54,7 +54,8 @@ void RunDialogScenarios();
 // Exit paths and the short soak, each with its own Parmena, after the third session.
 std::vector<const char*> ExitScenarioNames();
 void RunExitScenarios();
-int RunSoak();  // parmdriver soak: the long soak alone
+int RunSoak();      // parmdriver soak: the long soak alone
+int RunExitOnly();  // parmdriver exit: the exit scenarios and the short soak alone
 
 // Text beyond the code page, with its own Parmena, after the exit scenarios.
 std::vector<const char*> UnicodeScenarioNames();

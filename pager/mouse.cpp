@@ -16,6 +16,8 @@ namespace {
 constexpr int ClickMargin = 3;
 constexpr std::int32_t RightButtonBit = 2;
 constexpr std::uint32_t QuietMove = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
+// Asynchronous: the dragged window's program may hang, and the main thread must not wait for it.
+constexpr std::uint32_t DraggedWindowMove = QuietMove | plat::SWP_ASYNCWINDOWPOS;
 
 bool IsGestureCode(std::int32_t v) { return v >= 0 && v <= 7; }
 
@@ -121,7 +123,7 @@ void TrackPagerMouse(int x, int y) {
         EndWindowDrag();
     if (!PagerExpanded()) {
         ExpandPager(true);
-    } else if (d.window && CanMapPagerPoints()) {
+    } else if (d.window && CanMapPagerPoints() && !WindowMovesStopped()) {
         const plat::Rect& m = pager.miniatureRect;
         int left = OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(PagerToVirtualX(x, m)) -
                                                      PagerToVirtualX(d.pressX, m));
@@ -137,7 +139,7 @@ void TrackPagerMouse(int x, int y) {
                 d.startTop, static_cast<std::int64_t>(CellRow(cell) - CellRow(d.startCell)) *
                                 desktop.screenHeight);
         }
-        plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, QuietMove);
+        plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, DraggedWindowMove);
         plat::InvalidateRect(PagerWindow(), nullptr, 0);
     }
     if (pager.pagerDrag.active) {

@@ -227,8 +227,10 @@ void CheckPagerLeave() {
                            plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
         WindowDrag& drag = pager.windowDrag;
         if (drag.window) {
+            // Asynchronous, as the drag's own moves: its program may hang.
             plat::SetWindowPos(drag.window, nullptr, drag.startLeft, drag.startTop, 0, 0,
-                               plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
+                               plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE |
+                                   plat::SWP_ASYNCWINDOWPOS);
             drag.window = nullptr;
         }
     }

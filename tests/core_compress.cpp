@@ -39,6 +39,8 @@ TEST_F(Compress, FoldsEveryWindowOntoTheScreen) {
     EXPECT_EQ(sim::WindowRect(right).top, 800 - 768);
     EXPECT_EQ(sim::WindowRect(left).left, -1500 + 2048);
     EXPECT_EQ(sim::WindowRect(left).top, -700 + 768);
+    EXPECT_EQ(sim::WindowRect(hung).left, 1500);
+    sim::SetHung(hung, false);  // its move was posted to it and lands now
     EXPECT_EQ(sim::WindowRect(hung).left, 1500 - 1024);
     EXPECT_TRUE(MovesOf(here).empty());
     EXPECT_TRUE(MovesOf(iconic).empty());
@@ -152,6 +154,17 @@ TEST_F(Remembered, MovesToTheRememberedDesktop) {
     sim::ClearMoves();
     ApplyRememberedPositions();
     EXPECT_TRUE(sim::Moves().empty());
+}
+
+// A hung window is moved whenever it answers again; the batch never waits for it.
+TEST_F(Remembered, HungWindowDoesNotHoldTheBatch) {
+    Remember("Mail", Cell(1, 0));
+    plat::Hwnd mail = Add("Mail", Rect{100, 100, 300, 300});
+    sim::SetHung(mail, true);
+    ApplyRememberedPositions();
+    EXPECT_EQ(sim::HungWindowBlocks(), 0);
+    sim::SetHung(mail, false);
+    EXPECT_EQ(sim::WindowRect(mail).left, 100 + 1024);
 }
 
 TEST_F(Remembered, FromAnotherCurrentDesktop) {

@@ -151,6 +151,7 @@ TEST_F(Switching, FailedPostMovesTheWindowAsynchronouslyAndFreesTheRequest) {
     std::vector<sim::PostRecord> posts = MovePosts();
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_FALSE(posts[0].delivered);  // the sanitizer build reports the record if it leaked
+    sim::SetHung(hung, false);  // the move was posted to it
     EXPECT_EQ(sim::WindowRect(hung).left, -desktop.screenWidth);
     EXPECT_EQ(sim::HungWindowBlocks(), 0);
 }
@@ -255,10 +256,11 @@ TEST(PlanMoves, TargetsAndRoutes) {
         bool viaMoveThread;
     };
     const Case cases[] = {
-        {{a, {10, 20, 110, 120}, true, true}, true, 10 - 1024, 20 + 768, false},
-        {{b, {-5, 0, 5, 10}, true, false}, true, -5 - 1024, 768, true},  // no answer in time
-        {{c, {0, 0, 10, 10}, false, true}, false, 0, 0, false},          // not managed
-        {{a, {INT_MIN + 5, INT_MAX - 5, 0, 0}, true, true}, true, INT_MIN, INT_MAX, false},
+        {{a, {10, 20, 110, 120}, true, true, false}, true, 10 - 1024, 20 + 768, false},
+        {{b, {-5, 0, 5, 10}, true, false, false}, true, -5 - 1024, 768, true},  // no answer in time
+        {{c, {0, 0, 10, 10}, false, true, false}, false, 0, 0, false},          // not managed
+        {{a, {INT_MIN + 5, INT_MAX - 5, 0, 0}, true, true, false}, true, INT_MIN, INT_MAX, false},
+        {{c, {10, 20, 110, 120}, true, true, true}, true, 10 - 1024, 20 + 768, true},  // after its pending move
     };
     for (const Case& k : cases) {
         const std::vector<PlannedMove> out = PlanMoves({k.in}, -1024, 768);
@@ -336,9 +338,17 @@ TEST_F(Switching, WindowWaitingForItsMoveIsNotActivated) {
     EXPECT_EQ(sim::ForegroundRequests(), std::vector<plat::Hwnd>{target});
 }
 
-TEST(PendingMoves, ChainedTargetsAndBoundedCapacity) {
+// However many windows hang, none of them is given the foreground on its way out.
+TEST_F(Switching, NoHungWindowIsActivatedHoweverManyHang) {
+    plat::Hwnd target = Add("target", Rect{1100, 100, 1300, 300});  // on desktop (1, 0)
+    for (int i = 0; i < 200; ++i) sim::SetHung(Add("hung", Rect{i, 0, i + 300, 300}), true);
+    EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_EQ(sim::ForegroundRequests(), std::vector<plat::Hwnd>{target});
+}
+
+TEST_F(Switching, PendingMovesChainGrowAndEndWithTheirWindow) {
     ResetPendingMoves();
-    const plat::Hwnd w = reinterpret_cast<plat::Hwnd>(0x10);
+    const plat::Hwnd w = Add("w", Rect{10, 10, 20, 20});
     // Hung through two switches: each request was computed from the same unmoved corner.
     NotePendingMove(w, 10 - 1024, 10, 10, 10);
     NotePendingMove(w, 10 - 1024, 10 - 768, 10, 10);
@@ -352,14 +362,18 @@ TEST(PendingMoves, ChainedTargetsAndBoundedCapacity) {
     EXPECT_FALSE(IsMovePending(w));
     EXPECT_TRUE(ArrivedLate(w));
 
-    // A full set keeps what it holds and records nothing more.
-    for (std::uintptr_t i = 1; i <= PendingMoveCapacity + 5; ++i)
-        NotePendingMove(reinterpret_cast<plat::Hwnd>(0x1000 + i), 0, 0, 0, 0);
-    EXPECT_TRUE(IsMovePending(reinterpret_cast<plat::Hwnd>(0x1001)));
-    EXPECT_FALSE(IsMovePending(reinterpret_cast<plat::Hwnd>(0x1000 + PendingMoveCapacity + 1)));
-    EXPECT_FALSE(ArrivedLate(w));  // its slot went to a newer window
-    ResetPendingMoves();
+    // Every hand-over is recorded however many windows hang; a window that is gone ends.
+    std::vector<plat::Hwnd> many;
+    for (int i = 0; i < 300; ++i) {
+        many.push_back(Add("hung", Rect{i, 0, i + 10, 10}));
+        NotePendingMove(many.back(), 0, 0, 0, 0);
+    }
+    EXPECT_TRUE(IsMovePending(many.front()));
+    EXPECT_TRUE(IsMovePending(many.back()));
+    for (plat::Hwnd h : many) sim::RemoveWindow(h);
+    EXPECT_FALSE(IsMovePending(many.back()));
     EXPECT_FALSE(AnyMovePending());
+    ResetPendingMoves();
 }
 
 // ---- One window asked for each thread ----

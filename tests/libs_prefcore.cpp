@@ -69,6 +69,9 @@ TEST(PrefFields, TextLengthsNameFieldAndRange) {
     EXPECT_EQ(message, "Command must be 1 to 511 characters long.");
     EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "x", std::string(512, 'd'), 0, &message));
     EXPECT_EQ(message, "Directory must be at most 511 characters long.");
+    // The stored value splits directory and command at the first "|".
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "notepad.exe", "C:\\a|b", 0, &message));
+    EXPECT_EQ(message, "Directory must not contain \"|\".");
     EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "two words", "x", "", 0, &message));
     EXPECT_TRUE(prefs::PutShortcut(&edit, -1, std::string(31, 's'), "x", "", 0, &message));
     EXPECT_FALSE(prefs::PutShortcut(&edit, -1, std::string(31, 'S'), "y", "", 0, &message));

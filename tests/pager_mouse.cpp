@@ -177,12 +177,19 @@ TEST_F(Mouse, FreeDragMapsBothPointsSeparately) {
     EXPECT_EQ(sim::WindowRect(w).left, 167);
     EXPECT_EQ(sim::WindowRect(w).top, 423 - 338);
     ASSERT_EQ(MovesOf(w).size(), 1u);
-    EXPECT_EQ(MovesOf(w)[0].flags, QuietMove);
+    EXPECT_EQ(MovesOf(w)[0].flags, QuietMove | plat::SWP_ASYNCWINDOWPOS);
     ASSERT_EQ(InvalidationsOfPager(), before + 1);
     EXPECT_FALSE(sim::Invalidations().back().erase);
 
     TrackPagerMouse(40, 25);  // every move repositions, even without a change
     EXPECT_EQ(MovesOf(w).size(), 2u);
+
+    // A hung program's window follows when it runs again; the main thread never waits for it.
+    sim::SetHung(w, true);
+    TrackPagerMouse(50, 25);
+    EXPECT_EQ(sim::HungWindowBlocks(), 0);
+    sim::SetHung(w, false);
+    EXPECT_EQ(sim::WindowRect(w).left, 3072 * 50 / 184 - 500);
 }
 
 TEST_F(Mouse, MaximizedWindowMovesByWholeDesktopsInAFreeDrag) {

@@ -272,18 +272,22 @@ TEST_F(Placement, LeavingCollapsesAndKeepsTheUsersSize) {
     EXPECT_TRUE(SameRect(sim::WindowRect(PagerWindow()), Rect{708, -4, 1028, 196}));
 }
 
+// Also when its program hangs meanwhile: the main thread does not wait for it.
 TEST_F(Placement, CollapseReturnsAWindowBeingDragged) {
     const plat::Hwnd w = sim::AddWindow({"Editor", "TestApp", {100, 50, 400, 300}});
     ExpandPager(false);
     pager.windowDrag = WindowDrag{w, 100, 50, 0, 10, 10, 0, 0, false};
     plat::SetWindowPos(w, nullptr, 1500, 900, 0, 0, QuietMove);
+    sim::SetHung(w, true);
     MoveCursorOutside();
     CheckPagerLeave();
+    EXPECT_EQ(sim::HungWindowBlocks(), 0);
+    sim::SetHung(w, false);
     EXPECT_EQ(pager.windowDrag.window, nullptr);
     EXPECT_EQ(sim::WindowRect(w).left, 100);
     EXPECT_EQ(sim::WindowRect(w).top, 50);
     ASSERT_FALSE(MovesOf(w).empty());
-    EXPECT_EQ(MovesOf(w).back().flags, QuietMove);
+    EXPECT_EQ(MovesOf(w).back().flags, QuietMove | plat::SWP_ASYNCWINDOWPOS);
 }
 
 TEST_F(Placement, LeavingWithoutCollapseKeepsSizeAndDrag) {

@@ -298,6 +298,11 @@ bool PutShortcut(Edit* edit, int index, const std::string& name, const std::stri
         !CheckLength(command, "Command", 1, MaxShortcutTextLength, message) ||
         !CheckLength(directory, "Directory", 0, MaxShortcutTextLength, message))
         return false;
+    // The stored value puts a "|" between directory and command and splits at the first one.
+    if (directory.find('|') != std::string::npos) {
+        *message = "Directory must not contain \"|\".";
+        return false;
+    }
     // The command window takes the first word as the name.
     if (name.find_first_of(" \t") != std::string::npos) {
         *message = "Shortcut name must be one word without spaces.";

@@ -80,6 +80,13 @@ void SetHung(Hwnd w, bool hung);
 // Sends with a callback to the hung window w that are held until it recovers (of one message,
 // unless `message` is 0).
 int HeldCallbacks(Hwnd w, std::uint32_t message = 0);
+// An asynchronous SetWindowPos (SWP_ASYNCWINDOWPOS) of a hung window is held in the same order
+// and lands when it recovers. This runs the window's thread once: what it holds is answered and
+// carried out, and it hangs again at once, as a program that replies and then blocks.
+void AnswerHeldAndHangAgain(Hwnd w);
+// While held, completion callbacks queued to the thread wait there, as for a thread the system
+// has not yet scheduled; posted and sent messages still reach it.
+void HoldCallbacks(std::uint32_t threadId, bool hold);
 // Hung, and known to the system as hung: IsHungAppWindow answers true. SetHung(w, false) ends both.
 void SetHungReported(Hwnd w);
 // Cloaked by the window manager: still visible to IsWindowVisible, but not shown.

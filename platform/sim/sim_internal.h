@@ -58,11 +58,16 @@ constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87, ERROR_KEY_DELETED = 1018,
 // ---- Windows ----
 enum class Kind { Plain, Edit, ListBox };
 
-struct HeldCallback {  // SendMessageCallback to a hung window, waiting for it to recover
+// What a hung window's thread has yet to take, in order: a SendMessageCallback to answer, or
+// (cb null) an asynchronous SetWindowPos to carry out.
+struct HeldCallback {
     std::uint32_t thread;
     SendAsyncProc cb;
     std::uint32_t msg;
     std::uintptr_t data;
+    Hwnd after = nullptr;
+    int x = 0, y = 0, cx = 0, cy = 0;
+    std::uint32_t flags = 0;
 };
 
 struct Window {
@@ -152,6 +157,7 @@ struct Queue {
     Hwnd waitFilter = nullptr;
     std::uint32_t waitMin = 0, waitMax = 0;
     int dialogs = 0;
+    bool callbacksHeld = false;  // sim::HoldCallbacks: the thread is not scheduled to take them
 };
 
 struct Timer {

@@ -221,7 +221,8 @@ std::uint32_t WaitObjects(std::uint32_t n, const Handle* hs, Bool all, std::uint
         }
         if (wakeMask & QS_SENDMESSAGE) {
             auto q = S().queues.find(me);
-            if (q != S().queues.end() && (!q->second.sent.empty() || !q->second.callbacks.empty()))
+            if (q != S().queues.end() && (!q->second.sent.empty() ||
+                                          (!q->second.callbacks.empty() && !q->second.callbacksHeld)))
                 return WAIT_OBJECT_0 + n;
         }
         if (ms != INFINITE && std::chrono::steady_clock::now() >= deadline) {

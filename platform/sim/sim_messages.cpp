@@ -80,7 +80,8 @@ bool ServeSent(Lock& lk, std::uint32_t me) {
 
 bool ServeCallback(Lock& lk, std::uint32_t me) {
     auto qit = S().queues.find(me);
-    if (qit == S().queues.end() || qit->second.callbacks.empty()) return false;
+    if (qit == S().queues.end() || qit->second.callbacks.empty() || qit->second.callbacksHeld)
+        return false;
     PendingCallback cb = qit->second.callbacks.front();
     qit->second.callbacks.pop_front();
     qit->second.waiting = false;
@@ -166,7 +167,7 @@ struct CreateStructA {
 
 bool Idle(std::uint32_t thread, const Queue& q) {
     if (q.dialogs > 0 || q.loop == Queue::Loop::Left) return true;
-    const bool pending = !q.sent.empty() || !q.callbacks.empty() || q.quit;
+    const bool pending = !q.sent.empty() || (!q.callbacks.empty() && !q.callbacksHeld) || q.quit;
     // A thread about to enter its loop is idle only if nothing waits for it there.
     if (q.loop == Queue::Loop::NotStarted) return !pending && q.posted.empty();
     if (!q.waiting || pending) return false;

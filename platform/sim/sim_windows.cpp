@@ -485,6 +485,14 @@ Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_
             SetError(ERROR_ACCESS_DENIED);
             return 0;
         }
+        if (win->hung && (flags & SWP_ASYNCWINDOWPOS) && !win->proc) {
+            // Posted to the window's thread: it lands when that thread runs again.
+            HeldCallback h{CurrentThread(), nullptr, 0, 0};
+            h.after = after;
+            h.x = x, h.y = y, h.cx = cx, h.cy = cy, h.flags = flags;
+            win->held.push_back(h);
+            return 1;
+        }
         if (win->hung && !(flags & SWP_ASYNCWINDOWPOS)) ++S().hungWindowBlocks;
         SizeChange c{};
         if (ApplyMove(*win, after, x, y, cx, cy, flags, &c)) changes.push_back(c);
@@ -776,6 +784,27 @@ void SetOwner(Hwnd w, Hwnd owner) {
     });
 }
 
+namespace {
+// The window's thread runs through what it was given while hung, in order: each held send is
+// answered (its callback goes to its sender), each held asynchronous move lands.
+void RunHeld(Window* x) {
+    std::vector<HeldCallback> held;
+    held.swap(x->held);
+    const Hwnd w = As<Hwnd>(x->id);
+    for (const HeldCallback& h : held) {
+        if (!h.cb) {
+            SizeChange c{};
+            ApplyMove(*x, h.after, h.x, h.y, h.cx, h.cy, h.flags, &c);
+            S().moves.push_back({w, h.x, h.y, h.cx, h.cy, h.flags, 0, "SetWindowPos", h.thread});
+            continue;
+        }
+        LResult r = ForeignAnswer(*x, h.msg, 0, 0);
+        EnsureQueue(h.thread).callbacks.push_back({h.cb, w, h.msg, h.data, r});
+    }
+    Cv().notify_all();
+}
+}  // namespace
+
 void SetHung(Hwnd w, bool hung) {
     Lock lk(Mu());
     Window* x = Win(w);
@@ -783,13 +812,18 @@ void SetHung(Hwnd w, bool hung) {
     x->hung = hung;
     if (hung) return;
     x->hungReported = false;
-    // The recovered window answers every held send; each callback goes to its sender.
-    std::vector<HeldCallback> held;
-    held.swap(x->held);
-    for (const HeldCallback& h : held) {
-        LResult r = ForeignAnswer(*x, h.msg, 0, 0);
-        EnsureQueue(h.thread).callbacks.push_back({h.cb, w, h.msg, h.data, r});
-    }
+    RunHeld(x);
+}
+
+void AnswerHeldAndHangAgain(Hwnd w) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (x && x->hung) RunHeld(x);
+}
+
+void HoldCallbacks(std::uint32_t threadId, bool hold) {
+    Lock lk(Mu());
+    EnsureQueue(threadId).callbacksHeld = hold;
     Cv().notify_all();
 }
 
@@ -872,7 +906,7 @@ int HeldCallbacks(Hwnd w, std::uint32_t message) {
     Window* x = Win(w);
     if (!x) return 0;
     int n = 0;
-    for (const HeldCallback& h : x->held) n += message == 0 || h.msg == message;
+    for (const HeldCallback& h : x->held) n += h.cb && (message == 0 || h.msg == message);
     return n;
 }
 
