@@ -235,17 +235,20 @@ TEST(Relayout, PlanTable) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         const std::vector<PlannedMove> plan =
-            PlanRelayout({SwitchCandidate{nullptr, r.rect, true, true}}, *r.before, *r.now, 27);
+            PlanRelayout({SwitchCandidate{nullptr, r.rect, true, true, false}}, *r.before, *r.now, 27);
         ASSERT_EQ(plan.size(), r.moves ? 1u : 0u);
         if (!r.moves) continue;
         EXPECT_EQ(plan[0].x, r.x);
         EXPECT_EQ(plan[0].y, r.y);
         EXPECT_FALSE(plan[0].viaMoveThread);
     }
-    // Unmanaged candidates are never moved; an unanswered one goes to the move thread.
-    EXPECT_TRUE(PlanRelayout({SwitchCandidate{nullptr, {1124, 868, 1324, 1068}, false, true}},
+    // Unmanaged candidates are never moved; an unanswered one, and one whose earlier move is
+    // still pending, goes to the move thread.
+    EXPECT_TRUE(PlanRelayout({SwitchCandidate{nullptr, {1124, 868, 1324, 1068}, false, true, false}},
                              big, small, 27).empty());
-    EXPECT_TRUE(PlanRelayout({SwitchCandidate{nullptr, {1124, 868, 1324, 1068}, true, false}},
+    EXPECT_TRUE(PlanRelayout({SwitchCandidate{nullptr, {1124, 868, 1324, 1068}, true, false, false}},
+                             big, small, 27)[0].viaMoveThread);
+    EXPECT_TRUE(PlanRelayout({SwitchCandidate{nullptr, {1124, 868, 1324, 1068}, true, true, true}},
                              big, small, 27)[0].viaMoveThread);
 }
 
