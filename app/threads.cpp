@@ -12,6 +12,7 @@
 #include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/switching.h"
+#include "core/unmovable.h"
 #include "pager/pager.h"
 #include "platform/kernel.h"
 #include "platform/libs.h"
@@ -219,8 +220,14 @@ void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t id, plat::
     if (!it->issued) {
         // Asynchronous: a window that answered and hung again must not catch this thread, whose
         // end the exit waits for. The window's thread carries the move out in order.
-        plat::SetWindowPos(r->window, nullptr, r->x, r->y, 0, 0,
-                           BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+        if (!plat::SetWindowPos(r->window, nullptr, r->x, r->y, 0, 0,
+                                BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS)) {
+            // Refused for good (a program with higher rights): marked, and not waited for.
+            if (NoteFailedMove(r->window)) {
+                Forget(it, false);
+                return;
+            }
+        }
         it->issued = true;
     } else {
         plat::Rect now{};

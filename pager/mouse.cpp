@@ -139,7 +139,9 @@ void TrackPagerMouse(int x, int y) {
                 d.startTop, static_cast<std::int64_t>(CellRow(cell) - CellRow(d.startCell)) *
                                 desktop.screenHeight);
         }
-        plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, DraggedWindowMove);
+        // A window the system will not let us move is marked: no later drag starts on it.
+        if (!plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, DraggedWindowMove))
+            NoteFailedMove(d.window);
         plat::InvalidateRect(PagerWindow(), nullptr, 0);
     }
     if (pager.pagerDrag.active) {

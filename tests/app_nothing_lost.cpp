@@ -6,7 +6,9 @@
 
 #include "core/compress.h"
 #include "core/session.h"
+#include "core/pending.h"
 #include "core/switching.h"
+#include "core/unmovable.h"
 #include "platform/kernel.h"
 #include "tests/app_harness.h"
 
@@ -179,6 +181,22 @@ TEST_F(AppTest, MoveThreadNeverWaitsForAWindowThatHangsAgain) {
         EXPECT_EQ(sim::WindowRect(hung).left, 20);
         EXPECT_EQ(sim::HungWindowBlocks(), 0);
     }
+}
+
+// A hung window of a program with higher rights: once it answers, the move thread's move is
+// refused; the window is marked and no longer waited for.
+TEST_F(AppTest, MoveThreadMarksARefusedWindowAndLetsItGo) {
+    plat::Hwnd admin = AddWindow("Admin", {20, 20, 120, 120});
+    sim::SetHung(admin, true);
+    sim::SetMoveDenied(admin, true);
+    Run();
+    Press(plat::VK_RIGHT);
+    EXPECT_TRUE(IsMovePending(admin));
+    sim::SetHung(admin, false);
+    ASSERT_TRUE(sim::WaitFor([&] { return !IsMovePending(admin); }));
+    EXPECT_TRUE(IsUnmovable(admin));
+    EXPECT_EQ(sim::WindowRect(admin).left, 20);
+    EXPECT_EQ(program.Close(), ExitRan);
 }
 
 // The window recovers before the next switch, but the move thread has not yet made its first

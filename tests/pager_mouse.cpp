@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "core/switching.h"
+#include "core/unmovable.h"
 #include "tests/pager_fixture.h"
 
 namespace {
@@ -190,6 +191,22 @@ TEST_F(Mouse, FreeDragMapsBothPointsSeparately) {
     EXPECT_EQ(sim::HungWindowBlocks(), 0);
     sim::SetHung(w, false);
     EXPECT_EQ(sim::WindowRect(w).left, 3072 * 50 / 184 - 500);
+}
+
+// A window whose moves the system refuses (a program with higher rights) is marked by the drag
+// that found out, and the next press does not pick it up.
+TEST_F(Mouse, RefusedDragMarksTheWindow) {
+    const plat::Hwnd w = Add({0, 0, 500, 338});
+    sim::SetMoveDenied(w, true);
+    BeginWindowDrag(30, 20);
+    ASSERT_EQ(pager.windowDrag.window, w);
+    TrackPagerMouse(40, 25);
+    EXPECT_EQ(sim::WindowRect(w).left, 0);
+    EXPECT_TRUE(IsUnmovable(w));
+    EndWindowDrag();
+    BeginWindowDrag(30, 20);
+    EXPECT_EQ(pager.windowDrag.window, nullptr);
+    ResetUnmovable();
 }
 
 TEST_F(Mouse, MaximizedWindowMovesByWholeDesktopsInAFreeDrag) {
