@@ -108,3 +108,5 @@ std::vector<PendingMove> TakeUnfinishedMoves();
 // Ends the move thread (bounded wait) before the windows are brought home, and returns
 // TakeUnfinishedMoves(); empty when the thread would not end.
 std::vector<PendingMove> StopMoveThread();
+// After a cancelled logoff: the move thread the fold stopped runs again. Whether it does.
+bool RestartMoveThread();

@@ -129,6 +129,32 @@ int AbandonStart(bool pagerCreated) {
 
 }  // namespace
 
+namespace {
+
+// Creates the move thread and waits (bounded) until it takes messages.
+void StartMoveThread() {
+    std::uint32_t id = 0;
+    moveThread = plat::CreateThread(nullptr, 0, MoveThreadMain, nullptr, 0, &id);
+    moveThreadId.store(id, std::memory_order_relaxed);
+    // A thread has no queue until it first takes messages; a switch made before that would
+    // lose the late moves of hung windows, so wait (bounded) until a post gets through.
+    for (int tries = 0; moveThread && tries < 2000; ++tries) {
+        if (plat::PostThreadMessage(id, 0 /* WM_NULL */, 0, 0)) break;
+        plat::Sleep(1);
+    }
+}
+
+}  // namespace
+
+bool RestartMoveThread() {
+    if (!moveThreadStopped) return true;
+    if (moveThread) plat::CloseHandle(moveThread);
+    moveThread = nullptr;
+    StartMoveThread();
+    moveThreadStopped = moveThread == nullptr;
+    return !moveThreadStopped;
+}
+
 std::vector<PendingMove> StopMoveThread() {
     if (moveThreadStopped ||
         !StopThread(moveThread, moveThreadId.load(std::memory_order_relaxed)))
@@ -187,15 +213,7 @@ int ParmenaMain(plat::Hinstance inst) {
     std::uint32_t id = 0;
     dialogThread = plat::CreateThread(nullptr, 0, DialogThreadMain, nullptr, 0, &id);
     dialogThreadId = id;
-    id = 0;
-    moveThread = plat::CreateThread(nullptr, 0, MoveThreadMain, nullptr, 0, &id);
-    moveThreadId.store(id, std::memory_order_relaxed);
-    // A thread has no queue until it first takes messages; a switch made before that would
-    // lose the late moves of hung windows, so wait (bounded) until a post gets through.
-    for (int tries = 0; moveThread && tries < 2000; ++tries) {
-        if (plat::PostThreadMessage(id, 0 /* WM_NULL */, 0, 0)) break;
-        plat::Sleep(1);
-    }
+    StartMoveThread();
     if (!dialogThread || !moveThread) {
         // Without the dialog thread the pager's creation would wait for ever.
         StartFailed("a worker thread could not be created");

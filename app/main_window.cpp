@@ -284,6 +284,8 @@ void LogoffFold() {
 void ResumeAfterCancelledLogoff() {
     if (!windowsHome) return;
     windowsHome = false;
+    // Without it, hung windows would be moved untracked, and could be given the foreground.
+    RestartMoveThread();
     StopWindowMoves(false);
     ArmSessionRecord();
 }

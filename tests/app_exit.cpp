@@ -4,6 +4,7 @@
 
 #include "core/compress.h"
 #include "core/desktop.h"
+#include "core/pending.h"
 #include "core/session.h"
 #include "platform/kernel.h"
 #include "tests/app_harness.h"
@@ -106,10 +107,18 @@ TEST_F(ExitTest, CancelledLogoffKeepsRunningWithTheRecordArmedAgain) {
     EXPECT_FALSE(SessionRecorded());
     plat::SendMessage(Pager(), plat::WM_ENDSESSION, 0, 0);
     EXPECT_TRUE(SessionRecorded());
+    // The move thread the fold ended runs again: a hung window's late move is tracked.
+    plat::Hwnd hung = AddWindow("Hung", {20, 200, 120, 300});
+    sim::SetHung(hung, true);
     Press(plat::VK_LEFT);
     EXPECT_EQ(sim::WindowRect(a).left, 10 + 1024);  // folded onto (1,0), now one to the right
+    EXPECT_TRUE(IsMovePending(hung));
+    sim::SetHung(hung, false);
+    ASSERT_TRUE(sim::WaitFor([&] { return !IsMovePending(hung); }));
+    EXPECT_EQ(sim::WindowRect(hung).left, 20 + 1024);
     EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(sim::WindowRect(a).left, 10);
+    EXPECT_EQ(sim::WindowRect(hung).left, 20);
 }
 
 // The timer fails, the loop ends at once, but the remembered windows had already moved.
