@@ -2,6 +2,7 @@
 
 #include "core/desktop.h"
 #include "core/movebatch.h"
+#include "core/pending.h"
 #include "core/switching.h"
 #include "core/window_set.h"
 #include "core/zorder.h"
@@ -22,7 +23,9 @@ bool SetSticky(plat::Hwnd w, bool on) {
         RemoveFromWindowSet(sticky, w);
         return true;
     }
-    if (!AddToWindowSet(sticky, w)) return false;
+    // The move the move thread holds would land after the mark and take the window off the
+    // screen, where no switch would bring it back.
+    if (IsMovePending(w) || !AddToWindowSet(sticky, w)) return false;
     // A window whose property cannot be set (one of a program with higher rights) is still
     // shown on every desktop for this run.
     plat::SetProp(w, StickyPropertyName, 1);

@@ -7,8 +7,8 @@
 extern const char StickyPropertyName[];  // "ParmenaShownOnEveryDesktop"
 
 bool IsSticky(plat::Hwnd w);
-// Marks w (or ends its mark); false when w is gone. A window marked while on another desktop is
-// brought onto the screen.
+// Marks w (or ends its mark); false when w is gone or still waits for a move of the move
+// thread. A window marked while on another desktop is brought onto the screen.
 bool SetSticky(plat::Hwnd w, bool on);
 // At start: takes up the marks an earlier run left on the windows that are still there.
 void RecoverStickyMarks();

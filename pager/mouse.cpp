@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "core/compress.h"
 #include "core/desktop.h"
+#include "core/pending.h"
 #include "core/sticky.h"
 #include "core/switching.h"
 #include "core/unmovable.h"
@@ -136,9 +137,12 @@ bool InsertWindowSection(plat::Hmenu popup, plat::Hwnd w, const plat::Rect& r, i
         plat::DestroyMenu(desktops);
         return false;
     }
-    plat::InsertMenu(popup, 2,
-                     byPosition | plat::MF_STRING | (IsSticky(w) ? plat::MF_CHECKED : 0u),
-                     CmdShowOnEveryDesktop, "Show on &every desktop");
+    // A window still waiting for its move cannot be marked until the move has landed.
+    const std::uint32_t mark = IsSticky(w) ? plat::MF_CHECKED
+                               : IsMovePending(w) ? plat::MF_GRAYED
+                                                  : 0u;
+    plat::InsertMenu(popup, 2, byPosition | plat::MF_STRING | mark, CmdShowOnEveryDesktop,
+                     "Show on &every desktop");
     plat::InsertMenu(popup, 3, byPosition | plat::MF_SEPARATOR, 0, nullptr);
     return true;
 }

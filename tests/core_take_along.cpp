@@ -199,6 +199,11 @@ TEST_F(TakeAlong, StickyThroughSwitchesFoldCompressAndRestart) {
     ASSERT_TRUE(SetSticky(away, true));
     EXPECT_EQ(Left(away), 50);
     EXPECT_NE(plat::GetProp(s, StickyPropertyName), 0u);
+    // Its move still held, a window would land off the screen after the mark.
+    const plat::Hwnd late = Add("late", Rect{10, 10, 110, 110});
+    NotePendingMove(late, 1034, 10, 10, 10);
+    EXPECT_FALSE(SetSticky(late, true));
+    EXPECT_FALSE(IsSticky(late));
 
     ASSERT_TRUE(MoveViewBy(1, 0));
     ASSERT_TRUE(MoveViewBy(0, 1));
