@@ -130,8 +130,8 @@ void ShownOnEveryDesktop(Parmena& p) {
     if (o.Expect(OpenWindowMenu(p, two), "opening the menu")) {
         Tap('E');  // "Show on every desktop"
         o.Check(WaitFor(3000, [] { return VisibleMenus().empty(); }), "the menu did not close");
-        Sleep(300);
-        ShotAfterPaint(p.pager, "pager-pin");
+        // The pager may have collapsed while the menu held the pointer.
+        if (o.Expect(ExpandPager(p), "expanding the pager again")) ShotAfterPaint(p.pager, "pager-pin");
         o.Check(GetPropW(two, PinProperty) != nullptr, "the window carries no mark");
     }
     o.Expect(CollapsePager(p), "after the mouse left the pager");

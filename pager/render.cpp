@@ -91,12 +91,13 @@ void DeleteTools(const Tools& t) {
         if (h) plat::DeleteObject(h);
 }
 
-// A pin at the right end of the title strip: a head and a needle below it, drawn only where
-// the miniature has room for it beside some of the title.
+// A pin at the right end of the title strip: a head and a needle below it, small enough for
+// the miniatures of a 3 x 3 pager; left out only where it would cover the whole strip.
 void DrawPin(plat::Hdc mem, const plat::Rect& strip, plat::Hgdi brush) {
-    const int head = std::max(3, std::min(7, static_cast<int>(strip.bottom - strip.top) - 4));
-    if (strip.right - strip.left < 3 * head) return;
-    const int x = strip.right - head - 2, y = strip.top + 1;
+    const int height = strip.bottom - strip.top;
+    const int head = std::clamp(height / 3, 3, 5);
+    if (strip.right - strip.left < head + 4 || height < head + 2) return;
+    const int x = strip.right - head - 1, y = strip.top + 1;
     const plat::Rect h{x, y, x + head, y + head};
     plat::FillRect(mem, &h, brush);
     const plat::Rect needle{x + head / 2, y + head, x + head / 2 + 1, y + head + head / 2 + 2};
