@@ -230,12 +230,14 @@ void HandToMoveThread(const PlannedMove& m) {
 }
 
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
-                                   std::int64_t ox, std::int64_t oy, plat::Hwnd carried) {
+                                   std::int64_t ox, std::int64_t oy,
+                                   const std::vector<plat::Hwnd>& carried) {
     std::vector<PlannedMove> out;
     for (const SwitchCandidate& c : candidates) {
         if (!c.managed) continue;
         // Leaving a window where it is asks nothing of it, so a hung one is carried too.
-        if (carried && c.window == carried && !c.pending) continue;
+        if (!c.pending && std::find(carried.begin(), carried.end(), c.window) != carried.end())
+            continue;
         out.push_back(PlannedMove{c.window, OffsetCoordinate(c.rect.left, ox),
                                   OffsetCoordinate(c.rect.top, oy), c.rect.left, c.rect.top,
                                   !c.answered || c.pending});
@@ -263,7 +265,9 @@ bool ShiftWindows(int dx, int dy, plat::Hwnd carried) {
     bool carriedAlong = false;
     {
         SwitchingScope batch;
-        const std::vector<PlannedMove> moves = PlanMoves(ReadAndProbe(start), ox, oy, carried);
+        const std::vector<SwitchCandidate> candidates = ReadAndProbe(start);
+        const std::vector<PlannedMove> moves =
+            PlanMoves(candidates, ox, oy, CarriedFamily(candidates, carried));
         // The probe's wait served sent messages: one of them may have ended the run.
         if (WindowMovesStopped()) return false;
         carriedAlong = carried && std::none_of(moves.begin(), moves.end(), [&](const PlannedMove& m) {
@@ -282,6 +286,18 @@ bool ShiftWindows(int dx, int dy, plat::Hwnd carried) {
     if (settings.enableTopmost && !desktop.edgeSwitching.load(std::memory_order_relaxed))
         ActivateTopWindowOnScreen(true);
     return true;
+}
+
+std::vector<plat::Hwnd> CarriedFamily(const std::vector<SwitchCandidate>& candidates,
+                                      plat::Hwnd carried) {
+    std::vector<plat::Hwnd> family;
+    if (!carried) return family;
+    family.push_back(carried);
+    const plat::Hwnd root = RootOwner(carried);
+    for (const SwitchCandidate& c : candidates)
+        if (c.managed && c.window != carried && RootOwner(c.window) == root)
+            family.push_back(c.window);
+    return family;
 }
 
 plat::Hwnd CarriableWindow() {

@@ -63,7 +63,7 @@ TEST(PlanMoves, CarriedWindowStaysUnlessItsEarlierMoveIsPending) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
-        EXPECT_EQ(PlanMoves({k.in}, -1024, 0, h(1)).size(), k.planned ? 1u : 0u);
+        EXPECT_EQ(PlanMoves({k.in}, -1024, 0, {h(1)}).size(), k.planned ? 1u : 0u);
     }
 }
 
@@ -99,6 +99,24 @@ TEST_F(TakeAlong, CarryAtEachGridEdge) {
             plat::DestroyWindow(other);
             plat::DestroyWindow(carried);
         }
+}
+
+// Whichever of an owner family is in front, the whole family goes along: nothing of it is left
+// on the old desktop.
+TEST_F(TakeAlong, CarriedWindowTakesItsOwnerFamily) {
+    for (int front = 0; front < 2; ++front) {
+        SCOPED_TRACE(front == 0 ? "the owner in front" : "its dialog in front");
+        desktop.currentColumn = 0;
+        const plat::Hwnd owner = Add("editor", Rect{100, 100, 500, 400});
+        const plat::Hwnd dialog = Add("find", Rect{150, 150, 300, 250}, owner);
+        const plat::Hwnd other = Add("other", Rect{10, 10, 110, 110});
+        sim::SetForeground(front == 0 ? owner : dialog);
+        SwitchByHotkey(1, 0, true);
+        EXPECT_EQ(Left(owner), 100);
+        EXPECT_EQ(Left(dialog), 150);
+        EXPECT_EQ(Left(other), 10 - 1024);
+        for (plat::Hwnd w : {dialog, owner, other}) plat::DestroyWindow(w);
+    }
 }
 
 // A foreground window a switch may not take along: the switch is a plain one.
