@@ -81,6 +81,11 @@ void DiscardPagerWindow();
 
 // Hotkeys and tray icon
 constexpr int HotkeyUp = 1, HotkeyDown = 2, HotkeyLeft = 3, HotkeyRight = 4, HotkeyShell = 5;
+// The same steps with Shift added: the foreground window comes along.
+constexpr int HotkeyCarryUp = 6, HotkeyCarryDown = 7, HotkeyCarryLeft = 8, HotkeyCarryRight = 9;
+// One switch by whole desktops from a hotkey, clipped at the grid's edges; with carry the
+// foreground window comes along (when it is one a switch may move).
+void SwitchByHotkey(int columnsRight, int rowsDown, bool carry);
 constexpr std::uint32_t TrayIconId = 1742;
 extern plat::NotifyIconData TrayIconData;
 // With the keys "Navigation modifiers" chooses.

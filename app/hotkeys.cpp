@@ -50,18 +50,41 @@ constexpr DesktopKey DesktopKeys[] = {{HotkeyUp, plat::VK_UP, "Up"},
                                       {HotkeyDown, plat::VK_DOWN, "Down"},
                                       {HotkeyLeft, plat::VK_LEFT, "Left"},
                                       {HotkeyRight, plat::VK_RIGHT, "Right"}};
+// The same arrows with Shift added carry the foreground window along.
+constexpr DesktopKey CarryKeys[] = {{HotkeyCarryUp, plat::VK_UP, "Up"},
+                                    {HotkeyCarryDown, plat::VK_DOWN, "Down"},
+                                    {HotkeyCarryLeft, plat::VK_LEFT, "Left"},
+                                    {HotkeyCarryRight, plat::VK_RIGHT, "Right"}};
 
 // Names the key that is taken and where other keys are chosen.
-void ReportTakenHotkey(const DesktopKey& k, int modifiers) {
+void ReportTakenHotkey(const DesktopKey& k, int modifiers, bool carry) {
     const char* keys = NavigationModifierNames[modifiers];
-    char text[400];
+    const char* shift = carry ? "+Shift" : "";
+    char text[480];
     std::snprintf(text, sizeof text,
                   "Unable to register hot keys - disabling!\r\n\r\n"
-                  "Another program already uses %s+%s, so %s with the arrow keys cannot switch "
-                  "desktops. Choose other keys under \"Navigation modifiers\" on the Desktops "
-                  "page of the settings.",
-                  keys, k.name, keys);
+                  "Another program already uses %s%s+%s, so %s%s with the arrow keys cannot %s. "
+                  "Choose other keys under \"Navigation modifiers\" on the Desktops page of the "
+                  "settings.",
+                  keys, shift, k.name, keys, shift,
+                  carry ? "take the active window to other desktops" : "switch desktops");
     plat::MessageBox(PagerWindow(), text, nullptr, plat::MB_ICONINFORMATION);
+}
+
+// The carry keys alone are given up when one is taken: the plain keys still switch.
+void RegisterCarryHotkeys(int modifiers) {
+    for (const DesktopKey& k : CarryKeys) {
+        if (plat::RegisterHotKey(PagerWindow(), k.id,
+                                 NavigationModifierTable[modifiers] | plat::MOD_SHIFT,
+                                 static_cast<std::uint32_t>(k.vk)))
+            continue;
+        ReportTakenHotkey(k, modifiers, true);
+        for (const DesktopKey& taken : CarryKeys) {
+            if (taken.id == k.id) break;
+            plat::UnregisterHotKey(PagerWindow(), taken.id);
+        }
+        return;
+    }
 }
 
 // Hotkey-control bits (1 Shift, 2 Ctrl, 4 Alt) to RegisterHotKey modifiers.
@@ -86,16 +109,18 @@ void RegisterDesktopHotkeys() {
     for (const DesktopKey& k : DesktopKeys) {
         if (!plat::RegisterHotKey(PagerWindow(), k.id, NavigationModifierTable[modifiers],
                                   static_cast<std::uint32_t>(k.vk))) {
-            ReportTakenHotkey(k, modifiers);
+            ReportTakenHotkey(k, modifiers, false);
             // For this run only: the next start tries again.
             SwitchHotkeysOffForRun();
             return;
         }
     }
+    RegisterCarryHotkeys(modifiers);
 }
 
 void UnregisterDesktopHotkeys() {
     for (const DesktopKey& k : DesktopKeys) plat::UnregisterHotKey(PagerWindow(), k.id);
+    for (const DesktopKey& k : CarryKeys) plat::UnregisterHotKey(PagerWindow(), k.id);
 }
 
 void RegisterShellHotkey() {

@@ -9,6 +9,7 @@
 #include "core/desktop.h"
 #include "core/poll.h"
 #include "core/session.h"
+#include "core/sticky.h"
 #include "core/switching.h"
 #include "core/unmovable.h"
 #include "launcher/command_window.h"
@@ -203,6 +204,7 @@ int ParmenaMain(plat::Hinstance inst) {
     ResetDesktopState();
     ResetPagerState();
     ResetUnmovable();
+    ResetSticky();
     windowsHome = false;
     StopWindowMoves(false);
     moveThreadStopped = false;
@@ -267,6 +269,7 @@ int ParmenaMain(plat::Hinstance inst) {
     plat::UpdateWindow(w);
     // From here on windows move: every way the process can end must bring them home.
     plat::SetUnhandledExceptionFilter(FoldOnCrash);
+    RecoverStickyMarks();
     RecoverPreviousRun();
     StartPollTimer();
 

@@ -48,16 +48,20 @@ void StartupHandshake() {
 void DesktopHotkey(plat::Hwnd w, plat::WParam id) {
     switch (id) {
         case HotkeyUp:
-            if (desktop.currentRow > 0) MoveViewBy(0, -1);
+        case HotkeyCarryUp:
+            SwitchByHotkey(0, -1, id == HotkeyCarryUp);
             break;
         case HotkeyDown:
-            if (desktop.currentRow < desktop.rows - 1) MoveViewBy(0, 1);
+        case HotkeyCarryDown:
+            SwitchByHotkey(0, 1, id == HotkeyCarryDown);
             break;
         case HotkeyLeft:
-            if (desktop.currentColumn > 0) MoveViewBy(-1, 0);
+        case HotkeyCarryLeft:
+            SwitchByHotkey(-1, 0, id == HotkeyCarryLeft);
             break;
         case HotkeyRight:
-            if (desktop.currentColumn < desktop.columns - 1) MoveViewBy(1, 0);
+        case HotkeyCarryRight:
+            SwitchByHotkey(1, 0, id == HotkeyCarryRight);
             break;
         case HotkeyShell:
             plat::PostMessage(CommandWindow, plat::WM_HOTKEY, 0, 0);
@@ -149,6 +153,18 @@ WindowPositionEntry** AppendPositions(plat::Hwnd listBox, plat::LResult count, b
 }
 
 }  // namespace
+
+void SwitchByHotkey(int columnsRight, int rowsDown, bool carry) {
+    if (desktop.columns < 1 || desktop.rows < 1) return;
+    const std::int64_t column = std::int64_t{desktop.currentColumn} + columnsRight;
+    const std::int64_t row = std::int64_t{desktop.currentRow} + rowsDown;
+    const int right = static_cast<int>(std::clamp<std::int64_t>(column, 0, desktop.columns - 1) -
+                                       desktop.currentColumn);
+    const int down = static_cast<int>(std::clamp<std::int64_t>(row, 0, desktop.rows - 1) -
+                                      desktop.currentRow);
+    if (right == 0 && down == 0) return;
+    MoveViewBy(right, down, carry ? CarriableWindow() : nullptr);
+}
 
 void RequestClose() {
     if (settingsDialogOpen.load(std::memory_order_relaxed)) {

@@ -7,6 +7,7 @@
 #include "core/desktop.h"
 #include "core/movebatch.h"
 #include "core/pending.h"
+#include "core/sticky.h"
 #include "core/switching.h"
 #include "core/unmovable.h"
 #include "core/windows.h"
@@ -97,15 +98,9 @@ plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
         if (CellColumn(e->position) >= desktop.columns || CellRow(e->position) >= desktop.rows)
             continue;
         if (!ReadPlacement(w, &r, &pending)) break;
-        const plat::Point c{static_cast<int>((std::int64_t{r.left} + r.right) / 2),
-                            static_cast<int>((std::int64_t{r.top} + r.bottom) / 2)};
-        const DesktopCell cell = DesktopCellOfPoint(c.x, c.y);
-        const int dc = CellColumn(e->position) - CellColumn(cell);
-        const int dr = CellRow(e->position) - CellRow(cell);
-        if (dc == 0 && dr == 0) continue;
-        MoveOrHandOver(batch, w, r, pending,
-                       OffsetCoordinate(r.left, static_cast<std::int64_t>(dc) * desktop.screenWidth),
-                       OffsetCoordinate(r.top, static_cast<std::int64_t>(dr) * desktop.screenHeight));
+        const plat::Point to = DesktopMoveTarget(r, CellColumn(e->position), CellRow(e->position));
+        if (to.x == r.left && to.y == r.top) continue;
+        MoveOrHandOver(batch, w, r, pending, to.x, to.y);
         break;
     }
     return 1;
@@ -195,6 +190,36 @@ void EmergencyFold() {
         }
         plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
     });
+}
+
+plat::Point DesktopMoveTarget(const plat::Rect& r, int column, int row) {
+    const plat::Point c{static_cast<int>((std::int64_t{r.left} + r.right) / 2),
+                        static_cast<int>((std::int64_t{r.top} + r.bottom) / 2)};
+    const DesktopCell cell = DesktopCellOfPoint(c.x, c.y);
+    const std::int64_t dc = std::int64_t{column} - CellColumn(cell);
+    const std::int64_t dr = std::int64_t{row} - CellRow(cell);
+    return {OffsetCoordinate(r.left, dc * desktop.screenWidth),
+            OffsetCoordinate(r.top, dr * desktop.screenHeight)};
+}
+
+bool MoveWindowToDesktop(plat::Hwnd w, int column, int row) {
+    if (column < 0 || column >= desktop.columns || row < 0 || row >= desktop.rows ||
+        WindowMovesStopped() || !plat::IsWindow(w) || IsUnmovable(w))
+        return false;
+    // A minimized window is moved by no switch: it would come back where it was minimized.
+    if (plat::IsIconic(w)) return false;
+    SetSticky(w, false);
+    plat::Rect r{};
+    bool pending = false;
+    if (!ReadPlacement(w, &r, &pending)) return false;
+    const plat::Point to = DesktopMoveTarget(r, column, row);
+    if (to.x == r.left && to.y == r.top) return true;
+    SwitchingScope marked;
+    MoveBatch batch{};
+    BeginMoveBatch(batch, 1);
+    MoveOrHandOver(batch, w, r, pending, to.x, to.y);
+    EndMoveBatch(batch);
+    return true;
 }
 
 void ApplyRememberedPositions() {

@@ -19,6 +19,12 @@ void FoldWindowsIntoGrid(std::uint32_t waitMs = 0);
 // The whole-desktop steps that bring r's centre into the grid, and r moved by them.
 FoldResult FoldIntoGrid(const plat::Rect& r);
 void ApplyRememberedPositions();
+// Where a window at r goes to lie at the same place within desktop (column, row): whole
+// desktops from the one its centre is on.
+plat::Point DesktopMoveTarget(const plat::Rect& r, int column, int row);
+// Sends w to desktop (column, row) of the grid without switching the view; a window shown on
+// every desktop loses that mark. False when refused (outside the grid, moves stopped, gone).
+bool MoveWindowToDesktop(plat::Hwnd w, int column, int row);
 // The fold of a dying process: no batch, no probe and no lock, every move asynchronous so
 // that no hung window can hold it up. Safe to call from an unhandled-exception filter.
 void EmergencyFold();

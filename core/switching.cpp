@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/session.h"
+#include "core/sticky.h"
 #include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
@@ -138,8 +140,8 @@ void TakeSwitchSnapshot(Probe& p) {
         // Asked before the rectangle: a move landing in between is then seen in the rectangle.
         int toX = 0, toY = 0;
         const bool pending = PendingMoveTarget(w, &toX, &toY);
-        c.managed = !IsUnmovable(w) && !IsKeptInPlace(w) && !IsMinimizedOnSwitch(w) &&
-                    plat::GetWindowRect(w, &c.rect);
+        c.managed = !IsUnmovable(w) && !IsSticky(w) && !IsKeptInPlace(w) &&
+                    !IsMinimizedOnSwitch(w) && plat::GetWindowRect(w, &c.rect);
         if (c.managed && pending) {
             // Planned from where its pending move puts it, and moved after that one.
             c.rect = {toX, toY, OffsetCoordinate(toX, std::int64_t{c.rect.right} - c.rect.left),
@@ -228,10 +230,14 @@ void HandToMoveThread(const PlannedMove& m) {
 }
 
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
-                                   std::int64_t ox, std::int64_t oy) {
+                                   std::int64_t ox, std::int64_t oy,
+                                   const std::vector<plat::Hwnd>& carried) {
     std::vector<PlannedMove> out;
     for (const SwitchCandidate& c : candidates) {
         if (!c.managed) continue;
+        // Leaving a window where it is asks nothing of it, so a hung one is carried too.
+        if (!c.pending && std::find(carried.begin(), carried.end(), c.window) != carried.end())
+            continue;
         out.push_back(PlannedMove{c.window, OffsetCoordinate(c.rect.left, ox),
                                   OffsetCoordinate(c.rect.top, oy), c.rect.left, c.rect.top,
                                   !c.answered || c.pending});
@@ -242,7 +248,7 @@ std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidate
 void StopWindowMoves(bool stop) { movesStopped.store(stop, std::memory_order_relaxed); }
 bool WindowMovesStopped() { return movesStopped.load(std::memory_order_relaxed); }
 
-bool ShiftWindows(int dx, int dy) {
+bool ShiftWindows(int dx, int dy, plat::Hwnd carried) {
     if (dx < -10 || dx > 10 || dy < -10 || dy > 10 || WindowMovesStopped()) return false;
     const std::int64_t start = Ticks();
     const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
@@ -255,19 +261,57 @@ bool ShiftWindows(int dx, int dy) {
     const bool leftBehind = front && front != settings.pagerWindow && IsOnCurrentScreen(front);
 
     ForgetGoneUnmovable();
+    ForgetGoneSticky();
+    bool carriedAlong = false;
     {
         SwitchingScope batch;
-        const std::vector<PlannedMove> moves = PlanMoves(ReadAndProbe(start), ox, oy);
+        const std::vector<SwitchCandidate> candidates = ReadAndProbe(start);
+        const std::vector<PlannedMove> moves =
+            PlanMoves(candidates, ox, oy, CarriedFamily(candidates, carried));
         // The probe's wait served sent messages: one of them may have ended the run.
         if (WindowMovesStopped()) return false;
+        carriedAlong = carried && std::none_of(moves.begin(), moves.end(), [&](const PlannedMove& m) {
+                           return m.window == carried;
+                       });
         PushMoves(moves);
     }
 
     MinimizeMarkedApplications();
     if (leftBehind) desktop.lastForeground = front;
+    // The carried window keeps the foreground, and follow-active has nothing to follow.
+    if (carriedAlong) {
+        desktop.lastForeground = carried;
+        return true;
+    }
     if (settings.enableTopmost && !desktop.edgeSwitching.load(std::memory_order_relaxed))
         ActivateTopWindowOnScreen(true);
     return true;
+}
+
+std::vector<plat::Hwnd> CarriedFamily(const std::vector<SwitchCandidate>& candidates,
+                                      plat::Hwnd carried) {
+    std::vector<plat::Hwnd> family;
+    if (!carried) return family;
+    family.push_back(carried);
+    const plat::Hwnd root = RootOwner(carried);
+    for (const SwitchCandidate& c : candidates)
+        if (c.managed && c.window != carried && RootOwner(c.window) == root)
+            family.push_back(c.window);
+    return family;
+}
+
+plat::Hwnd CarriableWindow() {
+    const plat::Hwnd f = plat::GetForegroundWindow();
+    if (!f || f == settings.pagerWindow || !plat::IsWindowVisible(f) || plat::IsIconic(f) ||
+        IsTaskbar(f) || IsCloaked(f) || !IsOnCurrentScreen(f))
+        return nullptr;
+    // The desktop behind the windows is never taken along.
+    char cls[16] = "";
+    const int n = plat::GetClassName(f, cls, sizeof cls);
+    if (n > 0 && n < static_cast<int>(sizeof cls) && (std::strcmp(cls, "Progman") == 0 ||
+                                                      std::strcmp(cls, "WorkerW") == 0))
+        return nullptr;
+    return f;
 }
 
 void MoveManagedWindows(
@@ -287,7 +331,8 @@ void ActivateTopWindowOnScreen(bool skipKept) {
         // A window still waiting for its move is about to leave the screen. One that cannot be
         // moved stays on every desktop, like a kept one.
         if (w != settings.pagerWindow && !plat::IsIconic(w) && plat::IsWindowVisible(w) &&
-            IsOnCurrentScreen(w) && !(skipKept && (IsKeptInPlace(w) || IsUnmovable(w))) &&
+            IsOnCurrentScreen(w) &&
+            !(skipKept && (IsKeptInPlace(w) || IsUnmovable(w) || IsSticky(w))) &&
             !IsMovePending(w) && !IsCloaked(w)) {
             if (w == all.front()) return;
             // Our own activation, not the user's: follow-active leaves it alone even when it
@@ -299,10 +344,10 @@ void ActivateTopWindowOnScreen(bool skipKept) {
     }
 }
 
-bool MoveViewBy(int columnsRight, int rowsDown) {
+bool MoveViewBy(int columnsRight, int rowsDown, plat::Hwnd carried) {
     // A step that cannot be negated is refused like any other that is too long.
     if (columnsRight == INT32_MIN || rowsDown == INT32_MIN) return false;
-    if (!ShiftWindows(-columnsRight, -rowsDown)) return false;
+    if (!ShiftWindows(-columnsRight, -rowsDown, carried)) return false;
     SetCurrentDesktop(desktop.currentColumn + columnsRight, desktop.currentRow + rowsDown);
     return true;
 }

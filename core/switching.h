@@ -46,8 +46,15 @@ struct PlannedMove {
 };
 
 // The moves of a switch by (ox, oy) pixels, in the candidates' order. No system calls.
+// carried: the windows the switch takes along, left where they are on the screen; one whose
+// earlier move is still pending is moved as usual, since that move lands after the switch.
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
-                                   std::int64_t ox, std::int64_t oy);
+                                   std::int64_t ox, std::int64_t oy,
+                                   const std::vector<plat::Hwnd>& carried = {});
+// The candidates that go along with `carried`: those of its owner family (its dialogs and
+// tool windows, or the window owning it), so that none is left behind on the old desktop.
+std::vector<plat::Hwnd> CarriedFamily(const std::vector<SwitchCandidate>& candidates,
+                                      plat::Hwnd carried);
 
 // Moves the windows below the pager as `plan` decides from what a switch would find (their
 // rectangles and answers), through the switch's probe and batch; hung ones go to the move
@@ -69,13 +76,17 @@ constexpr std::uint32_t ProbeTimeoutMs = 40;
 void StopWindowMoves(bool stop);
 bool WindowMovesStopped();
 
-// Moves every managed window by dx screen widths and dy screen heights: the windows' step,
-// the opposite of the view's (MoveViewBy). Leaves the current desktop alone.
-bool ShiftWindows(int dx, int dy);
+// Moves every managed window but `carried` (and its owner family) by dx screen widths and dy
+// screen heights: the windows' step, the opposite of the view's (MoveViewBy). Leaves the
+// current desktop alone.
+bool ShiftWindows(int dx, int dy, plat::Hwnd carried = nullptr);
+// The window a carry takes along: the foreground window when it is one a switch could move and
+// it is on the screen; null otherwise (the switch is then a plain one).
+plat::Hwnd CarriableWindow();
 // Gives the foreground to the uppermost qualifying window on the current screen.
 // skipKept: also pass over windows kept in place.
 void ActivateTopWindowOnScreen(bool skipKept);
 // Shows the desktop columnsRight columns right of and rowsDown rows below the current one
-// (negative: left, up); the windows move the other way. The current desktop follows only
-// when the switch happened, which the result tells.
-bool MoveViewBy(int columnsRight, int rowsDown);
+// (negative: left, up); the windows move the other way, but for `carried`, which comes along.
+// The current desktop follows only when the switch happened, which the result tells.
+bool MoveViewBy(int columnsRight, int rowsDown, plat::Hwnd carried = nullptr);

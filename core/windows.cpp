@@ -65,6 +65,17 @@ bool IsMinimizedOnSwitch(plat::Hwnd w) {
     return AnyEntryMatches(MinimizeOnSwitch, ReadWindowTitle(root).text);
 }
 
+// By owner rather than parent: an owned window without WS_POPUP has no parent to report.
+plat::Hwnd RootOwner(plat::Hwnd w) {
+    plat::Hwnd root = w;
+    for (int i = 0; i < MaxOwnerSteps; ++i) {
+        const plat::Hwnd up = plat::GetWindow(root, plat::GW_OWNER);
+        if (!up) break;
+        root = up;
+    }
+    return root;
+}
+
 bool IsTaskbar(plat::Hwnd w) {
     char name[256];
     int n = plat::GetClassName(w, name, sizeof name);

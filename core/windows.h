@@ -6,6 +6,8 @@
 bool MatchWindowName(const char* pattern, const char* title);
 bool IsKeptInPlace(plat::Hwnd w);
 bool IsMinimizedOnSwitch(plat::Hwnd w);
+// The top of w's chain of owners (w itself when it has none).
+plat::Hwnd RootOwner(plat::Hwnd w);
 bool IsTaskbar(plat::Hwnd w);
 // Hidden by the window manager though it reports itself visible (a suspended app, a window on
 // another of the system's own desktops). Not cloaked where the system cannot tell.

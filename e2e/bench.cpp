@@ -201,7 +201,8 @@ void Report(const std::string& what, const std::vector<Timing>& parmena, const s
 // way out. With hung windows, their thread stops answering just before each switch and each
 // batch; Parmena's late moves of them are awaited before the next measurement, and the batches
 // move the responsive windows only.
-void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung) {
+void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung,
+             const char* note = "") {
     const int W = GetSystemMetrics(SM_CXSCREEN);
     std::vector<HWND> hs;
     if (hung)
@@ -232,7 +233,7 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
         if (!bareFirst) bareOutAndBack();
     }
     const int k = int(hs.size());
-    const std::string what = k ? Format("%3zu windows, %d freshly hung", ws.size(), k) : Format("%3zu windows", ws.size());
+    const std::string what = (k ? Format("%3zu windows, %d freshly hung", ws.size(), k) : Format("%3zu windows", ws.size())) + note;
     Report(what, parmena, bare, "bare batch");
     if (hung) Report(what, parmena, bareWaited, Format("bare batch after a %ld ms wait", ProbeWaitMs));
 }
@@ -476,6 +477,21 @@ int RunBench() {
             IdleShare();
             DisplayChangeCost(p, ws);
         }
+    }
+    // One window shown on every desktop beside the same windows: the mark is read at start, so
+    // Parmena starts again with the window already marked.
+    if (!rc && p.pi.hProcess && Running(p)) {
+        PostMessageA(p.pager, WM_COMMAND, 103, 0);
+        DWORD code;
+        WaitExit(p, 30000, &code);
+        EndParmena(p);
+        TestWindow* pinned = CreateTestWindow(thread, "bench pinned", 600, 500, 200, 120, RGB(200, 160, 240));
+        if (pinned) SetPropW(pinned->hwnd, L"ParmenaShownOnEveryDesktop", reinterpret_cast<HANDLE>(1));
+        why = pinned ? StartParmena(p) : "the pinned window could not be made";
+        if (why.empty())
+            Compare(p, mover, ws, nullptr, ", 1 more shown on every desktop");
+        else
+            std::printf("BENCH shown on every desktop not measured: %s\n", why.c_str());
     }
     RecordCost();
     if (p.pi.hProcess && Running(p)) {

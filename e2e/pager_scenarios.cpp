@@ -4,6 +4,19 @@
 
 namespace e2e {
 
+POINT OnPager(HWND pager, int x, int y) {
+    POINT pt{x, y};
+    ClientToScreen(pager, &pt);
+    return pt;
+}
+
+POINT MiniatureCentre(HWND pager, HWND w) {
+    const SIZE c = ClientSize(pager);
+    const RECT r = RectOf(w);
+    return POINT{(r.left + r.right) / 2 * c.cx / (3 * scene.screenW),
+                 (r.top + r.bottom) / 2 * c.cy / (3 * scene.screenH)};
+}
+
 namespace {
 
 const POINT Neutral = {512, 700};  // a spot no test window covers on desktop (0,0)
@@ -29,21 +42,6 @@ std::string WaitPagerRect(HWND pager, const RECT& want, DWORD timeoutMs) {
         }))
         return "";
     return Format("the pager is at %s, expected %s", RectText(RectOf(pager)).c_str(), RectText(want).c_str());
-}
-
-POINT OnPager(HWND pager, int x, int y) {
-    POINT pt{x, y};
-    ClientToScreen(pager, &pt);
-    return pt;
-}
-
-// Pager client point over the centre of a window on the current desktop (0,0): the miniature
-// spans the whole client area and the whole 3x3 virtual screen.
-POINT MiniatureCentre(HWND pager, HWND w) {
-    const SIZE c = ClientSize(pager);
-    const RECT r = RectOf(w);
-    return POINT{(r.left + r.right) / 2 * c.cx / (3 * scene.screenW),
-                 (r.top + r.bottom) / 2 * c.cy / (3 * scene.screenH)};
 }
 
 int ToVirtualX(int px, int cx) { return 3 * scene.screenW * px / cx; }

@@ -366,6 +366,7 @@ int RunScenarios() {
     for (const char* s : DialogScenarioNames()) product.push_back(s);
     for (const char* s : ExitScenarioNames()) product.push_back(s);
     for (const char* s : UnicodeScenarioNames()) product.push_back(s);
+    for (const char* s : TakeAlongScenarioNames()) product.push_back(s);
 
     std::string plan = "PLAN harness_selfcheck";
     for (const char* s : product) plan += std::string(" ") + s;
@@ -394,6 +395,7 @@ int RunScenarios() {
         RunDialogScenarios();
         RunExitScenarios();
         RunUnicodeScenarios();
+        RunTakeAlongScenarios();
         RunTaskbarScenario();
     } else {
         for (const char* s : product)

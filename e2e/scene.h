@@ -32,6 +32,10 @@ bool PutOnDesktop(HWND w, const RECT& base, int column, int row);
 std::string ExpandPager(Parmena& p);
 SIZE ClientSize(HWND w);
 void Click();  // left button, down and up where the pointer is
+POINT OnPager(HWND pager, int x, int y);  // pager client point to the screen
+// Pager client point over the centre of a window on the current desktop (0,0): the miniature
+// spans the whole client area and the whole 3x3 virtual screen.
+POINT MiniatureCentre(HWND pager, HWND w);
 std::string CollapsePager(Parmena& p);
 
 // Pager scenarios run in the second session, before it closes Parmena.
@@ -62,5 +66,11 @@ std::vector<const char*> UnicodeScenarioNames();
 void RunUnicodeScenarios();
 int RunUnicodeOnly();                  // parmdriver unicode: these alone
 int RunTouch(int argc, char** argv);   // parmdriver touch NAME: what their shortcut starts
+
+// Taking windows along (carry keys, the pager menu's window section, windows shown on every
+// desktop), with its own Parmena, after the Unicode scenarios.
+std::vector<const char*> TakeAlongScenarioNames();
+void RunTakeAlongScenarios();
+int RunTakeAlongOnly();  // parmdriver takealong: these alone
 
 }  // namespace e2e

@@ -1,14 +1,21 @@
 // Mouse gestures in the pager: switching, dragging windows, moving the pager, the menu.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "config/settings.h"
+#include "core/compress.h"
 #include "core/desktop.h"
+#include "core/pending.h"
+#include "core/sticky.h"
 #include "core/switching.h"
 #include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
 #include "pager/pager.h"
+#include "platform/text.h"
 #include "platform/window.h"
 
 namespace {
@@ -48,6 +55,115 @@ void EndReleasedDrags(bool rightButton) {
     if (ReleasedBy(settings.navMouseMove, rightButton)) EndPagerDrag();
 }
 
+// The window drawn under pager point (x, y): the uppermost shown one there. Null over empty
+// space, and over a window this program may not move (drawn on top, and it would not follow).
+plat::Hwnd WindowUnder(int x, int y, plat::Rect* rect) {
+    if (!CanMapPagerPoints()) return nullptr;
+    const int sx = ScreenXUnder(x);
+    const int sy = ScreenYUnder(y);
+    plat::Hwnd found = nullptr;
+    ForEachWindowBelow(PagerWindow(), [&](plat::Hwnd w) {
+        if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return true;
+        plat::Rect r{0, 0, 0, 0};
+        if (!plat::GetWindowRect(w, &r)) return true;
+        if (sx < r.left || r.right < sx || sy < r.top || r.bottom < sy) return true;
+        if (IsCloaked(w)) return true;  // not drawn
+        if (!IsUnmovable(w)) {
+            found = w;
+            *rect = r;
+        }
+        return false;
+    });
+    return found;
+}
+
+// The window section's commands, above the menu resource's.
+constexpr int CmdWindowTitle = 0x7000, CmdShowOnEveryDesktop = 0x7001, CmdFirstDesktop = 0x7100;
+// The submenu lists at most this many columns and rows of the grid, around the window's
+// desktop: a grid of up to 256 by 256 would make a menu no one can read or the system show.
+constexpr int MenuGridSpan = 8;
+
+// First index of a span of at most MenuGridSpan around `at` inside [0, count).
+int SpanStart(int at, int count) {
+    const int span = std::min(count, MenuGridSpan);
+    return std::clamp(at - span / 2, 0, count - span);
+}
+
+// The title as a menu item shows it: "&" doubled (it would underline the next letter), tabs
+// as spaces (a tab right-aligns what follows), and cut to a menu's width.
+std::string MenuTitle(const char* title) {
+    constexpr std::size_t MaxBytes = 60;
+    const std::size_t length = std::strlen(title);
+    const std::size_t cut = Utf8CutLength(title, length, MaxBytes);
+    std::string out;
+    for (std::size_t i = 0; i < cut; ++i) {
+        if (title[i] == '&') out += '&';
+        out += title[i] == '\t' ? ' ' : title[i];
+    }
+    if (cut < length) out += "...";
+    if (out.empty()) out = "(untitled window)";
+    return out;
+}
+
+// Inserts the window section at the top of popup; the desktops listed start at (*c0, *r0).
+bool InsertWindowSection(plat::Hmenu popup, plat::Hwnd w, const plat::Rect& r, int* c0, int* r0) {
+    plat::Hmenu desktops = plat::CreatePopupMenu();
+    if (!desktops) return false;
+    const plat::Point centre{static_cast<int>((std::int64_t{r.left} + r.right) / 2),
+                             static_cast<int>((std::int64_t{r.top} + r.bottom) / 2)};
+    const DesktopCell at = DesktopCellOfPoint(centre.x, centre.y);
+    const int columns = std::max(desktop.columns, 1), rows = std::max(desktop.rows, 1);
+    *c0 = SpanStart(CellColumn(at), columns);
+    *r0 = SpanStart(CellRow(at), rows);
+    const int c1 = *c0 + std::min(columns, MenuGridSpan), r1 = *r0 + std::min(rows, MenuGridSpan);
+    // Laid out as the grid: one menu column for each of its columns.
+    std::uint32_t position = 0;
+    for (int c = *c0; c < c1; ++c)
+        for (int row = *r0; row < r1; ++row) {
+            char name[48];
+            std::snprintf(name, sizeof name, "Column %d, row %d", c + 1, row + 1);
+            std::uint32_t flags = plat::MF_BYPOSITION | plat::MF_STRING;
+            if (c == CellColumn(at) && row == CellRow(at)) flags |= plat::MF_CHECKED;
+            if (row == *r0 && c != *c0) flags |= plat::MF_MENUBREAK;
+            const int id = CmdFirstDesktop + (c - *c0) * MenuGridSpan + (row - *r0);
+            plat::InsertMenu(desktops, position++, flags, static_cast<std::uintptr_t>(id), name);
+        }
+    const std::string title = MenuTitle(ReadWindowTitle(w).text);
+    const auto byPosition = plat::MF_BYPOSITION;
+    if (!plat::InsertMenu(popup, 0, byPosition | plat::MF_STRING | plat::MF_GRAYED,
+                          CmdWindowTitle, title.c_str()) ||
+        !plat::InsertMenu(popup, 1, byPosition | plat::MF_POPUP,
+                          reinterpret_cast<std::uintptr_t>(desktops), "&Move to desktop")) {
+        plat::DestroyMenu(desktops);
+        return false;
+    }
+    // A window still waiting for its move cannot be marked until the move has landed.
+    const std::uint32_t mark = IsSticky(w) ? plat::MF_CHECKED
+                               : IsMovePending(w) ? plat::MF_GRAYED
+                                                  : 0u;
+    plat::InsertMenu(popup, 2, byPosition | plat::MF_STRING | mark, CmdShowOnEveryDesktop,
+                     "Show on &every desktop");
+    plat::InsertMenu(popup, 3, byPosition | plat::MF_SEPARATOR, 0, nullptr);
+    return true;
+}
+
+// A choice from the window section is carried out here; any other goes to the pager window
+// as the menu itself would have sent it.
+void CarryOutMenuChoice(int id, plat::Hwnd w, int c0, int r0) {
+    if (id == CmdShowOnEveryDesktop) {
+        SetSticky(w, !IsSticky(w));
+    } else if (id >= CmdFirstDesktop && id < CmdFirstDesktop + MenuGridSpan * MenuGridSpan) {
+        const int i = id - CmdFirstDesktop;
+        MoveWindowToDesktop(w, c0 + i / MenuGridSpan, r0 + i % MenuGridSpan);
+    } else if (id > 0 && id != CmdWindowTitle) {
+        plat::PostMessage(PagerWindow(), plat::WM_COMMAND, static_cast<plat::WParam>(id), 0);
+        return;
+    } else {
+        return;
+    }
+    plat::InvalidateRect(PagerWindow(), nullptr, 0);
+}
+
 }  // namespace
 
 void DispatchPagerButton(int code, int x, int y) {
@@ -82,28 +198,19 @@ void SwitchToDesktopAt(int x, int y) {
 }
 
 void BeginWindowDrag(int x, int y) {
-    if (!CanMapPagerPoints()) return;
-    const int sx = ScreenXUnder(x);
-    const int sy = ScreenYUnder(y);
-    ForEachWindowBelow(PagerWindow(), [&](plat::Hwnd w) {
-        if (!plat::IsWindowVisible(w) || plat::IsIconic(w)) return true;
-        plat::Rect r{0, 0, 0, 0};
-        if (!plat::GetWindowRect(w, &r)) return true;
-        if (sx < r.left || r.right < sx || sy < r.top || r.bottom < sy) return true;
-        if (IsCloaked(w)) return true;  // not drawn
-        if (IsUnmovable(w)) return false;  // drawn on top, and would not follow
-        WindowDrag& d = pager.windowDrag;
-        d.startLeft = r.left;
-        d.startTop = r.top;
-        d.startCell = DesktopCellOfWindow(w);
-        d.pressX = x;
-        d.pressY = y;
-        d.viewColumn = desktop.currentColumn;
-        d.viewRow = desktop.currentRow;
-        d.window = w;
-        d.snap = false;
-        return false;
-    });
+    plat::Rect r{0, 0, 0, 0};
+    const plat::Hwnd w = WindowUnder(x, y, &r);
+    if (!w) return;
+    WindowDrag& d = pager.windowDrag;
+    d.startLeft = r.left;
+    d.startTop = r.top;
+    d.startCell = DesktopCellOfWindow(w);
+    d.pressX = x;
+    d.pressY = y;
+    d.viewColumn = desktop.currentColumn;
+    d.viewRow = desktop.currentRow;
+    d.window = w;
+    d.snap = false;
 }
 
 void BeginSnappingWindowDrag(int x, int y) {
@@ -111,7 +218,12 @@ void BeginSnappingWindowDrag(int x, int y) {
     pager.windowDrag.snap = true;
 }
 
-void EndWindowDrag() { pager.windowDrag.window = nullptr; }
+void EndWindowDrag() {
+    // Dragged onto another desktop, a window shown on every desktop is wanted there instead.
+    const plat::Hwnd w = pager.windowDrag.window;
+    if (w && IsSticky(w) && !IsOnCurrentScreen(w)) SetSticky(w, false);
+    pager.windowDrag.window = nullptr;
+}
 
 void TrackPagerMouse(int x, int y) {
     WindowDrag& d = pager.windowDrag;
@@ -200,6 +312,11 @@ void PagerLeftButtonUp() { EndReleasedDrags(false); }
 void PagerRightButtonUp() { EndReleasedDrags(true); }
 
 void ShowPagerMenu(int x, int y) {
+    // A window under the point of an expanded pager gets its own section at the top.
+    plat::Rect r{0, 0, 0, 0};
+    const plat::Hwnd target = PagerExpanded() && plat::IsWindowVisible(PagerWindow())
+                                  ? WindowUnder(x, y, &r)
+                                  : nullptr;
     // The menu lies in the module the pager window was created by.
     const auto module = reinterpret_cast<plat::Hinstance>(
         plat::GetWindowLongPtr(PagerWindow(), plat::GWLP_HINSTANCE));
@@ -218,7 +335,15 @@ void ShowPagerMenu(int x, int y) {
         const std::uint32_t button = (settings.navMouseMenu & RightButtonBit)
                                          ? plat::TPM_RIGHTBUTTON
                                          : plat::TPM_LEFTBUTTON;
-        plat::TrackPopupMenu(popup, button, p.x, p.y, 0, PagerWindow(), nullptr);
+        int c0 = 0, r0 = 0;
+        if (target && InsertWindowSection(popup, target, r, &c0, &r0)) {
+            const int id = plat::TrackPopupMenu(
+                popup, button | plat::TPM_RETURNCMD | plat::TPM_NONOTIFY, p.x, p.y, 0,
+                PagerWindow(), nullptr);
+            CarryOutMenuChoice(id, target, c0, r0);
+        } else {
+            plat::TrackPopupMenu(popup, button, p.x, p.y, 0, PagerWindow(), nullptr);
+        }
     }
     plat::DestroyMenu(menu);
 }

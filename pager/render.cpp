@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/pending.h"
+#include "core/sticky.h"
 #include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
@@ -64,6 +65,7 @@ struct Tools {
     plat::Hgdi pendingPen;  // outline of a window that will follow when its program answers;
                             // dotted, as dashes are longer than a miniature's side
     plat::Hgdi unmovable;   // hatching over a window this program may not move
+    plat::Hgdi pin;         // the pin of a window shown on every desktop
 };
 
 Tools CreateTools() {
@@ -77,14 +79,29 @@ Tools CreateTools() {
     t.outlinePen = plat::CreatePen(plat::PS_SOLID, 2, settings.grid);
     t.pendingPen = plat::CreatePen(plat::PS_DOT, 0, settings.windowFrame);
     t.unmovable = plat::CreateHatchBrush(plat::HS_BDIAGONAL, settings.windowFrame);
+    t.pin = plat::CreateSolidBrush(settings.windowText);
     return t;
 }
 
 void DeleteTools(const Tools& t) {
     const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,     t.caption,   t.framePen,
-                              t.gridPen,    t.outlinePen, t.pendingPen, t.unmovable};
+                              t.gridPen,    t.outlinePen, t.pendingPen, t.unmovable,
+                              t.pin};
     for (plat::Hgdi h : all)
         if (h) plat::DeleteObject(h);
+}
+
+// A pin at the right end of the title strip: a head and a needle below it, small enough for
+// the miniatures of a 3 x 3 pager; left out only where it would cover the whole strip.
+void DrawPin(plat::Hdc mem, const plat::Rect& strip, plat::Hgdi brush) {
+    const int height = strip.bottom - strip.top;
+    const int head = std::clamp(height / 3, 3, 5);
+    if (strip.right - strip.left < head + 4 || height < head + 2) return;
+    const int x = strip.right - head - 1, y = strip.top + 1;
+    const plat::Rect h{x, y, x + head, y + head};
+    plat::FillRect(mem, &h, brush);
+    const plat::Rect needle{x + head / 2, y + head, x + head / 2 + 1, y + head + head / 2 + 2};
+    plat::FillRect(mem, &needle, brush);
 }
 
 // A window whose move the move thread holds is drawn where it is heading, as a dotted outline
@@ -147,6 +164,7 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     if (oldFont) plat::SelectObject(mem, oldFont);
     plat::SetTextColor(mem, oldColor);
     plat::RestoreDC(mem, saved);
+    if (t.pin && IsSticky(w)) DrawPin(mem, strip, t.pin);
 }
 
 // The titles' font at the pager's DPI: the stored font is at 96 DPI. Null: use the stored one.

@@ -232,8 +232,11 @@ constexpr std::uint32_t MB_OK = 0, MB_ICONERROR = 0x10, MB_ICONWARNING = 0x30,
 constexpr int IDOK = 1;
 
 // Menus
-constexpr std::uint32_t MF_BYCOMMAND = 0, MF_ENABLED = 0, MF_GRAYED = 1;
-constexpr std::uint32_t TPM_LEFTBUTTON = 0, TPM_RIGHTBUTTON = 2;
+constexpr std::uint32_t MF_BYCOMMAND = 0, MF_ENABLED = 0, MF_GRAYED = 1, MF_STRING = 0,
+                        MF_CHECKED = 8, MF_POPUP = 0x10, MF_MENUBREAK = 0x40,
+                        MF_BYPOSITION = 0x400, MF_SEPARATOR = 0x800;
+constexpr std::uint32_t TPM_LEFTBUTTON = 0, TPM_RIGHTBUTTON = 2, TPM_NONOTIFY = 0x80,
+                        TPM_RETURNCMD = 0x100;
 
 // WinHelp
 constexpr std::uint32_t HELP_CONTEXT = 1, HELP_QUIT = 2, HELP_CONTENTS = 3;

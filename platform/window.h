@@ -34,6 +34,10 @@ Bool ValidateRect(Hwnd w, const Rect* r);
 Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_t flags);
 Bool MoveWindow(Hwnd w, int x, int y, int cx, int cy, Bool repaint);
 Bool GetWindowRect(Hwnd w, Rect* r);
+// The window's property list (by name); it goes with the window.
+Bool SetProp(Hwnd w, const char* name, std::uintptr_t data);
+std::uintptr_t GetProp(Hwnd w, const char* name);
+std::uintptr_t RemoveProp(Hwnd w, const char* name);
 Bool GetClientRect(Hwnd w, Rect* r);
 Bool ClientToScreen(Hwnd w, Point* p);
 Bool CloseWindow(Hwnd w);  // minimizes
@@ -123,6 +127,10 @@ Bool EnableMenuItem(Hmenu m, std::uint32_t id, std::uint32_t flags);
 Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int reserved, Hwnd owner,
                     const Rect* excl);
 Bool DestroyMenu(Hmenu m);
+Hmenu CreatePopupMenu();
+// With MF_POPUP, item is the submenu's handle, which the menu then owns.
+Bool InsertMenu(Hmenu m, std::uint32_t position, std::uint32_t flags, std::uintptr_t item,
+                const char* text);
 Hicon LoadIcon(Hinstance inst, const char* name);
 Hicon LoadCursor(Hinstance inst, const char* name);
 Bool DestroyIcon(Hicon icon);

@@ -94,6 +94,34 @@ TEST_F(MainWindowTest, HotkeysTakenByAnotherProgram) {
     EXPECT_EQ(second.Close(), ExitRan);
 }
 
+TEST_F(MainWindowTest, CarryKeysTakeTheForegroundWindowAlong) {
+    plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
+    plat::Hwnd b = AddWindow("B", {200, 200, 300, 300});
+    Run();
+    sim::SetForeground(b);
+    ASSERT_TRUE(sim::PressHotkey(CtrlAlt | plat::MOD_SHIFT, plat::VK_RIGHT));
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(desktop.currentColumn, 1);
+    EXPECT_EQ(sim::WindowRect(a).left, 10 - 1024);
+    EXPECT_EQ(sim::WindowRect(b).left, 200);
+    EXPECT_EQ(program.Close(), ExitRan);
+}
+
+TEST_F(MainWindowTest, TakenCarryKeyGivesUpTheCarryKeysAlone) {
+    sim::HoldHotkey(CtrlAlt | plat::MOD_SHIFT, plat::VK_LEFT);
+    Run();
+    EXPECT_EQ(HotkeyIds(sim::HotkeyAttempts()), (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 5}));
+    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text,
+              "Unable to register hot keys - disabling!\r\n\r\nAnother program already uses "
+              "Ctrl+Alt+Shift+Left, so Ctrl+Alt+Shift with the arrow keys cannot take the active "
+              "window to other desktops. Choose other keys under \"Navigation modifiers\" on the "
+              "Desktops page of the settings.");
+    EXPECT_FALSE(sim::GetValue("HKCU", Pref, "Switch hotkeys").exists);
+    EXPECT_EQ(program.Close(), ExitRan);
+}
+
 TEST_F(MainWindowTest, CloseIsRefusedWhileADialogIsOpen) {
     Gate pref, about;
     sim::OnShowPref([&](void*, int, void*) {

@@ -97,7 +97,7 @@ TEST_F(SettingsRunTest, CancelAppliesAndSavesNothing) {
     OpenSettings();
     EXPECT_TRUE(PagerPosts(MsgShellHotkey).empty());
     EXPECT_FALSE(sim::GetValue("HKCU", Pref, "Disable shell").exists);
-    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 5}));
     settings.disableShell = 0;  // as it was: shutdown removes the shell hotkey
     EXPECT_EQ(program.Close(), ExitRan);
 }
@@ -122,7 +122,7 @@ TEST_F(SettingsRunTest, NavigationOffAndOnSwapsPagerAndTrayIcon) {
     OpenSettings();
     EXPECT_TRUE(sim::IsVisible(Pager()));
     EXPECT_TRUE(sim::TrayIcons().empty());
-    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{5, 1, 2, 3, 4}));
+    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{5, 1, 2, 3, 4, 6, 7, 8, 9}));
     EXPECT_EQ(PagerPosts(MsgDesktopHotkeys), (std::vector<plat::WParam>{0, 1}));
     EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(sim::LiveGdiObjects(), 0);
@@ -137,7 +137,7 @@ TEST_F(SettingsRunTest, NavigationOnWithHotkeysOffPostsNoHotkeyChange) {
     Run();
     OpenSettings();
     EXPECT_TRUE(PagerPosts(MsgDesktopHotkeys).empty());
-    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 5}));
     EXPECT_EQ(program.Close(), ExitRan);
 }
 
@@ -162,7 +162,7 @@ TEST_F(SettingsRunTest, ShellHotkeyChanges) {
     EXPECT_EQ(sim::Hotkeys().back().vk, static_cast<std::uint32_t>('A'));
     EXPECT_EQ(sim::Hotkeys().back().modifiers, plat::MOD_SHIFT);
     OpenSettings();
-    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9}));
     OpenSettings();
     EXPECT_EQ(sim::Hotkeys().back().vk, static_cast<std::uint32_t>(plat::VK_F1));
     EXPECT_EQ(PagerPosts(MsgShellHotkey), (std::vector<plat::WParam>{2, 0, 1}));

@@ -64,12 +64,14 @@ TEST_F(StartupTest, FirstStartWaitsForTheAboutBoxThenRunsAndShutsDownCleanly) {
     ASSERT_EQ(sim::Timers().size(), 1u);
     EXPECT_EQ(sim::Timers()[0].window, pager);
     EXPECT_EQ(sim::Timers()[0].ms, 100u);
-    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 5}));
+    // The carry keys (6 to 9) add Shift to the switching keys.
+    EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 5}));
     for (const sim::HotkeyRecord& h : sim::Hotkeys()) {
         EXPECT_EQ(h.window, pager);
-        EXPECT_EQ(h.modifiers, plat::MOD_ALT | plat::MOD_CONTROL);
+        EXPECT_EQ(h.modifiers, plat::MOD_ALT | plat::MOD_CONTROL |
+                                   (h.id >= 6 && h.id <= 9 ? plat::MOD_SHIFT : 0u));
     }
-    EXPECT_EQ(sim::Hotkeys()[4].vk, static_cast<std::uint32_t>(plat::VK_SPACE));
+    EXPECT_EQ(sim::Hotkeys()[8].vk, static_cast<std::uint32_t>(plat::VK_SPACE));
     EXPECT_EQ(CountHookCalls("SetMBHook"), 1);
     EXPECT_TRUE(sim::MessageBoxes().empty());
 
@@ -176,7 +178,7 @@ TEST_F(StartupTest, FailedTimerStillRunsTheWholeShutdown) {
     EXPECT_EQ(sim::MessageBoxes()[0].caption, "Error");
     EXPECT_EQ(sim::MessageBoxes()[0].type, plat::MB_ICONWARNING);
     // Start-up went on to the loop, and shutdown undid each step.
-    EXPECT_EQ(HotkeyIds(sim::HotkeyAttempts()), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(HotkeyIds(sim::HotkeyAttempts()), (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 5}));
     EXPECT_TRUE(sim::Hotkeys().empty());
     EXPECT_EQ(CountHookCalls("SetMBHook"), 1);
     EXPECT_EQ(CountHookCalls("RemoveMBHook"), 1);

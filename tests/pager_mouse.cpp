@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "core/sticky.h"
 #include "core/switching.h"
 #include "core/unmovable.h"
 #include "tests/pager_fixture.h"
@@ -426,6 +427,92 @@ TEST_F(Mouse, OpenDialogsGreyAboutAndSettings) {
     ShowPagerMenu(0, 0);
     ASSERT_EQ(sim::MenusShown().size(), 3u);
     EXPECT_TRUE(sim::MenusShown().back().grayed.empty());
+}
+
+// ---- The window section ----
+
+// The menu's items as "text" at depth 0 and "  text" inside a submenu, with [x] when checked
+// and (grey) when greyed.
+std::vector<std::string> Lines(const sim::MenuRecord& m) {
+    std::vector<std::string> out;
+    for (const sim::MenuRecord::Item& i : m.items)
+        out.push_back(std::string(static_cast<std::size_t>(2 * i.depth), ' ') +
+                      (i.separator ? "-" : i.text) + (i.checked ? " [x]" : "") +
+                      (i.grayed ? " (grey)" : ""));
+    return out;
+}
+int IdOf(const sim::MenuRecord& m, const std::string& text) {
+    for (const sim::MenuRecord::Item& i : m.items)
+        if (i.text == text) return i.id;
+    return 0;
+}
+const std::vector<std::string> TodaysItems = {
+    "&About...", "&Settings...", "&Compress Desktop", "&Reset Window Positions",
+    "-",         "&Help\tF1",    "&Close\tAlt+F4"};
+
+TEST_F(Mouse, RightClickOnAWindowAddsItsSectionAndCarriesOutItsChoices) {
+    sim::WindowSpec desc;
+    desc.title = "Notes & more";
+    desc.rect = {0, 0, 500, 338};
+    const plat::Hwnd w = sim::AddWindow(desc);
+    DispatchPagerButton(2, 30, 20);
+    ASSERT_EQ(sim::MenusShown().size(), 1u);
+    sim::MenuRecord m = sim::MenusShown()[0];
+    EXPECT_EQ(m.flags, plat::TPM_RIGHTBUTTON | plat::TPM_RETURNCMD | plat::TPM_NONOTIFY);
+    std::vector<std::string> expected = {
+        "Notes && more (grey)", "&Move to desktop",  "  Column 1, row 1 [x]", "  Column 1, row 2",
+        "  Column 1, row 3",     "  Column 2, row 1", "  Column 2, row 2",     "  Column 2, row 3",
+        "  Column 3, row 1",     "  Column 3, row 2", "  Column 3, row 3",     "Show on &every desktop",
+        "-"};
+    expected.insert(expected.end(), TodaysItems.begin(), TodaysItems.end());
+    EXPECT_EQ(Lines(m), expected);
+
+    // Sent to desktop (3, 2) at the same place within it; the view stays.
+    sim::SetMenuChoice(IdOf(m, "Column 3, row 2"));
+    DispatchPagerButton(2, 30, 20);
+    EXPECT_EQ(sim::WindowRect(w).left, 2048);
+    EXPECT_EQ(sim::WindowRect(w).top, 768);
+    ExpectCurrent(0, 0);
+    // Pinned from over there: it comes to the screen, and the next menu shows the mark.
+    sim::SetMenuChoice(IdOf(m, "Show on &every desktop"));
+    ShowPagerMenu(30 + 2 * 61, 20 + 45);
+    ASSERT_TRUE(IsSticky(w));
+    EXPECT_EQ(sim::WindowRect(w).left, 0);
+    DispatchPagerButton(2, 30, 20);
+    EXPECT_EQ(Lines(sim::MenusShown().back())[11], "Show on &every desktop [x]");
+    // Today's commands reach the pager window as the menu itself would send them.
+    sim::SetMenuChoice(CmdCompress);
+    DispatchPagerButton(2, 30, 20);
+    const std::vector<sim::PostRecord> posts = sim::Posts();
+    EXPECT_TRUE(std::any_of(posts.begin(), posts.end(), [](const sim::PostRecord& p) {
+        return p.message == plat::WM_COMMAND && p.wParam == static_cast<plat::WParam>(CmdCompress);
+    }));
+    ResetSticky();
+}
+
+TEST_F(Mouse, RightClickOnEmptySpaceGivesTodaysMenu) {
+    Add({0, 0, 100, 100});
+    DispatchPagerButton(2, 150, 120);
+    ASSERT_EQ(sim::MenusShown().size(), 1u);
+    EXPECT_EQ(sim::MenusShown()[0].flags, plat::TPM_RIGHTBUTTON);
+    EXPECT_EQ(Lines(sim::MenusShown()[0]), TodaysItems);
+}
+
+// 256 x 256 desktops: the submenu lists the 8 x 8 around the window's desktop, checked there.
+TEST_F(Mouse, LargeGridListsTheDesktopsAroundTheWindows) {
+    desktop.columns = desktop.rows = 256;
+    desktop.currentColumn = 200;
+    desktop.currentRow = 100;
+    Add({-1024, -768, 2048, 1536});  // wider than a pager pixel; its centre on the screen
+    Draw();
+    DispatchPagerButton(2, VirtualToPagerX(static_cast<int>(ScreenToVirtualX(512)), pager.miniatureRect),
+                        VirtualToPagerY(static_cast<int>(ScreenToVirtualY(384)), pager.miniatureRect));
+    ASSERT_EQ(sim::MenusShown().size(), 1u);
+    const std::vector<std::string> lines = Lines(sim::MenusShown()[0]);
+    ASSERT_EQ(lines.size(), 2 + 64 + 2 + TodaysItems.size());
+    EXPECT_EQ(lines[2], "  Column 197, row 97");
+    EXPECT_EQ(lines[2 + 4 * 8 + 4], "  Column 201, row 101 [x]");
+    EXPECT_EQ(lines[65], "  Column 204, row 104");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/pending.h"
+#include "core/sticky.h"
 #include "core/windows.h"
 #include "core/unmovable.h"
 #include "tests/pager_fixture.h"
@@ -231,6 +232,25 @@ TEST_F(Render, CloakedWindowsAreLeftOutAndUnmovableOnesHatched) {
     EXPECT_EQ(hatched[0].args, (std::vector<int>{frame.args[0] + 1, frame.args[1] + 1,
                                                  frame.args[2] - 1, frame.args[3] - 1}));
     ResetUnmovable();
+}
+
+// A pin (head and needle, in the title colour) at the right of the strip, where there is room.
+TEST_F(Render, WindowShownOnEveryDesktopCarriesAPin) {
+    ResetSticky();
+    const plat::Hwnd pinned = Add("Pinned", {0, 0, 600, 400});
+    ASSERT_TRUE(SetSticky(Add("Too small", {700, 0, 760, 40}), true));
+    Add("Plain", {0, 500, 600, 700});
+    ASSERT_TRUE(SetSticky(pinned, true));
+    Draw();
+    std::vector<sim::DrawCall> pins;
+    for (const sim::DrawCall& c : Calls("FillRect"))
+        if (c.brushColor == TextColor) pins.push_back(c);
+    ASSERT_EQ(pins.size(), 2u);
+    const sim::DrawCall frame = Calls("Rectangle").at(0);
+    EXPECT_LT(pins[0].args[2], frame.args[2]);   // inside the window's right edge
+    EXPECT_GT(pins[0].args[0], frame.args[0] + (frame.args[2] - frame.args[0]) / 2);
+    EXPECT_EQ(pins[1].args[1], pins[0].args[3]);  // the needle hangs from the head
+    ResetSticky();
 }
 
 TEST_F(Render, ProgramManagerIsLeftOutByExactTitleOnly) {

@@ -274,6 +274,14 @@ struct MenuRecord {
     std::uint32_t flags;
     Hwnd owner;
     std::vector<int> grayed;    // item identifiers greyed at the time of the call
+    // Every item as shown, submenus' items after their popup's, depth 0 at the top.
+    struct Item {
+        int id;  // 0 for separators and popups
+        std::string text;
+        bool grayed, checked, separator;
+        int depth;
+    };
+    std::vector<Item> items;
 };
 std::vector<MenuRecord> MenusShown();
 // Item the next TrackPopupMenu picks (posted to the owner as WM_COMMAND); 0 = dismissed.

@@ -10,7 +10,7 @@ namespace simi {
 namespace {
 
 constexpr int kMenuResource = 101;
-constexpr std::uint32_t MF_DISABLED = 2, MF_BYPOSITION = 0x400, TPM_RETURNCMD = 0x100;
+constexpr std::uint32_t MF_DISABLED = 2;
 constexpr std::size_t kEditLimit = 30000;  // the single-line edit control's default limit
 constexpr int VK_END = 35, VK_HOME = 36, VK_DELETE = 46, VK_BACK = 8;
 constexpr std::uint32_t WM_GETFONT = 0x31;
@@ -39,6 +39,15 @@ void CollectGrayed(const Menu& m, std::vector<int>* out) {
         } else if (!item.separator && item.grayed) {
             out->push_back(item.id);
         }
+    }
+}
+
+void CollectItems(const Menu& m, int depth, std::vector<sim::MenuRecord::Item>* out) {
+    for (const MenuItem& item : m.items) {
+        out->push_back({item.popup ? 0 : item.id, item.text, item.grayed, item.checked,
+                        item.separator, depth});
+        if (item.popup)
+            if (Menu* sub = FindMenu(As<Hmenu>(item.popup))) CollectItems(*sub, depth + 1, out);
     }
 }
 
@@ -235,8 +244,9 @@ Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int, Hwnd owner,
         SetError(menu ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_MENU_HANDLE);
         return 0;
     }
-    sim::MenuRecord rec{x, y, flags, owner, {}};
+    sim::MenuRecord rec{x, y, flags, owner, {}, {}};
     CollectGrayed(*menu, &rec.grayed);
+    CollectItems(*menu, 0, &rec.items);
     S().menusShown.push_back(rec);
     int choice = S().menuChoice;
     S().menuChoice = 0;
@@ -263,6 +273,37 @@ Bool DestroyMenu(Hmenu m) {
         return 0;
     }
     DestroyMenuTree(Id(m));
+    return 1;
+}
+
+Hmenu CreatePopupMenu() {
+    Lock lk(Mu());
+    const std::uintptr_t id = NewHandle();
+    S().menus[id] = Menu{};
+    return As<Hmenu>(id);
+}
+
+Bool InsertMenu(Hmenu m, std::uint32_t position, std::uint32_t flags, std::uintptr_t item,
+                const char* text) {
+    Lock lk(Mu());
+    Menu* menu = FindMenu(m);
+    if (!menu || !(flags & MF_BYPOSITION)) {
+        SetError(ERROR_INVALID_MENU_HANDLE);
+        return 0;
+    }
+    MenuItem i;
+    i.separator = (flags & MF_SEPARATOR) != 0;
+    i.grayed = (flags & (MF_GRAYED | MF_DISABLED)) != 0;
+    i.checked = (flags & MF_CHECKED) != 0;
+    if (flags & MF_POPUP) {
+        if (!FindMenu(As<Hmenu>(item))) return 0;
+        i.popup = item;
+    } else {
+        i.id = static_cast<int>(item);
+    }
+    if (!i.separator && text) i.text = text;
+    const std::size_t at = std::min<std::size_t>(position, menu->items.size());
+    menu->items.insert(menu->items.begin() + static_cast<std::ptrdiff_t>(at), i);
     return 1;
 }
 

@@ -105,6 +105,7 @@ struct Window {
     long long growIndex = -1;     // item whose text becomes growText after its LB_GETTEXTLEN
     std::string growText;
     std::vector<HeldCallback> held;
+    std::map<std::string, std::uintptr_t> props;
 };
 
 struct WindowClass {
@@ -251,6 +252,7 @@ struct MenuItem {
     std::string text;
     bool grayed = false;
     bool separator = false;
+    bool checked = false;
     std::uintptr_t popup = 0;
 };
 struct Menu {

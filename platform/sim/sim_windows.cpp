@@ -304,6 +304,31 @@ Bool GetWindowRect(Hwnd w, Rect* r) {
 
 Bool GetClientRect(Hwnd w, Rect* r) { return ReadRect(w, r, ClientRect); }
 
+Bool SetProp(Hwnd w, const char* name, std::uintptr_t data) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x || !name) return 0;
+    x->props[name] = data;
+    return 1;
+}
+std::uintptr_t GetProp(Hwnd w, const char* name) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x || !name) return 0;
+    const auto it = x->props.find(name);
+    return it == x->props.end() ? 0 : it->second;
+}
+std::uintptr_t RemoveProp(Hwnd w, const char* name) {
+    Lock lk(Mu());
+    Window* x = Win(w);
+    if (!x || !name) return 0;
+    const auto it = x->props.find(name);
+    if (it == x->props.end()) return 0;
+    const std::uintptr_t data = it->second;
+    x->props.erase(it);
+    return data;
+}
+
 Bool ClientToScreen(Hwnd w, Point* p) {
     Lock lk(Mu());
     if (!p) return 0;

@@ -48,9 +48,11 @@
 #undef GetFileAttributes
 #undef GetMessage
 #undef GetModuleFileName
+#undef GetProp
 #undef GetTextExtentPoint
 #undef GetWindowLongPtr
 #undef GetWindowText
+#undef InsertMenu
 #undef LoadCursor
 #undef LoadIcon
 #undef LoadMenu
@@ -66,9 +68,11 @@
 #undef RegSetValueEx
 #undef RegisterClass
 #undef RegisterWindowMessage
+#undef RemoveProp
 #undef SendMessage
 #undef SendMessageCallback
 #undef SendMessageTimeout
+#undef SetProp
 #undef SetWindowLongPtr
 #undef SetWindowText
 #undef ShellExecute

@@ -252,6 +252,21 @@ Bool TrackPopupMenu(Hmenu m, std::uint32_t flags, int x, int y, int reserved, Hw
                             reinterpret_cast<const RECT*>(excl));
 }
 Bool DestroyMenu(Hmenu m) { return ::DestroyMenu(As<HMENU>(m)); }
+Hmenu CreatePopupMenu() { return As<Hmenu>(::CreatePopupMenu()); }
+Bool InsertMenu(Hmenu m, std::uint32_t position, std::uint32_t flags, std::uintptr_t item,
+                const char* text) {
+    if (flags & MF_SEPARATOR) return ::InsertMenuW(As<HMENU>(m), position, flags, item, nullptr);
+    return ::InsertMenuW(As<HMENU>(m), position, flags, item, Wide(text).get());
+}
+Bool SetProp(Hwnd w, const char* name, std::uintptr_t data) {
+    return ::SetPropW(As<HWND>(w), Wide(name).get(), reinterpret_cast<HANDLE>(data));
+}
+std::uintptr_t GetProp(Hwnd w, const char* name) {
+    return reinterpret_cast<std::uintptr_t>(::GetPropW(As<HWND>(w), Wide(name).get()));
+}
+std::uintptr_t RemoveProp(Hwnd w, const char* name) {
+    return reinterpret_cast<std::uintptr_t>(::RemovePropW(As<HWND>(w), Wide(name).get()));
+}
 Hicon LoadIcon(Hinstance inst, const char* name) {
     return As<Hicon>(::LoadIconW(As<HINSTANCE>(inst), Wide(name).get()));
 }
