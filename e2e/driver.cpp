@@ -8,6 +8,7 @@
 //   parmdriver move X Y                                 one absolute mouse move, then it ends
 //   parmdriver unicode [app folder] [screenshot folder] the Unicode text scenarios alone
 //   parmdriver touch NAME                               leaves the file NAME beside itself
+//   parmdriver installed|uninstall DIR SHOTS [MSI]      the installed program (e2e/msi.sh)
 // One line per scenario on stdout: "PASS name" or "FAIL name: reason"; other lines start "INFO".
 #include <cstdio>
 #include <cstring>
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "move") == 0) return RunInjectMove(argc, argv);
     if (std::strcmp(mode, "unicode") == 0) return RunUnicodeOnly();
     if (std::strcmp(mode, "touch") == 0) return RunTouch(argc, argv);
+    if (std::strcmp(mode, "installed") == 0) return RunInstalledStart(argc > 4 ? argv[4] : "msi_installed_starts");
+    if (std::strcmp(mode, "uninstall") == 0) return RunUninstallWhileRunning(argc > 4 ? argv[4] : nullptr);
     std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode [app folder] [screenshot folder]\n");
     return 2;
 }

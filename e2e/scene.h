@@ -63,4 +63,8 @@ void RunUnicodeScenarios();
 int RunUnicodeOnly();                  // parmdriver unicode: these alone
 int RunTouch(int argc, char** argv);   // parmdriver touch NAME: what their shortcut starts
 
+// The installed program (e2e/msi.sh): its start, and an uninstall while it runs.
+int RunInstalledStart(const char* name);
+int RunUninstallWhileRunning(const char* msi);
+
 }  // namespace e2e
