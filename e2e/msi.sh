@@ -137,6 +137,7 @@ uninstall_checked() {
     [ -e "$(unix_of "$dir")" ] && fail "the install folder is still there"
     [ -e "$(menu_link)" ] && fail "the Start-menu shortcut is still there"
     [ "$(products)" = 0 ] || fail "an install is still registered"
+    "$E2E_WINE" reg query "$installer_key" >/dev/null 2>&1 && fail "the key $installer_key is still there"
 }
 
 trap e2e_cleanup EXIT
