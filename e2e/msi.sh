@@ -167,9 +167,11 @@ msiexec_q /i "$out/newer/parmena-$newer-x64.msi" || fail "msiexec /i of version 
     fail "the Apps entries after the upgrade: $(arp | grep DisplayVersion | tr -s ' ')"
 [ "$(regval "$settings_key" XResolution)" = 0x4 ] || fail "the changed setting \"XResolution\" was lost"
 [ -f "$(unix_of "${dir:-C:\\none}")/parmena.exe" ] || fail "parmena.exe is gone after the upgrade"
+# Not checked: that the Run value survives the upgrade. Wine removes the old version without
+# UPGRADINGPRODUCTCODE, so its removal takes the value away as an uninstall would.
 report msi_upgrade
 
-"$E2E_WINE" reg add "$run_key" /v Parmena /d "\"$dir\\parmena.exe\"" /f >/dev/null 2>&1 || fail "could not write the Run value"
+"$E2E_WINE" reg add "$run_key" /v Parmena /d "\"${dir:-}\\parmena.exe\"" /f >/dev/null 2>&1 || fail "could not write the Run value"
 "$E2E_WINE" reg add "$run_key" /v Other /d 'C:\other.exe' /f >/dev/null 2>&1
 driver uninstall "$dir" "$(e2e_winpath "$out/newer/parmena-$newer-x64.msi")"
 uninstall_checked
