@@ -48,6 +48,7 @@ Switch ParseSwitch(const char* commandLine) {
     rest = rest.substr(first, rest.find_last_not_of(" \t") - first + 1);
     if (Is(rest, "/close")) return Switch::Close;
     if (Is(rest, "/uninstall")) return Switch::Uninstall;
+    if (Is(rest, "/logon")) return Switch::Logon;
     return Switch::None;
 }
 
@@ -97,14 +98,27 @@ void ForgetLogonEntry(const char* exePath) {
     plat::RegCloseKey(key);
 }
 
+bool WriteLogonEntry(const char* exePath) {
+    plat::Hkey key = nullptr;
+    if (plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, RunKeyPath, 0, nullptr, 0, plat::KEY_SET_VALUE, nullptr,
+                             &key, nullptr) != plat::ERROR_SUCCESS)
+        return false;
+    const std::string value = RunValueFor(exePath);
+    const bool ok = plat::RegSetValueEx(key, RunValueName, 0, plat::REG_SZ,
+                                        reinterpret_cast<const std::uint8_t*>(value.c_str()),
+                                        static_cast<std::uint32_t>(value.size() + 1)) == plat::ERROR_SUCCESS;
+    plat::RegCloseKey(key);
+    return ok;
+}
+
 int ParmenaSwitch(const char* commandLine) {
     const Switch s = ParseSwitch(commandLine);
     if (s == Switch::None) return -1;
+    char exe[4096];
+    const std::uint32_t n = plat::GetModuleFileName(nullptr, exe, sizeof exe);
+    const bool haveExe = n > 0 && n < sizeof exe;
+    if (s == Switch::Logon) return haveExe && WriteLogonEntry(exe) ? 0 : 1;
     if (!CloseRunningParmena(CloseWaitMs)) return 1;
-    if (s == Switch::Uninstall) {
-        char exe[4096];
-        const std::uint32_t n = plat::GetModuleFileName(nullptr, exe, sizeof exe);
-        if (n > 0 && n < sizeof exe) ForgetLogonEntry(exe);
-    }
+    if (s == Switch::Uninstall && haveExe) ForgetLogonEntry(exe);
     return 0;
 }

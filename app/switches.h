@@ -1,12 +1,14 @@
-// The two command-line switches the installer runs before it removes the program's files:
-//   /close      a running Parmena brings its windows home and ends (an upgrade);
+// The command-line switches the installer runs; any other command line starts Parmena as usual.
+//   /close      before the files go: a running Parmena brings its windows home and ends (an
+//               upgrade);
 //   /uninstall  the same, then the "Start Parmena when I log on" value goes if it starts this
-//               copy (a removal).
-// Any other command line starts Parmena as usual.
+//               copy (a removal);
+//   /logon      after an upgrade whose removal of the old version took that value away: it
+//               starts this copy again.
 #pragma once
 #include <cstdint>
 
-enum class Switch { None, Close, Uninstall };
+enum class Switch { None, Close, Uninstall, Logon };
 
 // commandLine: the whole line, the program's own path (quoted or not) first.
 Switch ParseSwitch(const char* commandLine);
@@ -20,3 +22,5 @@ bool CloseRunningParmena(std::uint32_t waitMs);
 
 // Deletes the Run value when it names this program (exePath); leaves any other alone.
 void ForgetLogonEntry(const char* exePath);
+// Writes the Run value that starts this program; false when it cannot.
+bool WriteLogonEntry(const char* exePath);

@@ -161,17 +161,17 @@ report msi_install
 [ -n "${dir:-}" ] && driver installed "$dir" msi_installed_starts
 
 "$E2E_WINE" reg add "$settings_key" /v XResolution /t REG_DWORD /d 4 /f >/dev/null 2>&1 || fail "could not change a setting"
+"$E2E_WINE" reg add "$run_key" /v Parmena /d "\"${dir:-}\\parmena.exe\"" /f >/dev/null 2>&1 || fail "could not write the Run value"
 msiexec_q /i "$out/newer/parmena-$newer-x64.msi" || fail "msiexec /i of version $newer failed"
 [ "$(products)" = 1 ] || fail "$(products) installs registered after the upgrade, not 1"
 [ "$(arp | grep -c 'DisplayVersion')" = 1 ] && arp | grep -q "DisplayVersion *REG_SZ *$newer" ||
     fail "the Apps entries after the upgrade: $(arp | grep DisplayVersion | tr -s ' ')"
 [ "$(regval "$settings_key" XResolution)" = 0x4 ] || fail "the changed setting \"XResolution\" was lost"
 [ -f "$(unix_of "${dir:-C:\\none}")/parmena.exe" ] || fail "parmena.exe is gone after the upgrade"
-# Not checked: that the Run value survives the upgrade. Wine removes the old version without
-# UPGRADINGPRODUCTCODE, so its removal takes the value away as an uninstall would.
+got=$(regval "$run_key" Parmena)
+[ "$got" = "\"${dir:-}\\parmena.exe\"" ] || fail "after the upgrade the Run value \"Parmena\" is \"$got\""
 report msi_upgrade
 
-"$E2E_WINE" reg add "$run_key" /v Parmena /d "\"${dir:-}\\parmena.exe\"" /f >/dev/null 2>&1 || fail "could not write the Run value"
 "$E2E_WINE" reg add "$run_key" /v Other /d 'C:\other.exe' /f >/dev/null 2>&1
 driver uninstall "$dir" "$(e2e_winpath "$out/newer/parmena-$newer-x64.msi")"
 uninstall_checked

@@ -8,6 +8,6 @@
 // or when another instance runs, 1 when the start failed.
 int ParmenaMain(plat::Hinstance inst);
 
-// The installer's switches (/close, /uninstall), which end at once with their own code: 0 done,
-// 1 Parmena still runs. -1 when the command line names none and the program is to run.
+// The installer's switches (/close, /uninstall, /logon), which end at once with their own code:
+// 0 done, 1 not done (Parmena still runs, or the Run value could not be written). -1 when the command line names none and the program is to run.
 int ParmenaSwitch(const char* commandLine);

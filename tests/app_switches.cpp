@@ -21,6 +21,7 @@ TEST(Switches, OnlyAWholeKnownSwitchAfterTheProgramCounts) {
         {"parmena.exe /CLOSE  ", Switch::Close},
         {"  \"C:\\a b\\parmena.exe\"\t/Uninstall", Switch::Uninstall},
         {"\"C:\\a b\\parmena.exe\"/uninstall", Switch::Uninstall},
+        {"parmena.exe /LogOn", Switch::Logon},
         {"\"C:\\odd /close\\parmena.exe\"", Switch::None},  // inside the program's own path
         {"parmena.exe", Switch::None},
         {"parmena.exe /close now", Switch::None},
@@ -66,6 +67,19 @@ TEST(Switches, UninstallWithNothingRunningForgetsTheEntryAndCloseKeepsIt) {
         EXPECT_EQ(sim::GetValue("HKCU", RunKey, "Parmena").exists, std::string(sw) == "/close") << sw;
     }
     EXPECT_EQ(ParmenaSwitch("parmena.exe"), -1);
+}
+
+TEST(Switches, LogonWritesTheEntryThatStartsThisCopyAndReportsAFailure) {
+    sim::Reset();
+    sim::SetProgramPath(Exe);
+    EXPECT_EQ(ParmenaSwitch("parmena.exe /logon"), 0);
+    const sim::RegValue v = sim::GetValue("HKCU", RunKey, "Parmena");
+    EXPECT_EQ(v.type, plat::REG_SZ);
+    EXPECT_EQ(v.AsString(), std::string("\"") + Exe + "\"");
+    ForgetLogonEntry(Exe);  // what /logon writes, /uninstall takes away
+    EXPECT_FALSE(sim::GetValue("HKCU", RunKey, "Parmena").exists);
+    sim::FailValueWrite("Parmena", true);
+    EXPECT_EQ(ParmenaSwitch("parmena.exe /logon"), 1);
 }
 
 TEST(Switches, APagerThatStaysIsReportedAndOnlyPagersAreAskedToClose) {
