@@ -1,5 +1,5 @@
-// The installer's switches: close a running Parmena before its files go, and forget the
-// log-on entry of the copy being removed.
+// The installer's switches: close a running Parmena before its files go, forget the log-on
+// entry of the copy being removed, write it again after an upgrade that took it away.
 #include "app/switches.h"
 
 #include <string>
