@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 300
 FUZZ_SMOKE_SECONDS ?= 3
 WINEPREFIX_RUN ?= $(CURDIR)/build/wineprefix-run
 
-.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e soak bench dist clean fuzz-build fuzz fuzz-test check-layers
+.PHONY: all test run deps host asan win win32 win64 host-test asan-test e2e msi-test soak bench dist clean fuzz-build fuzz fuzz-test check-layers
 
 all: host win
 
@@ -26,6 +26,8 @@ deps:
 	[ -x /usr/lib/wine/wine64 ] || need="$$need wine64"; \
 	dpkg -s wine32:i386 >/dev/null 2>&1 || need="$$need wine32:i386"; \
 	command -v zip >/dev/null || need="$$need zip"; \
+	command -v wixl >/dev/null || need="$$need wixl"; \
+	command -v msiinfo >/dev/null || need="$$need msitools"; \
 	command -v Xvfb >/dev/null || need="$$need xvfb"; \
 	command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need="$$need imagemagick"; \
 	command -v xwd >/dev/null || need="$$need x11-apps"; \
@@ -85,8 +87,10 @@ test: deps
 	$(MAKE) --no-print-directory asan-test || rc=1; \
 	$(MAKE) --no-print-directory fuzz-test || rc=1; \
 	$(MAKE) --no-print-directory e2e || rc=1; \
+	$(MAKE) --no-print-directory msi-test || rc=1; \
 	bash .ci/totals.sh $(HOST)/ctest.log $(ASAN)/ctest.log $(FUZZ)/results.txt \
-	  build/e2e/win32/results.txt build/e2e/win64/results.txt build/e2e/skipped.txt; \
+	  build/e2e/win32/results.txt build/e2e/win64/results.txt build/e2e/skipped.txt \
+	  build/e2e/msi/results.txt; \
 	exit $$rc
 
 run: win
@@ -103,9 +107,17 @@ bench: host win
 	@if e2e/lib.sh can-run win64; then E2E_ARCH=win64 e2e/bench.sh $(WIN64); \
 	else E2E_ARCH=win32 e2e/bench.sh $(WIN); fi
 
-# Zips a Windows user can take: the program, its two libraries and the user's guide.
+# What a Windows user can take: per-user installer packages (x64, x86) and zips for a portable
+# copy, each with the program, its two libraries and the user's guide, and SHA256SUMS.
+# VERSION overrides the packages' version (default: ProductVersion of resources/parmena.rc).
+VERSION ?=
+DIST ?= build/dist
 dist: win
-	@resources/make_dist.sh $(WIN) $(WIN64) build/dist
+	@resources/make_dist.sh $(WIN) $(WIN64) $(DIST) $(VERSION)
+
+# The packages under Wine: install, the installed program's start, upgrade, uninstall while running.
+msi-test: win
+	@e2e/msi.sh $(WIN) $(WIN64) build/e2e/msi
 
 clean:
 	rm -rf build

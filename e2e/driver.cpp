@@ -9,6 +9,7 @@
 //   parmdriver unicode [app folder] [screenshot folder] the Unicode text scenarios alone
 //   parmdriver touch NAME                               leaves the file NAME beside itself
 //   parmdriver takealong [app folder] [screenshot folder] carrying and pinning windows alone
+//   parmdriver installed|uninstall DIR SHOTS [MSI]      the installed program (e2e/msi.sh)
 // One line per scenario on stdout: "PASS name" or "FAIL name: reason"; other lines start "INFO".
 #include <cstdio>
 #include <cstring>
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "unicode") == 0) return RunUnicodeOnly();
     if (std::strcmp(mode, "touch") == 0) return RunTouch(argc, argv);
     if (std::strcmp(mode, "takealong") == 0) return RunTakeAlongOnly();
-    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode [app folder] [screenshot folder]\n");
+    if (std::strcmp(mode, "installed") == 0) return RunInstalledStart(argc > 4 ? argv[4] : "msi_installed_starts");
+    if (std::strcmp(mode, "uninstall") == 0) return RunUninstallWhileRunning(argc > 4 ? argv[4] : nullptr);
+    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode|takealong [app folder] [screenshot folder]\n");
     return 2;
 }

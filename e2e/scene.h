@@ -73,4 +73,8 @@ std::vector<const char*> TakeAlongScenarioNames();
 void RunTakeAlongScenarios();
 int RunTakeAlongOnly();  // parmdriver takealong: these alone
 
+// The installed program (e2e/msi.sh): its start, and an uninstall while it runs.
+int RunInstalledStart(const char* name);
+int RunUninstallWhileRunning(const char* msi);
+
 }  // namespace e2e

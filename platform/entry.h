@@ -7,3 +7,7 @@
 // The whole program: start-up, message loop, shutdown. Returns the exit code: 0 after a run
 // or when another instance runs, 1 when the start failed.
 int ParmenaMain(plat::Hinstance inst);
+
+// The installer's switches (/close, /uninstall, /logon), which end at once with their own code:
+// 0 done, 1 not done (Parmena still runs, or the Run value could not be written). -1 when the command line names none and the program is to run.
+int ParmenaSwitch(const char* commandLine);

@@ -14,6 +14,8 @@ std::uint32_t WaitForMultipleObjects(std::uint32_t n, const Handle* hs, Bool all
 Handle CreateEvent(void* security, Bool manualReset, Bool initial, const char* name);
 Bool SetEvent(Handle h);
 Bool CloseHandle(Handle h);
+// Another process, to wait for its end (access SYNCHRONIZE); null when it cannot be opened.
+Handle OpenProcess(std::uint32_t access, Bool inherit, std::uint32_t processId);
 void Sleep(std::uint32_t ms);
 Bool QueryPerformanceCounter(std::int64_t* count);
 Bool QueryPerformanceFrequency(std::int64_t* perSecond);

@@ -267,6 +267,7 @@ constexpr long ERROR_SUCCESS = 0, ERROR_FILE_NOT_FOUND = 2, ERROR_ACCESS_DENIED 
 constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
 constexpr std::uint32_t WAIT_OBJECT_0 = 0, WAIT_ABANDONED = 0x80, WAIT_TIMEOUT = 258,
                         WAIT_FAILED = 0xFFFFFFFFu;
+constexpr std::uint32_t SYNCHRONIZE = 0x00100000;  // process access: wait for its end
 constexpr std::uint32_t PAGE_READWRITE = 0x04, FILE_MAP_WRITE = 0x0002;
 inline const Handle INVALID_HANDLE_VALUE = reinterpret_cast<Handle>(static_cast<std::intptr_t>(-1));
 constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;

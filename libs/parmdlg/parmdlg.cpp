@@ -34,8 +34,6 @@ constexpr UINT MsgCenterSheet = WM_APP;
 const int PageTemplates[PageCount] = {IDD_PAGE_GENERAL, IDD_PAGE_DESKTOPS, IDD_PAGE_PAGER,
                                       IDD_PAGE_WINDOWS, IDD_PAGE_COMMAND,  IDD_PAGE_MIDDLE};
 const char Caption[] = "Parmena Settings";
-const char RunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char RunValueName[] = "Parmena";
 const char GuideName[] = "parmena.html";
 const char PreferencesPath[] = "Software\\Orvanne\\Parmena\\Preferences";
 

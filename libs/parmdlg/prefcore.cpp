@@ -66,16 +66,6 @@ RunKeyAction DecideRunKey(const Edit& edit) {
     return edit.runAtLogon ? RunKeyAction::Write : RunKeyAction::Remove;
 }
 
-bool RunValueIsProgram(const char* stored, const char* exePath) {
-    if (!stored || !exePath || !*exePath) return false;
-    std::string s = stored;
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
-    return SameNoCase(s, exePath);
-}
-
-std::string RunValueFor(const char* exePath) { return std::string("\"") + exePath + "\""; }
-
 bool PositionsChanged(const Edit& edit, const Settings& record) {
     std::size_t i = 0;
     for (const WindowPositionEntry* p = record.positionList.next; p; p = p->next, ++i) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/hookblock.h"
+#include "config/logon.h"
 #include "config/settings.h"
 #include "config/shortcuts.h"
 #include "libs/parmm/actions.h"
@@ -58,10 +59,8 @@ void BeginEdit(const Settings& record, const ShortcutStore* store, bool runAtLog
 // What OK or Apply must do with the Run value.
 enum class RunKeyAction { None, Write, Remove };
 RunKeyAction DecideRunKey(const Edit& edit);
-// Whether a stored Run value starts this program: the path, quoted or not, compared without
-// letter case.
-bool RunValueIsProgram(const char* stored, const char* exePath);
-std::string RunValueFor(const char* exePath);
+using ::RunValueFor;
+using ::RunValueIsProgram;
 
 // Whether the remembered windows differ from the list the record holds.
 bool PositionsChanged(const Edit& edit, const Settings& record);

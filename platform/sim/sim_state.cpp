@@ -113,6 +113,12 @@ void SetLastError(std::uint32_t code) { lastError = code; }
 std::uint32_t GetCurrentThreadId() { return CurrentThread(); }
 std::uint32_t GetCurrentProcessId() { return SimProcessId; }
 
+// The simulated desktop runs no other process that could be waited for.
+Handle OpenProcess(std::uint32_t, Bool, std::uint32_t) {
+    SetError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+
 void Sleep(std::uint32_t ms) {
     if (ms == 0) {
         std::this_thread::yield();

@@ -66,6 +66,9 @@ Bool QueryPerformanceFrequency(std::int64_t* perSecond) {
     return ok;
 }
 Bool CloseHandle(Handle h) { return ::CloseHandle(As<HANDLE>(h)); }
+Handle OpenProcess(std::uint32_t access, Bool inherit, std::uint32_t processId) {
+    return As<Handle>(::OpenProcess(access, inherit, processId));
+}
 void Sleep(std::uint32_t ms) { ::Sleep(ms); }
 
 Handle CreateFileMapping(Handle file, void* security, std::uint32_t protect,
