@@ -81,6 +81,26 @@ void DiscardPagerWindow();
 
 // Hotkeys and tray icon
 constexpr int HotkeyUp = 1, HotkeyDown = 2, HotkeyLeft = 3, HotkeyRight = 4, HotkeyShell = 5;
+
+// Held or quickly pressed desktop keys queue hotkeys faster than switches end. The hotkeys of one
+// kind queued behind the one taken join it in one switch to where they lead, each step bounded
+// by the grid's edge as it would have been alone.
+enum class HotkeyKind { Other, Switch, Carry };
+struct HotkeyRun {
+    HotkeyKind kind;
+    int fromColumn, fromRow;  // the current desktop when the run began
+    int column, row;          // where its hotkeys lead
+    int taken;                // hotkeys in it
+};
+// The run hotkey `id` begins on a columns x rows grid; kind Other for a hotkey that switches
+// nothing.
+HotkeyRun StartHotkeyRun(int id, int column, int row, int columns, int rows);
+// Adds the next queued hotkey when it is of the run's kind and the run stays within one switch's
+// reach; false leaves it queued.
+bool JoinHotkeyRun(HotkeyRun& run, int id, int columns, int rows);
+// Takes from the pager's queue, in order, the hotkeys that join the run; stops at the first that
+// does not, and leaves it and everything behind it queued.
+void TakeQueuedHotkeys(HotkeyRun& run);
 constexpr std::uint32_t TrayIconId = 1742;
 extern plat::NotifyIconData TrayIconData;
 // With the keys "Navigation modifiers" chooses.

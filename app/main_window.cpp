@@ -45,19 +45,23 @@ void StartupHandshake() {
     if (done) plat::CloseHandle(done);
 }
 
+// The switch hotkeys queued behind this one go in the same switch: the windows end where the
+// switches one by one would have put them, without the batches in between.
+void SwitchByHotkeys(int id) {
+    HotkeyRun run = StartHotkeyRun(id, desktop.currentColumn, desktop.currentRow, desktop.columns,
+                                   desktop.rows);
+    TakeQueuedHotkeys(run);
+    if (run.column != run.fromColumn || run.row != run.fromRow)
+        MoveViewBy(run.column - run.fromColumn, run.row - run.fromRow);
+}
+
 void DesktopHotkey(plat::Hwnd w, plat::WParam id) {
     switch (id) {
         case HotkeyUp:
-            if (desktop.currentRow > 0) MoveViewBy(0, -1);
-            break;
         case HotkeyDown:
-            if (desktop.currentRow < desktop.rows - 1) MoveViewBy(0, 1);
-            break;
         case HotkeyLeft:
-            if (desktop.currentColumn > 0) MoveViewBy(-1, 0);
-            break;
         case HotkeyRight:
-            if (desktop.currentColumn < desktop.columns - 1) MoveViewBy(1, 0);
+            SwitchByHotkeys(static_cast<int>(id));
             break;
         case HotkeyShell:
             plat::PostMessage(CommandWindow, plat::WM_HOTKEY, 0, 0);

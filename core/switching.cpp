@@ -243,7 +243,9 @@ void StopWindowMoves(bool stop) { movesStopped.store(stop, std::memory_order_rel
 bool WindowMovesStopped() { return movesStopped.load(std::memory_order_relaxed); }
 
 bool ShiftWindows(int dx, int dy) {
-    if (dx < -10 || dx > 10 || dy < -10 || dy > 10 || WindowMovesStopped()) return false;
+    if (dx < -MaxSwitchStep || dx > MaxSwitchStep || dy < -MaxSwitchStep || dy > MaxSwitchStep ||
+        WindowMovesStopped())
+        return false;
     const std::int64_t start = Ticks();
     const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
     const std::int64_t oy = static_cast<std::int64_t>(dy) * desktop.screenHeight;

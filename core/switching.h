@@ -69,6 +69,9 @@ constexpr std::uint32_t ProbeTimeoutMs = 40;
 void StopWindowMoves(bool stop);
 bool WindowMovesStopped();
 
+// The longest step of one switch, in desktops along each axis.
+constexpr int MaxSwitchStep = 10;
+
 // Moves every managed window by dx screen widths and dy screen heights: the windows' step,
 // the opposite of the view's (MoveViewBy). Leaves the current desktop alone.
 bool ShiftWindows(int dx, int dy);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "e2e/driver.h"
@@ -14,10 +15,12 @@ namespace e2e {
 namespace {
 
 constexpr int Reps = 20;          // out-and-back pairs per measurement
+constexpr int BigReps = 6;        // the same with 1000 windows, whose switches take seconds
+constexpr int BigThreads = 10;    // the 1000 windows belong to this many threads
 constexpr int HungReps = 12;      // the same with hung windows, which wait for their late moves
 constexpr DWORD StallMs = 1000;   // a fresh hang: the system does not yet report it
 constexpr LONG ProbeWaitMs = 40;  // the longest Parmena's switch waits for answers
-constexpr int MaxOrder = 512;
+constexpr int MaxOrder = 1024;
 const char OrderName[] = "parmbench.order";
 const char GoName[] = "parmbench.go";
 const char QuitName[] = "parmbench.quit";
@@ -26,6 +29,7 @@ const char QuitName[] = "parmbench.quit";
 struct BatchOrder {
     volatile LONG count;
     LONG waitMs;  // the mover waits this long before its batch
+    UINT extraFlags;  // added to every move's flags
     struct {
         LONGLONG window;
         LONG x, y;
@@ -49,7 +53,7 @@ struct Timing {
 };
 
 // Starts the move with `trigger` and times it; each window is awaited at target(its rectangle).
-// When no window at all has moved after 3 s (Wine now and then loses a whole hotkey chord right
+// When no window at all has moved after 3 s and more (Wine now and then loses a whole hotkey chord right
 // after a foreground change), the move is started once more and timed from there.
 Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::function<POINT(const RECT&)>& target,
              const std::function<void()>& trigger) {
@@ -65,7 +69,8 @@ Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::fu
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     trigger();
-    if (WaitForSingleObject(moveWatch.done, 3000) != WAIT_OBJECT_0 &&
+    // A thousand windows take Parmena a while to look at before the first one moves.
+    if (WaitForSingleObject(moveWatch.done, DWORD(3000 + 5 * ws.size())) != WAIT_OBJECT_0 &&
         moveWatch.remaining.load(std::memory_order_relaxed) == LONG(ws.size())) {
         std::printf("BENCH note: nothing moved within 3 s; started once more\n");
         QueryPerformanceCounter(&start);
@@ -124,7 +129,8 @@ void StopMover(Mover& m) {
 
 // The bare batch meets what Parmena's switch meets: a settled anchor before the way out, and
 // with hung windows, their thread stalled while it runs (resumed at once after).
-Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int dx, WindowThread* hung, LONG waitMs = 0) {
+Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int dx, WindowThread* hung, LONG waitMs = 0,
+                 UINT extraFlags = 0) {
     if (dx < 0) {
         const std::string why = SettleAnchor(pager);
         if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
@@ -139,6 +145,7 @@ Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int d
         }
         m.order->count = n;
         m.order->waitMs = waitMs;
+        m.order->extraFlags = extraFlags;
         SetEvent(m.go);
     });
     if (hung) {
@@ -157,6 +164,14 @@ Timing TimedHotkey(HWND pager, const std::vector<TestWindow*>& ws, WORD vk, int 
         if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
     }
     return Timed("Parmena's switch", ws, dx, [&] { SendHotkey(vk); });
+}
+
+// The value that a share q of the samples does not exceed (nearest rank).
+double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return -1.0;
+    std::sort(v.begin(), v.end());
+    const size_t rank = size_t(q * double(v.size()) + 0.999999);
+    return v[std::min(v.size() - 1, rank ? rank - 1 : 0)];
 }
 
 double Median(std::vector<double> v) {
@@ -186,11 +201,11 @@ void Report(const std::string& what, const std::vector<Timing>& parmena, const s
     }
     const double pm = Median(pLast), bm = Median(bLast);
     std::printf("BENCH %s: Parmena median %.1f ms (min %.1f, max %.1f), %s median %.1f ms, ratio %.2f, "
-                "difference %+.1f ms; paired switch by switch: median ratio %.2f, median difference %+.1f ms; "
+                "difference %+.1f ms; paired switch by switch: median ratio %.2f (90th percentile %.2f), median difference %+.1f ms; "
                 "first window moved after %.1f ms (Parmena) and %.1f ms, difference %+.1f ms (%zu switches each)\n",
                 what.c_str(), pm, *std::min_element(pLast.begin(), pLast.end()),
                 *std::max_element(pLast.begin(), pLast.end()), other.c_str(), bm, pm / bm, pm - bm,
-                Median(pairRatio), Median(pairDiff), Median(pFirst), Median(bFirst), Median(pFirst) - Median(bFirst),
+                Median(pairRatio), Quantile(pairRatio, 0.9), Median(pairDiff), Median(pFirst), Median(bFirst), Median(pFirst) - Median(bFirst),
                 pLast.size());
     std::fflush(stdout);
 }
@@ -201,7 +216,7 @@ void Report(const std::string& what, const std::vector<Timing>& parmena, const s
 // way out. With hung windows, their thread stops answering just before each switch and each
 // batch; Parmena's late moves of them are awaited before the next measurement, and the batches
 // move the responsive windows only.
-void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung) {
+void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung, int reps) {
     const int W = GetSystemMetrics(SM_CXSCREEN);
     std::vector<HWND> hs;
     if (hung)
@@ -217,7 +232,7 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
         bareWaited.push_back(TimedBare(m, p.pager, ws, -W, hung, ProbeWaitMs));
         bareWaited.push_back(TimedBare(m, p.pager, ws, W, hung, ProbeWaitMs));
     };
-    for (int rep = 0; rep < (hung ? HungReps : Reps); ++rep) {
+    for (int rep = 0; rep < reps; ++rep) {
         const bool bareFirst = rep % 2 == 1;
         if (bareFirst) bareOutAndBack();
         for (int dir = 0; dir < 2; ++dir) {
@@ -325,6 +340,39 @@ bool AddHungWindows(WindowThread& t, int k) {
     return true;
 }
 
+// Whether moves from one off-screen place to another get cheaper without redrawing or copying
+// bits: the bare batch moves the windows between one and two desktops right of the screen, with
+// today's flags and with SWP_NOREDRAW | SWP_NOCOPYBITS added, taking turns at going first.
+void OffScreenFlags(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int reps) {
+    const int W = GetSystemMetrics(SM_CXSCREEN);
+    const Timing away = TimedBare(m, pager, ws, W, nullptr);
+    std::vector<double> plain, quiet, ratio;
+    for (int rep = 0; rep < reps && away.last >= 0; ++rep) {
+        double t[2][2] = {};
+        for (int k = 0; k < 2; ++k) {
+            const int variant = (k + rep) % 2;
+            const UINT flags = variant ? SWP_NOREDRAW | SWP_NOCOPYBITS : 0;
+            t[variant][0] = TimedBare(m, pager, ws, W, nullptr, 0, flags).last;
+            t[variant][1] = TimedBare(m, pager, ws, -W, nullptr, 0, flags).last;
+        }
+        for (int dir = 0; dir < 2; ++dir) {
+            if (t[0][dir] < 0 || t[1][dir] < 0) continue;
+            plain.push_back(t[0][dir]);
+            quiet.push_back(t[1][dir]);
+            ratio.push_back(t[1][dir] / t[0][dir]);
+        }
+    }
+    TimedBare(m, pager, ws, -W, nullptr);
+    if (ratio.empty()) {
+        std::printf("BENCH off-screen moves, %zu windows: not measured (windows did not arrive)\n", ws.size());
+    } else {
+        std::printf("BENCH off-screen moves, %zu windows: bare batch %.1f ms, with SWP_NOREDRAW | SWP_NOCOPYBITS "
+                    "%.1f ms; paired ratio median %.2f (90th percentile %.2f, %zu batches each)\n",
+                    ws.size(), Median(plain), Median(quiet), Median(ratio), Quantile(ratio, 0.9), ratio.size());
+    }
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 // The second process of the comparison: makes each ordered batch when told to.
@@ -341,7 +389,7 @@ int RunMover() {
         for (LONG i = 0; batch && i < n; ++i)
             batch = DeferWindowPos(batch, reinterpret_cast<HWND>(INT_PTR(order->moves[i].window)), nullptr,
                                    order->moves[i].x, order->moves[i].y, 0, 0,
-                                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | order->extraFlags);
         if (batch) EndDeferWindowPos(batch);
     }
     UnmapViewOfFile(order);
@@ -447,13 +495,36 @@ int RunBench() {
                     hotkey);
     else if (!rc)
         std::printf("BENCH hotkey delivery not measured: Ctrl+Alt+F9 could not be registered or was lost\n");
+    // E2E_BENCH_SIZES (say "100,1000") measures only the plain switches of those sizes.
+    std::vector<int> sizes = {10, 100, 300, 1000};
+    const char* only = std::getenv("E2E_BENCH_SIZES");
+    if (only && *only) {
+        sizes.clear();
+        for (const char* c = only; *c;) {
+            char* end = nullptr;
+            const long n = std::strtol(c, &end, 10);
+            if (end == c) break;
+            if (n > 0 && n <= MaxOrder) sizes.push_back(int(n));
+            c = *end ? end + 1 : end;
+        }
+    }
+    const bool extras = !(only && *only);
+    // The first 300 windows belong to one thread, as before; from there on, windows go to nine
+    // more threads in turn.
+    WindowThread more[BigThreads - 1];
     std::vector<TestWindow*> ws;
-    for (int n : {10, 100, 300}) {
+    for (int n : sizes) {
         if (rc) break;
         while (int(ws.size()) < n) {
             const int i = int(ws.size());
-            TestWindow* t = CreateTestWindow(thread, Format("bench %d", i).c_str(), 20 + (i % 20) * 42,
-                                             20 + (i / 20) * 42, 120, 80, RGB(160 + i % 90, 200, 240 - i % 80));
+            WindowThread& owner = i < 300 ? thread : more[(i - 300) % (BigThreads - 1)];
+            if (!owner.thread && !StartWindowThread(owner)) {
+                std::printf("BENCH cannot start a window thread\n");
+                rc = 1;
+                break;
+            }
+            TestWindow* t = CreateTestWindow(owner, Format("bench %d", i).c_str(), 20 + (i % 20) * 42,
+                                             20 + (i / 20 % 15) * 42, 120, 80, RGB(160 + i % 90, 200, 240 - i % 80));
             if (!t) {
                 std::printf("BENCH cannot create window %d\n", i);
                 rc = 1;
@@ -462,22 +533,23 @@ int RunBench() {
             ws.push_back(t);
         }
         if (rc) break;
-        Compare(p, mover, ws, nullptr);
+        Compare(p, mover, ws, nullptr, n > 300 ? BigReps : Reps);
+        if (n == 100 || n == 1000) OffScreenFlags(mover, p.pager, ws, n > 300 ? BigReps : Reps);
         for (int k : {1, 5}) {
-            if (n != 100) break;
+            if (n != 100 || !extras) break;
             WindowThread hung;
             if (AddHungWindows(hung, k))
-                Compare(p, mover, ws, &hung);
+                Compare(p, mover, ws, &hung, HungReps);
             else
                 std::printf("BENCH cannot create %d hung windows\n", k);
             StopWindowThread(hung);
         }
-        if (n == 100) {
+        if (n == 100 && extras) {
             IdleShare();
             DisplayChangeCost(p, ws);
         }
     }
-    RecordCost();
+    if (extras) RecordCost();
     if (p.pi.hProcess && Running(p)) {
         PostMessageA(p.pager, WM_COMMAND, 103, 0);
         DWORD code;
@@ -485,6 +557,8 @@ int RunBench() {
     }
     EndParmena(p);
     StopMover(mover);
+    for (WindowThread& t : more)
+        if (t.thread) StopWindowThread(t);
     StopWindowThread(thread);
     CloseHandle(moveWatch.done);
     anchor = nullptr;
