@@ -45,18 +45,14 @@ double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
     return double(b.QuadPart - a.QuadPart) * 1000.0 / double(freq.QuadPart);
 }
 
-// Milliseconds from the start of a move to the first and to the last window's arrival; -1 when
-// not every window arrived. The first arrival is where the batch begins, so what comes before it
-// is the mover's own time, apart from the batch's, which varies far more.
-struct Timing {
-    double first = -1, last = -1;
-};
+}  // namespace
 
-// Starts the move with `trigger` and times it; each window is awaited at target(its rectangle).
-// When no window at all has moved after 3 s and more (Wine now and then loses a whole hotkey chord right
-// after a foreground change), the move is started once more and timed from there.
+// The first arrival is where the batch begins, so what comes before it is the mover's own time,
+// apart from the batch's, which varies far more. A whole hotkey chord is now and then lost right
+// after a foreground change.
 Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::function<POINT(const RECT&)>& target,
-             const std::function<void()>& trigger) {
+             const std::function<void()>& trigger, bool again) {
+    if (!moveWatch.done) moveWatch.done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     moveWatch.remaining.store(LONG(ws.size()), std::memory_order_relaxed);
     ResetEvent(moveWatch.done);
     for (TestWindow* t : ws) {
@@ -70,7 +66,7 @@ Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::fu
     QueryPerformanceCounter(&start);
     trigger();
     // A thousand windows take Parmena a while to look at before the first one moves.
-    if (WaitForSingleObject(moveWatch.done, DWORD(3000 + 5 * ws.size())) != WAIT_OBJECT_0 &&
+    if (again && WaitForSingleObject(moveWatch.done, DWORD(3000 + 5 * ws.size())) != WAIT_OBJECT_0 &&
         moveWatch.remaining.load(std::memory_order_relaxed) == LONG(ws.size())) {
         std::printf("BENCH note: nothing moved within 3 s; started once more\n");
         QueryPerformanceCounter(&start);
@@ -96,9 +92,12 @@ Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::fu
     return all ? Timing{Ms(start, first), Ms(start, last)} : Timing{};
 }
 
-Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
-    return Timed(what, ws, [dx](const RECT& r) { return POINT{r.left + dx, r.top}; }, trigger);
+Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger,
+             bool again) {
+    return Timed(what, ws, [dx](const RECT& r) { return POINT{r.left + dx, r.top}; }, trigger, again);
 }
+
+namespace {
 
 struct Mover {
     PROCESS_INFORMATION pi{};
@@ -147,7 +146,7 @@ Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int d
         m.order->waitMs = waitMs;
         m.order->extraFlags = extraFlags;
         SetEvent(m.go);
-    });
+    }, true);
     if (hung) {
         UnstallThread(*hung);
         if (!hung->windows.empty() && !Responsive(hung->windows[0]->hwnd, 5000))
@@ -163,7 +162,7 @@ Timing TimedHotkey(HWND pager, const std::vector<TestWindow*>& ws, WORD vk, int 
         const std::string why = SettleAnchor(pager);
         if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
     }
-    return Timed("Parmena's switch", ws, dx, [&] { SendHotkey(vk); });
+    return Timed("Parmena's switch", ws, dx, [&] { SendHotkey(vk); }, true);
 }
 
 // The value that a share q of the samples does not exceed (nearest rank).
@@ -426,7 +425,8 @@ void DisplayChangeCost(Parmena& p, const std::vector<TestWindow*>& ws) {
                                     if (ChangeDisplaySettingsExA(nullptr, &dm, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL)
                                         std::printf("BENCH note: the change to %ldx%ld was refused\n", size.cx, size.cy);
                                     callMs = NowMs() - t0;
-                                }));
+                                },
+                                true));
         calls.push_back(callMs);
     }
     const Timing back = TimedHotkey(p.pager, ws, VK_LEFT, GetSystemMetrics(SM_CXSCREEN));

@@ -7,6 +7,7 @@
 //   parmdriver mover                                    the benchmark's second process
 //   parmdriver move X Y                                 one absolute mouse move, then it ends
 //   parmdriver unicode [app folder] [screenshot folder] the Unicode text scenarios alone
+//   parmdriver speed [app folder] [screenshot folder]   the speed scenarios alone
 //   parmdriver touch NAME                               leaves the file NAME beside itself
 // One line per scenario on stdout: "PASS name" or "FAIL name: reason"; other lines start "INFO".
 #include <cstdio>
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "mover") == 0) return RunMover();
     if (std::strcmp(mode, "move") == 0) return RunInjectMove(argc, argv);
     if (std::strcmp(mode, "unicode") == 0) return RunUnicodeOnly();
+    if (std::strcmp(mode, "speed") == 0) return RunGroupAlone(SpeedScenarioNames(), RunSpeedScenarios);
     if (std::strcmp(mode, "touch") == 0) return RunTouch(argc, argv);
-    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode [app folder] [screenshot folder]\n");
+    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode|speed [app folder] [screenshot folder]\n");
     return 2;
 }
