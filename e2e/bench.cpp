@@ -30,6 +30,7 @@ struct BatchOrder {
     volatile LONG count;
     LONG waitMs;  // the mover waits this long before its batch
     UINT extraFlags;  // added to every move's flags
+    LONG fromTop;     // moves the windows from the last to the first: from the top of the Z-order
     struct {
         LONGLONG window;
         LONG x, y;
@@ -129,7 +130,7 @@ void StopMover(Mover& m) {
 // The bare batch meets what Parmena's switch meets: a settled anchor before the way out, and
 // with hung windows, their thread stalled while it runs (resumed at once after).
 Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int dx, WindowThread* hung, LONG waitMs = 0,
-                 UINT extraFlags = 0) {
+                 UINT extraFlags = 0, bool fromTop = false) {
     if (dx < 0) {
         const std::string why = SettleAnchor(pager);
         if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
@@ -145,6 +146,7 @@ Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int d
         m.order->count = n;
         m.order->waitMs = waitMs;
         m.order->extraFlags = extraFlags;
+        m.order->fromTop = fromTop;
         SetEvent(m.go);
     }, true);
     if (hung) {
@@ -339,37 +341,46 @@ bool AddHungWindows(WindowThread& t, int k) {
     return true;
 }
 
-// Whether moves from one off-screen place to another get cheaper without redrawing or copying
-// bits: the bare batch moves the windows between one and two desktops right of the screen, with
-// today's flags and with SWP_NOREDRAW | SWP_NOCOPYBITS added, taking turns at going first.
-void OffScreenFlags(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int reps) {
+// The bare batch as it is and in a variant, out and back, taking turns at going first; away: the
+// windows first go this far, so that both ways run between two off-screen places.
+void CompareBare(const char* what, Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int reps, int away,
+                 UINT flags, bool fromTop) {
     const int W = GetSystemMetrics(SM_CXSCREEN);
-    const Timing away = TimedBare(m, pager, ws, W, nullptr);
-    std::vector<double> plain, quiet, ratio;
-    for (int rep = 0; rep < reps && away.last >= 0; ++rep) {
+    const bool gone = !away || TimedBare(m, pager, ws, away, nullptr).last >= 0;
+    std::vector<double> plain, variant, ratio;
+    for (int rep = 0; rep < reps && gone; ++rep) {
         double t[2][2] = {};
         for (int k = 0; k < 2; ++k) {
-            const int variant = (k + rep) % 2;
-            const UINT flags = variant ? SWP_NOREDRAW | SWP_NOCOPYBITS : 0;
-            t[variant][0] = TimedBare(m, pager, ws, W, nullptr, 0, flags).last;
-            t[variant][1] = TimedBare(m, pager, ws, -W, nullptr, 0, flags).last;
+            const int v = (k + rep) % 2;
+            t[v][0] = TimedBare(m, pager, ws, -W, nullptr, 0, v ? flags : 0, v && fromTop).last;
+            t[v][1] = TimedBare(m, pager, ws, W, nullptr, 0, v ? flags : 0, v && fromTop).last;
         }
         for (int dir = 0; dir < 2; ++dir) {
             if (t[0][dir] < 0 || t[1][dir] < 0) continue;
             plain.push_back(t[0][dir]);
-            quiet.push_back(t[1][dir]);
+            variant.push_back(t[1][dir]);
             ratio.push_back(t[1][dir] / t[0][dir]);
         }
     }
-    TimedBare(m, pager, ws, -W, nullptr);
+    if (away) TimedBare(m, pager, ws, -away, nullptr);
     if (ratio.empty()) {
-        std::printf("BENCH off-screen moves, %zu windows: not measured (windows did not arrive)\n", ws.size());
+        std::printf("BENCH %s, %zu windows: not measured (windows did not arrive)\n", what, ws.size());
     } else {
-        std::printf("BENCH off-screen moves, %zu windows: bare batch %.1f ms, with SWP_NOREDRAW | SWP_NOCOPYBITS "
-                    "%.1f ms; paired ratio median %.2f (90th percentile %.2f, %zu batches each)\n",
-                    ws.size(), Median(plain), Median(quiet), Median(ratio), Quantile(ratio, 0.9), ratio.size());
+        std::printf("BENCH %s, %zu windows: bare batch %.1f ms, variant %.1f ms; paired ratio median %.2f (90th "
+                    "percentile %.2f, %zu batches each)\n",
+                    what, ws.size(), Median(plain), Median(variant), Median(ratio), Quantile(ratio, 0.9), ratio.size());
     }
     std::fflush(stdout);
+}
+
+// Whether moves from one off-screen place to another get cheaper without redrawing or copying
+// bits (between one and two desktops right of the screen), and what the order of a batch costs
+// (the first window created lies lowest in the Z-order).
+void BareVariants(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int reps) {
+    const int W = GetSystemMetrics(SM_CXSCREEN);
+    CompareBare("off-screen moves with SWP_NOREDRAW | SWP_NOCOPYBITS", m, pager, ws, reps, 2 * W,
+                SWP_NOREDRAW | SWP_NOCOPYBITS, false);
+    CompareBare("batch from the top of the Z-order", m, pager, ws, reps, 0, 0, true);
 }
 
 }  // namespace
@@ -385,10 +396,12 @@ int RunMover() {
         const LONG count = order->count;
         const LONG n = std::min<LONG>(count, MaxOrder);
         HDWP batch = BeginDeferWindowPos(n);
-        for (LONG i = 0; batch && i < n; ++i)
+        for (LONG k = 0; batch && k < n; ++k) {
+            const LONG i = order->fromTop ? n - 1 - k : k;
             batch = DeferWindowPos(batch, reinterpret_cast<HWND>(INT_PTR(order->moves[i].window)), nullptr,
                                    order->moves[i].x, order->moves[i].y, 0, 0,
                                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | order->extraFlags);
+        }
         if (batch) EndDeferWindowPos(batch);
     }
     UnmapViewOfFile(order);
@@ -534,7 +547,7 @@ int RunBench() {
         }
         if (rc) break;
         Compare(p, mover, ws, nullptr, n > 300 ? BigReps : Reps);
-        if (n == 100 || n == 1000) OffScreenFlags(mover, p.pager, ws, n > 300 ? BigReps : Reps);
+        if (n == 100 || n == 1000) BareVariants(mover, p.pager, ws, n > 300 ? BigReps : Reps);
         for (int k : {1, 5}) {
             if (n != 100 || !extras) break;
             WindowThread hung;
