@@ -51,8 +51,13 @@ void SwitchByHotkeys(int id) {
     HotkeyRun run = StartHotkeyRun(id, desktop.currentColumn, desktop.currentRow, desktop.columns,
                                    desktop.rows);
     TakeQueuedHotkeys(run);
-    if (run.column != run.fromColumn || run.row != run.fromRow)
-        MoveViewBy(run.column - run.fromColumn, run.row - run.fromRow);
+    if (run.column == run.fromColumn && run.row == run.fromRow) return;
+    // Keys that come while the windows are read and asked still go in this switch.
+    MoveViewByGrowing(run.column - run.fromColumn, run.row - run.fromRow, [&run](int* right, int* down) {
+        TakeQueuedHotkeys(run);
+        *right = run.column - run.fromColumn;
+        *down = run.row - run.fromRow;
+    });
 }
 
 void DesktopHotkey(plat::Hwnd w, plat::WParam id) {

@@ -245,13 +245,17 @@ std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidate
 void StopWindowMoves(bool stop) { movesStopped.store(stop, std::memory_order_relaxed); }
 bool WindowMovesStopped() { return movesStopped.load(std::memory_order_relaxed); }
 
-bool ShiftWindows(int dx, int dy) {
-    if (dx < -MaxSwitchStep || dx > MaxSwitchStep || dy < -MaxSwitchStep || dy > MaxSwitchStep ||
-        WindowMovesStopped())
-        return false;
+bool ShiftWindows(int dx, int dy) { return ShiftWindowsGrowing(&dx, &dy, nullptr); }
+
+namespace {
+bool StepInRange(int dx, int dy) {
+    return dx >= -MaxSwitchStep && dx <= MaxSwitchStep && dy >= -MaxSwitchStep && dy <= MaxSwitchStep;
+}
+}  // namespace
+
+bool ShiftWindowsGrowing(int* dx, int* dy, const StepGrowth& grow) {
+    if (!StepInRange(*dx, *dy) || WindowMovesStopped()) return false;
     const std::int64_t start = Ticks();
-    const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
-    const std::int64_t oy = static_cast<std::int64_t>(dy) * desktop.screenHeight;
 
     // The window in front on this screen is one the user now switches away from: follow-active
     // must not take the view back to it when its next tick sees it for the first time. One in
@@ -262,7 +266,15 @@ bool ShiftWindows(int dx, int dy) {
     ForgetGoneUnmovable();
     {
         SwitchingScope batch;
-        const std::vector<PlannedMove> moves = PlanMoves(ReadAndProbe(start), ox, oy);
+        const std::vector<SwitchCandidate> seen = ReadAndProbe(start);
+        if (grow) {
+            int x = *dx, y = *dy;
+            grow(&x, &y);
+            if (StepInRange(x, y)) *dx = x, *dy = y;
+        }
+        const std::int64_t ox = static_cast<std::int64_t>(*dx) * desktop.screenWidth;
+        const std::int64_t oy = static_cast<std::int64_t>(*dy) * desktop.screenHeight;
+        const std::vector<PlannedMove> moves = PlanMoves(seen, ox, oy);
         // The probe's wait served sent messages: one of them may have ended the run.
         if (WindowMovesStopped()) return false;
         PushMoves(moves);
@@ -304,10 +316,21 @@ void ActivateTopWindowOnScreen(bool skipKept) {
     }
 }
 
-bool MoveViewBy(int columnsRight, int rowsDown) {
+bool MoveViewBy(int columnsRight, int rowsDown) { return MoveViewByGrowing(columnsRight, rowsDown, nullptr); }
+
+bool MoveViewByGrowing(int columnsRight, int rowsDown, const StepGrowth& grow) {
     // A step that cannot be negated is refused like any other that is too long.
     if (columnsRight == INT32_MIN || rowsDown == INT32_MIN) return false;
-    if (!ShiftWindows(-columnsRight, -rowsDown)) return false;
-    SetCurrentDesktop(desktop.currentColumn + columnsRight, desktop.currentRow + rowsDown);
+    int dx = -columnsRight, dy = -rowsDown;
+    StepGrowth windowsStep;
+    if (grow)
+        windowsStep = [&grow](int* x, int* y) {
+            int right = -*x, down = -*y;
+            grow(&right, &down);
+            *x = -right;
+            *y = -down;
+        };
+    if (!ShiftWindowsGrowing(&dx, &dy, windowsStep)) return false;
+    SetCurrentDesktop(desktop.currentColumn - dx, desktop.currentRow - dy);
     return true;
 }

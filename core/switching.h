@@ -75,6 +75,11 @@ constexpr int MaxSwitchStep = 10;
 // Moves every managed window by dx screen widths and dy screen heights: the windows' step,
 // the opposite of the view's (MoveViewBy). Leaves the current desktop alone.
 bool ShiftWindows(int dx, int dy);
+// Lengthens a step once the windows have been read and asked, just before they move, so that
+// keys pressed meanwhile go in the same batch; it keeps the step within MaxSwitchStep.
+using StepGrowth = std::function<void(int* dx, int* dy)>;
+// ShiftWindows, where `grow` (when set) may change the step in time; *dx, *dy tell the step made.
+bool ShiftWindowsGrowing(int* dx, int* dy, const StepGrowth& grow);
 // Gives the foreground to the uppermost qualifying window on the current screen.
 // skipKept: also pass over windows kept in place.
 void ActivateTopWindowOnScreen(bool skipKept);
@@ -82,3 +87,5 @@ void ActivateTopWindowOnScreen(bool skipKept);
 // (negative: left, up); the windows move the other way. The current desktop follows only
 // when the switch happened, which the result tells.
 bool MoveViewBy(int columnsRight, int rowsDown);
+// MoveViewBy, where `grow` may lengthen the view's step in time (ShiftWindowsGrowing).
+bool MoveViewByGrowing(int columnsRight, int rowsDown, const StepGrowth& grow);

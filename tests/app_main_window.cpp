@@ -135,6 +135,25 @@ TEST_F(MainWindowTest, QueuedHotkeysMakeOneSwitchEndingWhereSingleSwitchesEnd) {
     EXPECT_EQ(program.Close(), ExitRan);
 }
 
+// Keys that come while the switch waits for a freshly hung window's answer go in its batch.
+TEST_F(MainWindowTest, HotkeysPressedDuringTheProbeJoinItsSwitch) {
+    const plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
+    const plat::Hwnd hung = AddWindow("hung", {200, 10, 300, 110});
+    Run({{"XResolution", 9}, {"YResolution", 1}});
+    sim::SetHung(hung, true);
+    const int batches = sim::BatchCount();
+    ASSERT_TRUE(sim::PressHotkey(CtrlAlt, plat::VK_RIGHT));
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung) > 0; }));
+    ASSERT_TRUE(sim::PressHotkeys(CtrlAlt, std::vector<std::uint32_t>(4, plat::VK_RIGHT)));
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(sim::BatchCount() - batches, 1);
+    EXPECT_EQ(desktop.currentColumn, 5);
+    EXPECT_EQ(sim::WindowRect(a).left, 10 - 5 * 1024);
+    sim::SetHung(hung, false);
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::WindowRect(hung).left == 200 - 5 * 1024; }));
+    EXPECT_EQ(program.Close(), ExitRan);
+}
+
 TEST_F(MainWindowTest, ShellHotkeyBringsUpTheCommandWindow) {
     Run();
     sim::SetCursor(500, 400);
