@@ -83,9 +83,30 @@ void DiscardPagerWindow();
 constexpr int HotkeyUp = 1, HotkeyDown = 2, HotkeyLeft = 3, HotkeyRight = 4, HotkeyShell = 5;
 // The same steps with Shift added: the foreground window comes along.
 constexpr int HotkeyCarryUp = 6, HotkeyCarryDown = 7, HotkeyCarryLeft = 8, HotkeyCarryRight = 9;
-// One switch by whole desktops from a hotkey, clipped at the grid's edges; with carry the
-// foreground window comes along (when it is one a switch may move).
-void SwitchByHotkey(int columnsRight, int rowsDown, bool carry);
+// One switch for the desktop hotkey `id` (a plain or a carry key) and the hotkeys of its kind
+// queued behind it, each step clipped at the grid's edge; a carry key's switch takes the
+// foreground window along (when it is one a switch may move).
+void SwitchByHotkeys(int id);
+
+// Held or quickly pressed desktop keys queue hotkeys faster than switches end. The hotkeys of one
+// kind queued behind the one taken join it in one switch to where they lead, each step bounded
+// by the grid's edge as it would have been alone.
+enum class HotkeyKind { Other, Switch, Carry };
+struct HotkeyRun {
+    HotkeyKind kind;
+    int fromColumn, fromRow;  // the current desktop when the run began
+    int column, row;          // where its hotkeys lead
+    int taken;                // hotkeys in it
+};
+// The run hotkey `id` begins on a columns x rows grid; kind Other for a hotkey that switches
+// nothing.
+HotkeyRun StartHotkeyRun(int id, int column, int row, int columns, int rows);
+// Adds the next queued hotkey when it is of the run's kind and the run stays within one switch's
+// reach; false leaves it queued.
+bool JoinHotkeyRun(HotkeyRun& run, int id, int columns, int rows);
+// Takes from the pager's queue, in order, the hotkeys that join the run; stops at the first that
+// does not, and leaves it and everything behind it queued.
+void TakeQueuedHotkeys(HotkeyRun& run);
 constexpr std::uint32_t TrayIconId = 1742;
 extern plat::NotifyIconData TrayIconData;
 // With the keys "Navigation modifiers" chooses.

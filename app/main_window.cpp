@@ -48,20 +48,14 @@ void StartupHandshake() {
 void DesktopHotkey(plat::Hwnd w, plat::WParam id) {
     switch (id) {
         case HotkeyUp:
-        case HotkeyCarryUp:
-            SwitchByHotkey(0, -1, id == HotkeyCarryUp);
-            break;
         case HotkeyDown:
-        case HotkeyCarryDown:
-            SwitchByHotkey(0, 1, id == HotkeyCarryDown);
-            break;
         case HotkeyLeft:
-        case HotkeyCarryLeft:
-            SwitchByHotkey(-1, 0, id == HotkeyCarryLeft);
-            break;
         case HotkeyRight:
+        case HotkeyCarryUp:
+        case HotkeyCarryDown:
+        case HotkeyCarryLeft:
         case HotkeyCarryRight:
-            SwitchByHotkey(1, 0, id == HotkeyCarryRight);
+            SwitchByHotkeys(static_cast<int>(id));
             break;
         case HotkeyShell:
             plat::PostMessage(CommandWindow, plat::WM_HOTKEY, 0, 0);
@@ -154,16 +148,23 @@ WindowPositionEntry** AppendPositions(plat::Hwnd listBox, plat::LResult count, b
 
 }  // namespace
 
-void SwitchByHotkey(int columnsRight, int rowsDown, bool carry) {
-    if (desktop.columns < 1 || desktop.rows < 1) return;
-    const std::int64_t column = std::int64_t{desktop.currentColumn} + columnsRight;
-    const std::int64_t row = std::int64_t{desktop.currentRow} + rowsDown;
-    const int right = static_cast<int>(std::clamp<std::int64_t>(column, 0, desktop.columns - 1) -
-                                       desktop.currentColumn);
-    const int down = static_cast<int>(std::clamp<std::int64_t>(row, 0, desktop.rows - 1) -
-                                      desktop.currentRow);
-    if (right == 0 && down == 0) return;
-    MoveViewBy(right, down, carry ? CarriableWindow() : nullptr);
+// The hotkeys queued behind this one go in the same switch: the windows end where the
+// switches one by one would have put them, without the batches in between.
+void SwitchByHotkeys(int id) {
+    HotkeyRun run = StartHotkeyRun(id, desktop.currentColumn, desktop.currentRow, desktop.columns,
+                                   desktop.rows);
+    TakeQueuedHotkeys(run);
+    if (run.column == run.fromColumn && run.row == run.fromRow) return;
+    const plat::Hwnd carried = run.kind == HotkeyKind::Carry ? CarriableWindow() : nullptr;
+    // Keys that come while the windows are read and asked still go in this switch.
+    MoveViewByGrowing(
+        run.column - run.fromColumn, run.row - run.fromRow,
+        [&run](int* right, int* down) {
+            TakeQueuedHotkeys(run);
+            *right = run.column - run.fromColumn;
+            *down = run.row - run.fromRow;
+        },
+        carried);
 }
 
 void RequestClose() {

@@ -18,6 +18,10 @@ struct SwitchingScope {
     SwitchingScope& operator=(const SwitchingScope&) = delete;
 };
 
+// Moves between two off-screen places keep these flags too: adding SWP_NOREDRAW | SWP_NOCOPYBITS
+// to them made no steady gain in the benchmark (paired ratios from 0.71 to 1.08 at 100 and 1000
+// windows), since such moves are already the cheap part of a switch, and a wrong guess of what is
+// off-screen would leave stale pixels on it.
 constexpr std::uint32_t BatchMoveFlags = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
 
 struct PendingMove {

@@ -178,8 +178,11 @@ void PushMoves(const std::vector<PlannedMove>& moves) {
     // Sized for what it will hold, so the system need not grow it window by window.
     MoveBatch batch{};
     BeginMoveBatch(batch, inBatch > 8 ? inBatch : 8);
-    for (const PlannedMove& m : moves)
-        if (!m.viaMoveThread) AddToMoveBatch(batch, m.window, m.x, m.y);
+    // From the bottom of the Z-order up: where the system carries out a batch one window after
+    // another, a window leaving the screen then uncovers none that is still to go. The bare
+    // batch in that order took less than from the top in seven of eight bench runs (median 7%).
+    for (auto m = moves.rbegin(); m != moves.rend(); ++m)
+        if (!m->viaMoveThread) AddToMoveBatch(batch, m->window, m->x, m->y);
     EndMoveBatch(batch);
     for (const PlannedMove& m : moves)
         if (m.viaMoveThread) HandToMoveThread(m);
@@ -249,10 +252,18 @@ void StopWindowMoves(bool stop) { movesStopped.store(stop, std::memory_order_rel
 bool WindowMovesStopped() { return movesStopped.load(std::memory_order_relaxed); }
 
 bool ShiftWindows(int dx, int dy, plat::Hwnd carried) {
-    if (dx < -10 || dx > 10 || dy < -10 || dy > 10 || WindowMovesStopped()) return false;
+    return ShiftWindowsGrowing(&dx, &dy, nullptr, carried);
+}
+
+namespace {
+bool StepInRange(int dx, int dy) {
+    return dx >= -MaxSwitchStep && dx <= MaxSwitchStep && dy >= -MaxSwitchStep && dy <= MaxSwitchStep;
+}
+}  // namespace
+
+bool ShiftWindowsGrowing(int* dx, int* dy, const StepGrowth& grow, plat::Hwnd carried) {
+    if (!StepInRange(*dx, *dy) || WindowMovesStopped()) return false;
     const std::int64_t start = Ticks();
-    const std::int64_t ox = static_cast<std::int64_t>(dx) * desktop.screenWidth;
-    const std::int64_t oy = static_cast<std::int64_t>(dy) * desktop.screenHeight;
 
     // The window in front on this screen is one the user now switches away from: follow-active
     // must not take the view back to it when its next tick sees it for the first time. One in
@@ -266,6 +277,13 @@ bool ShiftWindows(int dx, int dy, plat::Hwnd carried) {
     {
         SwitchingScope batch;
         const std::vector<SwitchCandidate> candidates = ReadAndProbe(start);
+        if (grow) {
+            int x = *dx, y = *dy;
+            grow(&x, &y);
+            if (StepInRange(x, y)) *dx = x, *dy = y;
+        }
+        const std::int64_t ox = static_cast<std::int64_t>(*dx) * desktop.screenWidth;
+        const std::int64_t oy = static_cast<std::int64_t>(*dy) * desktop.screenHeight;
         const std::vector<PlannedMove> moves =
             PlanMoves(candidates, ox, oy, CarriedFamily(candidates, carried));
         // The probe's wait served sent messages: one of them may have ended the run.
@@ -345,9 +363,22 @@ void ActivateTopWindowOnScreen(bool skipKept) {
 }
 
 bool MoveViewBy(int columnsRight, int rowsDown, plat::Hwnd carried) {
+    return MoveViewByGrowing(columnsRight, rowsDown, nullptr, carried);
+}
+
+bool MoveViewByGrowing(int columnsRight, int rowsDown, const StepGrowth& grow, plat::Hwnd carried) {
     // A step that cannot be negated is refused like any other that is too long.
     if (columnsRight == INT32_MIN || rowsDown == INT32_MIN) return false;
-    if (!ShiftWindows(-columnsRight, -rowsDown, carried)) return false;
-    SetCurrentDesktop(desktop.currentColumn + columnsRight, desktop.currentRow + rowsDown);
+    int dx = -columnsRight, dy = -rowsDown;
+    StepGrowth windowsStep;
+    if (grow)
+        windowsStep = [&grow](int* x, int* y) {
+            int right = -*x, down = -*y;
+            grow(&right, &down);
+            *x = -right;
+            *y = -down;
+        };
+    if (!ShiftWindowsGrowing(&dx, &dy, windowsStep, carried)) return false;
+    SetCurrentDesktop(desktop.currentColumn - dx, desktop.currentRow - dy);
     return true;
 }

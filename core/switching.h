@@ -76,10 +76,18 @@ constexpr std::uint32_t ProbeTimeoutMs = 40;
 void StopWindowMoves(bool stop);
 bool WindowMovesStopped();
 
+// The longest step of one switch, in desktops along each axis.
+constexpr int MaxSwitchStep = 10;
+
 // Moves every managed window but `carried` (and its owner family) by dx screen widths and dy
 // screen heights: the windows' step, the opposite of the view's (MoveViewBy). Leaves the
 // current desktop alone.
 bool ShiftWindows(int dx, int dy, plat::Hwnd carried = nullptr);
+// Lengthens a step once the windows have been read and asked, just before they move, so that
+// keys pressed meanwhile go in the same batch; it keeps the step within MaxSwitchStep.
+using StepGrowth = std::function<void(int* dx, int* dy)>;
+// ShiftWindows, where `grow` (when set) may change the step in time; *dx, *dy tell the step made.
+bool ShiftWindowsGrowing(int* dx, int* dy, const StepGrowth& grow, plat::Hwnd carried = nullptr);
 // The window a carry takes along: the foreground window when it is one a switch could move and
 // it is on the screen; null otherwise (the switch is then a plain one).
 plat::Hwnd CarriableWindow();
@@ -90,3 +98,6 @@ void ActivateTopWindowOnScreen(bool skipKept);
 // (negative: left, up); the windows move the other way, but for `carried`, which comes along.
 // The current desktop follows only when the switch happened, which the result tells.
 bool MoveViewBy(int columnsRight, int rowsDown, plat::Hwnd carried = nullptr);
+// MoveViewBy, where `grow` may lengthen the view's step in time (ShiftWindowsGrowing).
+bool MoveViewByGrowing(int columnsRight, int rowsDown, const StepGrowth& grow,
+                       plat::Hwnd carried = nullptr);

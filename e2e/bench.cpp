@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "e2e/driver.h"
@@ -14,10 +15,12 @@ namespace e2e {
 namespace {
 
 constexpr int Reps = 20;          // out-and-back pairs per measurement
+constexpr int BigReps = 6;        // the same with 1000 windows, whose switches take seconds
+constexpr int BigThreads = 10;    // the 1000 windows belong to this many threads
 constexpr int HungReps = 12;      // the same with hung windows, which wait for their late moves
 constexpr DWORD StallMs = 1000;   // a fresh hang: the system does not yet report it
 constexpr LONG ProbeWaitMs = 40;  // the longest Parmena's switch waits for answers
-constexpr int MaxOrder = 512;
+constexpr int MaxOrder = 1024;
 const char OrderName[] = "parmbench.order";
 const char GoName[] = "parmbench.go";
 const char QuitName[] = "parmbench.quit";
@@ -26,6 +29,8 @@ const char QuitName[] = "parmbench.quit";
 struct BatchOrder {
     volatile LONG count;
     LONG waitMs;  // the mover waits this long before its batch
+    UINT extraFlags;  // added to every move's flags
+    LONG fromTop;     // moves the windows from the last to the first: from the top of the Z-order
     struct {
         LONGLONG window;
         LONG x, y;
@@ -41,18 +46,14 @@ double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
     return double(b.QuadPart - a.QuadPart) * 1000.0 / double(freq.QuadPart);
 }
 
-// Milliseconds from the start of a move to the first and to the last window's arrival; -1 when
-// not every window arrived. The first arrival is where the batch begins, so what comes before it
-// is the mover's own time, apart from the batch's, which varies far more.
-struct Timing {
-    double first = -1, last = -1;
-};
+}  // namespace
 
-// Starts the move with `trigger` and times it; each window is awaited at target(its rectangle).
-// When no window at all has moved after 3 s (Wine now and then loses a whole hotkey chord right
-// after a foreground change), the move is started once more and timed from there.
+// The first arrival is where the batch begins, so what comes before it is the mover's own time,
+// apart from the batch's, which varies far more. A whole hotkey chord is now and then lost right
+// after a foreground change.
 Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::function<POINT(const RECT&)>& target,
-             const std::function<void()>& trigger) {
+             const std::function<void()>& trigger, bool again) {
+    if (!moveWatch.done) moveWatch.done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     moveWatch.remaining.store(LONG(ws.size()), std::memory_order_relaxed);
     ResetEvent(moveWatch.done);
     for (TestWindow* t : ws) {
@@ -65,7 +66,8 @@ Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::fu
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     trigger();
-    if (WaitForSingleObject(moveWatch.done, 3000) != WAIT_OBJECT_0 &&
+    // A thousand windows take Parmena a while to look at before the first one moves.
+    if (again && WaitForSingleObject(moveWatch.done, DWORD(3000 + 5 * ws.size())) != WAIT_OBJECT_0 &&
         moveWatch.remaining.load(std::memory_order_relaxed) == LONG(ws.size())) {
         std::printf("BENCH note: nothing moved within 3 s; started once more\n");
         QueryPerformanceCounter(&start);
@@ -91,9 +93,12 @@ Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::fu
     return all ? Timing{Ms(start, first), Ms(start, last)} : Timing{};
 }
 
-Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger) {
-    return Timed(what, ws, [dx](const RECT& r) { return POINT{r.left + dx, r.top}; }, trigger);
+Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx, const std::function<void()>& trigger,
+             bool again) {
+    return Timed(what, ws, [dx](const RECT& r) { return POINT{r.left + dx, r.top}; }, trigger, again);
 }
+
+namespace {
 
 struct Mover {
     PROCESS_INFORMATION pi{};
@@ -124,7 +129,8 @@ void StopMover(Mover& m) {
 
 // The bare batch meets what Parmena's switch meets: a settled anchor before the way out, and
 // with hung windows, their thread stalled while it runs (resumed at once after).
-Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int dx, WindowThread* hung, LONG waitMs = 0) {
+Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int dx, WindowThread* hung, LONG waitMs = 0,
+                 UINT extraFlags = 0, bool fromTop = false) {
     if (dx < 0) {
         const std::string why = SettleAnchor(pager);
         if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
@@ -139,8 +145,10 @@ Timing TimedBare(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int d
         }
         m.order->count = n;
         m.order->waitMs = waitMs;
+        m.order->extraFlags = extraFlags;
+        m.order->fromTop = fromTop;
         SetEvent(m.go);
-    });
+    }, true);
     if (hung) {
         UnstallThread(*hung);
         if (!hung->windows.empty() && !Responsive(hung->windows[0]->hwnd, 5000))
@@ -156,7 +164,15 @@ Timing TimedHotkey(HWND pager, const std::vector<TestWindow*>& ws, WORD vk, int 
         const std::string why = SettleAnchor(pager);
         if (!why.empty()) std::printf("BENCH note: %s\n", why.c_str());
     }
-    return Timed("Parmena's switch", ws, dx, [&] { SendHotkey(vk); });
+    return Timed("Parmena's switch", ws, dx, [&] { SendHotkey(vk); }, true);
+}
+
+// The value that a share q of the samples does not exceed (nearest rank).
+double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return -1.0;
+    std::sort(v.begin(), v.end());
+    const size_t rank = size_t(q * double(v.size()) + 0.999999);
+    return v[std::min(v.size() - 1, rank ? rank - 1 : 0)];
 }
 
 double Median(std::vector<double> v) {
@@ -186,11 +202,11 @@ void Report(const std::string& what, const std::vector<Timing>& parmena, const s
     }
     const double pm = Median(pLast), bm = Median(bLast);
     std::printf("BENCH %s: Parmena median %.1f ms (min %.1f, max %.1f), %s median %.1f ms, ratio %.2f, "
-                "difference %+.1f ms; paired switch by switch: median ratio %.2f, median difference %+.1f ms; "
+                "difference %+.1f ms; paired switch by switch: median ratio %.2f (90th percentile %.2f), median difference %+.1f ms; "
                 "first window moved after %.1f ms (Parmena) and %.1f ms, difference %+.1f ms (%zu switches each)\n",
                 what.c_str(), pm, *std::min_element(pLast.begin(), pLast.end()),
                 *std::max_element(pLast.begin(), pLast.end()), other.c_str(), bm, pm / bm, pm - bm,
-                Median(pairRatio), Median(pairDiff), Median(pFirst), Median(bFirst), Median(pFirst) - Median(bFirst),
+                Median(pairRatio), Quantile(pairRatio, 0.9), Median(pairDiff), Median(pFirst), Median(bFirst), Median(pFirst) - Median(bFirst),
                 pLast.size());
     std::fflush(stdout);
 }
@@ -201,7 +217,7 @@ void Report(const std::string& what, const std::vector<Timing>& parmena, const s
 // way out. With hung windows, their thread stops answering just before each switch and each
 // batch; Parmena's late moves of them are awaited before the next measurement, and the batches
 // move the responsive windows only.
-void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung,
+void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung, int reps,
              const char* note = "") {
     const int W = GetSystemMetrics(SM_CXSCREEN);
     std::vector<HWND> hs;
@@ -218,7 +234,7 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
         bareWaited.push_back(TimedBare(m, p.pager, ws, -W, hung, ProbeWaitMs));
         bareWaited.push_back(TimedBare(m, p.pager, ws, W, hung, ProbeWaitMs));
     };
-    for (int rep = 0; rep < (hung ? HungReps : Reps); ++rep) {
+    for (int rep = 0; rep < reps; ++rep) {
         const bool bareFirst = rep % 2 == 1;
         if (bareFirst) bareOutAndBack();
         for (int dir = 0; dir < 2; ++dir) {
@@ -326,6 +342,48 @@ bool AddHungWindows(WindowThread& t, int k) {
     return true;
 }
 
+// The bare batch as it is and in a variant, out and back, taking turns at going first; away: the
+// windows first go this far, so that both ways run between two off-screen places.
+void CompareBare(const char* what, Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int reps, int away,
+                 UINT flags, bool fromTop) {
+    const int W = GetSystemMetrics(SM_CXSCREEN);
+    const bool gone = !away || TimedBare(m, pager, ws, away, nullptr).last >= 0;
+    std::vector<double> plain, variant, ratio;
+    for (int rep = 0; rep < reps && gone; ++rep) {
+        double t[2][2] = {};
+        for (int k = 0; k < 2; ++k) {
+            const int v = (k + rep) % 2;
+            t[v][0] = TimedBare(m, pager, ws, -W, nullptr, 0, v ? flags : 0, v && fromTop).last;
+            t[v][1] = TimedBare(m, pager, ws, W, nullptr, 0, v ? flags : 0, v && fromTop).last;
+        }
+        for (int dir = 0; dir < 2; ++dir) {
+            if (t[0][dir] < 0 || t[1][dir] < 0) continue;
+            plain.push_back(t[0][dir]);
+            variant.push_back(t[1][dir]);
+            ratio.push_back(t[1][dir] / t[0][dir]);
+        }
+    }
+    if (away) TimedBare(m, pager, ws, -away, nullptr);
+    if (ratio.empty()) {
+        std::printf("BENCH %s, %zu windows: not measured (windows did not arrive)\n", what, ws.size());
+    } else {
+        std::printf("BENCH %s, %zu windows: bare batch %.1f ms, variant %.1f ms; paired ratio median %.2f (90th "
+                    "percentile %.2f, %zu batches each)\n",
+                    what, ws.size(), Median(plain), Median(variant), Median(ratio), Quantile(ratio, 0.9), ratio.size());
+    }
+    std::fflush(stdout);
+}
+
+// Whether moves from one off-screen place to another get cheaper without redrawing or copying
+// bits (between one and two desktops right of the screen), and what the order of a batch costs
+// (the first window created lies lowest in the Z-order).
+void BareVariants(Mover& m, HWND pager, const std::vector<TestWindow*>& ws, int reps) {
+    const int W = GetSystemMetrics(SM_CXSCREEN);
+    CompareBare("off-screen moves with SWP_NOREDRAW | SWP_NOCOPYBITS", m, pager, ws, reps, 2 * W,
+                SWP_NOREDRAW | SWP_NOCOPYBITS, false);
+    CompareBare("batch from the top of the Z-order", m, pager, ws, reps, 0, 0, true);
+}
+
 }  // namespace
 
 // The second process of the comparison: makes each ordered batch when told to.
@@ -339,10 +397,12 @@ int RunMover() {
         const LONG count = order->count;
         const LONG n = std::min<LONG>(count, MaxOrder);
         HDWP batch = BeginDeferWindowPos(n);
-        for (LONG i = 0; batch && i < n; ++i)
+        for (LONG k = 0; batch && k < n; ++k) {
+            const LONG i = order->fromTop ? n - 1 - k : k;
             batch = DeferWindowPos(batch, reinterpret_cast<HWND>(INT_PTR(order->moves[i].window)), nullptr,
                                    order->moves[i].x, order->moves[i].y, 0, 0,
-                                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | order->extraFlags);
+        }
         if (batch) EndDeferWindowPos(batch);
     }
     UnmapViewOfFile(order);
@@ -379,7 +439,8 @@ void DisplayChangeCost(Parmena& p, const std::vector<TestWindow*>& ws) {
                                     if (ChangeDisplaySettingsExA(nullptr, &dm, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL)
                                         std::printf("BENCH note: the change to %ldx%ld was refused\n", size.cx, size.cy);
                                     callMs = NowMs() - t0;
-                                }));
+                                },
+                                true));
         calls.push_back(callMs);
     }
     const Timing back = TimedHotkey(p.pager, ws, VK_LEFT, GetSystemMetrics(SM_CXSCREEN));
@@ -448,13 +509,36 @@ int RunBench() {
                     hotkey);
     else if (!rc)
         std::printf("BENCH hotkey delivery not measured: Ctrl+Alt+F9 could not be registered or was lost\n");
+    // E2E_BENCH_SIZES (say "100,1000") measures only the plain switches of those sizes.
+    std::vector<int> sizes = {10, 100, 300, 1000};
+    const char* only = std::getenv("E2E_BENCH_SIZES");
+    if (only && *only) {
+        sizes.clear();
+        for (const char* c = only; *c;) {
+            char* end = nullptr;
+            const long n = std::strtol(c, &end, 10);
+            if (end == c) break;
+            if (n > 0 && n <= MaxOrder) sizes.push_back(int(n));
+            c = *end ? end + 1 : end;
+        }
+    }
+    const bool extras = !(only && *only);
+    // The first 300 windows belong to one thread, as before; from there on, windows go to nine
+    // more threads in turn.
+    WindowThread more[BigThreads - 1];
     std::vector<TestWindow*> ws;
-    for (int n : {10, 100, 300}) {
+    for (int n : sizes) {
         if (rc) break;
         while (int(ws.size()) < n) {
             const int i = int(ws.size());
-            TestWindow* t = CreateTestWindow(thread, Format("bench %d", i).c_str(), 20 + (i % 20) * 42,
-                                             20 + (i / 20) * 42, 120, 80, RGB(160 + i % 90, 200, 240 - i % 80));
+            WindowThread& owner = i < 300 ? thread : more[(i - 300) % (BigThreads - 1)];
+            if (!owner.thread && !StartWindowThread(owner)) {
+                std::printf("BENCH cannot start a window thread\n");
+                rc = 1;
+                break;
+            }
+            TestWindow* t = CreateTestWindow(owner, Format("bench %d", i).c_str(), 20 + (i % 20) * 42,
+                                             20 + (i / 20 % 15) * 42, 120, 80, RGB(160 + i % 90, 200, 240 - i % 80));
             if (!t) {
                 std::printf("BENCH cannot create window %d\n", i);
                 rc = 1;
@@ -463,24 +547,25 @@ int RunBench() {
             ws.push_back(t);
         }
         if (rc) break;
-        Compare(p, mover, ws, nullptr);
+        Compare(p, mover, ws, nullptr, n > 300 ? BigReps : Reps);
+        if (n == 100 || n == 1000) BareVariants(mover, p.pager, ws, n > 300 ? BigReps : Reps);
         for (int k : {1, 5}) {
-            if (n != 100) break;
+            if (n != 100 || !extras) break;
             WindowThread hung;
             if (AddHungWindows(hung, k))
-                Compare(p, mover, ws, &hung);
+                Compare(p, mover, ws, &hung, HungReps);
             else
                 std::printf("BENCH cannot create %d hung windows\n", k);
             StopWindowThread(hung);
         }
-        if (n == 100) {
+        if (n == 100 && extras) {
             IdleShare();
             DisplayChangeCost(p, ws);
         }
     }
     // One window shown on every desktop beside the same windows: the mark is read at start, so
     // Parmena starts again with the window already marked.
-    if (!rc && p.pi.hProcess && Running(p)) {
+    if (extras && !rc && p.pi.hProcess && Running(p)) {
         PostMessageA(p.pager, WM_COMMAND, 103, 0);
         DWORD code;
         WaitExit(p, 30000, &code);
@@ -489,11 +574,11 @@ int RunBench() {
         if (pinned) SetPropW(pinned->hwnd, L"ParmenaShownOnEveryDesktop", reinterpret_cast<HANDLE>(1));
         why = pinned ? StartParmena(p) : "the pinned window could not be made";
         if (why.empty())
-            Compare(p, mover, ws, nullptr, ", 1 more shown on every desktop");
+            Compare(p, mover, ws, nullptr, ws.size() > 300 ? BigReps : Reps, ", 1 more shown on every desktop");
         else
             std::printf("BENCH shown on every desktop not measured: %s\n", why.c_str());
     }
-    RecordCost();
+    if (extras) RecordCost();
     if (p.pi.hProcess && Running(p)) {
         PostMessageA(p.pager, WM_COMMAND, 103, 0);
         DWORD code;
@@ -501,6 +586,8 @@ int RunBench() {
     }
     EndParmena(p);
     StopMover(mover);
+    for (WindowThread& t : more)
+        if (t.thread) StopWindowThread(t);
     StopWindowThread(thread);
     CloseHandle(moveWatch.done);
     anchor = nullptr;

@@ -7,6 +7,7 @@
 //   parmdriver mover                                    the benchmark's second process
 //   parmdriver move X Y                                 one absolute mouse move, then it ends
 //   parmdriver unicode [app folder] [screenshot folder] the Unicode text scenarios alone
+//   parmdriver speed [app folder] [screenshot folder]   the speed scenarios alone
 //   parmdriver touch NAME                               leaves the file NAME beside itself
 //   parmdriver takealong [app folder] [screenshot folder] carrying and pinning windows alone
 //   parmdriver installed|uninstall DIR SHOTS [MSI]      the installed program (e2e/msi.sh)
@@ -75,10 +76,11 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "mover") == 0) return RunMover();
     if (std::strcmp(mode, "move") == 0) return RunInjectMove(argc, argv);
     if (std::strcmp(mode, "unicode") == 0) return RunUnicodeOnly();
+    if (std::strcmp(mode, "speed") == 0) return RunGroupAlone(SpeedScenarioNames(), RunSpeedScenarios);
     if (std::strcmp(mode, "touch") == 0) return RunTouch(argc, argv);
     if (std::strcmp(mode, "takealong") == 0) return RunTakeAlongOnly();
     if (std::strcmp(mode, "installed") == 0) return RunInstalledStart(argc > 4 ? argv[4] : "msi_installed_starts");
     if (std::strcmp(mode, "uninstall") == 0) return RunUninstallWhileRunning(argc > 4 ? argv[4] : nullptr);
-    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode|takealong [app folder] [screenshot folder]\n");
+    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode|speed|takealong [app folder] [screenshot folder]\n");
     return 2;
 }

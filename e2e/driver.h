@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,20 @@ struct MoveWatch {
     HANDLE done = nullptr;
 };
 extern MoveWatch moveWatch;
+
+// Milliseconds from the start of a move to the first and to the last window's arrival; -1 when
+// not every window arrived within 30 s.
+struct Timing {
+    double first = -1, last = -1;
+};
+// Starts the move with `trigger` and times it until each window is at target(its rectangle), or
+// at dx from it. again: when nothing at all has moved after a few seconds (Wine lost the chord),
+// the move is started once more and timed from there.
+Timing Timed(const char* what, const std::vector<TestWindow*>& ws,
+             const std::function<POINT(const RECT&)>& target, const std::function<void()>& trigger,
+             bool again);
+Timing Timed(const char* what, const std::vector<TestWindow*>& ws, int dx,
+             const std::function<void()>& trigger, bool again);
 
 // ---------------------------------------------------------------- geometry
 

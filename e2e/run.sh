@@ -42,7 +42,7 @@ e2e_stage "$build" "$out/app"
 e2e_log "prefix ready after $(( $(date +%s) - started )) s; running the scenarios"
 
 limit=${E2E_TIMEOUT:-300}
-# E2E_MODE=unicode runs one group of scenarios alone.
+# E2E_MODE=unicode or E2E_MODE=speed runs one group of scenarios alone.
 e2e_run_driver "$out/app" "$out/shots" "$out/driver.log" "$limit" "${E2E_MODE:-run}"
 rc=$?
 grep -E '^(PASS|FAIL|INFO) ' "$out/driver.log" >>"$results"

@@ -65,6 +65,8 @@ int RunExitOnly();  // parmdriver exit: the exit scenarios and the short soak al
 std::vector<const char*> UnicodeScenarioNames();
 void RunUnicodeScenarios();
 int RunUnicodeOnly();                  // parmdriver unicode: these alone
+// A group of scenarios alone, on the scene without its hung thread (parmdriver unicode, speed).
+int RunGroupAlone(const std::vector<const char*>& names, void (*run)());
 int RunTouch(int argc, char** argv);   // parmdriver touch NAME: what their shortcut starts
 
 // Taking windows along (carry keys, the pager menu's window section, windows shown on every

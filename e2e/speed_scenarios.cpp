@@ -1,5 +1,8 @@
-// Scenarios of a fresh Parmena: the pager's first double-click, and hung windows that must
-// neither be activated after a switch nor pull the view back when they finally move.
+// Scenarios of a fresh Parmena: the pager's first double-click, hung windows that must neither
+// be activated after a switch nor pull the view back when they finally move, and fast presses
+// that must not crawl through every desktop.
+#include <algorithm>
+
 #include "e2e/scene.h"
 
 namespace e2e {
@@ -91,9 +94,74 @@ void HungNoYank(Parmena& p, WindowThread& hung) {
     Report("hung_no_yank", o);
 }
 
+constexpr int FastWindows = 100;
+constexpr int FastPresses = 5;
+
+// Ctrl+Alt held while the arrow is pressed `times` times, as fast as input can be sent (a few
+// milliseconds in all, well within 50).
+void TapArrow(WORD vk, int times) {
+    KeyDown(VK_CONTROL);
+    KeyDown(VK_MENU);
+    for (int i = 0; i < times; ++i) {
+        KeyDown(vk);
+        KeyUp(vk);
+    }
+    KeyUp(VK_MENU);
+    KeyUp(VK_CONTROL);
+}
+
+// On a 9x1 grid with 100 windows, five quick presses of Ctrl+Alt+Right take no longer to land
+// than one and a half single switches, and land exactly five desktops on.
+void FastPressesOneSwitch(Parmena& p, const std::vector<TestWindow*>& ws) {
+    Outcome o;
+    const int W = scene.screenW;
+    std::vector<HWND> all = scene.Managed();
+    for (TestWindow* t : ws) all.push_back(t->hwnd);
+    const std::vector<RECT> base = Rects(all);
+    std::vector<double> single;
+    for (int i = 0; i < 3 && o.Ok(); ++i) {
+        o.Expect(SettleAnchor(p.pager));
+        const Timing t = Timed("one switch", ws, -W, [] { SendHotkey(VK_RIGHT); }, false);
+        if (!o.Check(t.last >= 0, "a single Ctrl+Alt+Right did not bring every window one desktop on")) break;
+        single.push_back(t.last);
+        o.Expect(SwitchByHotkey(VK_LEFT, Shifted(all, base, 0, 0), Sizes(base), 10000), "switching back");
+    }
+    // For the record: a switch whose windows all go from one off-screen place to another.
+    double offScreen = -1;
+    if (o.Ok() && o.Expect(SwitchByHotkey(VK_RIGHT, Shifted(all, base, -W, 0), Sizes(base), 10000), "Ctrl+Alt+Right")) {
+        o.Expect(SettleAnchor(p.pager));
+        offScreen = Timed("an off-screen switch", ws, -W, [] { SendHotkey(VK_RIGHT); }, false).last;
+        o.Expect(SettleAnchor(p.pager));
+        TapArrow(VK_LEFT, 2);
+        o.Expect(WaitPositions(Shifted(all, base, 0, 0), Sizes(base), 10000), "after two presses of Ctrl+Alt+Left");
+    }
+    if (o.Ok()) {
+        std::sort(single.begin(), single.end());
+        const double one = single[single.size() / 2];
+        o.Expect(SettleAnchor(p.pager));
+        const Timing five = Timed("five presses", ws, -FastPresses * W, [] { TapArrow(VK_RIGHT, FastPresses); }, false);
+        Info("fast presses: one switch of %d windows %.1f ms (median of %zu; from desktop 1 to 2 %.1f ms), five "
+             "presses %.1f ms until the first and %.1f ms until the last window arrived (%.2fx)",
+             FastWindows, one, single.size(), offScreen, five.first, five.last, five.last / one);
+        if (o.Check(five.last >= 0, "after five presses not every window reached desktop (5,0)")) {
+            o.Check(five.last <= 1.5 * one, "five presses took %.1f ms, more than 1.5 times one switch (%.1f ms)",
+                    five.last, one);
+            Sleep(500);
+            o.Expect(WaitPositions(Shifted(all, base, -FastPresses * W, 0), Sizes(base), 0),
+                     "half a second after the five presses (exactly five desktops on)");
+        }
+        o.Expect(SettleAnchor(p.pager));
+        TapArrow(VK_LEFT, FastPresses);
+        o.Expect(WaitPositions(Shifted(all, base, 0, 0), Sizes(base), 10000), "after five presses of Ctrl+Alt+Left");
+    }
+    Report("fast_presses_one_switch", o);
+}
+
 }  // namespace
 
-std::vector<const char*> SpeedScenarioNames() { return {"pager_fresh_double_click", "hung_no_yank"}; }
+std::vector<const char*> SpeedScenarioNames() {
+    return {"pager_fresh_double_click", "hung_no_yank", "fast_presses_one_switch"};
+}
 
 void RunSpeedScenarios() {
     WindowThread hung, other;
@@ -130,6 +198,32 @@ void RunSpeedScenarios() {
     WriteDword("Preferences", "MinimizeTolvo", 1);
     StopWindowThread(hung);
     StopWindowThread(other);
+
+    WindowThread many;
+    std::vector<TestWindow*> ws;
+    bool made = StartWindowThread(many);
+    for (int i = 0; made && i < FastWindows; ++i) {
+        TestWindow* t = CreateTestWindow(many, Format("fast %d", i).c_str(), 20 + (i % 20) * 42, 20 + (i / 20) * 42,
+                                         120, 80, RGB(160 + i % 90, 200, 240 - i % 80));
+        made = t != nullptr;
+        ws.push_back(t);
+    }
+    WriteDword("Preferences", "XResolution", 9);
+    WriteDword("Preferences", "YResolution", 1);
+    Parmena p;
+    const std::string why = made ? StartParmena(p) : "the test windows could not be created";
+    if (!why.empty()) {
+        ReportFail("fast_presses_one_switch", "cannot run: %s", why.c_str());
+    } else {
+        FastPressesOneSwitch(p, ws);
+        PostMessageA(p.pager, WM_COMMAND, 103, 0);
+        DWORD code;
+        WaitExit(p, 30000, &code);
+    }
+    EndParmena(p);
+    WriteDword("Preferences", "XResolution", 3);
+    WriteDword("Preferences", "YResolution", 3);
+    StopWindowThread(many);
 }
 
 }  // namespace e2e

@@ -352,19 +352,21 @@ int RunTouch(int argc, char** argv) {
 }
 
 // parmdriver unicode: these scenarios alone.
-int RunUnicodeOnly() {
+int RunGroupAlone(const std::vector<const char*>& names, void (*run)()) {
     std::string plan = "PLAN";
-    for (const char* s : UnicodeScenarioNames()) plan += std::string(" ") + s;
+    for (const char* s : names) plan += std::string(" ") + s;
     std::printf("%s\n", plan.c_str());
     std::fflush(stdout);
     guardChords = true;
     const std::string why = SetUpScene(false);
     if (why.empty() && ParmenaPresent())
-        RunUnicodeScenarios();
+        run();
     else
-        for (const char* s : UnicodeScenarioNames()) ReportFail(s, "set-up failed: %s", why.c_str());
+        for (const char* s : names) ReportFail(s, "set-up failed: %s", why.c_str());
     TearDownScene();
     return FailCount() ? 1 : 0;
 }
+
+int RunUnicodeOnly() { return RunGroupAlone(UnicodeScenarioNames(), RunUnicodeScenarios); }
 
 }  // namespace e2e

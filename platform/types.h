@@ -155,9 +155,12 @@ constexpr std::uint32_t WM_CREATE = 1, WM_DESTROY = 2, WM_MOVE = 3, WM_SIZE = 5,
                         WM_RBUTTONUP = 517, WM_RBUTTONDBLCLK = 518, WM_MBUTTONDOWN = 519,
                         WM_HOTKEY = 786, WM_USER = 1024;
 constexpr std::uint32_t WM_QUERYENDSESSION = 17, WM_ENDSESSION = 22;
-// Queue states and peeking, as far as waiting while serving sent messages needs them.
-constexpr std::uint32_t QS_SENDMESSAGE = 0x40, PM_NOREMOVE = 0, PM_REMOVE = 1,
-                        PM_QS_SENDMESSAGE = QS_SENDMESSAGE << 16;
+// Queue states and peeking, as far as waiting while serving sent messages, and taking queued
+// hotkeys without serving them, need them.
+constexpr std::uint32_t QS_SENDMESSAGE = 0x40, QS_POSTMESSAGE = 0x08, QS_TIMER = 0x10,
+                        QS_HOTKEY = 0x80, PM_NOREMOVE = 0, PM_REMOVE = 1,
+                        PM_QS_SENDMESSAGE = QS_SENDMESSAGE << 16,
+                        PM_QS_POSTMESSAGE = (QS_POSTMESSAGE | QS_HOTKEY | QS_TIMER) << 16;
 // What an unhandled-exception filter answers.
 constexpr long EXCEPTION_EXECUTE_HANDLER = 1, EXCEPTION_CONTINUE_SEARCH = 0;
 

@@ -47,6 +47,113 @@ TEST_F(MainWindowTest, DesktopHotkeysSwitchWithinTheGridAndInvalidateAnExpandedP
     EXPECT_EQ(program.Close(), ExitRan);
 }
 
+// Each row: grid, starting desktop, the hotkey ids in the queue (the first is the one taken);
+// how many go in one switch and where they lead.
+TEST(HotkeyRun, QueuedHotkeysOfOneKindGoTogetherWithinTheGrid) {
+    struct Case {
+        int columns, rows, column, row;
+        std::vector<int> ids;
+        int taken, toColumn, toRow;
+    };
+    const std::vector<int> twelveRight(12, HotkeyRight), twelveLeft(12, HotkeyLeft);
+    const Case cases[] = {
+        {3, 3, 0, 0, {4, 4, 4, 4, 4}, 5, 2, 0},  // the steps beyond the edge are none
+        {3, 3, 0, 1, {3, 4, 4}, 3, 2, 1},        // left at the edge does nothing, not less than that
+        {3, 3, 1, 1, {3, 4}, 2, 1, 1},           // there and back
+        {3, 3, 1, 0, {1, 2, 1, 2, 2}, 5, 1, 2},
+        {3, 3, 1, 1, {4, 5, 4}, 1, 2, 1},        // the shell hotkey stays queued, and what follows it
+        {3, 3, 1, 1, {4, 8, 4}, 1, 2, 1},        // a carry hotkey ends a run of switches
+        {3, 3, 1, 1, {8, 9, 9, 4}, 3, 2, 1},     // and the other way round
+        {3, 3, 1, 1, {4, 0, 4}, 1, 2, 1},        // an id of no hotkey
+        {20, 1, 0, 0, twelveRight, 10, 10, 0},   // one switch goes ten desktops at most
+        {20, 1, 15, 0, twelveLeft, 10, 5, 0},
+        {1, 1, 0, 0, {1, 2, 3, 4}, 4, 0, 0},
+        {3, 3, 0, 0, {5, 4}, 0, 0, 0},           // the shell hotkey begins no run
+    };
+    for (const Case& c : cases) {
+        HotkeyRun run = StartHotkeyRun(c.ids[0], c.column, c.row, c.columns, c.rows);
+        for (std::size_t i = 1; i < c.ids.size() && JoinHotkeyRun(run, c.ids[i], c.columns, c.rows); ++i) {
+        }
+        SCOPED_TRACE(::testing::PrintToString(c.ids) + " from " + std::to_string(c.column) + "," +
+                     std::to_string(c.row));
+        EXPECT_EQ(run.taken, c.taken);
+        EXPECT_EQ(run.column, c.toColumn);
+        EXPECT_EQ(run.row, c.toRow);
+        EXPECT_EQ(run.fromColumn, c.column);
+        EXPECT_EQ(run.fromRow, c.row);
+    }
+}
+
+// Five hotkeys waiting in the queue make one switch, and leave the desktop and every window
+// where five switches one by one leave them; at each edge of the 3x3 grid.
+TEST_F(MainWindowTest, QueuedHotkeysMakeOneSwitchEndingWhereSingleSwitchesEnd) {
+    const plat::Hwnd ws[] = {AddWindow("A", {10, 10, 110, 110}), AddWindow("B", {1500, 900, 1600, 1000})};
+    Run();
+    constexpr std::uint32_t L = plat::VK_LEFT, R = plat::VK_RIGHT, U = plat::VK_UP, D = plat::VK_DOWN;
+    struct Case {
+        int column, row;
+        std::vector<std::uint32_t> keys;
+    };
+    const Case cases[] = {{0, 0, {L, L, L, L, L}}, {0, 0, {U, U, U, U, U}}, {2, 0, {R, R, R, R, R}},
+                          {0, 2, {D, D, D, D, D}}, {2, 2, {R, D, R, D, R}}, {0, 1, {L, R, R, R, R}},
+                          {1, 0, {U, D, U, D, D}}, {2, 1, {R, L, L, R, L}}, {1, 1, {L, R, U, D, L}}};
+    auto goTo = [&](int column, int row) {
+        while (desktop.currentColumn < column) Press(R);
+        while (desktop.currentColumn > column) Press(L);
+        while (desktop.currentRow < row) Press(D);
+        while (desktop.currentRow > row) Press(U);
+    };
+    auto places = [&] {
+        std::vector<int> at{desktop.currentColumn, desktop.currentRow};
+        for (plat::Hwnd w : ws) {
+            const plat::Rect r = sim::WindowRect(w);
+            at.insert(at.end(), {r.left, r.top, r.right, r.bottom});
+        }
+        return at;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.keys) + " from " + std::to_string(c.column) + "," +
+                     std::to_string(c.row));
+        goTo(c.column, c.row);
+        const std::vector<int> start = places();
+        for (std::uint32_t k : c.keys) Press(static_cast<int>(k));
+        const std::vector<int> oneByOne = places();
+        goTo(c.column, c.row);
+        ASSERT_EQ(places(), start);
+        const int batches = sim::BatchCount();
+        ASSERT_TRUE(sim::PressHotkeys(CtrlAlt, c.keys));
+        ASSERT_TRUE(program.Barrier());
+        EXPECT_EQ(places(), oneByOne);
+        EXPECT_EQ(sim::BatchCount() - batches, oneByOne == start ? 0 : 1);
+    }
+    // The shell hotkey between two switch hotkeys is neither lost nor taken into the switch.
+    goTo(0, 0);
+    ASSERT_TRUE(sim::PressHotkeys(CtrlAlt, {R, plat::VK_SPACE, R}));
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(desktop.currentColumn, 2);
+    EXPECT_TRUE(sim::IsVisible(CommandWin()));
+    EXPECT_EQ(program.Close(), ExitRan);
+}
+
+// Keys that come while the switch waits for a freshly hung window's answer go in its batch.
+TEST_F(MainWindowTest, HotkeysPressedDuringTheProbeJoinItsSwitch) {
+    const plat::Hwnd a = AddWindow("A", {10, 10, 110, 110});
+    const plat::Hwnd hung = AddWindow("hung", {200, 10, 300, 110});
+    Run({{"XResolution", 9}, {"YResolution", 1}});
+    sim::SetHung(hung, true);
+    const int batches = sim::BatchCount();
+    ASSERT_TRUE(sim::PressHotkey(CtrlAlt, plat::VK_RIGHT));
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::HeldCallbacks(hung) > 0; }));
+    ASSERT_TRUE(sim::PressHotkeys(CtrlAlt, std::vector<std::uint32_t>(4, plat::VK_RIGHT)));
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(sim::BatchCount() - batches, 1);
+    EXPECT_EQ(desktop.currentColumn, 5);
+    EXPECT_EQ(sim::WindowRect(a).left, 10 - 5 * 1024);
+    sim::SetHung(hung, false);
+    ASSERT_TRUE(sim::WaitFor([&] { return sim::WindowRect(hung).left == 200 - 5 * 1024; }));
+    EXPECT_EQ(program.Close(), ExitRan);
+}
+
 TEST_F(MainWindowTest, ShellHotkeyBringsUpTheCommandWindow) {
     Run();
     sim::SetCursor(500, 400);
@@ -104,6 +211,17 @@ TEST_F(MainWindowTest, CarryKeysTakeTheForegroundWindowAlong) {
     EXPECT_EQ(desktop.currentColumn, 1);
     EXPECT_EQ(sim::WindowRect(a).left, 10 - 1024);
     EXPECT_EQ(sim::WindowRect(b).left, 200);
+    // Held carry keys join in one switch, and the window still comes along.
+    const int batches = sim::BatchCount();
+    ASSERT_TRUE(sim::PressHotkeys(CtrlAlt | plat::MOD_SHIFT, {plat::VK_DOWN, plat::VK_DOWN, plat::VK_RIGHT}));
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_EQ(sim::BatchCount() - batches, 1);
+    EXPECT_EQ(desktop.currentColumn, 2);
+    EXPECT_EQ(desktop.currentRow, 2);
+    EXPECT_EQ(sim::WindowRect(a).left, 10 - 2048);
+    EXPECT_EQ(sim::WindowRect(a).top, 10 - 1536);
+    EXPECT_EQ(sim::WindowRect(b).left, 200);
+    EXPECT_EQ(sim::WindowRect(b).top, 200);
     EXPECT_EQ(program.Close(), ExitRan);
 }
 

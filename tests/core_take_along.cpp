@@ -71,9 +71,10 @@ TEST(PlanMoves, CarriedWindowStaysUnlessItsEarlierMoveIsPending) {
 // the carried window stays on the screen, the other moves, and follow-active stays put.
 TEST_F(TakeAlong, CarryAtEachGridEdge) {
     struct Step {
-        int dx, dy;
+        int dx, dy, key;
     };
-    for (const Step s : {Step{0, -1}, Step{0, 1}, Step{-1, 0}, Step{1, 0}})
+    for (const Step s : {Step{0, -1, HotkeyCarryUp}, Step{0, 1, HotkeyCarryDown},
+                         Step{-1, 0, HotkeyCarryLeft}, Step{1, 0, HotkeyCarryRight}})
         for (int cell = 0; cell < 9; ++cell) {
             SCOPED_TRACE(::testing::Message() << "cell " << cell << " step " << s.dx << "," << s.dy);
             desktop.currentColumn = cell % 3;
@@ -86,7 +87,7 @@ TEST_F(TakeAlong, CarryAtEachGridEdge) {
             const int moved = (toColumn - desktop.currentColumn) * 1024;
             const int movedDown = (toRow - desktop.currentRow) * 768;
 
-            SwitchByHotkey(s.dx, s.dy, true);
+            SwitchByHotkeys(s.key);
             EXPECT_EQ(desktop.currentColumn, toColumn);
             EXPECT_EQ(desktop.currentRow, toRow);
             EXPECT_EQ(sim::WindowRect(carried).left, 200);
@@ -111,7 +112,7 @@ TEST_F(TakeAlong, CarriedWindowTakesItsOwnerFamily) {
         const plat::Hwnd dialog = Add("find", Rect{150, 150, 300, 250}, owner);
         const plat::Hwnd other = Add("other", Rect{10, 10, 110, 110});
         sim::SetForeground(front == 0 ? owner : dialog);
-        SwitchByHotkey(1, 0, true);
+        SwitchByHotkeys(HotkeyCarryRight);
         EXPECT_EQ(Left(owner), 100);
         EXPECT_EQ(Left(dialog), 150);
         EXPECT_EQ(Left(other), 10 - 1024);
@@ -160,7 +161,7 @@ TEST_F(TakeAlong, WhatCannotBeCarriedSwitchesPlainly) {
         sim::SetForeground(front);
         const std::size_t posts = sim::Posts().size();
 
-        SwitchByHotkey(1, 0, true);
+        SwitchByHotkeys(HotkeyCarryRight);
         EXPECT_EQ(desktop.currentColumn, 1);
         EXPECT_EQ(Left(other), 10 - 1024);
         // A hung window is carried without a word to it; one with a move pending follows it.

@@ -301,6 +301,9 @@ Hwnd FindProductWindow(const std::string& className);
 // ---- Input and failures ----
 // Posts WM_HOTKEY to the window that registered (modifiers, vk); false when none has.
 bool PressHotkey(std::uint32_t modifiers, std::uint32_t vk);
+// The same for each key in turn, all queued at once: the program takes the first only after
+// the last is in its queue.
+bool PressHotkeys(std::uint32_t modifiers, const std::vector<std::uint32_t>& vks);
 struct InvalidateRecord {
     Hwnd window;
     bool erase;

@@ -656,8 +656,20 @@ void PostQuitMessage(int code) {
     Cv().notify_all();
 }
 
-// Only the form that serves sent messages is modelled: posted messages stay queued.
-Bool PeekMessage(Msg*, Hwnd, std::uint32_t, std::uint32_t, std::uint32_t flags) {
+// Two forms are modelled: serving sent messages (posted messages stay queued), and looking at
+// (or taking) the first posted message that passes the filter, which serves nothing.
+Bool PeekMessage(Msg* m, Hwnd w, std::uint32_t min, std::uint32_t max, std::uint32_t flags) {
+    if ((flags & ~PM_REMOVE) == PM_QS_POSTMESSAGE) {
+        Lock lk(Mu());
+        Queue& q = EnsureQueue(CurrentThread());
+        for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
+            if (!Matches(*it, w, min, max)) continue;
+            if (m) *m = *it;
+            if (flags & PM_REMOVE) q.posted.erase(it);
+            return 1;
+        }
+        return 0;
+    }
     if ((flags & ~PM_REMOVE) != PM_QS_SENDMESSAGE) {
         SetError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -874,8 +886,8 @@ void HoldHotkey(std::uint32_t modifiers, std::uint32_t vk) {
     S().heldHotkeys.push_back({modifiers, vk});
 }
 
-bool PressHotkey(std::uint32_t modifiers, std::uint32_t vk) {
-    Lock lk(Mu());
+namespace {
+bool QueueHotkey(std::uint32_t modifiers, std::uint32_t vk) {
     for (const HotkeyRecord& h : S().hotkeys) {
         if ((h.modifiers & 0xF) != (modifiers & 0xF) || h.vk != vk) continue;
         LParam lp = SizeParam(static_cast<int>(modifiers & 0xF), static_cast<int>(vk));
@@ -885,10 +897,20 @@ bool PressHotkey(std::uint32_t modifiers, std::uint32_t vk) {
         Window* x = Win(h.window);
         if (!x || !x->proc) return false;
         EnsureQueue(x->thread).posted.push_back(MakeMsg(h.window, WM_HOTKEY, static_cast<WParam>(h.id), lp));
-        Cv().notify_all();
         return true;
     }
     return false;
+}
+}  // namespace
+
+bool PressHotkey(std::uint32_t modifiers, std::uint32_t vk) { return PressHotkeys(modifiers, {vk}); }
+
+bool PressHotkeys(std::uint32_t modifiers, const std::vector<std::uint32_t>& vks) {
+    Lock lk(Mu());
+    bool all = true;
+    for (std::uint32_t vk : vks) all = QueueHotkey(modifiers, vk) && all;
+    Cv().notify_all();
+    return all;
 }
 
 std::vector<TimerRecord> Timers() {

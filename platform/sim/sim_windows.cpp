@@ -1,6 +1,7 @@
 // Windows of the simulated desktop: Z-order, geometry, moves, visibility, foreground, texts.
 #include <algorithm>
 #include <cstring>
+#include <deque>
 
 #include "platform/sim/sim_internal.h"
 #include "platform/dwm.h"
@@ -481,15 +482,23 @@ Hwnd GetDesktopWindow() { return As<Hwnd>(kDesktopWindow); }
 
 Bool EnumDesktopWindows(Handle desktop, EnumWindowsProc proc, LParam lp) {
     if (!proc || desktop) return 0;
-    std::vector<std::uintptr_t> list;
+    // The copy reuses this thread's memory of earlier calls at the same depth, so that the
+    // simulation allocates nothing where the real call allocates nothing in the caller's heap.
+    // A deque, so that a nested call growing it leaves the outer call's copy where it is.
+    thread_local std::deque<std::vector<std::uintptr_t>> copies;
+    thread_local std::size_t depth = 0;
+    if (copies.size() <= depth) copies.emplace_back();
+    std::vector<std::uintptr_t>& list = copies[depth];
     {
         Lock lk(Mu());
         list = S().zorder;
     }
+    ++depth;
+    Bool all = 1;
     // As on the real system, a window destroyed during the enumeration is still passed.
-    for (std::uintptr_t id : list)
-        if (!proc(As<Hwnd>(id), lp)) return 0;
-    return 1;
+    for (std::size_t i = 0; all && i < list.size(); ++i) all = proc(As<Hwnd>(list[i]), lp) ? 1 : 0;
+    --depth;
+    return all;
 }
 
 Bool SetWindowPos(Hwnd w, Hwnd after, int x, int y, int cx, int cy, std::uint32_t flags) {
