@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "bench/bench_support.h"
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "pager/pager.h"
@@ -52,18 +53,25 @@ plat::LResult PLAT_CALLBACK BenchPagerProc(plat::Hwnd w, std::uint32_t msg, plat
     return plat::DefWindowProc(w, msg, wp, lp);
 }
 
-void SetUpDesktop(int windowCount) {
+}  // namespace
+
+void StartBenchDesktop(std::uint32_t pagerStyle) {
     sim::Reset();
     int x = 0, y = 0;
     LoadSettingsAndState(&x, &y);
-
     plat::WndClass wc{};
     wc.lpfnWndProc = BenchPagerProc;
     wc.lpszClassName = "BenchPager";
     plat::RegisterClass(&wc);
     settings.pagerWindow = plat::CreateWindowEx(plat::WS_EX_TOOLWINDOW, "BenchPager", "Parmena",
-                                                 plat::WS_POPUP | plat::WS_THICKFRAME, x, y, 9, 9,
-                                                 nullptr, nullptr, nullptr, nullptr);
+                                                 pagerStyle, x, y, 9, 9, nullptr, nullptr, nullptr,
+                                                 nullptr);
+}
+
+namespace {
+
+void SetUpDesktop(int windowCount) {
+    StartBenchDesktop(plat::WS_POPUP | plat::WS_THICKFRAME);
     // Expanded and at full size: the state in which the timer refresh runs.
     ExpandPager(false);
 
@@ -145,8 +153,6 @@ void Run(int windowCount) {
 }
 
 }  // namespace
-
-void RunRelayoutBench();  // relayout_bench.cpp
 
 int main() {
     std::printf("Pager refresh on the simulated desktop (host build); the times include the\n"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "bench/bench_support.h"
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/display.h"
@@ -17,11 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-plat::LResult PLAT_CALLBACK RelayoutPagerProc(plat::Hwnd w, std::uint32_t msg, plat::WParam wp,
-                                              plat::LParam lp) {
-    return plat::DefWindowProc(w, msg, wp, lp);
-}
-
 sim::Monitor Screen(int width, int height) {
     sim::Monitor m;
     m.rect = m.work = plat::Rect{0, 0, width, height};
@@ -33,16 +29,7 @@ sim::Monitor Screen(int width, int height) {
 
 void RunRelayoutBench() {
     constexpr int Windows = 100, Rounds = 20;
-    sim::Reset();
-    int x = 0, y = 0;
-    LoadSettingsAndState(&x, &y);
-    plat::WndClass wc{};
-    wc.lpfnWndProc = RelayoutPagerProc;
-    wc.lpszClassName = "RelayoutBenchPager";
-    plat::RegisterClass(&wc);
-    settings.pagerWindow = plat::CreateWindowEx(plat::WS_EX_TOOLWINDOW, "RelayoutBenchPager", "Parmena",
-                                                 plat::WS_POPUP, x, y, 9, 9, nullptr, nullptr,
-                                                 nullptr, nullptr);
+    StartBenchDesktop(plat::WS_POPUP);
     for (int i = 0; i < Windows; ++i) {
         sim::WindowSpec desc;
         desc.title = "Window number " + std::to_string(i);

@@ -10,7 +10,10 @@
 
 #include "config/settings.h"
 #include "core/desktop.h"
+#include "core/pending.h"
+#include "core/switching.h"
 #include "pager/pager.h"
+#include "platform/kernel.h"
 #include "platform/sim/sim.h"
 
 class CoreTest : public ::testing::Test {
@@ -64,5 +67,23 @@ protected:
         for (const sim::MoveRecord& m : sim::Moves())
             if (m.window == w) out.push_back(m);
         return out;
+    }
+};
+
+// The test's own thread stands in for the move thread: hung windows' requests land in its queue.
+class MoveThreadTest : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        moveThreadId = plat::GetCurrentThreadId();
+    }
+    void TearDown() override {
+        // Requests that reached the stand-in's queue are ours to free.
+        for (const sim::PostRecord& p : sim::Posts())
+            if (p.delivered && p.threadId != 0 && p.message == MsgMoveWindow)
+                FreeMoveRequest(reinterpret_cast<MoveRequest*>(p.lParam));
+        moveThreadId = 0;
+        ResetPendingMoves();
+        CoreTest::TearDown();
     }
 };

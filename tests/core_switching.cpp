@@ -16,21 +16,8 @@ using plat::Rect;
 
 constexpr std::uint32_t MoveFlags = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
 
-class Switching : public CoreTest {
+class Switching : public MoveThreadTest {
 protected:
-    void SetUp() override {
-        CoreTest::SetUp();
-        moveThreadId = plat::GetCurrentThreadId();
-    }
-    void TearDown() override {
-        // Requests that reached the (stand-in) move thread's queue are ours to free.
-        for (const sim::PostRecord& p : sim::Posts())
-            if (p.delivered && p.threadId != 0 && p.message == MsgMoveWindow)
-                FreeMoveRequest(reinterpret_cast<MoveRequest*>(p.lParam));
-        moveThreadId = 0;
-        ResetPendingMoves();
-        CoreTest::TearDown();
-    }
     static std::vector<sim::PostRecord> MovePosts() {
         std::vector<sim::PostRecord> out;
         for (const sim::PostRecord& p : sim::Posts())

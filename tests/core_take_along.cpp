@@ -18,23 +18,17 @@ namespace {
 
 using plat::Rect;
 
-class TakeAlong : public CoreTest {
+class TakeAlong : public MoveThreadTest {
 protected:
     void SetUp() override {
-        CoreTest::SetUp();
+        MoveThreadTest::SetUp();
         ResetSticky();
         ResetUnmovable();
-        moveThreadId = plat::GetCurrentThreadId();
     }
     void TearDown() override {
-        for (const sim::PostRecord& p : sim::Posts())
-            if (p.delivered && p.threadId != 0 && p.message == MsgMoveWindow)
-                FreeMoveRequest(reinterpret_cast<MoveRequest*>(p.lParam));
-        moveThreadId = 0;
-        ResetPendingMoves();
         ResetSticky();
         ResetUnmovable();
-        CoreTest::TearDown();
+        MoveThreadTest::TearDown();
     }
     static int Left(plat::Hwnd w) { return sim::WindowRect(w).left; }
     // Whether a move of w went to the move thread since `since` posts.
