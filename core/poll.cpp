@@ -4,7 +4,6 @@
 
 #include "config/settings.h"
 #include "core/desktop.h"
-#include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/switching.h"
 #include "core/unmovable.h"
