@@ -89,11 +89,6 @@ constexpr int MaxSwitchStep = 10;
 constexpr bool StepWithinLimit(std::int64_t dx, std::int64_t dy) {
     return dx >= -MaxSwitchStep && dx <= MaxSwitchStep && dy >= -MaxSwitchStep && dy <= MaxSwitchStep;
 }
-// The part of a longer way that one switch covers.
-constexpr int StepTowards(std::int64_t desktops) {
-    return desktops > MaxSwitchStep ? MaxSwitchStep
-                                    : (desktops < -MaxSwitchStep ? -MaxSwitchStep : static_cast<int>(desktops));
-}
 
 // Moves every managed window but `carried` (and its owner family) by dx screen widths and dy
 // screen heights: the windows' step, the opposite of the view's (MoveViewBy). Leaves the
