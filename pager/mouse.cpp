@@ -22,8 +22,9 @@ namespace {
 
 constexpr int ClickMargin = 3;
 constexpr std::int32_t RightButtonBit = 2;
+constexpr std::uint32_t QuietMove = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
 // Asynchronous: the dragged window's program may hang, and the main thread must not wait for it.
-constexpr std::uint32_t DraggedWindowMove = plat::QuietMoveFlags | plat::SWP_ASYNCWINDOWPOS;
+constexpr std::uint32_t DraggedWindowMove = QuietMove | plat::SWP_ASYNCWINDOWPOS;
 
 bool IsGestureCode(std::int32_t v) { return v >= 0 && v <= 7; }
 
@@ -287,7 +288,7 @@ void MovePagerWithMouse(int x, int y) {
     plat::SetWindowPos(PagerWindow(), nullptr,
                        OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(p.x) - d.pressX),
                        OffsetCoordinate(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY),
-                       0, 0, plat::QuietMoveFlags);
+                       0, 0, QuietMove);
 }
 
 void EndPagerDrag() {
