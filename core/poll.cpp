@@ -73,10 +73,10 @@ bool EdgeSwitch() {
     plat::Point p{};
     ViewStep step{};
     if (!plat::GetCursorPos(&p) || !PlanEdgeSwitch(p, &step)) return false;
-    desktop.edgeSwitching.store(1, std::memory_order_relaxed);
+    desktop.edgeSwitching = 1;
     MoveViewBy(step.columnsRight, step.rowsDown);
     plat::SetCursorPos(step.cursor.x, step.cursor.y);
-    desktop.edgeSwitching.store(0, std::memory_order_relaxed);
+    desktop.edgeSwitching = 0;
     return true;
 }
 
