@@ -77,7 +77,8 @@ void Ask(Probe& p, std::size_t i) {
     }
     ++p.outstanding;
     const std::uintptr_t data = (p.generation << IndexBits) | i;
-    // A window of this thread answers inside the call, and so may one that is gone.
+    // A window of this thread answers inside the call, and so may one that is gone. The wide
+    // form: the narrow one may follow up with an unbounded conversion send.
     if (plat::SendMessageCallbackW(w, plat::WM_GETTEXTLENGTH, 0, 0, ProbeAnswered, data)) {
         p.asked.emplace_back(thread, i);
         p.lastAsk = CounterNow();
@@ -175,16 +176,22 @@ std::vector<SwitchCandidate> ReadAndProbe(std::int64_t switchStart) {
 
 void MinimizeMarkedApplications() {
     if (!AnyPositionEntryHas(MinimizeOnSwitch)) return;
-    ForEachWindowBelow(settings.pagerWindow, [](plat::Hwnd w) {
+    std::vector<SwitchCandidate> marked;
+    ForEachWindowBelow(settings.pagerWindow, [&](plat::Hwnd w) {
         if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsKeptInPlace(w) ||
-            plat::GetParent(w) || !IsMinimizedOnSwitch(w) || IsCloaked(w))
+            plat::GetParent(w) || !IsMinimizedOnSwitch(w) || IsCloaked(w) || plat::IsHungAppWindow(w))
             return;
-        // Showing and minimizing wait for the window's program; a hung one keeps its place.
-        if (plat::IsHungAppWindow(w) || !ProbeAnswers(w)) return;
-        plat::ShowWindow(w, plat::SW_HIDE);
-        plat::CloseWindow(w);
-        plat::ShowWindow(w, plat::SW_SHOW);
+        marked.push_back(SwitchCandidate{w, {0, 0, 0, 0}, true, false, false});
     });
+    if (marked.empty()) return;
+    // Showing and minimizing wait for the window's program; a hung one keeps its place.
+    ProbeCandidates(marked, CounterNow());
+    for (const SwitchCandidate& c : marked) {
+        if (!c.answered) continue;
+        plat::ShowWindow(c.window, plat::SW_HIDE);
+        plat::CloseWindow(c.window);
+        plat::ShowWindow(c.window, plat::SW_SHOW);
+    }
 }
 
 }  // namespace
@@ -214,13 +221,6 @@ void PushMoves(const std::vector<PlannedMove>& moves) {
         if (m.viaMoveThread) HandToMoveThread(m);
 }
 
-
-// The wide probe: the narrow one may follow up with an unbounded conversion send.
-bool ProbeAnswers(plat::Hwnd w) {
-    std::uintptr_t answer = 0;
-    return plat::SendMessageTimeoutW(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
-                                     ProbeTimeoutMs, &answer) != 0;
-}
 
 // A hung window is moved by the move thread whenever it answers again. Without the thread
 // (it has ended for the exit, or cannot take the request) the move is posted to the window

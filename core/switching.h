@@ -65,8 +65,6 @@ void MoveManagedWindows(
 // answers together until ProbeTimeoutMs after `start` (a counter reading); sets `answered`.
 // One window of a thread answers for all of them.
 void ProbeCandidates(std::vector<SwitchCandidate>& candidates, std::int64_t start);
-// Whether w answers a harmless message within ProbeTimeoutMs.
-bool ProbeAnswers(plat::Hwnd w);
 // Carries out a plan: one batch from the bottom of the Z-order up (plans list the windows from
 // the top), and the moves viaMoveThread handed to the move thread after it.
 void PushMoves(const std::vector<PlannedMove>& moves);
