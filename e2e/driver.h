@@ -183,6 +183,7 @@ extern std::atomic<HWND> logoffOnProbe;
 extern std::atomic<DWORD> sleepAfterDragIconReply;
 void MoveMouseTo(int x, int y);
 void MouseButton(bool right, bool down);
+INPUT Key(WORD vk, bool up);  // one key event for SendInput
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 

@@ -538,6 +538,8 @@ bool Extended(WORD vk) {
            vk == VK_DELETE || vk == VK_HOME || vk == VK_END || vk == VK_PRIOR || vk == VK_NEXT;
 }
 
+}  // namespace
+
 INPUT Key(WORD vk, bool up) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
@@ -546,7 +548,6 @@ INPUT Key(WORD vk, bool up) {
     in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (Extended(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
     return in;
 }
-}  // namespace
 
 void KeyDown(WORD vk) {
     INPUT in = Key(vk, false);

@@ -100,59 +100,56 @@ constexpr int FastPresses = 5;
 // Ctrl+Alt held while the arrow is pressed `times` times, as fast as input can be sent (a few
 // milliseconds in all, well within 50).
 void TapArrow(WORD vk, int times) {
-    KeyDown(VK_CONTROL);
-    KeyDown(VK_MENU);
+    // One SendInput call: one call per key let the presses trickle in over tens of milliseconds
+    // on a loaded machine, and a switch began before the last of them had come.
+    std::vector<INPUT> in = {Key(VK_CONTROL, false), Key(VK_MENU, false)};
     for (int i = 0; i < times; ++i) {
-        KeyDown(vk);
-        KeyUp(vk);
+        in.push_back(Key(vk, false));
+        in.push_back(Key(vk, true));
     }
-    KeyUp(VK_MENU);
-    KeyUp(VK_CONTROL);
+    in.push_back(Key(VK_MENU, true));
+    in.push_back(Key(VK_CONTROL, true));
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+    Mark("Ctrl+Alt+arrow 0x%02x pressed %d times", vk, times);
 }
 
 // On a 9x1 grid with 100 windows, five quick presses of Ctrl+Alt+Right take no longer to land
-// than one and a half single switches, and land exactly five desktops on.
+// than one and a half single switches, and land exactly five desktops on. Single switches and
+// five presses take turns, three of each, and their medians are compared: under Wine one batch
+// of the same windows can take half as long again as the one before it, while presses that are
+// not taken together cost two switches or more every time.
 void FastPressesOneSwitch(Parmena& p, const std::vector<TestWindow*>& ws) {
     Outcome o;
     const int W = scene.screenW;
     std::vector<HWND> all = scene.Managed();
     for (TestWindow* t : ws) all.push_back(t->hwnd);
     const std::vector<RECT> base = Rects(all);
-    std::vector<double> single;
+    std::vector<double> single, five;
     for (int i = 0; i < 3 && o.Ok(); ++i) {
         o.Expect(SettleAnchor(p.pager));
-        const Timing t = Timed("one switch", ws, -W, [] { SendHotkey(VK_RIGHT); }, false);
-        if (!o.Check(t.last >= 0, "a single Ctrl+Alt+Right did not bring every window one desktop on")) break;
-        single.push_back(t.last);
+        const Timing one = Timed("one switch", ws, -W, [] { SendHotkey(VK_RIGHT); }, false);
+        if (!o.Check(one.last >= 0, "a single Ctrl+Alt+Right did not bring every window one desktop on")) break;
+        single.push_back(one.last);
         o.Expect(SwitchByHotkey(VK_LEFT, Shifted(all, base, 0, 0), Sizes(base), 10000), "switching back");
-    }
-    // For the record: a switch whose windows all go from one off-screen place to another.
-    double offScreen = -1;
-    if (o.Ok() && o.Expect(SwitchByHotkey(VK_RIGHT, Shifted(all, base, -W, 0), Sizes(base), 10000), "Ctrl+Alt+Right")) {
         o.Expect(SettleAnchor(p.pager));
-        offScreen = Timed("an off-screen switch", ws, -W, [] { SendHotkey(VK_RIGHT); }, false).last;
-        o.Expect(SettleAnchor(p.pager));
-        TapArrow(VK_LEFT, 2);
-        o.Expect(WaitPositions(Shifted(all, base, 0, 0), Sizes(base), 10000), "after two presses of Ctrl+Alt+Left");
-    }
-    if (o.Ok()) {
-        std::sort(single.begin(), single.end());
-        const double one = single[single.size() / 2];
-        o.Expect(SettleAnchor(p.pager));
-        const Timing five = Timed("five presses", ws, -FastPresses * W, [] { TapArrow(VK_RIGHT, FastPresses); }, false);
-        Info("fast presses: one switch of %d windows %.1f ms (median of %zu; from desktop 1 to 2 %.1f ms), five "
-             "presses %.1f ms until the first and %.1f ms until the last window arrived (%.2fx)",
-             FastWindows, one, single.size(), offScreen, five.first, five.last, five.last / one);
-        if (o.Check(five.last >= 0, "after five presses not every window reached desktop (5,0)")) {
-            o.Check(five.last <= 1.5 * one, "five presses took %.1f ms, more than 1.5 times one switch (%.1f ms)",
-                    five.last, one);
-            Sleep(500);
-            o.Expect(WaitPositions(Shifted(all, base, -FastPresses * W, 0), Sizes(base), 0),
-                     "half a second after the five presses (exactly five desktops on)");
-        }
+        const Timing t = Timed("five presses", ws, -FastPresses * W, [] { TapArrow(VK_RIGHT, FastPresses); }, false);
+        Info("fast presses: one switch of %d windows %.1f ms, five presses %.1f ms until the first and %.1f ms until "
+             "the last window arrived (%.2fx)", FastWindows, one.last, t.first, t.last, t.last / one.last);
+        if (!o.Check(t.last >= 0, "after five presses not every window reached desktop (5,0)")) break;
+        five.push_back(t.last);
+        Sleep(500);
+        o.Expect(WaitPositions(Shifted(all, base, -FastPresses * W, 0), Sizes(base), 0),
+                 "half a second after the five presses (exactly five desktops on)");
         o.Expect(SettleAnchor(p.pager));
         TapArrow(VK_LEFT, FastPresses);
         o.Expect(WaitPositions(Shifted(all, base, 0, 0), Sizes(base), 10000), "after five presses of Ctrl+Alt+Left");
+    }
+    if (o.Ok()) {
+        std::sort(single.begin(), single.end());
+        std::sort(five.begin(), five.end());
+        const double one = single[single.size() / 2], presses = five[five.size() / 2];
+        o.Check(presses <= 1.5 * one, "five presses took %.1f ms (median of 3), more than 1.5 times one switch (%.1f ms)",
+                presses, one);
     }
     Report("fast_presses_one_switch", o);
 }
