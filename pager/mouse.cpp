@@ -21,16 +21,15 @@
 namespace {
 
 constexpr int ClickMargin = 3;
-constexpr std::int32_t RightButtonBit = 2;
 constexpr std::uint32_t QuietMove = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
 // Asynchronous: the dragged window's program may hang, and the main thread must not wait for it.
 constexpr std::uint32_t DraggedWindowMove = QuietMove | plat::SWP_ASYNCWINDOWPOS;
 
-bool IsGestureCode(std::int32_t v) { return v >= 0 && v <= 7; }
+bool UsesRightButton(std::int32_t code) { return (code & GestureRightButton) != 0; }
 
 // A disabled gesture (no code 0 to 7) pairs with no release either.
 bool ReleasedBy(std::int32_t setting, bool rightButton) {
-    return IsGestureCode(setting) && ((setting & RightButtonBit) != 0) == rightButton;
+    return IsGestureCode(setting) && UsesRightButton(setting) == rightButton;
 }
 
 // Mapping pager points back needs a drawn miniature and a screen to map onto; before the
@@ -166,7 +165,15 @@ void CarryOutMenuChoice(int id, plat::Hwnd w, int c0, int r0) {
 
 }  // namespace
 
-void DispatchPagerButton(int code, int x, int y) {
+std::int32_t PressGesture(std::uint32_t msg, plat::WParam keys) {
+    PagerPress press = PagerPress::LeftPress;
+    if (msg == plat::WM_LBUTTONDBLCLK) press = PagerPress::LeftDoubleClick;
+    if (msg == plat::WM_RBUTTONDOWN) press = PagerPress::RightPress;
+    if (msg == plat::WM_RBUTTONDBLCLK) press = PagerPress::RightDoubleClick;
+    return GestureCode(press, (keys & plat::MK_SHIFT) != 0);
+}
+
+void DispatchPagerButton(std::int32_t code, int x, int y) {
     if (settings.navMouseSwitch == code) SwitchToDesktopAt(x, y);
     if (settings.navMouseDrag == code) BeginWindowDrag(x, y);
     if (settings.navMouseDragDD == code) BeginSnappingWindowDrag(x, y);
@@ -332,9 +339,8 @@ void ShowPagerMenu(int x, int y) {
         // From the tray the pager is hidden and the point is already on the screen.
         plat::Point p{x, y};
         if (plat::IsWindowVisible(PagerWindow())) plat::ClientToScreen(PagerWindow(), &p);
-        const std::uint32_t button = (settings.navMouseMenu & RightButtonBit)
-                                         ? plat::TPM_RIGHTBUTTON
-                                         : plat::TPM_LEFTBUTTON;
+        const std::uint32_t button =
+            UsesRightButton(settings.navMouseMenu) ? plat::TPM_RIGHTBUTTON : plat::TPM_LEFTBUTTON;
         int c0 = 0, r0 = 0;
         if (target && InsertWindowSection(popup, target, r, &c0, &r0)) {
             const int id = plat::TrackPopupMenu(

@@ -19,8 +19,13 @@ constexpr int NoSavedPosition = -999;
 // the window system limits the real size anyway.
 constexpr int LargestPagerSize = 32767;
 
-bool CornerIsRight(int corner) { return corner == 2 || corner == 4; }
-bool CornerIsBottom(int corner) { return corner == 3 || corner == 4; }
+bool CornerIsRight(PagerCorner c) {
+    return c == PagerCorner::TopRight || c == PagerCorner::BottomRight;
+}
+bool CornerIsBottom(PagerCorner c) {
+    return c == PagerCorner::BottomLeft || c == PagerCorner::BottomRight;
+}
+PagerCorner StoredCorner() { return CornerOf(settings.corner); }
 
 constexpr int BaseDpi = 96;
 
@@ -61,7 +66,7 @@ bool MeetsScreen(int x, int y, int width, int height) {
 
 // The pager's corner is the virtual screen's: on the monitor holding that corner, or on the
 // primary monitor where no monitor reaches it. Null before any monitor was measured.
-const MonitorArea* CornerMonitorArea(int corner) {
+const MonitorArea* CornerMonitorArea(PagerCorner corner) {
     const plat::Rect all = WholeVirtualScreen();
     const plat::Point p{CornerIsRight(corner) ? all.right - 1 : all.left,
                         CornerIsBottom(corner) ? all.bottom - 1 : all.top};
@@ -75,13 +80,13 @@ const MonitorArea* CornerMonitorArea(int corner) {
     return primary ? primary : (MonitorCount() > 0 ? &desktop.monitors[0] : nullptr);
 }
 
-plat::Rect CornerMonitor(int corner) {
+plat::Rect CornerMonitor(PagerCorner corner) {
     const MonitorArea* m = CornerMonitorArea(corner);
     return m ? m->rect : WholeVirtualScreen();
 }
 
 int DpiOf(const MonitorArea* m) { return m && m->dpi > 0 ? m->dpi : BaseDpi; }
-int CornerDpi() { return DpiOf(CornerMonitorArea(settings.corner)); }
+int CornerDpi() { return DpiOf(CornerMonitorArea(StoredCorner())); }
 
 // The stored size is at 96 DPI; the window is as large as its monitor's DPI makes it.
 int FullSize(int stored) {
@@ -90,6 +95,12 @@ int FullSize(int stored) {
 }
 
 }  // namespace
+
+PagerCorner CornerOf(std::int32_t stored) {
+    const bool known = stored >= static_cast<std::int32_t>(PagerCorner::TopLeft) &&
+                       stored <= static_cast<std::int32_t>(PagerCorner::BottomRight);
+    return known ? static_cast<PagerCorner>(stored) : PagerCorner::TopLeft;
+}
 
 int ScaleToDpi(int value, int dpi) {
     if (dpi <= 0 || dpi == BaseDpi) return value;
@@ -113,7 +124,7 @@ int PagerDpi() {
 int CollapsedPixels() { return ScaleToDpi(CollapsedSize, CornerDpi()); }
 
 plat::Point CollapsedPosition() {
-    const int corner = settings.corner;
+    const PagerCorner corner = StoredCorner();
     const plat::Rect m = CornerMonitor(corner);
     const int size = CollapsedPixels();
     // One pixel past each of the corner's two edges.
@@ -124,7 +135,7 @@ plat::Point CollapsedPosition() {
 }
 
 void PlacePagerAtCorner() {
-    const int corner = settings.corner;
+    const PagerCorner corner = StoredCorner();
     const int width = FullSize(settings.xSize);
     const int height = FullSize(settings.ySize);
     const int frameX = plat::GetSystemMetrics(plat::SM_CXFRAME);
