@@ -8,7 +8,6 @@
 #include "core/display.h"
 #include "core/switching.h"
 #include "pager/pager.h"
-#include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/window.h"
 
