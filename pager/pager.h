@@ -48,9 +48,13 @@ inline plat::Hwnd PagerWindow() { return settings.pagerWindow; }
 constexpr int CollapsedSize = 9;
 
 // The values of "Corner": the screen corner the pager belongs to. Any other stored value places
-// it like TopLeft.
-enum class PagerCorner : std::int32_t { TopLeft = 1, TopRight = 2, BottomLeft = 3, BottomRight = 4 };
-PagerCorner CornerOf(std::int32_t stored);
+// it like CornerTopLeft.
+enum PagerCorner : std::int32_t {
+    CornerTopLeft = 1,
+    CornerTopRight = 2,
+    CornerBottomLeft = 3,
+    CornerBottomRight = 4
+};
 
 // A press on the pager as the five gesture settings ("NavMouseSwitch" and its kin) store it: bit
 // 0 the second click of a double-click, bit 1 the right button, bit 2 Shift held. A stored value

@@ -18,13 +18,13 @@ constexpr int NoSavedPosition = -999;
 // the window system limits the real size anyway.
 constexpr int LargestPagerSize = 32767;
 
-bool CornerIsRight(PagerCorner c) {
-    return c == PagerCorner::TopRight || c == PagerCorner::BottomRight;
+// Any other stored "Corner" is neither, so it places the pager top-left.
+bool CornerIsRight(int corner) {
+    return corner == CornerTopRight || corner == CornerBottomRight;
 }
-bool CornerIsBottom(PagerCorner c) {
-    return c == PagerCorner::BottomLeft || c == PagerCorner::BottomRight;
+bool CornerIsBottom(int corner) {
+    return corner == CornerBottomLeft || corner == CornerBottomRight;
 }
-PagerCorner StoredCorner() { return CornerOf(settings.corner); }
 
 constexpr int BaseDpi = 96;
 
@@ -65,7 +65,7 @@ bool MeetsScreen(int x, int y, int width, int height) {
 
 // The pager's corner is the virtual screen's: on the monitor holding that corner, or on the
 // primary monitor where no monitor reaches it. Null before any monitor was measured.
-const MonitorArea* CornerMonitorArea(PagerCorner corner) {
+const MonitorArea* CornerMonitorArea(int corner) {
     const plat::Rect all = WholeVirtualScreen();
     const plat::Point p{CornerIsRight(corner) ? all.right - 1 : all.left,
                         CornerIsBottom(corner) ? all.bottom - 1 : all.top};
@@ -79,13 +79,13 @@ const MonitorArea* CornerMonitorArea(PagerCorner corner) {
     return primary ? primary : (MonitorCount() > 0 ? &desktop.monitors[0] : nullptr);
 }
 
-plat::Rect CornerMonitor(PagerCorner corner) {
+plat::Rect CornerMonitor(int corner) {
     const MonitorArea* m = CornerMonitorArea(corner);
     return m ? m->rect : WholeVirtualScreen();
 }
 
 int DpiOf(const MonitorArea* m) { return m && m->dpi > 0 ? m->dpi : BaseDpi; }
-int CornerDpi() { return DpiOf(CornerMonitorArea(StoredCorner())); }
+int CornerDpi() { return DpiOf(CornerMonitorArea(settings.corner)); }
 
 // The stored size is at 96 DPI; the window is as large as its monitor's DPI makes it.
 int FullSize(int stored) {
@@ -94,12 +94,6 @@ int FullSize(int stored) {
 }
 
 }  // namespace
-
-PagerCorner CornerOf(std::int32_t stored) {
-    const bool known = stored >= static_cast<std::int32_t>(PagerCorner::TopLeft) &&
-                       stored <= static_cast<std::int32_t>(PagerCorner::BottomRight);
-    return known ? static_cast<PagerCorner>(stored) : PagerCorner::TopLeft;
-}
 
 int ScaleToDpi(int value, int dpi) {
     if (dpi <= 0 || dpi == BaseDpi) return value;
@@ -123,7 +117,7 @@ int PagerDpi() {
 int CollapsedPixels() { return ScaleToDpi(CollapsedSize, CornerDpi()); }
 
 plat::Point CollapsedPosition() {
-    const PagerCorner corner = StoredCorner();
+    const int corner = settings.corner;
     const plat::Rect m = CornerMonitor(corner);
     const int size = CollapsedPixels();
     // One pixel past each of the corner's two edges.
@@ -134,7 +128,7 @@ plat::Point CollapsedPosition() {
 }
 
 void PlacePagerAtCorner() {
-    const PagerCorner corner = StoredCorner();
+    const int corner = settings.corner;
     const int width = FullSize(settings.xSize);
     const int height = FullSize(settings.ySize);
     const int frameX = plat::GetSystemMetrics(plat::SM_CXFRAME);
