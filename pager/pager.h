@@ -30,9 +30,9 @@ struct PagerDrag {
 };
 
 struct PagerState {
-    std::atomic<bool> expanded;  // the dialog thread sets it too; see PagerExpanded
+    std::atomic<bool> expanded;           // the dialog thread sets it too; see PagerExpanded
     std::vector<SnapshotEntry> snapshot;  // topmost first
-    plat::Rect miniatureRect;     // client rectangle of the last full drawing
+    plat::Rect miniatureRect;             // client rectangle of the last full drawing
     WindowDrag windowDrag;
     PagerDrag pagerDrag;
 };
