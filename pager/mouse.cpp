@@ -166,11 +166,11 @@ void CarryOutMenuChoice(int id, plat::Hwnd w, int c0, int r0) {
 }  // namespace
 
 std::int32_t PressGesture(std::uint32_t msg, plat::WParam keys) {
-    PagerPress press = PagerPress::LeftPress;
-    if (msg == plat::WM_LBUTTONDBLCLK) press = PagerPress::LeftDoubleClick;
-    if (msg == plat::WM_RBUTTONDOWN) press = PagerPress::RightPress;
-    if (msg == plat::WM_RBUTTONDBLCLK) press = PagerPress::RightDoubleClick;
-    return GestureCode(press, (keys & plat::MK_SHIFT) != 0);
+    std::int32_t code = 0;
+    if (msg == plat::WM_LBUTTONDBLCLK || msg == plat::WM_RBUTTONDBLCLK) code |= GestureDoubleClick;
+    if (msg == plat::WM_RBUTTONDOWN || msg == plat::WM_RBUTTONDBLCLK) code |= GestureRightButton;
+    if (keys & plat::MK_SHIFT) code |= GestureShift;
+    return code;
 }
 
 void DispatchPagerButton(std::int32_t code, int x, int y) {

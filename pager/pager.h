@@ -56,19 +56,9 @@ enum PagerCorner : std::int32_t {
     CornerBottomRight = 4
 };
 
-// A press on the pager as the five gesture settings ("NavMouseSwitch" and its kin) store it: bit
-// 0 the second click of a double-click, bit 1 the right button, bit 2 Shift held. A stored value
-// outside 0 to 7 turns its action off.
+// A press on the pager as the five gesture settings ("NavMouseSwitch" and its kin) store it: its
+// bits summed, 0 a plain left press. A stored value outside 0 to 7 turns its action off.
 enum GestureBit : std::int32_t { GestureDoubleClick = 1, GestureRightButton = 2, GestureShift = 4 };
-enum class PagerPress : std::int32_t {
-    LeftPress = 0,
-    LeftDoubleClick = GestureDoubleClick,
-    RightPress = GestureRightButton,
-    RightDoubleClick = GestureRightButton | GestureDoubleClick,
-};
-constexpr std::int32_t GestureCode(PagerPress press, bool shift) {
-    return static_cast<std::int32_t>(press) | (shift ? GestureShift : 0);
-}
 constexpr bool IsGestureCode(std::int32_t v) {
     return v >= 0 && v <= (GestureDoubleClick | GestureRightButton | GestureShift);
 }
@@ -108,7 +98,7 @@ void FreeWindowSnapshot();
 
 // Mouse and menu
 void TrackPagerMouse(int x, int y);
-// Runs every action whose gesture setting holds `code` (GestureCode).
+// Runs every action whose gesture setting holds `code` (PressGesture).
 void DispatchPagerButton(std::int32_t code, int x, int y);
 void PagerLeftButtonUp();
 void PagerRightButtonUp();
