@@ -9,6 +9,7 @@
 #include "core/compress.h"
 #include "core/desktop.h"
 #include "core/home.h"
+#include "core/movebatch.h"
 #include "core/session.h"
 #include "core/switching.h"
 #include "pager/pager.h"
@@ -59,8 +60,7 @@ void SendHeldWindowsHome(const std::vector<PendingMove>& held, bool fold, std::i
         if (plat::GetWindowRect(m.window, &r)) windows.push_back(HeldWindow{m, r});
     }
     for (const PendingMove& m : PlanHeldWindowsHome(windows, fold, dx, dy))
-        plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0,
-                           BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+        MoveWindowAsync(m.window, m.x, m.y);
 }
 
 bool restoring;

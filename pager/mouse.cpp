@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "core/compress.h"
 #include "core/desktop.h"
+#include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/sticky.h"
 #include "core/switching.h"
@@ -21,9 +22,6 @@
 namespace {
 
 constexpr int ClickMargin = 3;
-constexpr std::uint32_t QuietMove = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
-// Asynchronous: the dragged window's program may hang, and the main thread must not wait for it.
-constexpr std::uint32_t DraggedWindowMove = QuietMove | plat::SWP_ASYNCWINDOWPOS;
 
 bool UsesRightButton(std::int32_t code) { return (code & GestureRightButton) != 0; }
 
@@ -259,7 +257,9 @@ void TrackPagerMouse(int x, int y) {
                                 desktop.screenHeight);
         }
         // A window the system will not let us move is marked: no later drag starts on it.
-        if (!plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, DraggedWindowMove))
+        // Asynchronous: the dragged window's program may hang, and the main thread must not
+        // wait for it.
+        if (!MoveWindowAsync(d.window, left, top))
             NoteFailedMove(d.window);
         plat::InvalidateRect(PagerWindow(), nullptr, 0);
     }
@@ -295,7 +295,7 @@ void MovePagerWithMouse(int x, int y) {
     plat::SetWindowPos(PagerWindow(), nullptr,
                        OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(p.x) - d.pressX),
                        OffsetCoordinate(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY),
-                       0, 0, QuietMove);
+                       0, 0, plat::QuietMoveFlags);
 }
 
 void EndPagerDrag() {

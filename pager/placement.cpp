@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/display.h"
+#include "core/movebatch.h"
 #include "core/switching.h"
 #include "pager/pager.h"
 #include "platform/kernel.h"
@@ -231,8 +232,7 @@ void CheckPagerLeave() {
         WindowDrag& drag = pager.windowDrag;
         if (drag.window) {
             // Asynchronous, as the drag's own moves: its program may hang.
-            plat::SetWindowPos(drag.window, nullptr, drag.startLeft, drag.startTop, 0, 0,
-                               plat::QuietMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+            MoveWindowAsync(drag.window, drag.startLeft, drag.startTop);
             drag.window = nullptr;
         }
     }
