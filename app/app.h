@@ -18,9 +18,11 @@ extern plat::Handle moveThread;
 constexpr std::uint32_t MsgWindowCell = plat::WM_USER;
 constexpr std::uint32_t MsgPositionList = plat::WM_USER + 1;
 constexpr std::uint32_t MsgTrayIcon = plat::WM_USER + 2;
+// wParam a HotkeyChange, for the shell hotkey and for the desktop hotkeys.
 constexpr std::uint32_t MsgShellHotkey = plat::WM_USER + 17;
-// wParam 0 removes the desktop hotkeys, 1 registers them, 2 does both (other keys chosen).
 constexpr std::uint32_t MsgDesktopHotkeys = plat::WM_USER + 18;
+// Renew: both, when other keys were chosen.
+enum HotkeyChange : plat::WParam { HotkeysOff = 0, HotkeysOn = 1, HotkeysRenew = 2 };
 constexpr std::uint32_t MsgMoveCursor = plat::WM_USER + 42;
 // From the middle-button hook library: desktop steps (wParam right, lParam down; signed), a
 // window to carry by desktop steps (lParam: low word right, high word down; signed 16-bit),

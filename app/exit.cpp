@@ -8,6 +8,8 @@
 #include "config/settings.h"
 #include "core/compress.h"
 #include "core/desktop.h"
+#include "core/home.h"
+#include "core/movebatch.h"
 #include "core/session.h"
 #include "core/switching.h"
 #include "pager/pager.h"
@@ -39,12 +41,9 @@ constexpr std::uint32_t ExitCompressWaitMs = 10000;
 
 // The move thread has ended by now, so a hung window gets its step as an asynchronous move.
 void BackToFirstDesktop() {
-    // One switch moves at most 10 desktops; farther away, the way home takes several.
-    while (desktop.currentColumn > 0 || desktop.currentRow > 0) {
-        const int dc = desktop.currentColumn > 10 ? 10 : desktop.currentColumn;
-        const int dr = desktop.currentRow > 10 ? 10 : desktop.currentRow;
-        if (!ShiftWindows(dc, dr)) break;
-        SetCurrentDesktop(desktop.currentColumn - dc, desktop.currentRow - dr);
+    for (const DesktopStep& s : PlanWayHome(desktop.currentColumn, desktop.currentRow)) {
+        if (!ShiftWindows(s.columns, s.rows)) break;
+        SetCurrentDesktop(desktop.currentColumn - s.columns, desktop.currentRow - s.rows);
     }
     FoldWindowsAbovePager(ExitCompressWaitMs);
     // The next run could not reach them either.
@@ -52,23 +51,16 @@ void BackToFirstDesktop() {
 }
 
 // Windows whose late moves the move thread still held were skipped or handed on by the
-// restore; each gets one asynchronous move to where its held move would have put it, brought
-// home the same way. Posted last, it is the one the window carries out last.
+// restore; each gets one asynchronous move, posted last so that the window carries it out last.
 void SendHeldWindowsHome(const std::vector<PendingMove>& held, bool fold, std::int64_t dx,
                          std::int64_t dy) {
+    std::vector<HeldWindow> windows;
     for (const PendingMove& m : held) {
         plat::Rect r{};
-        if (!plat::GetWindowRect(m.window, &r)) continue;
-        const plat::Rect at{m.x, m.y, OffsetCoordinate(m.x, static_cast<std::int64_t>(r.right) - r.left),
-                            OffsetCoordinate(m.y, static_cast<std::int64_t>(r.bottom) - r.top)};
-        int x = OffsetCoordinate(at.left, dx), y = OffsetCoordinate(at.top, dy);
-        if (fold) {
-            const FoldResult f = FoldOntoScreen(at);
-            x = f.rect.left;
-            y = f.rect.top;
-        }
-        plat::SetWindowPos(m.window, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+        if (plat::GetWindowRect(m.window, &r)) windows.push_back(HeldWindow{m, r});
     }
+    for (const PendingMove& m : PlanHeldWindowsHome(windows, fold, dx, dy))
+        MoveWindowAsync(m.window, m.x, m.y);
 }
 
 bool restoring;

@@ -138,7 +138,7 @@ void UnregisterShellHotkey() { plat::UnregisterHotKey(PagerWindow(), HotkeyShell
 void AddTrayIcon() {
     std::lock_guard<std::mutex> hold(trayLock);
     std::memset(&TrayIconData, 0, sizeof TrayIconData);
-    TrayIconData.cbSize = 88;
+    TrayIconData.cbSize = sizeof TrayIconData;
     TrayIconData.hWnd = PagerWindow();
     TrayIconData.uID = TrayIconId;
     TrayIconData.uFlags = plat::NIF_MESSAGE | plat::NIF_ICON | plat::NIF_TIP;

@@ -6,9 +6,6 @@
 #include "config/settings.h"
 #include "core/compress.h"
 #include "core/desktop.h"
-#include "core/poll.h"
-#include "core/session.h"
-#include "core/switching.h"
 #include "launcher/command_window.h"
 #include "launcher/help.h"
 #include "pager/pager.h"
@@ -31,7 +28,6 @@ int MouseX(plat::LParam lp) {
 int MouseY(plat::LParam lp) {
     return static_cast<std::int16_t>(plat::HIWORD(static_cast<std::uintptr_t>(lp)));
 }
-int ShiftFlag(plat::WParam wp) { return static_cast<int>(wp & plat::MK_SHIFT); }
 
 void StartupHandshake() {
     plat::Handle done = plat::CreateEvent(nullptr, 0, 0, nullptr);
@@ -97,6 +93,11 @@ void MenuCommand(plat::Hwnd w, plat::WParam wp) {
         default:
             break;
     }
+}
+
+void ChangeHotkeys(HotkeyChange change, void (*unregister)(), void (*reg)()) {
+    if (change == HotkeysOff || change == HotkeysRenew) unregister();
+    if (change == HotkeysOn || change == HotkeysRenew) reg();
 }
 
 void MoveCursorLater(plat::WParam x, plat::LParam y) {
@@ -196,22 +197,16 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             TrackPagerMouse(MouseX(lp), MouseY(lp));
             return 0;
         case plat::WM_LBUTTONDOWN:
-            DispatchPagerButton(0 + ShiftFlag(wp), MouseX(lp), MouseY(lp));
+        case plat::WM_LBUTTONDBLCLK:
+        case plat::WM_RBUTTONDOWN:
+        case plat::WM_RBUTTONDBLCLK:
+            DispatchPagerButton(PressGesture(msg, wp), MouseX(lp), MouseY(lp));
             return 0;
         case plat::WM_LBUTTONUP:
             PagerLeftButtonUp();
             return 0;
-        case plat::WM_LBUTTONDBLCLK:
-            DispatchPagerButton(1 + ShiftFlag(wp), MouseX(lp), MouseY(lp));
-            return 0;
-        case plat::WM_RBUTTONDOWN:
-            DispatchPagerButton(2 + ShiftFlag(wp), MouseX(lp), MouseY(lp));
-            return 0;
         case plat::WM_RBUTTONUP:
             PagerRightButtonUp();
-            return 0;
-        case plat::WM_RBUTTONDBLCLK:
-            DispatchPagerButton(3 + ShiftFlag(wp), MouseX(lp), MouseY(lp));
             return 0;
         case plat::WM_HOTKEY:
             DesktopHotkey(w, wp);
@@ -225,12 +220,11 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
             TrayClick(w, lp);
             return 0;
         case MsgShellHotkey:
-            if (wp == 0 || wp == 2) UnregisterShellHotkey();
-            if (wp == 1 || wp == 2) RegisterShellHotkey();
+            ChangeHotkeys(static_cast<HotkeyChange>(wp), UnregisterShellHotkey, RegisterShellHotkey);
             return 0;
         case MsgDesktopHotkeys:
-            if (wp == 0 || wp == 2) UnregisterDesktopHotkeys();
-            if (wp == 1 || wp == 2) RegisterDesktopHotkeys();
+            ChangeHotkeys(static_cast<HotkeyChange>(wp), UnregisterDesktopHotkeys,
+                          RegisterDesktopHotkeys);
             return 0;
         case MsgMoveCursor:
             MoveCursorLater(wp, lp);

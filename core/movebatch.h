@@ -22,7 +22,6 @@ struct SwitchingScope {
 // SWP_NOREDRAW | SWP_NOCOPYBITS there made no steady gain in the benchmark (paired ratios from
 // 0.71 to 1.08 at 100 and 1000 windows), since such moves are already the cheap part of a switch,
 // and a wrong guess of what is off-screen would leave stale pixels on it.
-constexpr std::uint32_t BatchMoveFlags = plat::QuietMoveFlags;
 
 struct PendingMove {
     plat::Hwnd window;

@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "core/compress.h"
 #include "core/desktop.h"
+#include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/sticky.h"
 #include "core/switching.h"
@@ -21,16 +22,12 @@
 namespace {
 
 constexpr int ClickMargin = 3;
-constexpr std::int32_t RightButtonBit = 2;
-constexpr std::uint32_t QuietMove = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
-// Asynchronous: the dragged window's program may hang, and the main thread must not wait for it.
-constexpr std::uint32_t DraggedWindowMove = QuietMove | plat::SWP_ASYNCWINDOWPOS;
 
-bool IsGestureCode(std::int32_t v) { return v >= 0 && v <= 7; }
+bool UsesRightButton(std::int32_t code) { return (code & GestureRightButton) != 0; }
 
 // A disabled gesture (no code 0 to 7) pairs with no release either.
 bool ReleasedBy(std::int32_t setting, bool rightButton) {
-    return IsGestureCode(setting) && ((setting & RightButtonBit) != 0) == rightButton;
+    return IsGestureCode(setting) && UsesRightButton(setting) == rightButton;
 }
 
 // Mapping pager points back needs a drawn miniature and a screen to map onto; before the
@@ -166,7 +163,15 @@ void CarryOutMenuChoice(int id, plat::Hwnd w, int c0, int r0) {
 
 }  // namespace
 
-void DispatchPagerButton(int code, int x, int y) {
+std::int32_t PressGesture(std::uint32_t msg, plat::WParam keys) {
+    std::int32_t code = 0;
+    if (msg == plat::WM_LBUTTONDBLCLK || msg == plat::WM_RBUTTONDBLCLK) code |= GestureDoubleClick;
+    if (msg == plat::WM_RBUTTONDOWN || msg == plat::WM_RBUTTONDBLCLK) code |= GestureRightButton;
+    if (keys & plat::MK_SHIFT) code |= GestureShift;
+    return code;
+}
+
+void DispatchPagerButton(std::int32_t code, int x, int y) {
     if (settings.navMouseSwitch == code) SwitchToDesktopAt(x, y);
     if (settings.navMouseDrag == code) BeginWindowDrag(x, y);
     if (settings.navMouseDragDD == code) BeginSnappingWindowDrag(x, y);
@@ -252,7 +257,9 @@ void TrackPagerMouse(int x, int y) {
                                 desktop.screenHeight);
         }
         // A window the system will not let us move is marked: no later drag starts on it.
-        if (!plat::SetWindowPos(d.window, nullptr, left, top, 0, 0, DraggedWindowMove))
+        // Asynchronous: the dragged window's program may hang, and the main thread must not
+        // wait for it.
+        if (!MoveWindowAsync(d.window, left, top))
             NoteFailedMove(d.window);
         plat::InvalidateRect(PagerWindow(), nullptr, 0);
     }
@@ -288,7 +295,7 @@ void MovePagerWithMouse(int x, int y) {
     plat::SetWindowPos(PagerWindow(), nullptr,
                        OffsetCoordinate(d.startLeft, static_cast<std::int64_t>(p.x) - d.pressX),
                        OffsetCoordinate(d.startTop, static_cast<std::int64_t>(p.y) - d.pressY),
-                       0, 0, QuietMove);
+                       0, 0, plat::QuietMoveFlags);
 }
 
 void EndPagerDrag() {
@@ -332,9 +339,8 @@ void ShowPagerMenu(int x, int y) {
         // From the tray the pager is hidden and the point is already on the screen.
         plat::Point p{x, y};
         if (plat::IsWindowVisible(PagerWindow())) plat::ClientToScreen(PagerWindow(), &p);
-        const std::uint32_t button = (settings.navMouseMenu & RightButtonBit)
-                                         ? plat::TPM_RIGHTBUTTON
-                                         : plat::TPM_LEFTBUTTON;
+        const std::uint32_t button =
+            UsesRightButton(settings.navMouseMenu) ? plat::TPM_RIGHTBUTTON : plat::TPM_LEFTBUTTON;
         int c0 = 0, r0 = 0;
         if (target && InsertWindowSection(popup, target, r, &c0, &r0)) {
             const int id = plat::TrackPopupMenu(

@@ -2,13 +2,13 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "platform/types.h"
 
 struct SnapshotEntry {
-    SnapshotEntry* next;
     plat::Hwnd window;
     plat::Rect rect;
 };
@@ -30,9 +30,9 @@ struct PagerDrag {
 };
 
 struct PagerState {
-    std::atomic<bool> expanded;  // the dialog thread sets it too; see PagerExpanded
-    SnapshotEntry* snapshot;      // WindowSnapshot, topmost first
-    plat::Rect miniatureRect;     // client rectangle of the last full drawing
+    std::atomic<bool> expanded;           // the dialog thread sets it too; see PagerExpanded
+    std::vector<SnapshotEntry> snapshot;  // topmost first
+    plat::Rect miniatureRect;             // client rectangle of the last full drawing
     WindowDrag windowDrag;
     PagerDrag pagerDrag;
 };
@@ -46,6 +46,24 @@ inline void SetPagerExpanded(bool on) { pager.expanded.store(on, std::memory_ord
 inline plat::Hwnd PagerWindow() { return settings.pagerWindow; }
 
 constexpr int CollapsedSize = 9;
+
+// The values of "Corner": the screen corner the pager belongs to. Any other stored value places
+// it like CornerTopLeft.
+enum PagerCorner : std::int32_t {
+    CornerTopLeft = 1,
+    CornerTopRight = 2,
+    CornerBottomLeft = 3,
+    CornerBottomRight = 4
+};
+
+// A press on the pager as the five gesture settings ("NavMouseSwitch" and its kin) store it: its
+// bits summed, 0 a plain left press. A stored value outside 0 to 7 turns its action off.
+enum GestureBit : std::int32_t { GestureDoubleClick = 1, GestureRightButton = 2, GestureShift = 4 };
+constexpr bool IsGestureCode(std::int32_t v) {
+    return v >= 0 && v <= (GestureDoubleClick | GestureRightButton | GestureShift);
+}
+// The code of a button press message on the pager; keys: its wParam (MK_SHIFT).
+std::int32_t PressGesture(std::uint32_t msg, plat::WParam keys);
 
 // The pager menu (a resource of the program) and its commands, which the main window carries out.
 constexpr int MenuResource = 101;
@@ -80,7 +98,8 @@ void FreeWindowSnapshot();
 
 // Mouse and menu
 void TrackPagerMouse(int x, int y);
-void DispatchPagerButton(int code, int x, int y);
+// Runs every action whose gesture setting holds `code` (PressGesture).
+void DispatchPagerButton(std::int32_t code, int x, int y);
 void PagerLeftButtonUp();
 void PagerRightButtonUp();
 void SwitchToDesktopAt(int x, int y);

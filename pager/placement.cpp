@@ -6,9 +6,9 @@
 #include "config/settings.h"
 #include "core/desktop.h"
 #include "core/display.h"
+#include "core/movebatch.h"
 #include "core/switching.h"
 #include "pager/pager.h"
-#include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/window.h"
 
@@ -19,8 +19,13 @@ constexpr int NoSavedPosition = -999;
 // the window system limits the real size anyway.
 constexpr int LargestPagerSize = 32767;
 
-bool CornerIsRight(int corner) { return corner == 2 || corner == 4; }
-bool CornerIsBottom(int corner) { return corner == 3 || corner == 4; }
+// Any other stored "Corner" is neither, so it places the pager top-left.
+bool CornerIsRight(int corner) {
+    return corner == CornerTopRight || corner == CornerBottomRight;
+}
+bool CornerIsBottom(int corner) {
+    return corner == CornerBottomLeft || corner == CornerBottomRight;
+}
 
 constexpr int BaseDpi = 96;
 
@@ -227,8 +232,7 @@ void CheckPagerLeave() {
         WindowDrag& drag = pager.windowDrag;
         if (drag.window) {
             // Asynchronous, as the drag's own moves: its program may hang.
-            plat::SetWindowPos(drag.window, nullptr, drag.startLeft, drag.startTop, 0, 0,
-                               plat::QuietMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+            MoveWindowAsync(drag.window, drag.startLeft, drag.startTop);
             drag.window = nullptr;
         }
     }

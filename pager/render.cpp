@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "config/settings.h"
@@ -17,6 +16,42 @@
 #include "platform/window.h"
 
 namespace {
+
+// Deletes the GDI object it holds (pen, brush, bitmap, region, font) when it goes.
+struct OwnedGdi {
+    explicit OwnedGdi(plat::Hgdi h) : handle(h) {}
+    ~OwnedGdi() {
+        if (handle) plat::DeleteObject(handle);
+    }
+    OwnedGdi(const OwnedGdi&) = delete;
+    OwnedGdi& operator=(const OwnedGdi&) = delete;
+    plat::Hgdi get() const { return handle; }
+    plat::Hgdi handle;
+};
+
+// Keeps an object selected into a context; the one it replaced goes back when it goes, so
+// nothing is deleted while selected.
+struct Selection {
+    Selection(plat::Hdc dc, plat::Hgdi object)
+        : dc(dc), previous(object ? plat::SelectObject(dc, object) : nullptr) {}
+    ~Selection() {
+        if (previous) plat::SelectObject(dc, previous);
+    }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+    plat::Hdc dc;
+    plat::Hgdi previous;
+};
+
+struct MemoryDc {
+    explicit MemoryDc(plat::Hdc like) : dc(plat::CreateCompatibleDC(like)) {}
+    ~MemoryDc() {
+        if (dc) plat::DeleteDC(dc);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    plat::Hdc dc;
+};
 
 // The Z-order as the snapshot last read it, topmost first: the drawing shows the windows the
 // snapshot holds, and a tick finding no change allocates nothing.
@@ -59,37 +94,22 @@ int ToPagerY(const Geometry& g, std::int64_t vy) {
     return ClampCoordinate(VirtualToPagerY(SaturateToInt32(vy), g.r));
 }
 
+// The pens and brushes of one drawing, in the colours of the settings.
 struct Tools {
-    plat::Hgdi buttonFace, background, window, caption;
-    plat::Hgdi framePen, gridPen, outlinePen;
-    plat::Hgdi pendingPen;  // outline of a window that will follow when its program answers;
-                            // dotted, as dashes are longer than a miniature's side
-    plat::Hgdi unmovable;   // hatching over a window this program may not move
-    plat::Hgdi pin;         // the pin of a window shown on every desktop
+    OwnedGdi buttonFace{plat::CreateSolidBrush(plat::GetSysColor(plat::COLOR_BTNFACE))};
+    OwnedGdi background{plat::CreateSolidBrush(settings.background)};
+    OwnedGdi window{plat::CreateSolidBrush(settings.window)};
+    OwnedGdi caption{plat::CreateSolidBrush(settings.windowCaption)};
+    OwnedGdi framePen{plat::CreatePen(plat::PS_SOLID, 0, settings.windowFrame)};
+    OwnedGdi gridPen{plat::CreatePen(plat::PS_DOT, 0, settings.grid)};
+    OwnedGdi outlinePen{plat::CreatePen(plat::PS_SOLID, 2, settings.grid)};
+    // Outline of a window that will follow when its program answers; dotted, as dashes are
+    // longer than a miniature's side.
+    OwnedGdi pendingPen{plat::CreatePen(plat::PS_DOT, 0, settings.windowFrame)};
+    // Hatching over a window this program may not move.
+    OwnedGdi unmovable{plat::CreateHatchBrush(plat::HS_BDIAGONAL, settings.windowFrame)};
+    OwnedGdi pin{plat::CreateSolidBrush(settings.windowText)};  // of a window on every desktop
 };
-
-Tools CreateTools() {
-    Tools t;
-    t.buttonFace = plat::CreateSolidBrush(plat::GetSysColor(plat::COLOR_BTNFACE));
-    t.background = plat::CreateSolidBrush(settings.background);
-    t.window = plat::CreateSolidBrush(settings.window);
-    t.caption = plat::CreateSolidBrush(settings.windowCaption);
-    t.framePen = plat::CreatePen(plat::PS_SOLID, 0, settings.windowFrame);
-    t.gridPen = plat::CreatePen(plat::PS_DOT, 0, settings.grid);
-    t.outlinePen = plat::CreatePen(plat::PS_SOLID, 2, settings.grid);
-    t.pendingPen = plat::CreatePen(plat::PS_DOT, 0, settings.windowFrame);
-    t.unmovable = plat::CreateHatchBrush(plat::HS_BDIAGONAL, settings.windowFrame);
-    t.pin = plat::CreateSolidBrush(settings.windowText);
-    return t;
-}
-
-void DeleteTools(const Tools& t) {
-    const plat::Hgdi all[] = {t.buttonFace, t.background, t.window,     t.caption,   t.framePen,
-                              t.gridPen,    t.outlinePen, t.pendingPen, t.unmovable,
-                              t.pin};
-    for (plat::Hgdi h : all)
-        if (h) plat::DeleteObject(h);
-}
 
 // A pin at the right end of the title strip: a head and a needle below it, small enough for
 // the miniatures of a 3 x 3 pager; left out only where it would cover the whole strip.
@@ -116,7 +136,8 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     plat::Rect wr{0, 0, 0, 0};
     if (!plat::GetWindowRect(w, &wr)) return;  // closed while the drawing walks the list
     int targetX = 0, targetY = 0;
-    const bool pending = checkPending && t.pendingPen && PendingMoveTarget(w, &targetX, &targetY);
+    const bool pending =
+        checkPending && t.pendingPen.get() && PendingMoveTarget(w, &targetX, &targetY);
     if (pending) {
         const std::int64_t width = static_cast<std::int64_t>(wr.right) - wr.left;
         const std::int64_t height = static_cast<std::int64_t>(wr.bottom) - wr.top;
@@ -130,17 +151,17 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     const int top = ToPagerY(g, oy + wr.top);
     const int bottom = ToPagerY(g, oy + wr.bottom);
     if (pending) {
-        plat::SelectObject(mem, t.pendingPen);
+        plat::SelectObject(mem, t.pendingPen.get());
         plat::SelectObject(mem, plat::GetStockObject(plat::NULL_BRUSH));
         plat::Rectangle(mem, left, top, right, bottom);
-        plat::SelectObject(mem, t.window);
-        plat::SelectObject(mem, t.framePen);
+        plat::SelectObject(mem, t.window.get());
+        plat::SelectObject(mem, t.framePen.get());
     } else {
         plat::Rectangle(mem, left, top, right, bottom);
-        if (t.unmovable && IsUnmovable(w)) {
+        if (t.unmovable.get() && IsUnmovable(w)) {
             // The background mode is transparent: only the hatch lines cover the fill.
             const plat::Rect inner{left + 1, top + 1, right - 1, bottom - 1};
-            plat::FillRect(mem, &inner, t.unmovable);
+            plat::FillRect(mem, &inner, t.unmovable.get());
         }
     }
 
@@ -151,20 +172,21 @@ void DrawWindow(plat::Hdc mem, const Geometry& g, plat::Hwnd w, const Tools& t,
     if (strip.bottom - strip.top >= extent.cy + 2) strip.bottom = strip.top + extent.cy + 1;
 
     const int saved = plat::SaveDC(mem);
-    if (!pending) plat::FillRect(mem, &strip, t.caption);
-    plat::Hgdi clip =
-        plat::CreateRectRgn(strip.left + 1, strip.top + 1, strip.right - 1, strip.bottom - 1);
-    if (clip) {
-        plat::SelectClipRgn(mem, clip);
-        plat::DeleteObject(clip);
+    if (!pending) plat::FillRect(mem, &strip, t.caption.get());
+    {
+        // The context keeps a copy of the clip region.
+        const OwnedGdi clip(
+            plat::CreateRectRgn(strip.left + 1, strip.top + 1, strip.right - 1, strip.bottom - 1));
+        if (clip.get()) plat::SelectClipRgn(mem, clip.get());
     }
     const std::uint32_t oldColor = plat::SetTextColor(mem, settings.windowText);
-    plat::Hgdi oldFont = font ? plat::SelectObject(mem, font) : nullptr;
-    plat::TextOut(mem, strip.left + 1, strip.top + 1, title, length);
-    if (oldFont) plat::SelectObject(mem, oldFont);
+    {
+        const Selection titleFont(mem, font);
+        plat::TextOut(mem, strip.left + 1, strip.top + 1, title, length);
+    }
     plat::SetTextColor(mem, oldColor);
     plat::RestoreDC(mem, saved);
-    if (t.pin && IsSticky(w)) DrawPin(mem, strip, t.pin);
+    if (t.pin.get() && IsSticky(w)) DrawPin(mem, strip, t.pin.get());
 }
 
 // The titles' font at the pager's DPI: the stored font is at 96 DPI. Null: use the stored one.
@@ -178,8 +200,8 @@ plat::Hgdi CreateScaledFont() {
 }
 
 void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
-    plat::Hgdi scaled = CreateScaledFont();
-    plat::Hgdi font = scaled ? scaled : AcquirePagerFont();
+    const OwnedGdi scaled(CreateScaledFont());
+    plat::Hgdi font = scaled.get() ? scaled.get() : AcquirePagerFont();
     const bool checkPending = AnyMovePending();
     // Bottom first, so that upper windows cover lower ones.
     for (auto w = zorder.rbegin(); w != zorder.rend(); ++w) {
@@ -188,10 +210,7 @@ void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
             continue;
         DrawWindow(mem, g, *w, t, font, checkPending);
     }
-    if (scaled)
-        plat::DeleteObject(scaled);
-    else
-        ReleasePagerFont();
+    if (!scaled.get()) ReleasePagerFont();
 }
 
 void DrawGrid(plat::Hdc mem, const Geometry& g) {
@@ -212,10 +231,10 @@ void DrawGrid(plat::Hdc mem, const Geometry& g) {
 void DrawMonitorOutlines(plat::Hdc mem, const Geometry& g) {
     const int n = std::min(desktop.monitorCount, MaxMonitors);
     if (n < 2 || std::int64_t{g.columns} * g.rows * n > MaxMonitorOutlines) return;
-    plat::Hgdi pen = plat::CreatePen(plat::PS_SOLID, 0, settings.grid);
-    if (!pen) return;
-    plat::Hgdi oldPen = plat::SelectObject(mem, pen);
-    plat::Hgdi oldBrush = plat::SelectObject(mem, plat::GetStockObject(plat::NULL_BRUSH));
+    const OwnedGdi pen(plat::CreatePen(plat::PS_SOLID, 0, settings.grid));
+    if (!pen.get()) return;
+    const Selection outline(mem, pen.get());
+    const Selection hollow(mem, plat::GetStockObject(plat::NULL_BRUSH));
     for (int row = 0; row < g.rows; ++row)
         for (int column = 0; column < g.columns; ++column)
             for (int i = 0; i < n; ++i) {
@@ -225,9 +244,6 @@ void DrawMonitorOutlines(plat::Hdc mem, const Geometry& g) {
                 plat::Rectangle(mem, ToPagerX(g, x + m.left), ToPagerY(g, y + m.top),
                                 ToPagerX(g, x + m.right), ToPagerY(g, y + m.bottom));
             }
-    plat::SelectObject(mem, oldBrush);
-    plat::SelectObject(mem, oldPen);
-    plat::DeleteObject(pen);
 }
 
 // Sides on the pager's outer edge are left out.
@@ -248,54 +264,32 @@ void DrawCurrentOutline(plat::Hdc mem, const Geometry& g) {
 
 bool SnapshotMatches() {
     ReadTopLevelWindows(zorder);
-    const SnapshotEntry* e = pager.snapshot;
-    for (plat::Hwnd w : zorder) {
-        if (!e || e->window != w) return false;
+    if (zorder.size() != pager.snapshot.size()) return false;
+    for (std::size_t i = 0; i < zorder.size(); ++i) {
+        const SnapshotEntry& e = pager.snapshot[i];
+        if (e.window != zorder[i]) return false;
         plat::Rect r{0, 0, 0, 0};
-        plat::GetWindowRect(w, &r);
-        if (std::memcmp(&r, &e->rect, sizeof r) != 0) return false;
-        e = e->next;
+        plat::GetWindowRect(zorder[i], &r);
+        if (std::memcmp(&r, &e.rect, sizeof r) != 0) return false;
     }
-    return !e;
+    return true;
 }
 
-// Rebuilds the list in Z-order, reusing the existing entries so that a changed window
-// costs no allocation unless the number of windows grew.
+// Rebuilt in place: a changed window costs no allocation unless the number of windows grew.
 void RebuildSnapshot() {
-    SnapshotEntry** link = &pager.snapshot;
     ReadTopLevelWindows(zorder);
-    for (plat::Hwnd w : zorder) {
-        SnapshotEntry* e = *link;
-        if (!e) {
-            e = new (std::nothrow) SnapshotEntry{nullptr, nullptr, {0, 0, 0, 0}};
-            if (!e) break;  // a short list only means the next comparison redraws
-            *link = e;
-        }
-        e->window = w;
-        e->rect = plat::Rect{0, 0, 0, 0};
-        plat::GetWindowRect(w, &e->rect);
-        link = &e->next;
-    }
-    SnapshotEntry* rest = *link;
-    *link = nullptr;
-    while (rest) {
-        SnapshotEntry* next = rest->next;
-        delete rest;
-        rest = next;
+    pager.snapshot.resize(zorder.size());
+    for (std::size_t i = 0; i < zorder.size(); ++i) {
+        SnapshotEntry& e = pager.snapshot[i];
+        e.window = zorder[i];
+        e.rect = plat::Rect{0, 0, 0, 0};
+        plat::GetWindowRect(e.window, &e.rect);
     }
 }
 
 }  // namespace
 
-void FreeWindowSnapshot() {
-    SnapshotEntry* e = pager.snapshot;
-    pager.snapshot = nullptr;
-    while (e) {
-        SnapshotEntry* next = e->next;
-        delete e;
-        e = next;
-    }
-}
+void FreeWindowSnapshot() { std::vector<SnapshotEntry>().swap(pager.snapshot); }
 
 bool TakeWindowSnapshot(bool compareFirst) {
     if (compareFirst && SnapshotMatches()) return false;
@@ -307,32 +301,29 @@ void PaintPager(plat::Hdc target, bool onlyIfChanged) {
     if (!PagerExpanded()) CheckDisplaySize();
     if (!TakeWindowSnapshot(onlyIfChanged)) return;
 
-    const Tools tools = CreateTools();
+    const Tools tools;
     plat::Rect r{0, 0, 0, 0};
     plat::GetClientRect(PagerWindow(), &r);
-    plat::Hdc mem = plat::CreateCompatibleDC(target);
-    if (!mem) {
-        DeleteTools(tools);
-        return;
-    }
-    plat::Hgdi bitmap = plat::CreateCompatibleBitmap(target, r.right - r.left, r.bottom - r.top);
-    plat::Hgdi initialBitmap = bitmap ? plat::SelectObject(mem, bitmap) : nullptr;
+    const MemoryDc memory(target);
+    const plat::Hdc mem = memory.dc;
+    if (!mem) return;
+    const OwnedGdi bitmap(plat::CreateCompatibleBitmap(target, r.right - r.left, r.bottom - r.top));
+    const Selection drawnOn(mem, bitmap.get());
     plat::SetBkMode(mem, plat::TRANSPARENT);
 
-    plat::Hgdi initialBrush = nullptr, initialPen = nullptr;
     if (!PagerExpanded() && settings.minimizeTolvo) {
-        plat::FillRect(mem, &r, tools.buttonFace);
+        plat::FillRect(mem, &r, tools.buttonFace.get());
     } else {
-        plat::FillRect(mem, &r, tools.background);
-        initialBrush = plat::SelectObject(mem, tools.window);
-        initialPen = plat::SelectObject(mem, tools.framePen);
+        plat::FillRect(mem, &r, tools.background.get());
+        const Selection brush(mem, tools.window.get());
+        const Selection pen(mem, tools.framePen.get());
         const Geometry g = ReadGeometry(r);
         if (HasGrid(g)) {
             DrawWindows(mem, g, tools);
             DrawMonitorOutlines(mem, g);
-            plat::SelectObject(mem, tools.gridPen);
+            plat::SelectObject(mem, tools.gridPen.get());
             DrawGrid(mem, g);
-            plat::SelectObject(mem, tools.outlinePen);
+            plat::SelectObject(mem, tools.outlinePen.get());
             DrawCurrentOutline(mem, g);
         }
         pager.miniatureRect = r;
@@ -342,11 +333,4 @@ void PaintPager(plat::Hdc target, bool onlyIfChanged) {
     plat::GetClientRect(PagerWindow(), &c);
     plat::BitBlt(target, c.left, c.top, c.right - c.left, c.bottom - c.top, mem, c.left, c.top,
                  plat::SRCCOPY);
-
-    if (initialBitmap) plat::SelectObject(mem, initialBitmap);
-    if (bitmap) plat::DeleteObject(bitmap);
-    if (initialPen) plat::SelectObject(mem, initialPen);
-    if (initialBrush) plat::SelectObject(mem, initialBrush);
-    DeleteTools(tools);
-    plat::DeleteDC(mem);
 }

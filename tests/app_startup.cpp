@@ -217,7 +217,7 @@ TEST_F(StartupTest, DisabledNavigationShowsTheTrayIconInsteadOfThePager) {
     EXPECT_FALSE(sim::IsVisible(Pager()));
     ASSERT_EQ(sim::TrayIcons().size(), 1u);
     const plat::NotifyIconData icon = sim::TrayIcons()[0];
-    EXPECT_EQ(icon.cbSize, 88u);
+    EXPECT_EQ(icon.cbSize, sizeof(plat::NotifyIconData));
     EXPECT_EQ(icon.hWnd, Pager());
     EXPECT_EQ(icon.uID, 1742u);
     EXPECT_EQ(icon.uFlags, 7u);

@@ -327,6 +327,25 @@ TEST_F(Mouse, PagerDragEndsWhenItsCaptureIsTakenAway) {
     EXPECT_EQ(Dword("YPos"), 11u);
 }
 
+// ---- Gesture codes ----
+
+TEST(PagerGesture, EachPressHasItsCodeAndShiftAddsFour) {
+    const struct {
+        std::uint32_t msg;
+        std::int32_t code;
+    } presses[] = {{plat::WM_LBUTTONDOWN, 0},
+                   {plat::WM_LBUTTONDBLCLK, 1},
+                   {plat::WM_RBUTTONDOWN, 2},
+                   {plat::WM_RBUTTONDBLCLK, 3}};
+    for (const auto& p : presses) {
+        SCOPED_TRACE(p.code);
+        EXPECT_EQ(PressGesture(p.msg, 0), p.code);
+        EXPECT_EQ(PressGesture(p.msg, plat::MK_SHIFT), p.code + 4);
+        // Other keys held change nothing.
+        EXPECT_EQ(PressGesture(p.msg, plat::MK_CONTROL | plat::MK_LBUTTON), p.code);
+    }
+}
+
 // ---- Releases ----
 
 TEST_F(Mouse, ReleasesArePairedByTheRightButtonBitOnly) {

@@ -448,10 +448,10 @@ TEST_F(Render, SnapshotHoldsEveryTopLevelWindowInZOrder) {
     sim::AddWindow(hidden);
     EXPECT_TRUE(TakeWindowSnapshot(false));
     std::vector<plat::Hwnd> listed;
-    for (const SnapshotEntry* e = pager.snapshot; e; e = e->next) {
-        listed.push_back(e->window);
-        const Rect r = sim::WindowRect(e->window);
-        EXPECT_EQ(std::memcmp(&r, &e->rect, sizeof r), 0);
+    for (const SnapshotEntry& e : pager.snapshot) {
+        listed.push_back(e.window);
+        const Rect r = sim::WindowRect(e.window);
+        EXPECT_EQ(std::memcmp(&r, &e.rect, sizeof r), 0);
     }
     EXPECT_EQ(listed, sim::ZOrder());
     EXPECT_TRUE(TakeWindowSnapshot(false));  // without comparing it always rebuilds
@@ -460,7 +460,7 @@ TEST_F(Render, SnapshotHoldsEveryTopLevelWindowInZOrder) {
     sim::RemoveWindow(a);
     EXPECT_TRUE(TakeWindowSnapshot(true));
     listed.clear();
-    for (const SnapshotEntry* e = pager.snapshot; e; e = e->next) listed.push_back(e->window);
+    for (const SnapshotEntry& e : pager.snapshot) listed.push_back(e.window);
     EXPECT_EQ(listed, sim::ZOrder());
 }
 
