@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "config/protocol.h"
 #include "core/movebatch.h"
 
 #include "platform/entry.h"
@@ -14,20 +15,13 @@ extern std::uint32_t mainThreadId;  // the thread that runs ParmenaMain
 extern plat::Handle dialogThread;
 extern plat::Handle moveThread;
 
-// Pager window private messages
+// Pager window private messages; those the libraries send are in config/protocol.h.
 constexpr std::uint32_t MsgWindowCell = plat::WM_USER;
-constexpr std::uint32_t MsgPositionList = plat::WM_USER + 1;
 constexpr std::uint32_t MsgTrayIcon = plat::WM_USER + 2;
 constexpr std::uint32_t MsgShellHotkey = plat::WM_USER + 17;
 // wParam 0 removes the desktop hotkeys, 1 registers them, 2 does both (other keys chosen).
 constexpr std::uint32_t MsgDesktopHotkeys = plat::WM_USER + 18;
 constexpr std::uint32_t MsgMoveCursor = plat::WM_USER + 42;
-// From the middle-button hook library: desktop steps (wParam right, lParam down; signed), a
-// window to carry by desktop steps (lParam: low word right, high word down; signed 16-bit),
-// and the pager menu at a screen point.
-constexpr std::uint32_t MsgHookSwitch = plat::WM_USER + 43;
-constexpr std::uint32_t MsgHookMoveWindow = plat::WM_USER + 44;
-constexpr std::uint32_t MsgHookMenu = plat::WM_USER + 45;
 // A grid chosen in the settings dialog: wParam columns, lParam rows, each 1 to 256.
 constexpr std::uint32_t MsgApplyGrid = plat::WM_USER + 46;
 

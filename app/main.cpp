@@ -185,7 +185,7 @@ void PLAT_CALLBACK StartPollTimer() {
                           plat::MB_ICONWARNING);
         plat::PostQuitMessage(ExitStartRefused);
     }
-    if (!settings.minimizeTolvo) RestorePagerPosition();
+    if (!settings.collapsePager) RestorePagerPosition();
 }
 
 int ParmenaMain(plat::Hinstance inst) {

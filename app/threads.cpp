@@ -91,7 +91,7 @@ struct SettingsSnapshot {
     std::int32_t disableNavigation;
     std::int32_t switchHotkeys;
     std::int32_t disableShell;
-    std::int32_t minimizeTolvo;
+    std::int32_t collapsePager;
     std::int32_t shellHotkeyModif;
     std::int32_t shellHotkeyKey;
     std::int32_t navigationModifiers;
@@ -99,7 +99,7 @@ struct SettingsSnapshot {
 
 SettingsSnapshot TakeSnapshot() {
     return {settings.disableMiddleButton, settings.disableNavigation, settings.switchHotkeys,
-            settings.disableShell,        settings.minimizeTolvo,     settings.shellHotkeyModif,
+            settings.disableShell,        settings.collapsePager,     settings.shellHotkeyModif,
             settings.shellHotkeyKey,      settings.navigationModifiers};
 }
 
@@ -149,8 +149,8 @@ void ApplySettings(const SettingsSnapshot& old) {
                            settings.shellHotkeyKey != old.shellHotkeyKey))
         PostToPager(MsgShellHotkey, 2);
 
-    if (old.minimizeTolvo && !settings.minimizeTolvo) RestorePagerPosition();
-    if (!old.minimizeTolvo && settings.minimizeTolvo) SetPagerExpanded(true);
+    if (old.collapsePager && !settings.collapsePager) RestorePagerPosition();
+    if (!old.collapsePager && settings.collapsePager) SetPagerExpanded(true);
     PostGrid();
 
     SaveSettings();

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
+#include "config/settings_table.h"
 #include "platform/types.h"
 
 // One remembered window; also the list head inside Settings.
@@ -34,7 +36,7 @@ struct Settings {
     std::int32_t switchHotkeys;        // "Switch hotkeys"
     std::int32_t enableTopmost;        // "Enable topmost"
     std::int32_t rescaleOnExit;        // "Rescale On Exit"
-    std::int32_t minimizeTolvo;        // "MinimizeTolvo"
+    std::int32_t collapsePager;        // "MinimizeTolvo": the pager collapses when the mouse leaves
     std::int32_t navMouseSwitch;       // "NavMouseSwitch"
     std::int32_t navMouseDrag;         // "NavMouseDrag"
     std::int32_t navMouseDragDD;       // "NavMouseDragDD"
@@ -63,6 +65,52 @@ struct Settings {
 
 extern Settings settings;
 
+// One row of PARMENA_SETTINGS, with where its field lies in the record.
+struct SettingInfo {
+    SettingKey key;
+    const char* name;
+    SettingKind kind;
+    std::int32_t defaultValue;
+    std::int32_t dialogMin, dialogMax;
+    std::size_t offset, size;
+};
+#define PARMENA_SETTING_INFO(key, name, field, kind, def, lo, hi, offset32)                      \
+    SettingInfo{SettingKey::key, name, SettingKind::kind, def, lo, hi, offsetof(Settings, field), \
+                sizeof(static_cast<Settings*>(nullptr)->field)},
+inline constexpr SettingInfo SettingTable[] = {PARMENA_SETTINGS(PARMENA_SETTING_INFO)};
+#undef PARMENA_SETTING_INFO
+
+// The row of the field at offset in the record (offsetof(Settings, field)).
+constexpr const SettingInfo& SettingAt(std::size_t offset) {
+    for (const SettingInfo& s : SettingTable)
+        if (s.offset == offset) return s;
+    return SettingTable[0];  // a constant expression with an unknown field is caught by its user
+}
+
+// Inline: the dialog library uses them too. A byte field reads zero-extended.
+inline std::int32_t SettingValue(const Settings& record, const SettingInfo& s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(&record) + s.offset;
+    if (s.size == 1) return *p;
+    std::int32_t v = 0;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void SetSettingValue(Settings& record, const SettingInfo& s, std::int32_t value) {
+    auto* p = reinterpret_cast<unsigned char*>(&record) + s.offset;
+    if (s.size == 1)
+        *p = static_cast<unsigned char>(value);
+    else
+        std::memcpy(p, &value, sizeof value);
+}
+inline bool SettingDiffers(const Settings& a, const Settings& b, const SettingInfo& s) {
+    return std::memcmp(reinterpret_cast<const unsigned char*>(&a) + s.offset,
+                       reinterpret_cast<const unsigned char*>(&b) + s.offset, s.size) != 0;
+}
+inline void CopySetting(Settings& to, const Settings& from, const SettingInfo& s) {
+    std::memcpy(reinterpret_cast<unsigned char*>(&to) + s.offset,
+                reinterpret_cast<const unsigned char*>(&from) + s.offset, s.size);
+}
+
 // Set on the dialog thread while the dialog library shows the settings or the about dialog;
 // the main thread then refuses to close and greys both menu items. Relaxed: plain flags, on
 // which no other data depends.
@@ -87,6 +135,9 @@ struct SettingsKeys {
     plat::Hkey machineShortcuts;
 };
 extern SettingsKeys settingsKeys;
+// The kept handle of a setting's key, and the key's name below the settings root.
+plat::Hkey SettingsKeyOf(SettingKey key);
+const char* SettingsKeyName(SettingKey key);
 
 // Virtual keys of the shell hotkey, indexed by "ShellHotkey Key".
 constexpr int ShellHotkeyKeyCount = 40;

@@ -267,7 +267,7 @@ void TrackPagerMouse(int x, int y) {
 
 void BeginPagerDrag(int x, int y) {
     // A pager that collapses into its corner cannot be moved.
-    if (settings.minimizeTolvo) return;
+    if (settings.collapsePager) return;
     PagerDrag& d = pager.pagerDrag;
     plat::Point p{x, y};
     plat::ClientToScreen(PagerWindow(), &p);

@@ -169,7 +169,7 @@ void CheckDisplaySize(bool force) {
         return;
     }
 
-    if (settings.minimizeTolvo) {
+    if (settings.collapsePager) {
         const plat::Point p = CollapsedPosition();
         MovePagerTo(p.x, p.y);
         return;
@@ -197,7 +197,7 @@ bool TakeDeferredDisplayChange() {
 
 void ExpandPager(bool takeForeground) {
     if (PagerExpanded()) return;
-    if (settings.minimizeTolvo) PlacePagerAtCorner();
+    if (settings.collapsePager) PlacePagerAtCorner();
     SetPagerExpanded(true);
     pager.windowDrag.window = nullptr;
     if (takeForeground) plat::SetForegroundWindow(PagerWindow());
@@ -216,7 +216,7 @@ void CheckPagerLeave() {
         return;
 
     SetPagerExpanded(false);
-    if (settings.minimizeTolvo) {
+    if (settings.collapsePager) {
         // Memory only: a size the user gave the pager survives until the next expansion.
         const int dpi = PagerDpi();
         settings.xSize = UnscaleFromDpi(r.right - r.left, dpi);
@@ -245,7 +245,7 @@ void RememberPagerSize() {
     settings.ySize = UnscaleFromDpi(r.bottom - r.top, dpi);
     WriteDword(settingsKeys.preferences, "XSize", settings.xSize);
     WriteDword(settingsKeys.preferences, "YSize", settings.ySize);
-    if (settings.minimizeTolvo == 0) {
+    if (settings.collapsePager == 0) {
         WriteDword(settingsKeys.preferences, "XPos", r.left);
         WriteDword(settingsKeys.preferences, "YPos", r.top);
     }
@@ -254,7 +254,7 @@ void RememberPagerSize() {
 void PagerDpiChanged(const plat::Rect* suggested) {
     // The monitors' DPI is part of the measure; the geometry itself may be unchanged.
     CheckDisplaySize(true);
-    if (settings.minimizeTolvo) {
+    if (settings.collapsePager) {
         if (PagerExpanded()) {
             PlacePagerAtCorner();
         } else {

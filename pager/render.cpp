@@ -320,7 +320,7 @@ void PaintPager(plat::Hdc target, bool onlyIfChanged) {
     plat::SetBkMode(mem, plat::TRANSPARENT);
 
     plat::Hgdi initialBrush = nullptr, initialPen = nullptr;
-    if (!PagerExpanded() && settings.minimizeTolvo) {
+    if (!PagerExpanded() && settings.collapsePager) {
         plat::FillRect(mem, &r, tools.buttonFace);
     } else {
         plat::FillRect(mem, &r, tools.background);

@@ -90,7 +90,7 @@ TEST_F(SettingsRunTest, MutexHeldElsewhereDropsTheRequest) {
 TEST_F(SettingsRunTest, CancelAppliesAndSavesNothing) {
     Script({[] {
         settings.disableShell = 1;
-        settings.minimizeTolvo = 0;
+        settings.collapsePager = 0;
         return 0;
     }});
     Run();

@@ -71,7 +71,7 @@ TEST_F(SettingsLoad, FirstStartCreatesEveryKeyAndTakesDefaults) {
         {"Switch hotkeys", 1, settings.switchHotkeys},
         {"Enable topmost", 1, settings.enableTopmost},
         {"Rescale On Exit", 1, settings.rescaleOnExit},
-        {"MinimizeTolvo", 1, settings.minimizeTolvo},
+        {"MinimizeTolvo", 1, settings.collapsePager},
         {"HideProgramManager", 1, settings.hideProgramManager},
         {"NavMouseSwitch", 1, settings.navMouseSwitch},
         {"NavMouseDrag", 4, settings.navMouseDrag},

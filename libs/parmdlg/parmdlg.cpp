@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -29,13 +30,11 @@ namespace {
 HINSTANCE module = nullptr;
 
 constexpr int PageCount = 6;
-constexpr int ApplyAndShowAgain = 2;
 constexpr UINT MsgCenterSheet = WM_APP;
 const int PageTemplates[PageCount] = {IDD_PAGE_GENERAL, IDD_PAGE_DESKTOPS, IDD_PAGE_PAGER,
                                       IDD_PAGE_WINDOWS, IDD_PAGE_COMMAND,  IDD_PAGE_MIDDLE};
 const char Caption[] = "Parmena Settings";
 const char GuideName[] = "parmena.html";
-const char PreferencesPath[] = "Software\\Orvanne\\Parmena\\Preferences";
 
 struct Session {
     Settings* record;
@@ -46,7 +45,7 @@ struct Session {
     char exePath[3 * MAX_PATH + 1];  // UTF-8
     bool created[PageCount];
     bool filling;  // controls are being set, not edited by the user
-    int result;
+    PrefDialogResult result;
     int currentPage;
     HBRUSH swatches[6];
     WORD shownHotkey;
@@ -269,7 +268,7 @@ void SendPositions(HWND owner) {
         if (at >= 0) SendMessageA(box, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(p.position));
     }
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(pager, WM_USER + 1, 0, reinterpret_cast<LPARAM>(box), SMTO_NORMAL, 10000, &answer))
+    if (!SendMessageTimeoutA(pager, MsgPositionList, 0, reinterpret_cast<LPARAM>(box), SMTO_NORMAL, 10000, &answer))
         Warn(owner, "Parmena did not answer; the remembered windows were not changed.");
     DestroyWindow(box);
 }
@@ -285,9 +284,11 @@ void SavePagerSize(HWND owner) {
                              nullptr, &k, nullptr);
     if (r == ERROR_SUCCESS) {
         const DWORD x = static_cast<DWORD>(chosen.xSize), y = static_cast<DWORD>(chosen.ySize);
-        r = RegSetValueExW(k, L"XSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&x), sizeof x);
+        r = RegSetValueExW(k, Wide(setting_name::xSize).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&x),
+                           sizeof x);
         if (r == ERROR_SUCCESS)
-            r = RegSetValueExW(k, L"YSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&y), sizeof y);
+            r = RegSetValueExW(k, Wide(setting_name::ySize).c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&y), sizeof y);
         RegCloseKey(k);
     }
     if (r != ERROR_SUCCESS) Warn(owner, "Parmena could not store the pager's full size in the registry.");
@@ -315,10 +316,20 @@ void Focus(HWND dlg, int id) {
 
 int EntryIndex(HWND dlg) { return reinterpret_cast<EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER))->index; }
 
-// An entry the library refused: the dialog stays open on the field the message names.
-INT_PTR Refuse(HWND dlg, const std::string& message, int field) {
-    Warn(dlg, message);
-    Focus(dlg, field);
+// The control of each field an entry dialog shows; any other field is the name's.
+struct FieldControl {
+    prefs::EntryField field;
+    int control;
+};
+
+// An entry the library refused: the dialog stays open on the field it refused.
+INT_PTR Refuse(HWND dlg, const prefs::Refusal& refusal, std::initializer_list<FieldControl> controls,
+               int nameControl) {
+    Warn(dlg, refusal.message);
+    int control = nameControl;
+    for (const FieldControl& c : controls)
+        if (c.field == refusal.field) control = c.control;
+    Focus(dlg, control);
     return TRUE;
 }
 
@@ -349,13 +360,12 @@ INT_PTR CALLBACK PositionProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
         const int index = EntryIndex(dlg);
-        std::string message;
+        prefs::Refusal refusal;
         if (!prefs::PutPosition(&edit, index, TextOf(dlg, IDC_PE_NAME), TextOf(dlg, IDC_PE_COLUMN),
                                 TextOf(dlg, IDC_PE_ROW), Checked(dlg, IDC_PE_KEEP),
-                                Checked(dlg, IDC_PE_MINIMIZE), &message))
-            return Refuse(dlg, message, message.rfind("Column", 0) == 0 ? IDC_PE_COLUMN
-                                        : message.rfind("Row", 0) == 0  ? IDC_PE_ROW
-                                                                        : IDC_PE_NAME);
+                                Checked(dlg, IDC_PE_MINIMIZE), &refusal))
+            return Refuse(dlg, refusal, {{prefs::EntryField::Column, IDC_PE_COLUMN},
+                                         {prefs::EntryField::Row, IDC_PE_ROW}}, IDC_PE_NAME);
         EndDialog(dlg, IDOK);
         return TRUE;
     }
@@ -383,12 +393,11 @@ INT_PTR CALLBACK ShortcutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
         const int index = EntryIndex(dlg);
-        std::string message;
+        prefs::Refusal refusal;
         if (!prefs::PutShortcut(&edit, index, TextOf(dlg, IDC_SE_NAME), TextOf(dlg, IDC_SE_COMMAND),
-                                TextOf(dlg, IDC_SE_DIRECTORY), ComboValue(dlg, IDC_SE_SHOW, 0), &message))
-            return Refuse(dlg, message, message.rfind("Command", 0) == 0     ? IDC_SE_COMMAND
-                                        : message.rfind("Directory", 0) == 0 ? IDC_SE_DIRECTORY
-                                                                             : IDC_SE_NAME);
+                                TextOf(dlg, IDC_SE_DIRECTORY), ComboValue(dlg, IDC_SE_SHOW, 0), &refusal))
+            return Refuse(dlg, refusal, {{prefs::EntryField::Command, IDC_SE_COMMAND},
+                                         {prefs::EntryField::Directory, IDC_SE_DIRECTORY}}, IDC_SE_NAME);
         EndDialog(dlg, IDOK);
         return TRUE;
     }
@@ -420,10 +429,10 @@ INT_PTR CALLBACK ProgramProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             click[j] = ComboValue(dlg, IDC_PR_CLICK0 + j, prefs::UseDefault);
             drag[j] = ComboValue(dlg, IDC_PR_DRAG0 + j, prefs::UseDefault);
         }
-        std::string message;
+        prefs::Refusal refusal;
         if (!prefs::PutProgram(&edit, index, TextOf(dlg, IDC_PR_NAME), click, drag,
-                               ComboValue(dlg, IDC_PR_TRANSMIT, prefs::UseDefault), &message))
-            return Refuse(dlg, message, IDC_PR_NAME);
+                               ComboValue(dlg, IDC_PR_TRANSMIT, prefs::UseDefault), &refusal))
+            return Refuse(dlg, refusal, {}, IDC_PR_NAME);
         EndDialog(dlg, IDOK);
         return TRUE;
     }
@@ -556,7 +565,7 @@ void InitPager(HWND dlg) {
     if (r.corner >= 1 && r.corner <= 4) SetCheck(dlg, IDC_CORNER1 + r.corner - 1, true);
     SetNumber(dlg, IDC_XSIZE, r.xSize);
     SetNumber(dlg, IDC_YSIZE, r.ySize);
-    SetCheck(dlg, IDC_MINIMIZE, r.minimizeTolvo);
+    SetCheck(dlg, IDC_MINIMIZE, r.collapsePager);
     SetCheck(dlg, IDC_HIDE_PM, r.hideProgramManager);
     SetText(dlg, IDC_FONT_NAME, FontText(r.font));
     for (int i = 0; i < 5; ++i) FillCombo(dlg, IDC_GESTURE0 + i, prefs::GestureChoices(), r.*GestureFields[i]);
@@ -579,7 +588,7 @@ bool StorePager(HWND dlg, std::string* message, int* focus) {
     r.ySize = height;
     for (int i = 0; i < 4; ++i)
         if (Checked(dlg, IDC_CORNER1 + i) && r.corner != i + 1) r.corner = i + 1;
-    StoreFlag(dlg, IDC_MINIMIZE, &r.minimizeTolvo);
+    StoreFlag(dlg, IDC_MINIMIZE, &r.collapsePager);
     StoreFlag(dlg, IDC_HIDE_PM, &r.hideProgramManager);
     for (int i = 0; i < 5; ++i) r.*GestureFields[i] = ComboValue(dlg, IDC_GESTURE0 + i, r.*GestureFields[i]);
     return true;
@@ -817,9 +826,9 @@ INT_PTR OnNotify(HWND page, const NMHDR* h, LPARAM lp) {
             if (index == LastCreatedPage()) {
                 CommitSession(page);
                 if (reinterpret_cast<const PSHNOTIFY*>(lp)->lParam) {
-                    session->result = 1;
+                    session->result = PrefDialogApplied;
                 } else {
-                    session->result = ApplyAndShowAgain;
+                    session->result = PrefDialogApplyAndShowAgain;
                     reopenPage = session->currentPage;
                     PostMessageA(GetParent(page), WM_COMMAND, IDCANCEL, 0);
                 }
@@ -988,9 +997,9 @@ extern "C" int WINAPI ShowPrefDlg(void* settingsRecord, DWORD_PTR clickFuncs, DW
     // A sheet that could not be created applied nothing.
     if (shown < 0) {
         reopenPage = -1;
-        return 0;
+        return PrefDialogCancelled;
     }
-    if (s.result != ApplyAndShowAgain) reopenPage = -1;
+    if (s.result != PrefDialogApplyAndShowAgain) reopenPage = -1;
     return s.result;
 }
 
