@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "config/hookblock.h"
 #include "config/protocol.h"
+#include "config/settings.h"
 #include "core/movebatch.h"
 
 #include "platform/entry.h"
@@ -22,8 +24,11 @@ constexpr std::uint32_t MsgShellHotkey = plat::WM_USER + 17;
 // wParam 0 removes the desktop hotkeys, 1 registers them, 2 does both (other keys chosen).
 constexpr std::uint32_t MsgDesktopHotkeys = plat::WM_USER + 18;
 constexpr std::uint32_t MsgMoveCursor = plat::WM_USER + 42;
-// A grid chosen in the settings dialog: wParam columns, lParam rows, each 1 to 256.
-constexpr std::uint32_t MsgApplyGrid = plat::WM_USER + 46;
+// From the dialog thread, lParam a SettingsEdit: MsgSettingsCopy (sent) fills it with what is
+// in force and answers 1; MsgSettingsApplied (posted) applies what the dialog chose and
+// signals its event.
+constexpr std::uint32_t MsgSettingsCopy = plat::WM_USER + 46;
+constexpr std::uint32_t MsgSettingsApplied = plat::WM_USER + 47;
 
 // Dialog thread messages
 constexpr std::uint32_t MsgShowSettings = plat::WM_USER;
@@ -122,6 +127,19 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*);
 void PLAT_CALLBACK MoveDone(plat::Hwnd w, std::uint32_t msg, std::uintptr_t data,
                             plat::LResult result);
 void RunSettingsDialog(std::uint32_t requested);
+
+// The dialog's own copies of the record: the dialog thread edits nothing else, and the main
+// thread applies them.
+struct SettingsEdit {
+    Settings shown;   // what was in force when the dialog was shown
+    Settings chosen;  // what the dialog edits; its middle-button pointers address the two below
+    MiddleButtonEntry defaultEntry;
+    std::vector<MiddleButtonEntry> programs;
+    plat::Handle applied;  // signalled once the main thread has applied `chosen`
+};
+// Main thread. The apply ends by signalling edit.applied.
+void FillSettingsEdit(SettingsEdit& edit);
+void ApplySettingsEdit(const SettingsEdit& edit);
 // After the move thread has ended: the final target of each window whose late move it still
 // held, and those requests freed.
 std::vector<PendingMove> TakeUnfinishedMoves();

@@ -187,7 +187,7 @@ constexpr std::uint32_t GridFoldWaitMs = 2000;
 }
 
 void ApplyGrid(int columns, int rows) {
-    if (columns < 1 || columns > 256 || rows < 1 || rows > 256) return;
+    if (!IsGridSize(columns) || !IsGridSize(rows)) return;
     if (columns == desktop.columns && rows == desktop.rows) return;
     // After the end of the run the grid is only stored, for the next start.
     if (WindowMovesStopped()) return;
@@ -473,8 +473,11 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
         case MsgHookMoveWindow:
             HookMoveWindow(reinterpret_cast<plat::Hwnd>(wp), MouseX(lp), MouseY(lp));
             return 0;
-        case MsgApplyGrid:
-            ApplyGrid(static_cast<int>(wp), static_cast<int>(lp));
+        case MsgSettingsCopy:
+            FillSettingsEdit(*reinterpret_cast<SettingsEdit*>(lp));
+            return 1;
+        case MsgSettingsApplied:
+            ApplySettingsEdit(*reinterpret_cast<const SettingsEdit*>(lp));
             return 0;
         case MsgHookMenu:
             HookMenu(w, static_cast<int>(static_cast<plat::LParam>(wp)), static_cast<int>(lp));
