@@ -4,9 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <new>
-#include <vector>
 
 #include "config/shortcuts.h"
 #include "platform/gdi.h"
@@ -97,12 +95,6 @@ void LoadPositionList() {
         ++loaded;
     }
 }
-
-// Painters hold the font between Acquire and Release; a replaced font waits here until
-// the last of them lets go.
-std::mutex fontLock;
-int fontUsers = 0;
-std::vector<plat::Hgdi> retiredFonts;
 
 }  // namespace
 
@@ -295,36 +287,10 @@ void FreePositionList() {
     }
 }
 
-plat::Hgdi AcquirePagerFont() {
-    std::lock_guard<std::mutex> hold(fontLock);
-    ++fontUsers;
-    return settings.pagerFont;
-}
-
-void ReleasePagerFont() {
-    std::vector<plat::Hgdi> dead;
-    {
-        std::lock_guard<std::mutex> hold(fontLock);
-        if (fontUsers > 0) --fontUsers;
-        if (fontUsers == 0) dead.swap(retiredFonts);
-    }
-    for (plat::Hgdi f : dead) plat::DeleteObject(f);
-}
-
 void ReplacePagerFont(plat::Hgdi newFont) {
-    plat::Hgdi dead = nullptr;
-    {
-        std::lock_guard<std::mutex> hold(fontLock);
-        plat::Hgdi old = settings.pagerFont;
-        settings.pagerFont = newFont;
-        if (old && old != newFont) {
-            if (fontUsers == 0)
-                dead = old;
-            else
-                retiredFonts.push_back(old);
-        }
-    }
-    if (dead) plat::DeleteObject(dead);
+    const plat::Hgdi old = settings.pagerFont;
+    settings.pagerFont = newFont;
+    if (old && old != newFont) plat::DeleteObject(old);
 }
 
 void LoadSettings() {
@@ -365,25 +331,25 @@ void ReleaseSettings() {
 }
 
 namespace {
-// Written on the main thread when a registration fails, read by the save on the dialog thread.
-std::atomic<bool> switchHotkeysRunOnly{false};
-std::atomic<std::int32_t> switchHotkeysStored{0};
+// The main thread's: a failed registration sets them, the save reads them.
+bool switchHotkeysRunOnly = false;
+std::int32_t switchHotkeysStored = 0;
 }  // namespace
 
 void SwitchHotkeysOffForRun() {
-    if (!switchHotkeysRunOnly.load()) switchHotkeysStored.store(settings.switchHotkeys);
-    switchHotkeysRunOnly.store(true);
+    if (!switchHotkeysRunOnly) switchHotkeysStored = settings.switchHotkeys;
+    switchHotkeysRunOnly = true;
     settings.switchHotkeys = 0;
 }
 
 std::int32_t SwitchHotkeysToSave() {
-    if (switchHotkeysRunOnly.load() && settings.switchHotkeys == 0) return switchHotkeysStored.load();
-    switchHotkeysRunOnly.store(false);
+    if (switchHotkeysRunOnly && settings.switchHotkeys == 0) return switchHotkeysStored;
+    switchHotkeysRunOnly = false;
     return settings.switchHotkeys;
 }
 
 void ResetSettings() {
     ReleaseSettings();
     settings = Settings{};
-    switchHotkeysRunOnly.store(false);
+    switchHotkeysRunOnly = false;
 }

@@ -215,9 +215,6 @@ void ReleaseSettings();
 // ReleaseSettings, then every field cleared: the record as at program start.
 void ResetSettings();
 
-// Font exchange shared by painting (main thread) and the settings save (dialog thread).
-// Painting takes the font with AcquirePagerFont and gives it back with ReleasePagerFont;
-// ReplacePagerFont deletes the old font only once no painter holds it.
-plat::Hgdi AcquirePagerFont();
-void ReleasePagerFont();
+// Puts a new pager font in force and deletes the old one; the main thread alone paints and
+// replaces it.
 void ReplacePagerFont(plat::Hgdi newFont);

@@ -50,7 +50,7 @@ bool EdgeSwitch() {
     const std::int64_t ww = desktop.workWidth, wh = desktop.workHeight;
     const std::int64_t left = desktop.originX, top = desktop.originY;
     bool fired = true;
-    desktop.edgeSwitching.store(1, std::memory_order_relaxed);
+    desktop.edgeSwitching = 1;
     if (x < EdgeZone && desktop.currentColumn > 0) {
         MoveViewBy(-1, 0);
         ReenterAt(left + ww - ReentryInset, p.y);
@@ -68,7 +68,7 @@ bool EdgeSwitch() {
     } else {
         fired = false;
     }
-    desktop.edgeSwitching.store(0, std::memory_order_relaxed);
+    desktop.edgeSwitching = 0;
     return fired;
 }
 

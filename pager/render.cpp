@@ -179,7 +179,7 @@ plat::Hgdi CreateScaledFont() {
 
 void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     plat::Hgdi scaled = CreateScaledFont();
-    plat::Hgdi font = scaled ? scaled : AcquirePagerFont();
+    const plat::Hgdi font = scaled ? scaled : settings.pagerFont;
     const bool checkPending = AnyMovePending();
     // Bottom first, so that upper windows cover lower ones.
     for (auto w = zorder.rbegin(); w != zorder.rend(); ++w) {
@@ -188,10 +188,7 @@ void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
             continue;
         DrawWindow(mem, g, *w, t, font, checkPending);
     }
-    if (scaled)
-        plat::DeleteObject(scaled);
-    else
-        ReleasePagerFont();
+    if (scaled) plat::DeleteObject(scaled);
 }
 
 void DrawGrid(plat::Hdc mem, const Geometry& g) {
