@@ -130,7 +130,7 @@ void RegisterShellHotkey() {
     plat::MessageBox(PagerWindow(), "Unable to register shell hotkey - disabling!", nullptr,
                       plat::MB_ICONINFORMATION);
     settings.disableShell = 1;
-    WriteDword(settingsKeys.preferences, "Disable shell", 1);
+    WriteDword(settingsKeys.preferences, setting_name::disableShell, 1);
 }
 
 void UnregisterShellHotkey() { plat::UnregisterHotKey(PagerWindow(), HotkeyShell); }

@@ -281,7 +281,7 @@ int ParmenaMain(plat::Hinstance inst) {
                           "Two button mouse detected.\r\nMiddle button features unavailable.",
                           "Too few buttons", plat::MB_ICONINFORMATION);
         settings.disableMiddleButton = 1;
-        WriteDword(settingsKeys.preferences, "Disable middle button", 1);
+        WriteDword(settingsKeys.preferences, setting_name::disableMiddleButton, 1);
     }
     if (!settings.disableMiddleButton) InstallMouseHook();
     if (settings.resetAtStart) ApplyRememberedPositions();

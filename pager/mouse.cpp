@@ -301,8 +301,8 @@ void EndPagerDrag() {
     d.previousCapture = nullptr;
     plat::Rect r{0, 0, 0, 0};
     if (plat::GetWindowRect(PagerWindow(), &r)) {
-        WriteDword(settingsKeys.preferences, "XPos", r.left);
-        WriteDword(settingsKeys.preferences, "YPos", r.top);
+        WriteDword(settingsKeys.preferences, PagerXPosName, r.left);
+        WriteDword(settingsKeys.preferences, PagerYPosName, r.top);
     }
     d.active = false;
 }

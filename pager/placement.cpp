@@ -137,8 +137,8 @@ void PlacePagerAtCorner() {
 
 void RestorePagerPosition() {
     PlacePagerAtCorner();
-    const int x = ReadDword(settingsKeys.preferences, "XPos", NoSavedPosition);
-    const int y = ReadDword(settingsKeys.preferences, "YPos", NoSavedPosition);
+    const int x = ReadDword(settingsKeys.preferences, PagerXPosName, NoSavedPosition);
+    const int y = ReadDword(settingsKeys.preferences, PagerYPosName, NoSavedPosition);
     if (x == NoSavedPosition || y == NoSavedPosition) return;
     if (!MeetsScreen(x, y, FullSize(settings.xSize), FullSize(settings.ySize))) return;
     MovePagerTo(x, y);
@@ -243,11 +243,11 @@ void RememberPagerSize() {
     const int dpi = PagerDpi();
     settings.xSize = UnscaleFromDpi(r.right - r.left, dpi);
     settings.ySize = UnscaleFromDpi(r.bottom - r.top, dpi);
-    WriteDword(settingsKeys.preferences, "XSize", settings.xSize);
-    WriteDword(settingsKeys.preferences, "YSize", settings.ySize);
+    WriteDword(settingsKeys.preferences, setting_name::xSize, settings.xSize);
+    WriteDword(settingsKeys.preferences, setting_name::ySize, settings.ySize);
     if (settings.collapsePager == 0) {
-        WriteDword(settingsKeys.preferences, "XPos", r.left);
-        WriteDword(settingsKeys.preferences, "YPos", r.top);
+        WriteDword(settingsKeys.preferences, PagerXPosName, r.left);
+        WriteDword(settingsKeys.preferences, PagerYPosName, r.top);
     }
 }
 
