@@ -20,47 +20,27 @@ constexpr std::uint32_t MinimizeOnSwitch = 1u << 17;
 
 struct MiddleButtonEntry;
 
-// Field names follow the registry value they hold.
+// The layout the dialog library has always known; PARMENA_SETTINGS gives each setting's field
+// its registry value.
 struct Settings {
     plat::Hwnd pagerWindow;
-    std::int32_t disableNavigation;    // "Disable navigation"
-    std::int32_t disableMiddleButton;  // "Disable middle button"
-    std::int32_t disableShell;         // "Disable shell"
-    std::int32_t corner;               // "Corner"
-    std::int32_t xResolution;          // "XResolution"
-    std::int32_t yResolution;          // "YResolution"
-    std::int32_t hideProgramManager;   // "HideProgramManager"
-    std::int32_t followActive;         // "Follow active" (low byte at load)
-    std::int32_t switchAtBorders;      // "Switch at borders" (low byte at load)
-    std::int32_t onlyWhenButtonDown;   // "Only when button down" (low byte at load)
-    std::int32_t switchHotkeys;        // "Switch hotkeys"
-    std::int32_t enableTopmost;        // "Enable topmost"
-    std::int32_t rescaleOnExit;        // "Rescale On Exit"
-    std::int32_t collapsePager;        // "MinimizeTolvo": the pager collapses when the mouse leaves
-    std::int32_t navMouseSwitch;       // "NavMouseSwitch"
-    std::int32_t navMouseDrag;         // "NavMouseDrag"
-    std::int32_t navMouseDragDD;       // "NavMouseDragDD"
-    std::int32_t navMouseMenu;         // "NavMouseMenu"
-    std::int32_t navMouseMove;         // "NavMouseMove"
-    std::uint32_t background;          // "Background"
-    std::uint32_t grid;                // "Grid"
-    std::uint32_t window;              // "Window"
-    std::uint32_t windowFrame;         // "WindowFrame"
-    std::uint32_t windowCaption;       // "WindowCaption"
-    std::uint32_t windowText;          // "WindowText"
-    plat::LogFont font;               // "Height" ... "FaceName"
-    std::int32_t resetAtStart;         // "ResetAtStart"
+    std::int32_t disableNavigation, disableMiddleButton, disableShell, corner;
+    std::int32_t xResolution, yResolution, hideProgramManager;
+    std::int32_t followActive, switchAtBorders, onlyWhenButtonDown;  // low byte at load
+    std::int32_t switchHotkeys, enableTopmost, rescaleOnExit;
+    std::int32_t collapsePager;  // "MinimizeTolvo": the pager collapses when the mouse leaves
+    std::int32_t navMouseSwitch, navMouseDrag, navMouseDragDD, navMouseMenu, navMouseMove;
+    std::uint32_t background, grid, window, windowFrame, windowCaption, windowText;
+    plat::LogFont font;
+    std::int32_t resetAtStart;
     WindowPositionEntry positionList;  // sentinel; positionList.next is the first entry
     MiddleButtonEntry* defaultMiddleEntry;
     MiddleButtonEntry* programEntries;
     std::int32_t programEntryCount;
-    std::int32_t shellHotkeyModif;     // "ShellHotkey Modif"
-    std::int32_t shellHotkeyKey;       // "ShellHotkey Key"
-    std::int32_t xSize;                // "XSize"
-    std::int32_t ySize;                // "YSize"
+    std::int32_t shellHotkeyModif, shellHotkeyKey, xSize, ySize;
     plat::Hgdi pagerFont;
     // Added after every field the dialog library has always known, so that none of them moves.
-    std::int32_t navigationModifiers;  // "Navigation modifiers": index into NavigationModifierTable
+    std::int32_t navigationModifiers;  // index into NavigationModifierTable
 };
 
 extern Settings settings;

@@ -16,7 +16,6 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -304,145 +303,138 @@ void CommitSession(HWND owner) {
 
 // ---------------------------------------------------------------- entry dialogs
 
-struct EntryDialog {
-    int index;  // -1 adds
-};
-
 void Focus(HWND dlg, int id) {
     HWND c = GetDlgItem(dlg, id);
     SetFocus(c);
     SendMessageA(c, EM_SETSEL, 0, -1);
 }
 
-int EntryIndex(HWND dlg) { return reinterpret_cast<EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER))->index; }
-
-// The control of each field an entry dialog shows; any other field is the name's.
+// The control that holds each field an entry dialog may refuse.
 struct FieldControl {
     prefs::EntryField field;
     int control;
 };
 
-// An entry the library refused: the dialog stays open on the field it refused.
-INT_PTR Refuse(HWND dlg, const prefs::Refusal& refusal, std::initializer_list<FieldControl> controls,
-               int nameControl) {
+// One kind of entry dialog: init fills the controls for entry `index` (-1 adds); store hands
+// what they hold to the library, which refuses a field or takes the entry.
+struct EntryKind {
+    void (*init)(HWND dlg, prefs::Edit& edit, int index);
+    bool (*store)(HWND dlg, prefs::Edit& edit, int index, prefs::Refusal* refusal);
+    FieldControl fields[3];  // the first is the one a refusal of any other field goes to
+};
+
+struct EntryDialog {
+    const EntryKind* kind;
+    int index;
+};
+
+INT_PTR CALLBACK EntryProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrA(dlg, DWLP_USER, lp);
+        const auto* d = reinterpret_cast<const EntryDialog*>(lp);
+        d->kind->init(dlg, session->edit, d->index);
+        return TRUE;
+    }
+    if (msg != WM_COMMAND) return FALSE;
+    if (LOWORD(wp) == IDCANCEL) {
+        EndDialog(dlg, IDCANCEL);
+        return TRUE;
+    }
+    if (LOWORD(wp) != IDOK) return FALSE;
+    const auto* d = reinterpret_cast<const EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    prefs::Refusal refusal;
+    if (d->kind->store(dlg, session->edit, d->index, &refusal)) {
+        EndDialog(dlg, IDOK);
+        return TRUE;
+    }
+    // The dialog stays open on the field refused.
     Warn(dlg, refusal.message);
-    int control = nameControl;
-    for (const FieldControl& c : controls)
-        if (c.field == refusal.field) control = c.control;
+    int control = d->kind->fields[0].control;
+    for (const FieldControl& f : d->kind->fields)
+        if (f.control && f.field == refusal.field) control = f.control;
     Focus(dlg, control);
     return TRUE;
 }
 
-bool Cancelled(HWND dlg, UINT msg, WPARAM wp) {
-    if (msg != WM_COMMAND || LOWORD(wp) != IDCANCEL) return false;
-    EndDialog(dlg, IDCANCEL);
-    return true;
+void InitPosition(HWND dlg, prefs::Edit& edit, int index) {
+    SendDlgItemMessageA(dlg, IDC_PE_NAME, EM_LIMITTEXT, prefs::MaxPatternLength + 1, 0);
+    if (index >= 0) {
+        const prefs::PositionEdit& p = edit.positions[static_cast<std::size_t>(index)];
+        SetText(dlg, IDC_PE_NAME, p.name);
+        SetNumber(dlg, IDC_PE_COLUMN, prefs::PositionColumn(p));
+        SetNumber(dlg, IDC_PE_ROW, prefs::PositionRow(p));
+        SetCheck(dlg, IDC_PE_KEEP, (p.position & KeepInPlace) != 0);
+        SetCheck(dlg, IDC_PE_MINIMIZE, (p.position & MinimizeOnSwitch) != 0);
+    } else {
+        SetNumber(dlg, IDC_PE_COLUMN, 1);
+        SetNumber(dlg, IDC_PE_ROW, 1);
+    }
 }
 
-INT_PTR CALLBACK PositionProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    prefs::Edit& edit = session->edit;
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, DWLP_USER, lp);
-        const int index = reinterpret_cast<EntryDialog*>(lp)->index;
-        SendDlgItemMessageA(dlg, IDC_PE_NAME, EM_LIMITTEXT, prefs::MaxPatternLength + 1, 0);
-        if (index >= 0) {
-            const prefs::PositionEdit& p = edit.positions[static_cast<std::size_t>(index)];
-            SetText(dlg, IDC_PE_NAME, p.name);
-            SetNumber(dlg, IDC_PE_COLUMN, prefs::PositionColumn(p));
-            SetNumber(dlg, IDC_PE_ROW, prefs::PositionRow(p));
-            SetCheck(dlg, IDC_PE_KEEP, (p.position & KeepInPlace) != 0);
-            SetCheck(dlg, IDC_PE_MINIMIZE, (p.position & MinimizeOnSwitch) != 0);
-        } else {
-            SetNumber(dlg, IDC_PE_COLUMN, 1);
-            SetNumber(dlg, IDC_PE_ROW, 1);
-        }
-        return TRUE;
-    }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = EntryIndex(dlg);
-        prefs::Refusal refusal;
-        if (!prefs::PutPosition(&edit, index, TextOf(dlg, IDC_PE_NAME), TextOf(dlg, IDC_PE_COLUMN),
-                                TextOf(dlg, IDC_PE_ROW), Checked(dlg, IDC_PE_KEEP),
-                                Checked(dlg, IDC_PE_MINIMIZE), &refusal))
-            return Refuse(dlg, refusal, {{prefs::EntryField::Column, IDC_PE_COLUMN},
-                                         {prefs::EntryField::Row, IDC_PE_ROW}}, IDC_PE_NAME);
-        EndDialog(dlg, IDOK);
-        return TRUE;
-    }
-    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
+bool StorePosition(HWND dlg, prefs::Edit& edit, int index, prefs::Refusal* refusal) {
+    return prefs::PutPosition(&edit, index, TextOf(dlg, IDC_PE_NAME), TextOf(dlg, IDC_PE_COLUMN),
+                              TextOf(dlg, IDC_PE_ROW), Checked(dlg, IDC_PE_KEEP),
+                              Checked(dlg, IDC_PE_MINIMIZE), refusal);
 }
 
-INT_PTR CALLBACK ShortcutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    prefs::Edit& edit = session->edit;
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, DWLP_USER, lp);
-        const int index = reinterpret_cast<EntryDialog*>(lp)->index;
-        SendDlgItemMessageA(dlg, IDC_SE_NAME, EM_LIMITTEXT, prefs::MaxShortcutNameLength + 1, 0);
-        SendDlgItemMessageA(dlg, IDC_SE_COMMAND, EM_LIMITTEXT, prefs::MaxShortcutTextLength + 1, 0);
-        SendDlgItemMessageA(dlg, IDC_SE_DIRECTORY, EM_LIMITTEXT, prefs::MaxShortcutTextLength + 1, 0);
-        std::int32_t show = 0;
-        if (index >= 0) {
-            const prefs::ShortcutEdit& s = edit.shortcuts[static_cast<std::size_t>(index)];
-            SetText(dlg, IDC_SE_NAME, s.name);
-            SetText(dlg, IDC_SE_COMMAND, s.command);
-            SetText(dlg, IDC_SE_DIRECTORY, s.directory);
-            show = s.show;
-        }
-        FillCombo(dlg, IDC_SE_SHOW, prefs::ShowChoices(), show);
-        return TRUE;
+void InitShortcut(HWND dlg, prefs::Edit& edit, int index) {
+    SendDlgItemMessageA(dlg, IDC_SE_NAME, EM_LIMITTEXT, prefs::MaxShortcutNameLength + 1, 0);
+    SendDlgItemMessageA(dlg, IDC_SE_COMMAND, EM_LIMITTEXT, prefs::MaxShortcutTextLength + 1, 0);
+    SendDlgItemMessageA(dlg, IDC_SE_DIRECTORY, EM_LIMITTEXT, prefs::MaxShortcutTextLength + 1, 0);
+    std::int32_t show = 0;
+    if (index >= 0) {
+        const prefs::ShortcutEdit& s = edit.shortcuts[static_cast<std::size_t>(index)];
+        SetText(dlg, IDC_SE_NAME, s.name);
+        SetText(dlg, IDC_SE_COMMAND, s.command);
+        SetText(dlg, IDC_SE_DIRECTORY, s.directory);
+        show = s.show;
     }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = EntryIndex(dlg);
-        prefs::Refusal refusal;
-        if (!prefs::PutShortcut(&edit, index, TextOf(dlg, IDC_SE_NAME), TextOf(dlg, IDC_SE_COMMAND),
-                                TextOf(dlg, IDC_SE_DIRECTORY), ComboValue(dlg, IDC_SE_SHOW, 0), &refusal))
-            return Refuse(dlg, refusal, {{prefs::EntryField::Command, IDC_SE_COMMAND},
-                                         {prefs::EntryField::Directory, IDC_SE_DIRECTORY}}, IDC_SE_NAME);
-        EndDialog(dlg, IDOK);
-        return TRUE;
-    }
-    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
+    FillCombo(dlg, IDC_SE_SHOW, prefs::ShowChoices(), show);
 }
 
-INT_PTR CALLBACK ProgramProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    prefs::Edit& edit = session->edit;
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, DWLP_USER, lp);
-        const int index = reinterpret_cast<EntryDialog*>(lp)->index;
-        SendDlgItemMessageA(dlg, IDC_PR_NAME, EM_LIMITTEXT, prefs::MaxProgramNameLength + 1, 0);
-        MiddleButtonEntry e{"", {-1, -1, -1, -1}, {-1, -1, -1, -1}, -1};
-        if (index >= 0) e = edit.programs[static_cast<std::size_t>(index)];
-        SetText(dlg, IDC_PR_NAME, prefs::EntryName(e));
-        const auto clicks = prefs::ActionChoices(session->clicks, true);
-        const auto drags = prefs::ActionChoices(session->drags, true);
-        for (int j = 0; j < 4; ++j) {
-            FillCombo(dlg, IDC_PR_CLICK0 + j, clicks, e.click[j]);
-            FillCombo(dlg, IDC_PR_DRAG0 + j, drags, e.drag[j]);
-        }
-        FillCombo(dlg, IDC_PR_TRANSMIT, prefs::TransmitChoices(true), e.transmit);
-        return TRUE;
-    }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = EntryIndex(dlg);
-        std::int32_t click[4], drag[4];
-        for (int j = 0; j < 4; ++j) {
-            click[j] = ComboValue(dlg, IDC_PR_CLICK0 + j, prefs::UseDefault);
-            drag[j] = ComboValue(dlg, IDC_PR_DRAG0 + j, prefs::UseDefault);
-        }
-        prefs::Refusal refusal;
-        if (!prefs::PutProgram(&edit, index, TextOf(dlg, IDC_PR_NAME), click, drag,
-                               ComboValue(dlg, IDC_PR_TRANSMIT, prefs::UseDefault), &refusal))
-            return Refuse(dlg, refusal, {}, IDC_PR_NAME);
-        EndDialog(dlg, IDOK);
-        return TRUE;
-    }
-    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
+bool StoreShortcut(HWND dlg, prefs::Edit& edit, int index, prefs::Refusal* refusal) {
+    return prefs::PutShortcut(&edit, index, TextOf(dlg, IDC_SE_NAME), TextOf(dlg, IDC_SE_COMMAND),
+                              TextOf(dlg, IDC_SE_DIRECTORY), ComboValue(dlg, IDC_SE_SHOW, 0), refusal);
 }
+
+void InitProgram(HWND dlg, prefs::Edit& edit, int index) {
+    SendDlgItemMessageA(dlg, IDC_PR_NAME, EM_LIMITTEXT, prefs::MaxProgramNameLength + 1, 0);
+    MiddleButtonEntry e{"", {-1, -1, -1, -1}, {-1, -1, -1, -1}, -1};
+    if (index >= 0) e = edit.programs[static_cast<std::size_t>(index)];
+    SetText(dlg, IDC_PR_NAME, prefs::EntryName(e));
+    const auto clicks = prefs::ActionChoices(session->clicks, true);
+    const auto drags = prefs::ActionChoices(session->drags, true);
+    for (int j = 0; j < 4; ++j) {
+        FillCombo(dlg, IDC_PR_CLICK0 + j, clicks, e.click[j]);
+        FillCombo(dlg, IDC_PR_DRAG0 + j, drags, e.drag[j]);
+    }
+    FillCombo(dlg, IDC_PR_TRANSMIT, prefs::TransmitChoices(true), e.transmit);
+}
+
+bool StoreProgram(HWND dlg, prefs::Edit& edit, int index, prefs::Refusal* refusal) {
+    std::int32_t click[4], drag[4];
+    for (int j = 0; j < 4; ++j) {
+        click[j] = ComboValue(dlg, IDC_PR_CLICK0 + j, prefs::UseDefault);
+        drag[j] = ComboValue(dlg, IDC_PR_DRAG0 + j, prefs::UseDefault);
+    }
+    return prefs::PutProgram(&edit, index, TextOf(dlg, IDC_PR_NAME), click, drag,
+                             ComboValue(dlg, IDC_PR_TRANSMIT, prefs::UseDefault), refusal);
+}
+
+const EntryKind PositionEntry{InitPosition, StorePosition,
+                              {{prefs::EntryField::Name, IDC_PE_NAME},
+                               {prefs::EntryField::Column, IDC_PE_COLUMN},
+                               {prefs::EntryField::Row, IDC_PE_ROW}}};
+const EntryKind ShortcutEntry{InitShortcut, StoreShortcut,
+                              {{prefs::EntryField::Name, IDC_SE_NAME},
+                               {prefs::EntryField::Command, IDC_SE_COMMAND},
+                               {prefs::EntryField::Directory, IDC_SE_DIRECTORY}}};
+const EntryKind ProgramEntry{InitProgram, StoreProgram, {{prefs::EntryField::Name, IDC_PR_NAME}}};
 
 // Runs an entry dialog; true when the entry changed.
-bool RunEntry(HWND page, int templ, DLGPROC proc, int index) {
-    EntryDialog d{index};
-    return DialogBoxParamW(module, MAKEINTRESOURCEW(templ), page, proc, reinterpret_cast<LPARAM>(&d)) == IDOK;
+bool RunEntry(HWND page, int templ, const EntryKind& kind, int index) {
+    EntryDialog d{&kind, index};
+    return DialogBoxParamW(module, MAKEINTRESOURCEW(templ), page, EntryProc, reinterpret_cast<LPARAM>(&d)) == IDOK;
 }
 
 // ---------------------------------------------------------------- pages
@@ -660,16 +652,16 @@ bool StoreWindows(HWND dlg, std::string*, int*) {
 // redraws it with a row selected, remove() drops a row.
 struct ListButtons {
     int list, add, edit, remove, templ;
-    DLGPROC proc;
+    const EntryKind* kind;
 };
 template <class Count, class Fill, class Remove>
 bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b, Count count, Fill fill, Remove remove) {
     if (code != BN_CLICKED) return false;
     const int sel = SelectedRow(dlg, b.list);
     bool changed = true;
-    if (id == b.add && RunEntry(dlg, b.templ, b.proc, -1)) {
+    if (id == b.add && RunEntry(dlg, b.templ, *b.kind, -1)) {
         fill(count() - 1);
-    } else if (id == b.edit && sel >= 0 && RunEntry(dlg, b.templ, b.proc, sel)) {
+    } else if (id == b.edit && sel >= 0 && RunEntry(dlg, b.templ, *b.kind, sel)) {
         fill(sel);
     } else if (id == b.remove && sel >= 0) {
         remove(sel);
@@ -683,7 +675,7 @@ bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b, Count count
 
 bool CommandWindows(HWND dlg, WORD id, WORD code) {
     return CommandList(
-        dlg, id, code, {IDC_POS_LIST, IDC_POS_ADD, IDC_POS_EDIT, IDC_POS_REMOVE, IDD_POSITION, PositionProc},
+        dlg, id, code, {IDC_POS_LIST, IDC_POS_ADD, IDC_POS_EDIT, IDC_POS_REMOVE, IDD_POSITION, &PositionEntry},
         [] { return static_cast<int>(session->edit.positions.size()); },
         [&](int row) { FillPositions(dlg, row); },
         [](int row) { prefs::RemovePosition(&session->edit, row); });
@@ -720,7 +712,7 @@ bool StoreCommand(HWND dlg, std::string* message, int* focus) {
 bool CommandCommand(HWND dlg, WORD id, WORD code) {
     std::vector<prefs::ShortcutEdit>& list = session->edit.shortcuts;
     return CommandList(
-        dlg, id, code, {IDC_SC_LIST, IDC_SC_ADD, IDC_SC_EDIT, IDC_SC_REMOVE, IDD_SHORTCUT, ShortcutProc},
+        dlg, id, code, {IDC_SC_LIST, IDC_SC_ADD, IDC_SC_EDIT, IDC_SC_REMOVE, IDD_SHORTCUT, &ShortcutEntry},
         [&] { return static_cast<int>(list.size()); },
         [&](int row) { FillShortcuts(dlg, IDC_SC_LIST, list, row); },
         [](int row) { prefs::RemoveShortcutEdit(&session->edit, row); });
@@ -763,7 +755,7 @@ bool StoreMiddle(HWND dlg, std::string*, int*) {
 
 bool CommandMiddle(HWND dlg, WORD id, WORD code) {
     return CommandList(
-        dlg, id, code, {IDC_PROG_LIST, IDC_PROG_ADD, IDC_PROG_EDIT, IDC_PROG_REMOVE, IDD_PROGRAM, ProgramProc},
+        dlg, id, code, {IDC_PROG_LIST, IDC_PROG_ADD, IDC_PROG_EDIT, IDC_PROG_REMOVE, IDD_PROGRAM, &ProgramEntry},
         [] { return static_cast<int>(session->edit.programs.size()); },
         [&](int row) { FillPrograms(dlg, row); },
         [](int row) { prefs::RemoveProgram(&session->edit, row); });
