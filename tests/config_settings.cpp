@@ -1,4 +1,4 @@
-// Settings load: defaults, registry encodings, hostile values, the font exchange.
+// Settings load: the settings table, defaults, registry encodings, hostile values.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -95,6 +95,18 @@ TEST_F(SettingsLoad, FirstStartCreatesEveryKeyAndTakesDefaults) {
     EXPECT_EQ(shortcutStore.head, nullptr);
     // Loading only reads: nothing is written on a first start.
     EXPECT_TRUE(sim::ValueNames("HKCU", Pref).empty());
+}
+
+// A row copied without its edit would load two values into one field, or one value twice.
+TEST(SettingTable, EachRowHasAValueAndAFieldOfItsOwn) {
+    for (const SettingInfo& a : SettingTable) {
+        EXPECT_LE(a.offset + a.size, sizeof(Settings)) << a.name;
+        for (const SettingInfo& b : SettingTable) {
+            if (&a == &b) continue;
+            EXPECT_FALSE(a.key == b.key && std::strcmp(a.name, b.name) == 0) << a.name;
+            EXPECT_FALSE(a.offset < b.offset + b.size && b.offset < a.offset + a.size) << a.name << " " << b.name;
+        }
+    }
 }
 
 TEST_F(SettingsLoad, DeniedMachineKeyStillLoadsUserShortcuts) {

@@ -517,21 +517,37 @@ void InitDesktops(HWND dlg) {
     EnableWindow(GetDlgItem(dlg, IDC_ONLY_BUTTON), Checked(dlg, IDC_SWITCH_BORDERS));
 }
 
+// A typed number of the record, in the range the settings table gives the dialog.
+struct NumberField {
+    int control;
+    const char* label;
+    std::int32_t Settings::*field;
+    std::size_t offset;  // offsetof(Settings, field)
+};
+
+// Both fields or neither: a refusal leaves the record as it was and names the control.
+bool StoreNumbers(HWND dlg, const NumberField (&fields)[2], std::string* message, int* focus) {
+    Settings& r = session->edit.record;
+    std::int32_t values[2];
+    for (int i = 0; i < 2; ++i) {
+        const SettingInfo& s = SettingAt(fields[i].offset);
+        if (!prefs::ParseNumber(TextOf(dlg, fields[i].control), fields[i].label, s.dialogMin, s.dialogMax,
+                                r.*fields[i].field, &values[i], message)) {
+            *focus = fields[i].control;
+            return false;
+        }
+    }
+    for (int i = 0; i < 2; ++i) r.*fields[i].field = values[i];
+    return true;
+}
+
 bool StoreDesktops(HWND dlg, std::string* message, int* focus) {
     Settings& r = session->edit.record;
-    std::int32_t columns = r.xResolution, rows = r.yResolution;
-    if (!prefs::ParseNumber(TextOf(dlg, IDC_COLUMNS), "Columns", prefs::MinGrid, prefs::MaxGrid, r.xResolution,
-                            &columns, message)) {
-        *focus = IDC_COLUMNS;
+    if (!StoreNumbers(dlg,
+                      {{IDC_COLUMNS, "Columns", &Settings::xResolution, offsetof(Settings, xResolution)},
+                       {IDC_ROWS, "Rows", &Settings::yResolution, offsetof(Settings, yResolution)}},
+                      message, focus))
         return false;
-    }
-    if (!prefs::ParseNumber(TextOf(dlg, IDC_ROWS), "Rows", prefs::MinGrid, prefs::MaxGrid, r.yResolution, &rows,
-                            message)) {
-        *focus = IDC_ROWS;
-        return false;
-    }
-    r.xResolution = columns;
-    r.yResolution = rows;
     StoreFlag(dlg, IDC_SWITCH_HOTKEYS, &r.switchHotkeys);
     r.navigationModifiers = ComboValue(dlg, IDC_NAV_MODIFIERS, r.navigationModifiers);
     StoreFlag(dlg, IDC_SWITCH_BORDERS, &r.switchAtBorders);
@@ -565,19 +581,11 @@ void InitPager(HWND dlg) {
 
 bool StorePager(HWND dlg, std::string* message, int* focus) {
     Settings& r = session->edit.record;
-    std::int32_t width = r.xSize, height = r.ySize;
-    if (!prefs::ParseNumber(TextOf(dlg, IDC_XSIZE), "Width", prefs::MinPagerSize, prefs::MaxPagerSize, r.xSize,
-                            &width, message)) {
-        *focus = IDC_XSIZE;
+    if (!StoreNumbers(dlg,
+                      {{IDC_XSIZE, "Width", &Settings::xSize, offsetof(Settings, xSize)},
+                       {IDC_YSIZE, "Height", &Settings::ySize, offsetof(Settings, ySize)}},
+                      message, focus))
         return false;
-    }
-    if (!prefs::ParseNumber(TextOf(dlg, IDC_YSIZE), "Height", prefs::MinPagerSize, prefs::MaxPagerSize, r.ySize,
-                            &height, message)) {
-        *focus = IDC_YSIZE;
-        return false;
-    }
-    r.xSize = width;
-    r.ySize = height;
     for (int i = 0; i < 4; ++i)
         if (Checked(dlg, IDC_CORNER1 + i) && r.corner != i + 1) r.corner = i + 1;
     StoreFlag(dlg, IDC_MINIMIZE, &r.collapsePager);

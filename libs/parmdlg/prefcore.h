@@ -19,8 +19,6 @@ namespace prefs {
 // change the field.
 constexpr int MinGrid = SettingAt(offsetof(Settings, xResolution)).dialogMin;
 constexpr int MaxGrid = SettingAt(offsetof(Settings, xResolution)).dialogMax;
-constexpr int MinPagerSize = SettingAt(offsetof(Settings, xSize)).dialogMin;
-constexpr int MaxPagerSize = SettingAt(offsetof(Settings, xSize)).dialogMax;
 constexpr int MaxPatternLength = 1023;
 constexpr int MaxProgramNameLength = 127;
 constexpr int MaxShortcutNameLength = 31;

@@ -1,13 +1,7 @@
 // Entry points of the companion libraries, exported undecorated (see libs/*/*.def). The
 // program resolves them (libs.cpp) and each library defines its own, both from this header.
 #pragma once
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/sdk.h"
 
 extern "C" {
 // parmm.dll: installs the low-level mouse hook for the calling thread's desktop and remembers
