@@ -52,7 +52,7 @@ void LoadSettingsAndState(int* initialX, int* initialY);
 
 constexpr int PollTimerId = 472;
 constexpr int PollTimerMs = 100;
-void PLAT_CALLBACK StartPollTimer();
+void StartPollTimer();
 // The poll timer's tick: pager leave, edge switching, follow-active, refresh.
 void PollTick();
 // Puts a new grid in force; a current desktop the grid no longer holds gives way to the nearest

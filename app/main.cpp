@@ -177,7 +177,7 @@ void LoadSettingsAndState(int* initialX, int* initialY) {
     if (initialY) *initialY = p.y;
 }
 
-void PLAT_CALLBACK StartPollTimer() {
+void StartPollTimer() {
     plat::SetWindowPos(PagerWindow(), plat::HWND_TOPMOST, 0, 0, 0, 0,
                        plat::SWP_NOMOVE | plat::SWP_NOSIZE);
     if (plat::SetTimer(PagerWindow(), PollTimerId, PollTimerMs, nullptr) == 0) {

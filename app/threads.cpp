@@ -78,9 +78,9 @@ void TakeRequest(MoveRequest* request) {
         Forget(heldMoves.end() - 1, false);
 }
 
-void ShowAbout(plat::StartRoutine start, plat::Handle done) {
+void ShowAbout(plat::Handle done) {
     aboutDialogOpen.store(true, std::memory_order_relaxed);
-    plat::ShowAboutDlg(start);
+    plat::ShowAboutDlg();
     if (done) plat::SetEvent(done);
     aboutDialogOpen.store(false, std::memory_order_relaxed);
 }
@@ -119,10 +119,10 @@ std::uint32_t PLAT_CALLBACK DialogThreadMain(void*) {
                 RunSettingsDialog(static_cast<std::uint32_t>(m.wParam));
                 break;
             case MsgShowStartupAbout:
-                ShowAbout(StartPollTimer, reinterpret_cast<plat::Handle>(m.lParam));
+                ShowAbout(reinterpret_cast<plat::Handle>(m.lParam));
                 break;
             case MsgShowAbout:
-                ShowAbout(nullptr, nullptr);
+                ShowAbout(nullptr);
                 break;
             default:
                 break;

@@ -81,7 +81,7 @@ TEST_F(SettingsRunTest, MutexHeldElsewhereDropsTheRequest) {
     Run();
     sim::HoldNamedMutex(HookMutexName, true);
     std::atomic<bool> aboutShown{false};
-    sim::OnShowAbout([&](plat::StartRoutine) { aboutShown = true; });
+    sim::OnShowAbout([&] { aboutShown = true; });
     program.Command(CmdSettings);
     program.Command(CmdAbout);  // served only after the settings request has given up
     ASSERT_TRUE(sim::WaitFor([&] { return aboutShown.load(); }));

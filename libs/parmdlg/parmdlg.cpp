@@ -1003,6 +1003,6 @@ extern "C" int WINAPI ShowPrefDlg(void* settingsRecord, DWORD_PTR clickFuncs, DW
     return s.result;
 }
 
-extern "C" void WINAPI ShowAboutDlg(ParmStartRoutine) {
+extern "C" void WINAPI ShowAboutDlg(void*) {
     DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutProc, 0);
 }
