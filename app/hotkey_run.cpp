@@ -71,3 +71,22 @@ void TakeQueuedHotkeys(HotkeyRun& run) {
                           plat::PM_REMOVE | plat::PM_QS_POSTMESSAGE);
     }
 }
+
+// The hotkeys queued behind this one go in the same switch: the windows end where the
+// switches one by one would have put them, without the batches in between.
+void SwitchByHotkeys(int id) {
+    HotkeyRun run = StartHotkeyRun(id, desktop.currentColumn, desktop.currentRow, desktop.columns,
+                                   desktop.rows);
+    TakeQueuedHotkeys(run);
+    if (run.column == run.fromColumn && run.row == run.fromRow) return;
+    const plat::Hwnd carried = run.kind == HotkeyKind::Carry ? CarriableWindow() : nullptr;
+    // Keys that come while the windows are read and asked still go in this switch.
+    MoveViewByGrowing(
+        run.column - run.fromColumn, run.row - run.fromRow,
+        [&run](int* right, int* down) {
+            TakeQueuedHotkeys(run);
+            *right = run.column - run.fromColumn;
+            *down = run.row - run.fromRow;
+        },
+        carried);
+}
