@@ -33,10 +33,6 @@ bool windowsHome;
 
 namespace {
 
-// Long enough for the dialog thread's compress to end, short enough that a stuck one cannot
-// keep the program from ending.
-constexpr std::uint32_t ExitCompressWaitMs = 10000;
-
 // The move thread has ended by now, so a hung window gets its step as an asynchronous move.
 void BackToFirstDesktop() {
     // One switch moves at most 10 desktops; farther away, the way home takes several.
@@ -46,9 +42,9 @@ void BackToFirstDesktop() {
         if (!ShiftWindows(dc, dr)) break;
         SetCurrentDesktop(desktop.currentColumn - dc, desktop.currentRow - dr);
     }
-    FoldWindowsAbovePager(ExitCompressWaitMs);
+    FoldWindowsAbovePager();
     // The next run could not reach them either.
-    FoldWindowsIntoGrid(ExitCompressWaitMs);
+    FoldWindowsIntoGrid();
 }
 
 // Windows whose late moves the move thread still held were skipped or handed on by the
@@ -81,7 +77,7 @@ void BringWindowsHome(bool fold) {
     const std::int64_t dx = static_cast<std::int64_t>(desktop.currentColumn) * desktop.screenWidth;
     const std::int64_t dy = static_cast<std::int64_t>(desktop.currentRow) * desktop.screenHeight;
     if (fold)
-        CompressDesktop(false, ExitCompressWaitMs);
+        CompressDesktop(false);
     else
         BackToFirstDesktop();
     SendHeldWindowsHome(held, fold, dx, dy);
@@ -104,7 +100,7 @@ void LogoffFold() {
     // Again at the end of the session: a batch the query interrupted may have moved windows
     // after the first fold.
     if (windowsHome && !restoring)
-        CompressDesktop(false, ExitCompressWaitMs);
+        CompressDesktop(false);
     else
         BringWindowsHome(true);
 }

@@ -53,7 +53,7 @@ void PostQuitToThread(plat::Handle thread, std::uint32_t threadId) {
 constexpr std::uint32_t WorkerStopMs = 5000;
 
 // Ends a worker thread and waits for it, serving the messages sent to this thread meanwhile:
-// an apply in the closing settings dialog repaints the pager, which only this thread can do.
+// a settings dialog about to show asks this thread for its copy of the record.
 // Returns false when the thread is still running after the bounded wait; whatever it may
 // still touch must then be left alone.
 bool StopThread(plat::Handle thread, std::uint32_t threadId) {
