@@ -106,11 +106,11 @@ void SaveMiddleButton(SaveRun& run) {
     if (!def || !entries) return;
     Use(run, MiddleButtonKeyName);
     char name[48];
-    PutDword(run, "DefTransmit", def->transmit);
+    PutDword(run, list_value::DefaultTransmit, def->transmit);
     for (int j = 0; j < 4; ++j) {
-        std::snprintf(name, sizeof name, "DefClick%i", j);
+        std::snprintf(name, sizeof name, list_value::DefaultClick, j);
         PutDword(run, name, def->click[j]);
-        std::snprintf(name, sizeof name, "DefDrag%i", j);
+        std::snprintf(name, sizeof name, list_value::DefaultDrag, j);
         PutDword(run, name, def->drag[j]);
     }
 
@@ -123,18 +123,18 @@ void SaveMiddleButton(SaveRun& run) {
         char text[sizeof e.name + 1];
         std::snprintf(text, sizeof text, "%.*s",
                       static_cast<int>(BoundedNameLength(e.name, sizeof e.name)), e.name);
-        std::snprintf(name, sizeof name, "PS%iName", i);
+        std::snprintf(name, sizeof name, list_value::ProgramName, i);
         all = PutString(run, name, text) && all;
-        std::snprintf(name, sizeof name, "PS%iTransmit", i);
+        std::snprintf(name, sizeof name, list_value::ProgramTransmit, i);
         all = PutDword(run, name, e.transmit) && all;
         for (int j = 0; j < 4; ++j) {
-            std::snprintf(name, sizeof name, "PS%iClick%i", i, j);
+            std::snprintf(name, sizeof name, list_value::ProgramClick, i, j);
             all = PutDword(run, name, e.click[j]) && all;
-            std::snprintf(name, sizeof name, "PS%iDrag%i", i, j);
+            std::snprintf(name, sizeof name, list_value::ProgramDrag, i, j);
             all = PutDword(run, name, e.drag[j]) && all;
         }
     }
-    if (all) PutDword(run, "ProgSpecCount", count);
+    if (all) PutDword(run, list_value::ProgramCount, count);
     PublishMiddleButtonEntries();
 }
 
@@ -144,12 +144,12 @@ void SavePositionList(SaveRun& run) {
     int n = 0;
     bool all = true;
     for (const WindowPositionEntry* e = settings.positionList.next; e; e = e->next, ++n) {
-        std::snprintf(name, sizeof name, "Pos%iName", n);
+        std::snprintf(name, sizeof name, list_value::PositionName, n);
         all = PutString(run, name, e->name ? e->name : "") && all;
-        std::snprintf(name, sizeof name, "Pos%iPos", n);
+        std::snprintf(name, sizeof name, list_value::PositionWord, n);
         all = PutDword(run, name, static_cast<std::int32_t>(e->position)) && all;
     }
-    if (all) PutDword(run, "Count", n);
+    if (all) PutDword(run, list_value::PositionCount, n);
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ void LoadSetting(const SettingInfo& s) {
 void LoadPositionList() {
     plat::Hkey k = settingsKeys.windowPositions;
     FreePositionList();
-    std::int32_t count = ReadDword(k, "Count", 0);
+    std::int32_t count = ReadDword(k, list_value::PositionCount, 0);
     WindowPositionEntry* tail = &settings.positionList;
     std::int32_t gap = 0;
     std::int32_t loaded = 0;
@@ -80,13 +80,13 @@ void LoadPositionList() {
          ++i) {
         char valueName[32];
         char name[MaxPositionNameLength + 1];
-        std::snprintf(valueName, sizeof valueName, "Pos%iName", static_cast<int>(i));
+        std::snprintf(valueName, sizeof valueName, list_value::PositionName, static_cast<int>(i));
         if (!ReadBytes(k, valueName, name, sizeof name)) {
             ++gap;
             continue;
         }
         gap = 0;
-        std::snprintf(valueName, sizeof valueName, "Pos%iPos", static_cast<int>(i));
+        std::snprintf(valueName, sizeof valueName, list_value::PositionWord, static_cast<int>(i));
         WindowPositionEntry* e =
             NewPositionEntry(name, static_cast<std::uint32_t>(ReadDword(k, valueName, 0)));
         if (!e) break;

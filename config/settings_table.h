@@ -82,6 +82,22 @@ enum class SettingKey : std::uint8_t { Preferences, Colors, Font, WindowPosition
 constexpr int MinGridSize = 1, MaxGridSize = 256;
 constexpr bool IsGridSize(std::int64_t v) { return v >= MinGridSize && v <= MaxGridSize; }
 
+// The values of the lists the record points to: the remembered windows ("Window Positions")
+// and the middle-button entries ("Middle Button"). Each %i is an entry's or a button's index.
+namespace list_value {
+inline constexpr char PositionCount[] = "Count";
+inline constexpr char PositionName[] = "Pos%iName";
+inline constexpr char PositionWord[] = "Pos%iPos";
+inline constexpr char ProgramCount[] = "ProgSpecCount";
+inline constexpr char ProgramName[] = "PS%iName";
+inline constexpr char ProgramTransmit[] = "PS%iTransmit";
+inline constexpr char ProgramClick[] = "PS%iClick%i";
+inline constexpr char ProgramDrag[] = "PS%iDrag%i";
+inline constexpr char DefaultTransmit[] = "DefTransmit";
+inline constexpr char DefaultClick[] = "DefClick%i";
+inline constexpr char DefaultDrag[] = "DefDrag%i";
+}  // namespace list_value
+
 // The value names, for code that reads or writes one setting alone: setting_name::xSize.
 namespace setting_name {
 #define PARMENA_SETTING_NAME(key, name, field, ...) inline constexpr const char field[] = name;
