@@ -521,9 +521,12 @@ void InitDesktops(HWND dlg) {
 struct NumberField {
     int control;
     const char* label;
-    std::int32_t Settings::*field;
     std::size_t offset;  // offsetof(Settings, field)
 };
+const NumberField GridFields[2] = {{IDC_COLUMNS, "Columns", offsetof(Settings, xResolution)},
+                                   {IDC_ROWS, "Rows", offsetof(Settings, yResolution)}};
+const NumberField PagerSizeFields[2] = {{IDC_XSIZE, "Width", offsetof(Settings, xSize)},
+                                        {IDC_YSIZE, "Height", offsetof(Settings, ySize)}};
 
 // Both fields or neither: a refusal leaves the record as it was and names the control.
 bool StoreNumbers(HWND dlg, const NumberField (&fields)[2], std::string* message, int* focus) {
@@ -532,22 +535,18 @@ bool StoreNumbers(HWND dlg, const NumberField (&fields)[2], std::string* message
     for (int i = 0; i < 2; ++i) {
         const SettingInfo& s = SettingAt(fields[i].offset);
         if (!prefs::ParseNumber(TextOf(dlg, fields[i].control), fields[i].label, s.dialogMin, s.dialogMax,
-                                r.*fields[i].field, &values[i], message)) {
+                                SettingValue(r, s), &values[i], message)) {
             *focus = fields[i].control;
             return false;
         }
     }
-    for (int i = 0; i < 2; ++i) r.*fields[i].field = values[i];
+    for (int i = 0; i < 2; ++i) SetSettingValue(r, SettingAt(fields[i].offset), values[i]);
     return true;
 }
 
 bool StoreDesktops(HWND dlg, std::string* message, int* focus) {
     Settings& r = session->edit.record;
-    if (!StoreNumbers(dlg,
-                      {{IDC_COLUMNS, "Columns", &Settings::xResolution, offsetof(Settings, xResolution)},
-                       {IDC_ROWS, "Rows", &Settings::yResolution, offsetof(Settings, yResolution)}},
-                      message, focus))
-        return false;
+    if (!StoreNumbers(dlg, GridFields, message, focus)) return false;
     StoreFlag(dlg, IDC_SWITCH_HOTKEYS, &r.switchHotkeys);
     r.navigationModifiers = ComboValue(dlg, IDC_NAV_MODIFIERS, r.navigationModifiers);
     StoreFlag(dlg, IDC_SWITCH_BORDERS, &r.switchAtBorders);
@@ -581,11 +580,7 @@ void InitPager(HWND dlg) {
 
 bool StorePager(HWND dlg, std::string* message, int* focus) {
     Settings& r = session->edit.record;
-    if (!StoreNumbers(dlg,
-                      {{IDC_XSIZE, "Width", &Settings::xSize, offsetof(Settings, xSize)},
-                       {IDC_YSIZE, "Height", &Settings::ySize, offsetof(Settings, ySize)}},
-                      message, focus))
-        return false;
+    if (!StoreNumbers(dlg, PagerSizeFields, message, focus)) return false;
     for (int i = 0; i < 4; ++i)
         if (Checked(dlg, IDC_CORNER1 + i) && r.corner != i + 1) r.corner = i + 1;
     StoreFlag(dlg, IDC_MINIMIZE, &r.collapsePager);
