@@ -652,23 +652,25 @@ bool StoreWindows(HWND dlg, std::string*, int*) {
 }
 
 // The add, edit and remove buttons under an entry list: count() is the list's length, fill()
-// redraws it with a row selected, remove() drops a row.
+// redraws it with a row selected, drop() removes a row.
 struct ListButtons {
     int list, add, edit, remove, templ;
     const EntryKind* kind;
+    int (*count)();
+    void (*fill)(HWND dlg, int row);
+    void (*drop)(int row);
 };
-template <class Count, class Fill, class Remove>
-bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b, Count count, Fill fill, Remove remove) {
+bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b) {
     if (code != BN_CLICKED) return false;
     const int sel = SelectedRow(dlg, b.list);
     bool changed = true;
     if (id == b.add && RunEntry(dlg, b.templ, *b.kind, -1)) {
-        fill(count() - 1);
+        b.fill(dlg, b.count() - 1);
     } else if (id == b.edit && sel >= 0 && RunEntry(dlg, b.templ, *b.kind, sel)) {
-        fill(sel);
+        b.fill(dlg, sel);
     } else if (id == b.remove && sel >= 0) {
-        remove(sel);
-        fill(sel < count() ? sel : sel - 1);
+        b.drop(sel);
+        b.fill(dlg, sel < b.count() ? sel : sel - 1);
     } else {
         changed = false;
     }
@@ -676,13 +678,11 @@ bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b, Count count
     return id == b.add || id == b.edit || id == b.remove;
 }
 
-bool CommandWindows(HWND dlg, WORD id, WORD code) {
-    return CommandList(
-        dlg, id, code, {IDC_POS_LIST, IDC_POS_ADD, IDC_POS_EDIT, IDC_POS_REMOVE, IDD_POSITION, &PositionEntry},
-        [] { return static_cast<int>(session->edit.positions.size()); },
-        [&](int row) { FillPositions(dlg, row); },
-        [](int row) { prefs::RemovePosition(&session->edit, row); });
-}
+const ListButtons PositionButtons{IDC_POS_LIST, IDC_POS_ADD, IDC_POS_EDIT, IDC_POS_REMOVE, IDD_POSITION,
+                                  &PositionEntry, [] { return static_cast<int>(session->edit.positions.size()); },
+                                  FillPositions, [](int row) { prefs::RemovePosition(&session->edit, row); }};
+
+bool CommandWindows(HWND dlg, WORD id, WORD code) { return CommandList(dlg, id, code, PositionButtons); }
 
 void InitCommand(HWND dlg) {
     const Settings& r = session->edit.record;
@@ -712,14 +712,13 @@ bool StoreCommand(HWND dlg, std::string* message, int* focus) {
     return true;
 }
 
-bool CommandCommand(HWND dlg, WORD id, WORD code) {
-    std::vector<prefs::ShortcutEdit>& list = session->edit.shortcuts;
-    return CommandList(
-        dlg, id, code, {IDC_SC_LIST, IDC_SC_ADD, IDC_SC_EDIT, IDC_SC_REMOVE, IDD_SHORTCUT, &ShortcutEntry},
-        [&] { return static_cast<int>(list.size()); },
-        [&](int row) { FillShortcuts(dlg, IDC_SC_LIST, list, row); },
-        [](int row) { prefs::RemoveShortcutEdit(&session->edit, row); });
-}
+const ListButtons ShortcutButtons{
+    IDC_SC_LIST, IDC_SC_ADD, IDC_SC_EDIT, IDC_SC_REMOVE, IDD_SHORTCUT, &ShortcutEntry,
+    [] { return static_cast<int>(session->edit.shortcuts.size()); },
+    [](HWND dlg, int row) { FillShortcuts(dlg, IDC_SC_LIST, session->edit.shortcuts, row); },
+    [](int row) { prefs::RemoveShortcutEdit(&session->edit, row); }};
+
+bool CommandCommand(HWND dlg, WORD id, WORD code) { return CommandList(dlg, id, code, ShortcutButtons); }
 
 void InitMiddle(HWND dlg) {
     const prefs::Edit& edit = session->edit;
@@ -756,13 +755,11 @@ bool StoreMiddle(HWND dlg, std::string*, int*) {
     return true;
 }
 
-bool CommandMiddle(HWND dlg, WORD id, WORD code) {
-    return CommandList(
-        dlg, id, code, {IDC_PROG_LIST, IDC_PROG_ADD, IDC_PROG_EDIT, IDC_PROG_REMOVE, IDD_PROGRAM, &ProgramEntry},
-        [] { return static_cast<int>(session->edit.programs.size()); },
-        [&](int row) { FillPrograms(dlg, row); },
-        [](int row) { prefs::RemoveProgram(&session->edit, row); });
-}
+const ListButtons ProgramButtons{IDC_PROG_LIST, IDC_PROG_ADD, IDC_PROG_EDIT, IDC_PROG_REMOVE, IDD_PROGRAM,
+                                 &ProgramEntry, [] { return static_cast<int>(session->edit.programs.size()); },
+                                 FillPrograms, [](int row) { prefs::RemoveProgram(&session->edit, row); }};
+
+bool CommandMiddle(HWND dlg, WORD id, WORD code) { return CommandList(dlg, id, code, ProgramButtons); }
 
 struct PageOps {
     void (*init)(HWND);
