@@ -110,25 +110,15 @@ plat::Hkey CreateSettingsKey(const char* subKey, long* error) {
     return key;
 }
 
-plat::Hkey SettingsKeyOf(SettingKey key) {
-    switch (key) {
-        case SettingKey::Preferences: return settingsKeys.preferences;
-        case SettingKey::Colors: return settingsKeys.colors;
-        case SettingKey::Font: return settingsKeys.font;
-        case SettingKey::WindowPositions: return settingsKeys.windowPositions;
-    }
-    return nullptr;
-}
+namespace {
+// By SettingKey.
+plat::Hkey SettingsKeys::* const SettingKeyHandles[] = {&SettingsKeys::preferences, &SettingsKeys::colors,
+                                                      &SettingsKeys::font, &SettingsKeys::windowPositions};
+const char* const SettingKeyNames[] = {PreferencesKeyName, ColorsKeyName, FontKeyName, WindowPositionsKeyName};
+}  // namespace
 
-const char* SettingsKeyName(SettingKey key) {
-    switch (key) {
-        case SettingKey::Preferences: return PreferencesKeyName;
-        case SettingKey::Colors: return ColorsKeyName;
-        case SettingKey::Font: return FontKeyName;
-        case SettingKey::WindowPositions: return WindowPositionsKeyName;
-    }
-    return PreferencesKeyName;
-}
+plat::Hkey SettingsKeyOf(SettingKey key) { return settingsKeys.*SettingKeyHandles[static_cast<int>(key)]; }
+const char* SettingsKeyName(SettingKey key) { return SettingKeyNames[static_cast<int>(key)]; }
 
 std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def) {
     if (!key) return def;
