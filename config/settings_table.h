@@ -29,53 +29,53 @@ enum class SettingKey : std::uint8_t { Preferences, Colors, Font, WindowPosition
 #define PARMENA_SETTINGS(X) PARMENA_PLAIN_SETTINGS(X) PARMENA_FONT_SETTINGS(X)
 
 // The settings held in fields of their own (the font's are fields of one LOGFONT).
-#define PARMENA_PLAIN_SETTINGS(X)                                                               \
-    X(Preferences, "Disable navigation", disableNavigation, Int, 0, 0, 0, 4)                    \
-    X(Preferences, "Disable middle button", disableMiddleButton, Int, 0, 0, 0, 8)               \
-    X(Preferences, "Disable shell", disableShell, Int, 0, 0, 0, 12)                             \
-    X(Preferences, "Switch hotkeys", switchHotkeys, RunOnlyFlag, 1, 0, 0, 44)                   \
-    X(Preferences, "Enable topmost", enableTopmost, Int, 1, 0, 0, 48)                           \
-    X(Preferences, "Rescale On Exit", rescaleOnExit, Int, 1, 0, 0, 52)                          \
-    X(Preferences, "HideProgramManager", hideProgramManager, Int, 1, 0, 0, 28)                  \
-    X(Preferences, "Follow active", followActive, LowByte, 1, 0, 0, 32)                         \
-    X(Preferences, "Switch at borders", switchAtBorders, LowByte, 1, 0, 0, 36)                  \
-    X(Preferences, "Only when button down", onlyWhenButtonDown, LowByte, 1, 0, 0, 40)           \
-    X(Preferences, "MinimizeTolvo", collapsePager, Int, 1, 0, 0, 56)                            \
-    X(Preferences, "NavMouseSwitch", navMouseSwitch, Int, 1, 0, 0, 60)                          \
-    X(Preferences, "NavMouseDrag", navMouseDrag, Int, 4, 0, 0, 64)                              \
-    X(Preferences, "NavMouseDragDD", navMouseDragDD, Int, 0, 0, 0, 68)                          \
-    X(Preferences, "NavMouseMenu", navMouseMenu, Int, 2, 0, 0, 72)                              \
-    X(Preferences, "NavMouseMove", navMouseMove, Int, 6, 0, 0, 76)                              \
-    X(Preferences, "Corner", corner, Int, 2, 0, 0, 16)                                          \
-    X(Preferences, "XResolution", xResolution, Grid, 3, 1, 16, 20)                              \
-    X(Preferences, "YResolution", yResolution, Grid, 3, 1, 16, 24)                              \
-    X(Preferences, "ShellHotkey Modif", shellHotkeyModif, Int, 6, 0, 0, 192)                    \
-    X(Preferences, "ShellHotkey Key", shellHotkeyKey, ShellKey, 0, 0, 0, 196)                   \
-    X(Preferences, "Navigation modifiers", navigationModifiers, Modifiers, 0, 0, 0, 212)        \
-    X(Preferences, "XSize", xSize, PagerSize, 192, 9, 4096, 200)                                \
-    X(Preferences, "YSize", ySize, PagerSize, 144, 9, 4096, 204)                                \
-    X(Colors, "Background", background, Color, 1 /* COLOR_BACKGROUND */, 0, 0, 80)              \
-    X(Colors, "Grid", grid, Color, 6 /* COLOR_WINDOWFRAME */, 0, 0, 84)                         \
-    X(Colors, "Window", window, Color, 5 /* COLOR_WINDOW */, 0, 0, 88)                          \
-    X(Colors, "WindowFrame", windowFrame, Color, 6 /* COLOR_WINDOWFRAME */, 0, 0, 92)           \
-    X(Colors, "WindowCaption", windowCaption, Color, 2 /* COLOR_ACTIVECAPTION */, 0, 0, 96)     \
-    X(Colors, "WindowText", windowText, Color, 9 /* COLOR_CAPTIONTEXT */, 0, 0, 100)            \
+#define PARMENA_PLAIN_SETTINGS(X)                                                         \
+    X(Preferences, "Disable navigation", disableNavigation, Int, 0, 0, 0, 4)              \
+    X(Preferences, "Disable middle button", disableMiddleButton, Int, 0, 0, 0, 8)         \
+    X(Preferences, "Disable shell", disableShell, Int, 0, 0, 0, 12)                       \
+    X(Preferences, "Switch hotkeys", switchHotkeys, RunOnlyFlag, 1, 0, 0, 44)             \
+    X(Preferences, "Enable topmost", enableTopmost, Int, 1, 0, 0, 48)                     \
+    X(Preferences, "Rescale On Exit", rescaleOnExit, Int, 1, 0, 0, 52)                    \
+    X(Preferences, "HideProgramManager", hideProgramManager, Int, 1, 0, 0, 28)            \
+    X(Preferences, "Follow active", followActive, LowByte, 1, 0, 0, 32)                   \
+    X(Preferences, "Switch at borders", switchAtBorders, LowByte, 1, 0, 0, 36)            \
+    X(Preferences, "Only when button down", onlyWhenButtonDown, LowByte, 1, 0, 0, 40)     \
+    X(Preferences, "MinimizeTolvo", collapsePager, Int, 1, 0, 0, 56)                      \
+    X(Preferences, "NavMouseSwitch", navMouseSwitch, Int, 1, 0, 0, 60)                    \
+    X(Preferences, "NavMouseDrag", navMouseDrag, Int, 4, 0, 0, 64)                        \
+    X(Preferences, "NavMouseDragDD", navMouseDragDD, Int, 0, 0, 0, 68)                    \
+    X(Preferences, "NavMouseMenu", navMouseMenu, Int, 2, 0, 0, 72)                        \
+    X(Preferences, "NavMouseMove", navMouseMove, Int, 6, 0, 0, 76)                        \
+    X(Preferences, "Corner", corner, Int, 2, 0, 0, 16)                                    \
+    X(Preferences, "XResolution", xResolution, Grid, 3, 1, 16, 20)                        \
+    X(Preferences, "YResolution", yResolution, Grid, 3, 1, 16, 24)                        \
+    X(Preferences, "ShellHotkey Modif", shellHotkeyModif, Int, 6, 0, 0, 192)              \
+    X(Preferences, "ShellHotkey Key", shellHotkeyKey, ShellKey, 0, 0, 0, 196)             \
+    X(Preferences, "Navigation modifiers", navigationModifiers, Modifiers, 0, 0, 0, 212)  \
+    X(Preferences, "XSize", xSize, PagerSize, 192, 9, 4096, 200)                          \
+    X(Preferences, "YSize", ySize, PagerSize, 144, 9, 4096, 204)                          \
+    X(Colors, "Background", background, Color, plat::COLOR_BACKGROUND, 0, 0, 80)          \
+    X(Colors, "Grid", grid, Color, plat::COLOR_WINDOWFRAME, 0, 0, 84)                     \
+    X(Colors, "Window", window, Color, plat::COLOR_WINDOW, 0, 0, 88)                      \
+    X(Colors, "WindowFrame", windowFrame, Color, plat::COLOR_WINDOWFRAME, 0, 0, 92)       \
+    X(Colors, "WindowCaption", windowCaption, Color, plat::COLOR_ACTIVECAPTION, 0, 0, 96) \
+    X(Colors, "WindowText", windowText, Color, plat::COLOR_CAPTIONTEXT, 0, 0, 100)        \
     X(WindowPositions, "ResetAtStart", resetAtStart, Int, 0, 0, 0, 164)
 
-#define PARMENA_FONT_SETTINGS(X)                                                                \
-    X(Font, "Height", font.lfHeight, FontInt, 0, 0, 0, 104)                                     \
-    X(Font, "Width", font.lfWidth, FontInt, 0, 0, 0, 108)                                       \
-    X(Font, "Escapement", font.lfEscapement, FontInt, 0, 0, 0, 112)                             \
-    X(Font, "Orientation", font.lfOrientation, FontInt, 0, 0, 0, 116)                           \
-    X(Font, "Weight", font.lfWeight, FontInt, 0, 0, 0, 120)                                     \
-    X(Font, "Italic", font.lfItalic, FontByte, 0, 0, 0, 124)                                    \
-    X(Font, "Underline", font.lfUnderline, FontByte, 0, 0, 0, 125)                              \
-    X(Font, "StrikeOut", font.lfStrikeOut, FontByte, 0, 0, 0, 126)                              \
-    X(Font, "CharSet", font.lfCharSet, FontByte, 0, 0, 0, 127)                                  \
-    X(Font, "OutPrecision", font.lfOutPrecision, FontByte, 0, 0, 0, 128)                        \
-    X(Font, "ClipPrecision", font.lfClipPrecision, FontByte, 0, 0, 0, 129)                      \
-    X(Font, "Quality", font.lfQuality, FontByte, 0, 0, 0, 130)                                  \
-    X(Font, "PitchAndFamily", font.lfPitchAndFamily, FontByte, 0, 0, 0, 131)                    \
+#define PARMENA_FONT_SETTINGS(X)                                                          \
+    X(Font, "Height", font.lfHeight, FontInt, 0, 0, 0, 104)                               \
+    X(Font, "Width", font.lfWidth, FontInt, 0, 0, 0, 108)                                 \
+    X(Font, "Escapement", font.lfEscapement, FontInt, 0, 0, 0, 112)                       \
+    X(Font, "Orientation", font.lfOrientation, FontInt, 0, 0, 0, 116)                     \
+    X(Font, "Weight", font.lfWeight, FontInt, 0, 0, 0, 120)                               \
+    X(Font, "Italic", font.lfItalic, FontByte, 0, 0, 0, 124)                              \
+    X(Font, "Underline", font.lfUnderline, FontByte, 0, 0, 0, 125)                        \
+    X(Font, "StrikeOut", font.lfStrikeOut, FontByte, 0, 0, 0, 126)                        \
+    X(Font, "CharSet", font.lfCharSet, FontByte, 0, 0, 0, 127)                            \
+    X(Font, "OutPrecision", font.lfOutPrecision, FontByte, 0, 0, 0, 128)                  \
+    X(Font, "ClipPrecision", font.lfClipPrecision, FontByte, 0, 0, 0, 129)                \
+    X(Font, "Quality", font.lfQuality, FontByte, 0, 0, 0, 130)                            \
+    X(Font, "PitchAndFamily", font.lfPitchAndFamily, FontByte, 0, 0, 0, 131)              \
     X(Font, "FaceName", font.lfFaceName, FaceName, 0, 0, 0, 132)
 
 // The grid a cell index can address: one byte each for column and row.
