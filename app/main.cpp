@@ -299,8 +299,8 @@ int ParmenaMain(plat::Hinstance inst) {
     DestroyCommandWindow();
     if (settings.disableNavigation) RemoveTrayIcon();
     if (!StopWorkerThreads()) return exitCode;  // a dialog that will not close still uses all below
-    // Only now: a settings dialog left open when the pager was destroyed from outside still
-    // edits the middle-button entries inside the block until the dialog thread has ended.
+    // Only now: a settings dialog left open when the pager was destroyed from outside holds the
+    // block's mutex until the dialog thread has ended.
     ReleaseHookBlock();
     plat::SetUnhandledExceptionFilter(nullptr);
 

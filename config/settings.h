@@ -169,7 +169,8 @@ void ParseColor(const char* text, std::uint32_t* color);
 void FormatColor(char* buf, std::uint32_t color);
 
 // Writes the record, the middle-button entries and the position list back, re-creates the
-// pager font and repaints the pager (dialog thread, hook mutex held). The keys are created
+// pager font and repaints the pager (main thread, with the hook mutex held for it by the
+// settings run on the dialog thread). The keys are created
 // afresh for each save, so one deleted while the program runs comes back. A save that could
 // not write everything says so in one message box; false then.
 bool SaveSettings();
