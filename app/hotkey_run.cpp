@@ -48,8 +48,7 @@ bool JoinHotkeyRun(HotkeyRun& run, int id, int columns, int rows) {
     const int column = StepWithin(run.column, s->right, columns);
     const int row = StepWithin(run.row, s->down, rows);
     // Farther than one switch reaches: the key waits for the next switch.
-    if (std::abs(column - run.fromColumn) > MaxSwitchStep || std::abs(row - run.fromRow) > MaxSwitchStep)
-        return false;
+    if (!StepWithinLimit(std::int64_t{column} - run.fromColumn, std::int64_t{row} - run.fromRow)) return false;
     run.column = column;
     run.row = row;
     ++run.taken;

@@ -1,19 +1,17 @@
 // Requests of the middle-button hook library that only the main thread may carry out: it owns
 // the switching and the pager menu, and knows the grid.
+#include <cstdint>
+
 #include "app/app.h"
+#include "core/compress.h"
 #include "core/desktop.h"
+#include "core/movebatch.h"
 #include "core/switching.h"
 #include "core/unmovable.h"
 #include "pager/pager.h"
 #include "platform/window.h"
 
 namespace {
-
-int ClampTo(long long v, int count) {
-    if (v < 0) return 0;
-    if (v > count - 1) return count - 1 < 0 ? 0 : count - 1;
-    return static_cast<int>(v);
-}
 
 void RedrawExpandedPager() {
     if (PagerExpanded() && PagerWindow()) plat::InvalidateRect(PagerWindow(), nullptr, 0);
@@ -22,9 +20,8 @@ void RedrawExpandedPager() {
 }  // namespace
 
 void HookSwitch(int columnsRight, int rowsDown) {
-    const int column =
-        ClampTo(static_cast<long long>(desktop.currentColumn) + columnsRight, desktop.columns);
-    const int row = ClampTo(static_cast<long long>(desktop.currentRow) + rowsDown, desktop.rows);
+    const int column = ClampToGrid(std::int64_t{desktop.currentColumn} + columnsRight, desktop.columns);
+    const int row = ClampToGrid(std::int64_t{desktop.currentRow} + rowsDown, desktop.rows);
     if (column == desktop.currentColumn && row == desktop.currentRow) return;
     MoveViewBy(column - desktop.currentColumn, row - desktop.currentRow);
     RedrawExpandedPager();
@@ -32,19 +29,11 @@ void HookSwitch(int columnsRight, int rowsDown) {
 
 void HookMoveWindow(plat::Hwnd w, int columnsRight, int rowsDown) {
     if (!w || w == PagerWindow() || !plat::IsWindow(w) || WindowMovesStopped()) return;
-    const DesktopCell cell = DesktopCellOfWindow(w);
-    const int sx =
-        ClampTo(static_cast<long long>(CellColumn(cell)) + columnsRight, desktop.columns) -
-        CellColumn(cell);
-    const int sy =
-        ClampTo(static_cast<long long>(CellRow(cell)) + rowsDown, desktop.rows) - CellRow(cell);
-    if (!sx && !sy) return;
     plat::Rect r{};
-    if (!plat::GetWindowRect(w, &r)) return;
+    plat::Point to{};
+    if (!plat::GetWindowRect(w, &r) || !PlanCarryByDesktops(r, columnsRight, rowsDown, &to)) return;
     // Asynchronous: a window whose program is busy must not hold up the main thread.
-    if (!plat::SetWindowPos(w, nullptr, r.left + sx * desktop.screenWidth, r.top + sy * desktop.screenHeight, 0, 0,
-                            plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE | plat::SWP_ASYNCWINDOWPOS))
-        NoteFailedMove(w);
+    if (!MoveWindowAsync(w, to.x, to.y)) NoteFailedMove(w);
     RedrawExpandedPager();
 }
 

@@ -168,8 +168,7 @@ void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t id, plat::
     if (!it->issued) {
         // Asynchronous: a window that answered and hung again must not catch this thread, whose
         // end the exit waits for. The window's thread carries the move out in order.
-        if (!plat::SetWindowPos(r->window, nullptr, r->x, r->y, 0, 0,
-                                BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS)) {
+        if (!MoveWindowAsync(r->window, r->x, r->y)) {
             // Refused for good (a program with higher rights): marked, and not waited for.
             if (NoteFailedMove(r->window)) {
                 Forget(it, false);

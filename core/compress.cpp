@@ -1,6 +1,9 @@
 #include "core/compress.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "config/settings.h"
 #include "core/desktop.h"
@@ -8,6 +11,7 @@
 #include "core/pending.h"
 #include "core/sticky.h"
 #include "core/switching.h"
+#include "core/ticks.h"
 #include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
@@ -51,53 +55,56 @@ bool ReadPlacement(plat::Hwnd w, plat::Rect* r, bool* pending) {
     return true;
 }
 
-// A batch holding a hung window would wait for it; such a window, and one whose earlier move is
-// still pending, is handed to the move thread as switching does (moved after what it holds).
-// Cloaking is asked only of the windows that would move: most lie on the screen already.
-void MoveOrHandOver(MoveBatch& batch, plat::Hwnd w, const plat::Rect& from, bool pending, int x,
-                    int y) {
-    if (IsCloaked(w)) return;
-    if (!pending && ProbeAnswers(w))
-        AddToMoveBatch(batch, w, x, y);
-    else
-        HandToMoveThread(PlannedMove{w, x, y, from.left, from.top, true});
+// A batch holding a hung window would wait for it: the windows that would move are asked
+// together, and one that does not answer, or whose earlier move is still pending, is handed to
+// the move thread as switching does (moved after what it holds). Cloaking is asked only of the
+// windows that would move: most lie on the screen already.
+void PushFolds(std::vector<PlannedMove> moves) {
+    moves.erase(std::remove_if(moves.begin(), moves.end(),
+                               [](const PlannedMove& m) { return IsCloaked(m.window); }),
+                moves.end());
+    std::vector<SwitchCandidate> asked;
+    for (const PlannedMove& m : moves)
+        if (!m.viaMoveThread) asked.push_back(SwitchCandidate{m.window, {0, 0, 0, 0}, true, false, false});
+    if (!asked.empty()) ProbeCandidates(asked, CounterNow());
+    std::size_t next = 0;
+    for (PlannedMove& m : moves)
+        if (!m.viaMoveThread) m.viaMoveThread = !asked[next++].answered;
+    PushMoves(moves);
 }
 
 enum class FoldSet { All, Kept, AbovePager, IntoGrid };
 
-void FoldWindow(MoveBatch& batch, plat::Hwnd w, FoldSet which) {
+// Where a fold of `which` puts a window at r; false when it stays. A maximized window always
+// goes to its monitor's corner. No system calls.
+bool PlanFold(const plat::Rect& r, bool maximized, FoldSet which, plat::Point* to) {
+    if (which != FoldSet::IntoGrid && maximized) {
+        *to = MaximizedPlace(r);
+        return true;
+    }
+    const FoldResult fold = which == FoldSet::IntoGrid ? FoldIntoGrid(r) : FoldOntoScreen(r);
+    *to = plat::Point{fold.rect.left, fold.rect.top};
+    return fold.moved;
+}
+
+void PlanFoldOf(std::vector<PlannedMove>& plan, plat::Hwnd w, FoldSet which) {
     if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsUnmovable(w)) return;
     if (which == FoldSet::Kept && !IsKeptInPlace(w)) return;
     plat::Rect r{};
     bool pending = false;
-    if (!ReadPlacement(w, &r, &pending)) return;
-    if (which != FoldSet::IntoGrid && plat::IsZoomed(w)) {
-        const plat::Point p = MaximizedPlace(r);
-        MoveOrHandOver(batch, w, r, pending, p.x, p.y);
-        return;
-    }
-    const FoldResult fold = which == FoldSet::IntoGrid ? FoldIntoGrid(r) : FoldOntoScreen(r);
-    if (fold.moved) MoveOrHandOver(batch, w, r, pending, fold.rect.left, fold.rect.top);
+    plat::Point to{};
+    if (ReadPlacement(w, &r, &pending) && PlanFold(r, plat::IsZoomed(w), which, &to))
+        plan.push_back(PlannedMove{w, to.x, to.y, r.left, r.top, pending});
 }
 
-plat::Bool PLAT_CALLBACK ApplyEntryTo(plat::Hwnd w, plat::LParam data) {
-    MoveBatch& batch = *reinterpret_cast<MoveBatch*>(data);
+plat::Bool PLAT_CALLBACK PlanRememberedOf(plat::Hwnd w, plat::LParam data) {
+    std::vector<PlannedMove>& plan = *reinterpret_cast<std::vector<PlannedMove>*>(data);
     const WindowTitle title = ReadWindowTitle(w);
     plat::Rect r{};
     bool pending = false;
-
-    for (const WindowPositionEntry* e = FirstPositionEntry(); e; e = e->next) {
-        if ((e->position & KeepInPlace) || !MatchWindowName(e->name, title.text)) continue;
-        // A desktop outside the grid (a smaller grid since, or a stray value) would put the
-        // window where no switch can reach it.
-        if (CellColumn(e->position) >= desktop.columns || CellRow(e->position) >= desktop.rows)
-            continue;
-        if (!ReadPlacement(w, &r, &pending)) break;
-        const plat::Point to = DesktopMoveTarget(r, CellColumn(e->position), CellRow(e->position));
-        if (to.x == r.left && to.y == r.top) continue;
-        MoveOrHandOver(batch, w, r, pending, to.x, to.y);
-        break;
-    }
+    plat::Point to{};
+    if (ReadPlacement(w, &r, &pending) && PlanRememberedMove(title.text, r, &to))
+        plan.push_back(PlannedMove{w, to.x, to.y, r.left, r.top, pending});
     return 1;
 }
 
@@ -108,15 +115,14 @@ void Fold(FoldSet which) {
     desktop.compressBusy = 1;
     {
         SwitchingScope marked;
-        MoveBatch batch{};
-        BeginMoveBatch(batch, 8);
+        std::vector<PlannedMove> plan;
         bool abovePager = settings.pagerWindow != nullptr;
         ForEachTopLevelWindow(nullptr, [&](plat::Hwnd w) {
             if (w == settings.pagerWindow) abovePager = false;
             else if (which != FoldSet::AbovePager || abovePager)
-                FoldWindow(batch, w, which);
+                PlanFoldOf(plan, w, which);
         });
-        EndMoveBatch(batch);
+        PushFolds(std::move(plan));
     }
     desktop.compressBusy = 0;
 }
@@ -157,16 +163,12 @@ void EmergencyFold() {
         if (pending)
             r = {toX, toY, OffsetCoordinate(toX, std::int64_t{r.right} - r.left),
                  OffsetCoordinate(toY, std::int64_t{r.bottom} - r.top)};
-        plat::Point corner{-MaximizedFrame, -MaximizedFrame};
-        if (plat::IsZoomed(w)) corner = MaximizedPlace(r);
-        int x = corner.x, y = corner.y;
-        if (!plat::IsZoomed(w)) {
-            const FoldResult fold = FoldOntoScreen(r);
-            if (!fold.moved && !pending) return;
-            x = fold.rect.left;
-            y = fold.rect.top;
+        plat::Point to{};
+        if (!PlanFold(r, plat::IsZoomed(w), FoldSet::All, &to)) {
+            if (!pending) return;
+            to = plat::Point{r.left, r.top};
         }
-        plat::SetWindowPos(w, nullptr, x, y, 0, 0, BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+        MoveWindowAsync(w, to.x, to.y);
     });
 }
 
@@ -178,6 +180,21 @@ plat::Point DesktopMoveTarget(const plat::Rect& r, int column, int row) {
     const std::int64_t dr = std::int64_t{row} - CellRow(cell);
     return {OffsetCoordinate(r.left, dc * desktop.screenWidth),
             OffsetCoordinate(r.top, dr * desktop.screenHeight)};
+}
+
+int ClampToGrid(std::int64_t index, int count) {
+    if (index < 0 || count <= 0) return 0;
+    return index > count - 1 ? count - 1 : static_cast<int>(index);
+}
+
+bool PlanCarryByDesktops(const plat::Rect& r, int columnsRight, int rowsDown, plat::Point* to) {
+    const DesktopCell cell = DesktopCellOfPoint(static_cast<int>((std::int64_t{r.left} + r.right) / 2),
+                                                static_cast<int>((std::int64_t{r.top} + r.bottom) / 2));
+    const int column = ClampToGrid(std::int64_t{CellColumn(cell)} + columnsRight, desktop.columns);
+    const int row = ClampToGrid(std::int64_t{CellRow(cell)} + rowsDown, desktop.rows);
+    if (column == CellColumn(cell) && row == CellRow(cell)) return false;
+    *to = DesktopMoveTarget(r, column, row);
+    return true;
 }
 
 bool MoveWindowToDesktop(plat::Hwnd w, int column, int row) {
@@ -193,21 +210,30 @@ bool MoveWindowToDesktop(plat::Hwnd w, int column, int row) {
     const plat::Point to = DesktopMoveTarget(r, column, row);
     if (to.x == r.left && to.y == r.top) return true;
     SwitchingScope marked;
-    MoveBatch batch{};
-    BeginMoveBatch(batch, 1);
-    MoveOrHandOver(batch, w, r, pending, to.x, to.y);
-    EndMoveBatch(batch);
+    PushFolds({PlannedMove{w, to.x, to.y, r.left, r.top, pending}});
     return true;
+}
+
+bool PlanRememberedMove(const char* title, const plat::Rect& r, plat::Point* to) {
+    for (const WindowPositionEntry* e = FirstPositionEntry(); e; e = e->next) {
+        if ((e->position & KeepInPlace) || !MatchWindowName(e->name, title)) continue;
+        // A desktop outside the grid (a smaller grid since, or a stray value) would put the
+        // window where no switch can reach it.
+        if (CellColumn(e->position) >= desktop.columns || CellRow(e->position) >= desktop.rows)
+            continue;
+        *to = DesktopMoveTarget(r, CellColumn(e->position), CellRow(e->position));
+        if (to->x != r.left || to->y != r.top) return true;
+    }
+    return false;
 }
 
 void ApplyRememberedPositions() {
     if (WindowMovesStopped()) return;
     {
         SwitchingScope marked;
-        MoveBatch batch{};
-        BeginMoveBatch(batch, 8);
-        plat::EnumDesktopWindows(nullptr, ApplyEntryTo, reinterpret_cast<plat::LParam>(&batch));
-        EndMoveBatch(batch);
+        std::vector<PlannedMove> plan;
+        plat::EnumDesktopWindows(nullptr, PlanRememberedOf, reinterpret_cast<plat::LParam>(&plan));
+        PushFolds(std::move(plan));
     }
     plat::InvalidateRect(settings.pagerWindow, nullptr, 1);
     plat::UpdateWindow(settings.pagerWindow);

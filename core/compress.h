@@ -18,9 +18,17 @@ void FoldWindowsIntoGrid();
 // The whole-desktop steps that bring r's centre into the grid, and r moved by them.
 FoldResult FoldIntoGrid(const plat::Rect& r);
 void ApplyRememberedPositions();
+// Where the first remembered entry that names `title` and would move a window at r sends it:
+// whole desktops to the entry's, inside the grid. False for none. No system calls.
+bool PlanRememberedMove(const char* title, const plat::Rect& r, plat::Point* to);
 // Where a window at r goes to lie at the same place within desktop (column, row): whole
 // desktops from the one its centre is on.
 plat::Point DesktopMoveTarget(const plat::Rect& r, int column, int row);
+// index as a column (row) of a grid `count` wide (high): the nearest one inside it.
+int ClampToGrid(std::int64_t index, int count);
+// Where a window at r goes when carried columnsRight columns and rowsDown rows by whole
+// desktops, stopping at the grid's edge; false when that leaves it where it is. No system calls.
+bool PlanCarryByDesktops(const plat::Rect& r, int columnsRight, int rowsDown, plat::Point* to);
 // Sends w to desktop (column, row) of the grid without switching the view; a window shown on
 // every desktop loses that mark. False when refused (outside the grid, moves stopped, gone).
 bool MoveWindowToDesktop(plat::Hwnd w, int column, int row);

@@ -7,7 +7,7 @@ namespace {
 
 // A window the system will not let this program move is marked, and no batch holds it again.
 void MoveNow(const PendingMove& m) {
-    if (!plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0, BatchMoveFlags))
+    if (!plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0, plat::QuietMoveFlags))
         NoteFailedMove(m.window);
 }
 
@@ -43,7 +43,7 @@ void RebuildBatch(MoveBatch& b) {
                 continue;
             }
             plat::Hdwp next = plat::DeferWindowPos(b.handle, m.window, nullptr, m.x, m.y, 0, 0,
-                                                   BatchMoveFlags);
+                                                   plat::QuietMoveFlags);
             if (!next) {
                 b.deferred.erase(b.deferred.begin() + static_cast<std::ptrdiff_t>(i));
                 if (plat::IsWindow(m.window)) MoveNow(m);
@@ -70,7 +70,7 @@ void AddToMoveBatch(MoveBatch& b, plat::Hwnd w, int x, int y) {
         MoveNow(m);
         return;
     }
-    plat::Hdwp next = plat::DeferWindowPos(b.handle, w, nullptr, x, y, 0, 0, BatchMoveFlags);
+    plat::Hdwp next = plat::DeferWindowPos(b.handle, w, nullptr, x, y, 0, 0, plat::QuietMoveFlags);
     if (next) {
         b.handle = next;
         b.deferred.push_back(m);
@@ -85,4 +85,8 @@ void EndMoveBatch(MoveBatch& b) {
     if (b.handle && !plat::EndDeferWindowPos(b.handle)) MoveEachAlone(b.deferred);
     b.handle = nullptr;
     b.deferred.clear();
+}
+
+bool MoveWindowAsync(plat::Hwnd w, int x, int y) {
+    return plat::SetWindowPos(w, nullptr, x, y, 0, 0, plat::QuietMoveFlags | plat::SWP_ASYNCWINDOWPOS) != 0;
 }

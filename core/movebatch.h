@@ -18,11 +18,11 @@ struct SwitchingScope {
     SwitchingScope& operator=(const SwitchingScope&) = delete;
 };
 
-// Moves between two off-screen places keep these flags too: adding SWP_NOREDRAW | SWP_NOCOPYBITS
-// to them made no steady gain in the benchmark (paired ratios from 0.71 to 1.08 at 100 and 1000
-// windows), since such moves are already the cheap part of a switch, and a wrong guess of what is
-// off-screen would leave stale pixels on it.
-constexpr std::uint32_t BatchMoveFlags = plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE;
+// Batches move quietly (plat::QuietMoveFlags), also between two off-screen places: adding
+// SWP_NOREDRAW | SWP_NOCOPYBITS there made no steady gain in the benchmark (paired ratios from
+// 0.71 to 1.08 at 100 and 1000 windows), since such moves are already the cheap part of a switch,
+// and a wrong guess of what is off-screen would leave stale pixels on it.
+constexpr std::uint32_t BatchMoveFlags = plat::QuietMoveFlags;
 
 struct PendingMove {
     plat::Hwnd window;
@@ -40,3 +40,6 @@ void BeginMoveBatch(MoveBatch& b, int expected);
 // a window marked unmovable is left out.
 void AddToMoveBatch(MoveBatch& b, plat::Hwnd w, int x, int y);
 void EndMoveBatch(MoveBatch& b);
+// Asks w to move its top-left corner to (x, y) without waiting for its program, which may hang.
+// False when the system refused.
+bool MoveWindowAsync(plat::Hwnd w, int x, int y);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/desktop.h"
-#include "platform/kernel.h"
+#include "core/ticks.h"
 #include "platform/window.h"
 
 namespace {
@@ -24,18 +24,6 @@ std::mutex lock;
 // stayed, and it could be given the foreground on its way out.
 std::vector<Entry> entries;
 
-std::int64_t Now() {
-    std::int64_t t = 0;
-    plat::QueryPerformanceCounter(&t);
-    return t;
-}
-
-std::int64_t GraceTicks() {
-    std::int64_t f = 0;
-    if (!plat::QueryPerformanceFrequency(&f) || f <= 0) f = 1000;
-    return f / 1000 * LateArrivalGraceMs;
-}
-
 Entry* Find(plat::Hwnd w) {
     if (!w) return nullptr;
     for (Entry& e : entries)
@@ -46,7 +34,7 @@ Entry* Find(plat::Hwnd w) {
 // Drops what no one can ask about any more: windows that are gone (a program that died hung
 // never answers) and arrivals older than the grace.
 void Prune() {
-    const std::int64_t now = Now(), grace = GraceTicks();
+    const std::int64_t now = CounterNow(), grace = MsToTicks(LateArrivalGraceMs);
     entries.erase(std::remove_if(entries.begin(), entries.end(),
                                  [&](const Entry& e) {
                                      if (!plat::IsWindow(e.window)) return true;
@@ -81,7 +69,7 @@ void EndPendingMove(plat::Hwnd w, bool arrived) {
     if (!e || e->requests == 0) return;
     if (--e->requests > 0) return;
     e->arrived = arrived;
-    e->endedAt = Now();
+    e->endedAt = CounterNow();
 }
 
 bool IsMovePending(plat::Hwnd w) {
@@ -112,7 +100,7 @@ bool PendingMoveTargetNoWait(plat::Hwnd w, int* x, int* y) {
 bool ArrivedLate(plat::Hwnd w) {
     std::lock_guard<std::mutex> hold(lock);
     const Entry* e = Find(w);
-    return e && e->requests == 0 && e->arrived && Now() - e->endedAt <= GraceTicks();
+    return e && e->requests == 0 && e->arrived && CounterNow() - e->endedAt <= MsToTicks(LateArrivalGraceMs);
 }
 
 bool AnyMovePending() {

@@ -4,7 +4,6 @@
 
 #include "config/settings.h"
 #include "core/desktop.h"
-#include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/switching.h"
 #include "core/unmovable.h"
@@ -15,14 +14,6 @@ namespace {
 
 constexpr int EdgeZone = 2;
 constexpr int ReentryInset = 8;
-
-// The opposite edge's point may lie outside every monitor where their sizes differ.
-void ReenterAt(std::int64_t x, std::int64_t y) {
-    const plat::Point p = OntoMonitor(CurrentGeometry(),
-                                      plat::Point{SaturateToInt32(x), SaturateToInt32(y)},
-                                      ReentryInset);
-    plat::SetCursorPos(p.x, p.y);
-}
 
 bool ButtonDown(int vk) { return (plat::GetAsyncKeyState(vk) & 0x8000) != 0; }
 
@@ -38,38 +29,55 @@ bool ShouldFollow(plat::Hwnd f) {
 
 }  // namespace
 
-bool EdgeSwitch() {
-    if (settings.onlyWhenButtonDown && !(ButtonDown(plat::VK_LBUTTON) && ButtonDown(plat::VK_RBUTTON)))
-        return false;
-    plat::Point p{};
-    if (!plat::GetCursorPos(&p)) return false;
-
+bool PlanEdgeSwitch(plat::Point p, ViewStep* step) {
     // Only the outer edges of the virtual screen count, never a border between monitors.
     const std::int64_t x = std::int64_t{p.x} - desktop.originX, y = std::int64_t{p.y} - desktop.originY;
     const std::int64_t sw = desktop.screenWidth, sh = desktop.screenHeight;
     const std::int64_t ww = desktop.workWidth, wh = desktop.workHeight;
     const std::int64_t left = desktop.originX, top = desktop.originY;
-    bool fired = true;
-    desktop.edgeSwitching = 1;
+    std::int64_t toX = p.x, toY = p.y;
     if (x < EdgeZone && desktop.currentColumn > 0) {
-        MoveViewBy(-1, 0);
-        ReenterAt(left + ww - ReentryInset, p.y);
+        *step = {-1, 0, {}};
+        toX = left + ww - ReentryInset;
     } else if ((x > sw - EdgeZone || (x > ww - EdgeZone && x < ww)) &&
                desktop.currentColumn < static_cast<std::int64_t>(desktop.columns) - 1) {
-        MoveViewBy(1, 0);
-        ReenterAt(left + ReentryInset, p.y);
+        *step = {1, 0, {}};
+        toX = left + ReentryInset;
     } else if (y < EdgeZone && desktop.currentRow > 0) {
-        MoveViewBy(0, -1);
-        ReenterAt(p.x, top + wh - ReentryInset);
+        *step = {0, -1, {}};
+        toY = top + wh - ReentryInset;
     } else if ((y > sh - EdgeZone || (y > wh - EdgeZone && y < wh)) &&
                desktop.currentRow < static_cast<std::int64_t>(desktop.rows) - 1) {
-        MoveViewBy(0, 1);
-        ReenterAt(p.x, top + ReentryInset);
+        *step = {0, 1, {}};
+        toY = top + ReentryInset;
     } else {
-        fired = false;
+        return false;
     }
+    // The opposite edge's point may lie outside every monitor where their sizes differ.
+    step->cursor = OntoMonitor(CurrentGeometry(), plat::Point{SaturateToInt32(toX), SaturateToInt32(toY)},
+                               ReentryInset);
+    return true;
+}
+
+bool PlanFollow(const plat::Rect& r, ViewStep* step) {
+    if (!RectTouchesVirtualScreen(r)) return false;
+    const FoldResult fold = FoldOntoScreen(r);
+    if ((fold.sx == 0 && fold.sy == 0) || !StepWithinLimit(fold.sx, fold.sy)) return false;
+    *step = {-fold.sx, -fold.sy, {}};
+    return true;
+}
+
+bool EdgeSwitch() {
+    if (settings.onlyWhenButtonDown && !(ButtonDown(plat::VK_LBUTTON) && ButtonDown(plat::VK_RBUTTON)))
+        return false;
+    plat::Point p{};
+    ViewStep step{};
+    if (!plat::GetCursorPos(&p) || !PlanEdgeSwitch(p, &step)) return false;
+    desktop.edgeSwitching = 1;
+    MoveViewBy(step.columnsRight, step.rowsDown);
+    plat::SetCursorPos(step.cursor.x, step.cursor.y);
     desktop.edgeSwitching = 0;
-    return fired;
+    return true;
 }
 
 void FollowActive() {
@@ -84,10 +92,6 @@ void FollowActive() {
 
 void FollowWindow(plat::Hwnd w) {
     plat::Rect r{};
-    if (!plat::GetWindowRect(w, &r)) return;
-    if (!RectTouchesVirtualScreen(r)) return;
-    const FoldResult fold = FoldOntoScreen(r);
-    if (fold.sx == 0 && fold.sy == 0) return;
-    if (fold.sx < -10 || fold.sx > 10 || fold.sy < -10 || fold.sy > 10) return;
-    MoveViewBy(-fold.sx, -fold.sy);
+    ViewStep step{};
+    if (plat::GetWindowRect(w, &r) && PlanFollow(r, &step)) MoveViewBy(step.columnsRight, step.rowsDown);
 }

@@ -32,9 +32,7 @@ bool SetSticky(plat::Hwnd w, bool on) {
     plat::Rect r{};
     if (!WindowMovesStopped() && plat::GetWindowRect(w, &r)) {
         const FoldResult f = FoldOntoScreen(r);
-        if (f.moved)
-            plat::SetWindowPos(w, nullptr, f.rect.left, f.rect.top, 0, 0,
-                               BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS);
+        if (f.moved) MoveWindowAsync(w, f.rect.left, f.rect.top);
     }
     return true;
 }

@@ -12,6 +12,7 @@
 #include "core/pending.h"
 #include "core/session.h"
 #include "core/sticky.h"
+#include "core/ticks.h"
 #include "core/unmovable.h"
 #include "core/windows.h"
 #include "core/zorder.h"
@@ -42,8 +43,10 @@ struct Probe {
     int outstanding = 0;
     std::int64_t lastAsk = 0;
 };
-Probe* activeProbe = nullptr;
-std::uintptr_t lastGeneration = 0;
+// Per thread: the answers come back to the thread that asked, and a fold may run on another
+// thread than the switches.
+thread_local Probe* activeProbe = nullptr;
+thread_local std::uintptr_t lastGeneration = 0;
 
 std::atomic<bool> movesStopped{false};
 
@@ -57,18 +60,6 @@ void PLAT_CALLBACK ProbeAnswered(plat::Hwnd w, std::uint32_t, std::uintptr_t dat
     if (c.window != w || c.answered) return;
     c.answered = true;
     if (!p->notAwaited[index]) --p->outstanding;
-}
-
-std::int64_t Ticks() {
-    std::int64_t t = 0;
-    plat::QueryPerformanceCounter(&t);
-    return t;
-}
-
-std::int64_t TicksPerSecond() {
-    std::int64_t perSecond = 0;
-    if (!plat::QueryPerformanceFrequency(&perSecond) || perSecond <= 0) perSecond = 1000;
-    return perSecond;
 }
 
 // Whether a window answers is its thread's affair: one window of each thread is asked, and its
@@ -86,10 +77,11 @@ void Ask(Probe& p, std::size_t i) {
     }
     ++p.outstanding;
     const std::uintptr_t data = (p.generation << IndexBits) | i;
-    // A window of this thread answers inside the call, and so may one that is gone.
+    // A window of this thread answers inside the call, and so may one that is gone. The wide
+    // form: the narrow one may follow up with an unbounded conversion send.
     if (plat::SendMessageCallbackW(w, plat::WM_GETTEXTLENGTH, 0, 0, ProbeAnswered, data)) {
         p.asked.emplace_back(thread, i);
-        p.lastAsk = Ticks();
+        p.lastAsk = CounterNow();
     } else if (!p.candidates[i].answered) {
         // Gone since it was read: the thread's next window is asked in its place.
         --p.outstanding;
@@ -112,7 +104,7 @@ void SkipReportedHung(Probe& p) {
 // has passed since the switch began: one wait, however many threads hang, and the walk's own
 // time counts against it.
 void AwaitAnswers(Probe& p, std::int64_t switchStart) {
-    const std::int64_t perSecond = TicksPerSecond();
+    const std::int64_t perSecond = CounterPerSecond();
     const std::int64_t end = std::max(switchStart + perSecond * ProbeTimeoutMs / 1000,
                                       p.lastAsk + perSecond * LateAskMs / 1000);
     // A wait that ran out ends it after one last look, even if the counter did not move.
@@ -121,12 +113,20 @@ void AwaitAnswers(Probe& p, std::int64_t switchStart) {
         plat::PeekMessage(&m, nullptr, 0, 0, plat::PM_NOREMOVE | plat::PM_QS_SENDMESSAGE);
         if (first) SkipReportedHung(p);
         if (p.outstanding <= 0 || ranOut) return;
-        const std::int64_t left = end - Ticks();
+        const std::int64_t left = end - CounterNow();
         if (left <= 0) return;
         const std::int64_t ms = (left * 1000 + perSecond - 1) / perSecond;
         ranOut = plat::MsgWaitForMultipleObjects(0, nullptr, 0, static_cast<std::uint32_t>(ms),
                                                  plat::QS_SENDMESSAGE) == plat::WAIT_TIMEOUT;
     }
+}
+
+// The candidate joins the probe; the thread of a managed one is asked at once.
+void AddCandidate(Probe& p, const SwitchCandidate& c) {
+    p.candidates.push_back(c);
+    p.notAwaited.push_back(false);
+    p.answersFor.push_back(SIZE_MAX);
+    if (c.managed) Ask(p, p.candidates.size() - 1);
 }
 
 // One walk below the pager reads each window and asks the thread of each managed one.
@@ -148,27 +148,60 @@ void TakeSwitchSnapshot(Probe& p) {
                       OffsetCoordinate(toY, std::int64_t{c.rect.bottom} - c.rect.top)};
             c.pending = true;
         }
-        p.candidates.push_back(c);
-        p.notAwaited.push_back(false);
-        p.answersFor.push_back(SIZE_MAX);
-        if (c.managed) Ask(p, p.candidates.size() - 1);
+        AddCandidate(p, c);
     });
 }
 
-// The switch's candidates with their answers, in Z-order from below the pager.
-std::vector<SwitchCandidate> ReadAndProbe(std::int64_t switchStart) {
+// The candidates `fill` adds, with their answers, in the order it adds them.
+template <typename Fill>
+std::vector<SwitchCandidate> RunProbe(std::int64_t start, const Fill& fill) {
     Probe probe;
     lastGeneration = (lastGeneration + 1) & ((std::uintptr_t{1} << IndexBits) - 1);
     probe.generation = lastGeneration;
     Probe* outer = activeProbe;
     activeProbe = &probe;
-    TakeSwitchSnapshot(probe);
-    AwaitAnswers(probe, switchStart);
+    fill(probe);
+    AwaitAnswers(probe, start);
     activeProbe = outer;
     std::vector<SwitchCandidate>& cs = probe.candidates;
     for (std::size_t i = 0; i < cs.size(); ++i)
         if (probe.answersFor[i] != SIZE_MAX) cs[i].answered = cs[probe.answersFor[i]].answered;
     return std::move(cs);
+}
+
+// The switch's candidates with their answers, in Z-order from below the pager.
+std::vector<SwitchCandidate> ReadAndProbe(std::int64_t switchStart) {
+    return RunProbe(switchStart, TakeSwitchSnapshot);
+}
+
+void MinimizeMarkedApplications() {
+    if (!AnyPositionEntryHas(MinimizeOnSwitch)) return;
+    std::vector<SwitchCandidate> marked;
+    ForEachWindowBelow(settings.pagerWindow, [&](plat::Hwnd w) {
+        if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsKeptInPlace(w) ||
+            plat::GetParent(w) || !IsMinimizedOnSwitch(w) || IsCloaked(w) || plat::IsHungAppWindow(w))
+            return;
+        marked.push_back(SwitchCandidate{w, {0, 0, 0, 0}, true, false, false});
+    });
+    if (marked.empty()) return;
+    // Showing and minimizing wait for the window's program; a hung one keeps its place.
+    ProbeCandidates(marked, CounterNow());
+    for (const SwitchCandidate& c : marked) {
+        if (!c.answered) continue;
+        plat::ShowWindow(c.window, plat::SW_HIDE);
+        plat::CloseWindow(c.window);
+        plat::ShowWindow(c.window, plat::SW_SHOW);
+    }
+}
+
+}  // namespace
+
+void FreeMoveRequest(MoveRequest* request) { delete request; }
+
+void ProbeCandidates(std::vector<SwitchCandidate>& candidates, std::int64_t start) {
+    candidates = RunProbe(start, [&](Probe& p) {
+        for (const SwitchCandidate& c : candidates) AddCandidate(p, c);
+    });
 }
 
 void PushMoves(const std::vector<PlannedMove>& moves) {
@@ -188,30 +221,6 @@ void PushMoves(const std::vector<PlannedMove>& moves) {
         if (m.viaMoveThread) HandToMoveThread(m);
 }
 
-void MinimizeMarkedApplications() {
-    if (!AnyPositionEntryHas(MinimizeOnSwitch)) return;
-    ForEachWindowBelow(settings.pagerWindow, [](plat::Hwnd w) {
-        if (!plat::IsWindowVisible(w) || plat::IsIconic(w) || IsKeptInPlace(w) ||
-            plat::GetParent(w) || !IsMinimizedOnSwitch(w) || IsCloaked(w))
-            return;
-        // Showing and minimizing wait for the window's program; a hung one keeps its place.
-        if (plat::IsHungAppWindow(w) || !ProbeAnswers(w)) return;
-        plat::ShowWindow(w, plat::SW_HIDE);
-        plat::CloseWindow(w);
-        plat::ShowWindow(w, plat::SW_SHOW);
-    });
-}
-
-}  // namespace
-
-void FreeMoveRequest(MoveRequest* request) { delete request; }
-
-// The wide probe: the narrow one may follow up with an unbounded conversion send.
-bool ProbeAnswers(plat::Hwnd w) {
-    std::uintptr_t answer = 0;
-    return plat::SendMessageTimeoutW(w, plat::WM_GETTEXTLENGTH, 0, 0, plat::SMTO_ABORTIFHUNG,
-                                     ProbeTimeoutMs, &answer) != 0;
-}
 
 // A hung window is moved by the move thread whenever it answers again. Without the thread
 // (it has ended for the exit, or cannot take the request) the move is posted to the window
@@ -227,9 +236,7 @@ void HandToMoveThread(const PlannedMove& m) {
         EndPendingMove(m.window, false);
     }
     FreeMoveRequest(request);
-    if (!plat::SetWindowPos(m.window, nullptr, m.x, m.y, 0, 0,
-                            BatchMoveFlags | plat::SWP_ASYNCWINDOWPOS))
-        NoteFailedMove(m.window);
+    if (!MoveWindowAsync(m.window, m.x, m.y)) NoteFailedMove(m.window);
 }
 
 std::vector<PlannedMove> PlanMoves(const std::vector<SwitchCandidate>& candidates,
@@ -255,15 +262,9 @@ bool ShiftWindows(int dx, int dy, plat::Hwnd carried) {
     return ShiftWindowsGrowing(&dx, &dy, nullptr, carried);
 }
 
-namespace {
-bool StepInRange(int dx, int dy) {
-    return dx >= -MaxSwitchStep && dx <= MaxSwitchStep && dy >= -MaxSwitchStep && dy <= MaxSwitchStep;
-}
-}  // namespace
-
 bool ShiftWindowsGrowing(int* dx, int* dy, const StepGrowth& grow, plat::Hwnd carried) {
-    if (!StepInRange(*dx, *dy) || WindowMovesStopped()) return false;
-    const std::int64_t start = Ticks();
+    if (!StepWithinLimit(*dx, *dy) || WindowMovesStopped()) return false;
+    const std::int64_t start = CounterNow();
 
     // The window in front on this screen is one the user now switches away from: follow-active
     // must not take the view back to it when its next tick sees it for the first time. One in
@@ -280,7 +281,7 @@ bool ShiftWindowsGrowing(int* dx, int* dy, const StepGrowth& grow, plat::Hwnd ca
         if (grow) {
             int x = *dx, y = *dy;
             grow(&x, &y);
-            if (StepInRange(x, y)) *dx = x, *dy = y;
+            if (StepWithinLimit(x, y)) *dx = x, *dy = y;
         }
         const std::int64_t ox = static_cast<std::int64_t>(*dx) * desktop.screenWidth;
         const std::int64_t oy = static_cast<std::int64_t>(*dy) * desktop.screenHeight;
@@ -335,7 +336,7 @@ plat::Hwnd CarriableWindow() {
 void MoveManagedWindows(
     const std::function<std::vector<PlannedMove>(const std::vector<SwitchCandidate>&)>& plan) {
     if (WindowMovesStopped()) return;
-    const std::int64_t start = Ticks();
+    const std::int64_t start = CounterNow();
     SwitchingScope batch;
     const std::vector<PlannedMove> moves = plan(ReadAndProbe(start));
     // The probe's wait served sent messages: one of them may have ended the run.

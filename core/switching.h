@@ -61,8 +61,13 @@ std::vector<plat::Hwnd> CarriedFamily(const std::vector<SwitchCandidate>& candid
 // thread. Sets `switching` around the batch.
 void MoveManagedWindows(
     const std::function<std::vector<PlannedMove>(const std::vector<SwitchCandidate>&)>& plan);
-// Whether w answers a harmless message within ProbeTimeoutMs.
-bool ProbeAnswers(plat::Hwnd w);
+// Asks the thread of each managed candidate whether it answers, all at once, and waits for the
+// answers together until ProbeTimeoutMs after `start` (a counter reading); sets `answered`.
+// One window of a thread answers for all of them.
+void ProbeCandidates(std::vector<SwitchCandidate>& candidates, std::int64_t start);
+// Carries out a plan: one batch from the bottom of the Z-order up (plans list the windows from
+// the top), and the moves viaMoveThread handed to the move thread after it.
+void PushMoves(const std::vector<PlannedMove>& moves);
 // Hands the move of a window that did not answer (or has a move pending) to the move thread,
 // which moves it whenever it answers, after what it already holds for it.
 void HandToMoveThread(const PlannedMove& m);
@@ -78,6 +83,10 @@ bool WindowMovesStopped();
 
 // The longest step of one switch, in desktops along each axis.
 constexpr int MaxSwitchStep = 10;
+// Whether one switch may take a step of dx columns and dy rows.
+constexpr bool StepWithinLimit(std::int64_t dx, std::int64_t dy) {
+    return dx >= -MaxSwitchStep && dx <= MaxSwitchStep && dy >= -MaxSwitchStep && dy <= MaxSwitchStep;
+}
 
 // Moves every managed window but `carried` (and its owner family) by dx screen widths and dy
 // screen heights: the windows' step, the opposite of the view's (MoveViewBy). Leaves the

@@ -211,6 +211,17 @@ void Report(const std::string& what, const std::vector<Timing>& parmena, const s
     std::fflush(stdout);
 }
 
+// How far the bare batch's own times scatter: a ratio goal tighter than this cannot be judged.
+void ReportNoiseFloor(const std::string& what, const std::vector<Timing>& again, const std::vector<Timing>& bare) {
+    std::vector<double> ratio;
+    for (size_t i = 0; i < again.size() && i < bare.size(); ++i)
+        if (again[i].last > 0 && bare[i].last > 0) ratio.push_back(again[i].last / bare[i].last);
+    if (ratio.size() != bare.size()) return;
+    std::printf("BENCH %s: noise floor, the bare batch against itself: paired median ratio %.2f (90th percentile %.2f)\n",
+                what.c_str(), Median(ratio), Quantile(ratio, 0.9));
+    std::fflush(stdout);
+}
+
 // Parmena and the bare batch, out and back each, `Reps` times, taking turns at going first so
 // that neither always follows the other's aftermath. Each switch is paired with the bare batch of
 // the same repetition and direction: a way back, which uncovers windows, costs Wine more than the
@@ -226,7 +237,8 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
     const std::vector<RECT> hungHome = Rects(hs);
     // With hung windows also a bare batch that first waits as long as the probe may: what the
     // wait itself costs under Wine, where a batch started later runs slower.
-    std::vector<Timing> parmena, bare, bareWaited;
+    // Without hung windows, a second bare batch is the noise floor: the same batch against itself.
+    std::vector<Timing> parmena, bare, bareWaited, bareAgain;
     auto bareOutAndBack = [&] {
         bare.push_back(TimedBare(m, p.pager, ws, -W, hung));
         bare.push_back(TimedBare(m, p.pager, ws, W, hung));
@@ -234,8 +246,15 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
         bareWaited.push_back(TimedBare(m, p.pager, ws, -W, hung, ProbeWaitMs));
         bareWaited.push_back(TimedBare(m, p.pager, ws, W, hung, ProbeWaitMs));
     };
+    auto bareAgainOutAndBack = [&] {
+        if (hung) return;
+        bareAgain.push_back(TimedBare(m, p.pager, ws, -W, nullptr));
+        bareAgain.push_back(TimedBare(m, p.pager, ws, W, nullptr));
+    };
     for (int rep = 0; rep < reps; ++rep) {
+        // Each of the three goes first, second and last in turn.
         const bool bareFirst = rep % 2 == 1;
+        if (rep % 3 == 1) bareAgainOutAndBack();
         if (bareFirst) bareOutAndBack();
         for (int dir = 0; dir < 2; ++dir) {
             const int dx = dir == 0 ? -W : W;
@@ -247,10 +266,12 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
             }
         }
         if (!bareFirst) bareOutAndBack();
+        if (rep % 3 != 1) bareAgainOutAndBack();
     }
     const int k = int(hs.size());
     const std::string what = (k ? Format("%3zu windows, %d freshly hung", ws.size(), k) : Format("%3zu windows", ws.size())) + note;
     Report(what, parmena, bare, "bare batch");
+    if (!hung) ReportNoiseFloor(what, bareAgain, bare);
     if (hung) Report(what, parmena, bareWaited, Format("bare batch after a %ld ms wait", ProbeWaitMs));
 }
 

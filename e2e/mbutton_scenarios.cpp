@@ -85,6 +85,19 @@ POINT TitleBarPoint(HWND w, int fromLeft) {
     return POINT{r.left + fromLeft, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
 }
 
+// Warps the pointer to `p` (moving the X pointer along) until it has stayed there for 200 ms.
+bool CursorSettledAt(POINT p) {
+    DWORD since = GetTickCount();
+    SetCursorPos(p.x, p.y);
+    return WaitFor(3000, [&] {
+        POINT c{};
+        if (GetCursorPos(&c) && c.x == p.x && c.y == p.y) return GetTickCount() - since >= 200;
+        SetCursorPos(p.x, p.y);
+        since = GetTickCount();
+        return false;
+    });
+}
+
 const POINT OnDesktop = {560, 350};  // no window covers it, and the menu fits below it
 
 // ---------------------------------------------------------------- a window that counts
@@ -354,9 +367,10 @@ void EveryAction(Parmena& p) {
                  at.x, at.y);
         } else {
             // Wine leaves the X pointer where SendInput found the cursor; once the maximized window
-            // covers it, Wine can hand the release that place, and the click becomes a drag to it.
-            // SetCursorPos moves the X pointer along.
-            SetCursorPos(at.x, at.y);
+            // covers it, the pointer's entering event can put the cursor back there, even after a
+            // SetCursorPos, and the press lands in the client area. The click waits until the
+            // warped pointer holds its place.
+            o.Check(CursorSettledAt(at), "the pointer did not stay at the maximized title bar");
             MiddleClickAt(at);
             o.Check(WaitFor(3000, sized(home.left, home.top, W, H)),
                     "\"maximize or restore\" did not restore, the window is at %s", RectText(RectOf(w)).c_str());
@@ -378,11 +392,12 @@ void EveryAction(Parmena& p) {
         o.Check(WaitFor(3000, sized(home.left + 60, home.top, W, H)), "\"move horizontally\" left the window at %s",
                 RectText(RectOf(w)).c_str());
     }
-    // Resize from the bottom-right corner of the sizing border.
+    // Resize from the bottom-right corner of the sizing border, inward: Wine now and then cuts a
+    // window grown past the screen's edge back to it, late, after the next move of the window.
     backHome();
     if (o.Expect(RestoreDefaults(), "restoring the defaults")) {
-        MiddleDrag(POINT{home.right - 2, home.bottom - 2}, 40, 30);
-        o.Check(WaitFor(3000, sized(home.left, home.top, W + 40, H + 30)), "\"resize\" left the window at %s",
+        MiddleDrag(POINT{home.right - 2, home.bottom - 2}, -40, -30);
+        o.Check(WaitFor(3000, sized(home.left, home.top, W - 40, H - 30)), "\"resize\" left the window at %s",
                 RectText(RectOf(w)).c_str());
     }
     // Pass the drag on: the program gets the press and the release, and nothing moves.

@@ -66,7 +66,7 @@ std::vector<const char*> UnicodeScenarioNames();
 void RunUnicodeScenarios();
 int RunUnicodeOnly();                  // parmdriver unicode: these alone
 // A group of scenarios alone, on the scene without its hung thread (parmdriver unicode, speed).
-int RunGroupAlone(const std::vector<const char*>& names, void (*run)());
+int RunGroupAlone(const std::vector<const char*>& names, void (*run)(), bool withHungThread = false);
 int RunTouch(int argc, char** argv);   // parmdriver touch NAME: what their shortcut starts
 
 // Taking windows along (carry keys, the pager menu's window section, windows shown on every

@@ -352,15 +352,18 @@ int RunTouch(int argc, char** argv) {
 }
 
 // parmdriver unicode: these scenarios alone.
-int RunGroupAlone(const std::vector<const char*>& names, void (*run)()) {
+int RunGroupAlone(const std::vector<const char*>& names, void (*run)(), bool withHungThread) {
     std::string plan = "PLAN";
     for (const char* s : names) plan += std::string(" ") + s;
     std::printf("%s\n", plan.c_str());
     std::fflush(stdout);
     guardChords = true;
-    const std::string why = SetUpScene(false);
-    if (why.empty() && ParmenaPresent())
+    const std::string why = SetUpScene(withHungThread);
+    if (why.empty() && ParmenaPresent()) {
+        std::vector<HWND> watched = scene.Managed();
+        StartTimeline(watched);
         run();
+    }
     else
         for (const char* s : names) ReportFail(s, "set-up failed: %s", why.c_str());
     TearDownScene();

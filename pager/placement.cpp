@@ -28,8 +28,7 @@ constexpr int BaseDpi = 96;
 std::atomic<bool> displayChangeDeferred{false};
 
 void MovePagerTo(int x, int y) {
-    plat::SetWindowPos(PagerWindow(), nullptr, x, y, 0, 0,
-                       plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE);
+    plat::SetWindowPos(PagerWindow(), nullptr, x, y, 0, 0, plat::QuietMoveFlags);
 }
 
 constexpr std::int64_t Visible = CollapsedSize - 1;
@@ -229,8 +228,7 @@ void CheckPagerLeave() {
         if (drag.window) {
             // Asynchronous, as the drag's own moves: its program may hang.
             plat::SetWindowPos(drag.window, nullptr, drag.startLeft, drag.startTop, 0, 0,
-                               plat::SWP_NOSIZE | plat::SWP_NOZORDER | plat::SWP_NOACTIVATE |
-                                   plat::SWP_ASYNCWINDOWPOS);
+                               plat::QuietMoveFlags | plat::SWP_ASYNCWINDOWPOS);
             drag.window = nullptr;
         }
     }

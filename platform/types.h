@@ -193,6 +193,8 @@ constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIM
 constexpr std::uint32_t SWP_NOSIZE = 0x0001, SWP_NOMOVE = 0x0002, SWP_NOZORDER = 0x0004,
                         SWP_NOACTIVATE = 0x0010, SWP_SHOWWINDOW = 0x0040,
                         SWP_ASYNCWINDOWPOS = 0x4000;
+// A move that leaves the size, the Z-order and the foreground as they are.
+constexpr std::uint32_t QuietMoveFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 inline const Hwnd HWND_TOP = nullptr;
 inline const Hwnd HWND_BOTTOM = reinterpret_cast<Hwnd>(static_cast<std::intptr_t>(1));
 inline const Hwnd HWND_TOPMOST = reinterpret_cast<Hwnd>(static_cast<std::intptr_t>(-1));

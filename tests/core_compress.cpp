@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/compress.h"
+#include "core/switching.h"
 #include "core/windows.h"
 #include "core_fixture.h"
 #include "platform/window.h"
@@ -138,6 +139,48 @@ TEST_F(Compress, RequestDuringARunIsDropped) {
     plat::DestroyWindow(nesting);
 }
 
+// Hung windows are asked together, as a switch asks them: one wait, not one each.
+TEST_F(Compress, HungWindowsShareOneWait) {
+    std::vector<plat::Hwnd> hung;
+    for (int i = 0; i < 3; ++i) {
+        hung.push_back(Add("hung", Rect{1100 + 10 * i, 10, 1200, 100}));
+        sim::SetHung(hung.back(), true);
+    }
+    plat::Hwnd fine = Add("fine", Rect{-900, 10, -800, 100});
+    const std::int64_t before = sim::ClockMs();
+    CompressDesktop(false);
+    EXPECT_EQ(sim::ClockMs() - before, ProbeTimeoutMs);
+    EXPECT_EQ(sim::WindowRect(fine).left, -900 + 1024);
+    for (plat::Hwnd w : hung) {
+        EXPECT_EQ(sim::WindowRect(w).top, 10);  // posted to it, not waited for
+        sim::SetHung(w, false);
+        EXPECT_EQ(sim::WindowRect(w).right, 1200 - 1024);
+    }
+}
+
+// The hook library's carry by whole desktops, from the desktop the window's centre is on.
+TEST_F(Compress, CarryPlanStopsAtTheGridEdge) {
+    desktop.currentColumn = 1;
+    const struct {
+        Rect r;
+        int right, down;
+        bool moves;
+        int x, y;
+    } cases[] = {
+        {{100, 50, 300, 250}, 1, 0, true, 1124, 50},      {{100, 50, 300, 250}, 5, 9, true, 1124, 1586},
+        {{1100, 50, 1300, 250}, 1, 0, false, 0, 0},       {{100, 50, 300, 250}, -3, -1, true, -924, 50},
+        {{-1000, 50, -800, 250}, -1, 0, false, 0, 0},     {{900, 50, 1300, 250}, -1, 0, true, -124, 50},
+        {{100, 50, 300, 250}, 0, 0, false, 0, 0},
+    };
+    for (const auto& k : cases) {
+        plat::Point to{};
+        ASSERT_EQ(PlanCarryByDesktops(k.r, k.right, k.down, &to), k.moves) << k.r.left << " " << k.right;
+        if (!k.moves) continue;
+        EXPECT_EQ(to.x, k.x) << k.r.left << " " << k.right;
+        EXPECT_EQ(to.y, k.y) << k.r.left << " " << k.right;
+    }
+}
+
 // ---- Remembered positions ----
 
 class Remembered : public CoreTest {};
@@ -189,6 +232,31 @@ TEST_F(Remembered, FirstEntryNeedingAMoveWins) {
     EXPECT_EQ(m[0].x, 100 + 1024);
     EXPECT_EQ(m[0].y, 100 + 2 * 768);
     EXPECT_EQ(m[0].flags, MoveFlags);
+}
+
+TEST_F(Remembered, PlanTable) {
+    desktop.currentColumn = 1;
+    Remember("Mail", KeepInPlace | Cell(2, 0));
+    Remember("Mail", Cell(1, 1));
+    Remember("Ed*", Cell(0, 0));
+    Remember("Editor", Cell(2, 2));
+    const struct {
+        const char* title;
+        Rect r;
+        bool moves;
+        int x, y;
+    } cases[] = {
+        {"Mail", {100, 100, 300, 300}, true, 100, 868},      {"Mail", {100, 868, 300, 1068}, false, 0, 0},
+        {"mail", {-924, 100, -724, 300}, true, 100, 868},    {"Editor", {100, 100, 300, 300}, true, -924, 100},
+        {"Editor", {-924, 100, -724, 300}, true, 1124, 1636}, {"Other", {100, 100, 300, 300}, false, 0, 0},
+    };
+    for (const auto& k : cases) {
+        plat::Point to{};
+        ASSERT_EQ(PlanRememberedMove(k.title, k.r, &to), k.moves) << k.title << " " << k.r.left;
+        if (!k.moves) continue;
+        EXPECT_EQ(to.x, k.x) << k.title << " " << k.r.left;
+        EXPECT_EQ(to.y, k.y) << k.title << " " << k.r.left;
+    }
 }
 
 TEST_F(Remembered, KeptEntriesNeverMoveAnything) {

@@ -172,6 +172,56 @@ TEST_F(Poll, EdgeSwitchEndsTheTick) {
     EXPECT_FALSE(sim::DrawCalls().empty());
 }
 
+// The plan alone, with the virtual screen's corner left of and above the primary monitor's.
+TEST_F(Poll, EdgePlanCountsFromTheVirtualScreensCorner) {
+    desktop.originX = -1024;
+    desktop.originY = -768;
+    desktop.monitors[0].rect = desktop.monitors[0].work = Rect{-1024, -768, 0, 0};
+    desktop.currentColumn = desktop.currentRow = 1;
+    const struct {
+        int x, y;
+        bool fires;
+        int right, down, toX, toY;
+    } cases[] = {
+        {-1024, -400, true, -1, 0, -8, -400},  {-1, -400, true, 1, 0, -1016, -400},
+        {-500, -768, true, 0, -1, -500, -36},  {-500, -1, true, 0, 1, -500, -760},
+        {-2, -400, false, 0, 0, 0, 0},         {-1022, -2, false, 0, 0, 0, 0},
+    };
+    for (const auto& k : cases) {
+        ViewStep step{};
+        ASSERT_EQ(PlanEdgeSwitch({k.x, k.y}, &step), k.fires) << k.x << "," << k.y;
+        if (!k.fires) continue;
+        EXPECT_EQ(step.columnsRight, k.right) << k.x << "," << k.y;
+        EXPECT_EQ(step.rowsDown, k.down) << k.x << "," << k.y;
+        EXPECT_EQ(step.cursor.x, k.toX) << k.x << "," << k.y;
+        EXPECT_EQ(step.cursor.y, k.toY) << k.x << "," << k.y;
+    }
+}
+
+// One switch reaches ten desktops: a window farther away, or off the grid, is not followed.
+TEST_F(Poll, FollowPlanTable) {
+    desktop.columns = 12;
+    desktop.rows = 2;
+    desktop.currentColumn = 1;
+    const struct {
+        Rect r;
+        bool follows;
+        int right, down;
+    } cases[] = {
+        {{100, 100, 300, 300}, false, 0, 0},             {{1100, 900, 1300, 1000}, true, 1, 1},
+        {{-900, 100, -700, 300}, true, -1, 0},           {{10 * 1024 + 100, 0, 10 * 1024 + 300, 50}, true, 10, 0},
+        {{-1200, 0, -1100, 50}, false, 0, 0},            {{11 * 1024 - 100, 0, 11 * 1024 + 900, 50}, false, 0, 0},
+        {{300, 100, 100, 300}, false, 0, 0},
+    };
+    for (const auto& k : cases) {
+        ViewStep step{};
+        ASSERT_EQ(PlanFollow(k.r, &step), k.follows) << k.r.left << "," << k.r.top;
+        if (!k.follows) continue;
+        EXPECT_EQ(step.columnsRight, k.right) << k.r.left;
+        EXPECT_EQ(step.rowsDown, k.down) << k.r.left;
+    }
+}
+
 class Follow : public Poll {
 protected:
     void SetUp() override {

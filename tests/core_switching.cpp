@@ -176,13 +176,21 @@ TEST_F(Switching, KeptAndMinimizedApplicationsStay) {
 
 TEST_F(Switching, HungApplicationIsNotMinimized) {
     // Hiding or minimizing a window waits for its program: a hung one would freeze every switch.
-    Remember("Mail", MinimizeOnSwitch);
-    plat::Hwnd mail = Add("Mail", Rect{0, 0, 50, 50});
-    sim::SetHung(mail, true);
+    // They are asked together: one time-out however many hang.
+    Remember("Mail*", MinimizeOnSwitch);
+    std::vector<plat::Hwnd> hung;
+    for (int i = 0; i < 3; ++i) {
+        hung.push_back(Add("Mail", Rect{0, 0, 50, 50}));
+        sim::SetHung(hung.back(), true);
+    }
+    plat::Hwnd fine = Add("Mail fine", Rect{0, 0, 50, 50});
+    const std::int64_t before = sim::ClockMs();
     EXPECT_TRUE(ShiftWindows(-1, 0));
+    EXPECT_EQ(sim::ClockMs() - before, ProbeTimeoutMs);
     EXPECT_EQ(sim::HungWindowBlocks(), 0);
-    EXPECT_TRUE(sim::Shows().empty());
-    EXPECT_FALSE(sim::IsMinimized(mail));
+    EXPECT_TRUE(sim::IsMinimized(fine));
+    for (plat::Hwnd w : hung) EXPECT_FALSE(sim::IsMinimized(w));
+    for (const sim::ShowRecord& r : sim::Shows()) EXPECT_EQ(r.window, fine);
 }
 
 TEST_F(Switching, ActivatesTopWindowOnTheNewScreen) {
