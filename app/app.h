@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "config/hookblock.h"
+#include "config/protocol.h"
+#include "config/settings.h"
 #include "core/movebatch.h"
 
 #include "platform/entry.h"
@@ -14,9 +17,8 @@ extern std::uint32_t mainThreadId;  // the thread that runs ParmenaMain
 extern plat::Handle dialogThread;
 extern plat::Handle moveThread;
 
-// Pager window private messages
+// Pager window private messages; those the libraries send are in config/protocol.h.
 constexpr std::uint32_t MsgWindowCell = plat::WM_USER;
-constexpr std::uint32_t MsgPositionList = plat::WM_USER + 1;
 constexpr std::uint32_t MsgTrayIcon = plat::WM_USER + 2;
 // wParam a HotkeyChange, for the shell hotkey and for the desktop hotkeys.
 constexpr std::uint32_t MsgShellHotkey = plat::WM_USER + 17;
@@ -24,14 +26,11 @@ constexpr std::uint32_t MsgDesktopHotkeys = plat::WM_USER + 18;
 // Renew: both, when other keys were chosen.
 enum HotkeyChange : plat::WParam { HotkeysOff = 0, HotkeysOn = 1, HotkeysRenew = 2 };
 constexpr std::uint32_t MsgMoveCursor = plat::WM_USER + 42;
-// From the middle-button hook library: desktop steps (wParam right, lParam down; signed), a
-// window to carry by desktop steps (lParam: low word right, high word down; signed 16-bit),
-// and the pager menu at a screen point.
-constexpr std::uint32_t MsgHookSwitch = plat::WM_USER + 43;
-constexpr std::uint32_t MsgHookMoveWindow = plat::WM_USER + 44;
-constexpr std::uint32_t MsgHookMenu = plat::WM_USER + 45;
-// A grid chosen in the settings dialog: wParam columns, lParam rows, each 1 to 256.
-constexpr std::uint32_t MsgApplyGrid = plat::WM_USER + 46;
+// From the dialog thread, lParam a SettingsEdit: MsgSettingsCopy (sent) fills it with what is
+// in force and answers 1; MsgSettingsApplied (posted) applies what the dialog chose and
+// signals its event.
+constexpr std::uint32_t MsgSettingsCopy = plat::WM_USER + 46;
+constexpr std::uint32_t MsgSettingsApplied = plat::WM_USER + 47;
 
 // Dialog thread messages
 constexpr std::uint32_t MsgShowSettings = plat::WM_USER;
@@ -55,7 +54,7 @@ void LoadSettingsAndState(int* initialX, int* initialY);
 
 constexpr int PollTimerId = 472;
 constexpr int PollTimerMs = 100;
-void PLAT_CALLBACK StartPollTimer();
+void StartPollTimer();
 // The poll timer's tick: pager leave, edge switching, follow-active, refresh.
 void PollTick();
 // Puts a new grid in force; a current desktop the grid no longer holds gives way to the nearest
@@ -130,6 +129,19 @@ std::uint32_t PLAT_CALLBACK MoveThreadMain(void*);
 void PLAT_CALLBACK MoveDone(plat::Hwnd w, std::uint32_t msg, std::uintptr_t data,
                             plat::LResult result);
 void RunSettingsDialog(std::uint32_t requested);
+
+// The dialog's own copies of the record: the dialog thread edits nothing else, and the main
+// thread applies them.
+struct SettingsEdit {
+    Settings shown;   // what was in force when the dialog was shown
+    Settings chosen;  // what the dialog edits; its middle-button pointers address the two below
+    MiddleButtonEntry defaultEntry;
+    std::vector<MiddleButtonEntry> programs;
+    plat::Handle applied;  // signalled once the main thread has applied `chosen`
+};
+// Main thread. The apply ends by signalling edit.applied.
+void FillSettingsEdit(SettingsEdit& edit);
+void ApplySettingsEdit(const SettingsEdit& edit);
 // After the move thread has ended: the final target of each window whose late move it still
 // held, and those requests freed.
 std::vector<PendingMove> TakeUnfinishedMoves();

@@ -1,6 +1,5 @@
 // A grid chosen in the settings dialog, put in force on the main thread.
 #include <algorithm>
-#include <cstdint>
 
 #include "app/app.h"
 #include "core/compress.h"
@@ -9,12 +8,8 @@
 #include "pager/pager.h"
 #include "platform/window.h"
 
-namespace {
-constexpr std::uint32_t GridFoldWaitMs = 2000;
-}
-
 void ApplyGrid(int columns, int rows) {
-    if (columns < 1 || columns > 256 || rows < 1 || rows > 256) return;
+    if (!IsGridSize(columns) || !IsGridSize(rows)) return;
     if (columns == desktop.columns && rows == desktop.rows) return;
     // After the end of the run the grid is only stored, for the next start.
     if (WindowMovesStopped()) return;
@@ -23,8 +18,7 @@ void ApplyGrid(int columns, int rows) {
     const int left = std::max(0, desktop.currentColumn - (columns - 1));
     const int up = std::max(0, desktop.currentRow - (rows - 1));
     if (left || up) MoveViewBy(-left, -up);
-    // No switch reaches a window on a desktop the grid lost. The dialog thread's compress of
-    // the same apply may be running: waited for, not dropped.
-    FoldWindowsIntoGrid(GridFoldWaitMs);
+    // No switch reaches a window on a desktop the grid lost.
+    FoldWindowsIntoGrid();
     plat::InvalidateRect(PagerWindow(), nullptr, 1);
 }

@@ -35,19 +35,15 @@ bool windowsHome;
 
 namespace {
 
-// Long enough for the dialog thread's compress to end, short enough that a stuck one cannot
-// keep the program from ending.
-constexpr std::uint32_t ExitCompressWaitMs = 10000;
-
 // The move thread has ended by now, so a hung window gets its step as an asynchronous move.
 void BackToFirstDesktop() {
     for (const DesktopStep& s : PlanWayHome(desktop.currentColumn, desktop.currentRow)) {
         if (!ShiftWindows(s.columns, s.rows)) break;
         SetCurrentDesktop(desktop.currentColumn - s.columns, desktop.currentRow - s.rows);
     }
-    FoldWindowsAbovePager(ExitCompressWaitMs);
+    FoldWindowsAbovePager();
     // The next run could not reach them either.
-    FoldWindowsIntoGrid(ExitCompressWaitMs);
+    FoldWindowsIntoGrid();
 }
 
 // Windows whose late moves the move thread still held were skipped or handed on by the
@@ -73,7 +69,7 @@ void BringWindowsHome(bool fold) {
     const std::int64_t dx = static_cast<std::int64_t>(desktop.currentColumn) * desktop.screenWidth;
     const std::int64_t dy = static_cast<std::int64_t>(desktop.currentRow) * desktop.screenHeight;
     if (fold)
-        CompressDesktop(false, ExitCompressWaitMs);
+        CompressDesktop(false);
     else
         BackToFirstDesktop();
     SendHeldWindowsHome(held, fold, dx, dy);
@@ -96,7 +92,7 @@ void LogoffFold() {
     // Again at the end of the session: a batch the query interrupted may have moved windows
     // after the first fold.
     if (windowsHome && !restoring)
-        CompressDesktop(false, ExitCompressWaitMs);
+        CompressDesktop(false);
     else
         BringWindowsHome(true);
 }

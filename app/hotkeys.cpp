@@ -1,8 +1,6 @@
 // Global hotkeys on the pager window, and the tray icon that stands in for a hidden pager.
-#include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 
 #include "app/app.h"
 #include "config/settings.h"
@@ -15,12 +13,9 @@ std::uint32_t TaskbarCreatedMessage;
 
 namespace {
 
-// The tray operations run on the main thread (a restarted taskbar, the retries) and on the
-// dialog thread (the settings turn the pager off or on).
-std::mutex trayLock;
 // Adds the taskbar refused, each a retry interval apart; 0 when none is due.
-std::atomic<int> trayTriesLeft{0};
-std::atomic<int> ticksToTrayTry{0};
+int trayTriesLeft = 0;
+int ticksToTrayTry = 0;
 constexpr int TrayTries = 5;
 constexpr int TicksBetweenTrayTries = 10;  // of the poll timer: a second
 
@@ -33,12 +28,12 @@ bool PutTrayIcon() {
 
 void TryTrayIcon() {
     if (PutTrayIcon()) {
-        trayTriesLeft.store(0, std::memory_order_relaxed);
+        trayTriesLeft = 0;
         return;
     }
     // The taskbar is not ready yet (restarting, or not yet up at logon).
-    ticksToTrayTry.store(TicksBetweenTrayTries, std::memory_order_relaxed);
-    trayTriesLeft.store(TrayTries, std::memory_order_relaxed);
+    ticksToTrayTry = TicksBetweenTrayTries;
+    trayTriesLeft = TrayTries;
 }
 
 struct DesktopKey {
@@ -130,13 +125,12 @@ void RegisterShellHotkey() {
     plat::MessageBox(PagerWindow(), "Unable to register shell hotkey - disabling!", nullptr,
                       plat::MB_ICONINFORMATION);
     settings.disableShell = 1;
-    WriteDword(settingsKeys.preferences, "Disable shell", 1);
+    WriteDword(settingsKeys.preferences, setting_name::disableShell, 1);
 }
 
 void UnregisterShellHotkey() { plat::UnregisterHotKey(PagerWindow(), HotkeyShell); }
 
 void AddTrayIcon() {
-    std::lock_guard<std::mutex> hold(trayLock);
     std::memset(&TrayIconData, 0, sizeof TrayIconData);
     TrayIconData.cbSize = sizeof TrayIconData;
     TrayIconData.hWnd = PagerWindow();
@@ -149,8 +143,7 @@ void AddTrayIcon() {
 }
 
 void RemoveTrayIcon() {
-    std::lock_guard<std::mutex> hold(trayLock);
-    trayTriesLeft.store(0, std::memory_order_relaxed);
+    trayTriesLeft = 0;
     plat::Shell_NotifyIcon(plat::NIM_DELETE, &TrayIconData);
     if (TrayIconData.hIcon) plat::DestroyIcon(TrayIconData.hIcon);
     TrayIconData.hIcon = nullptr;
@@ -158,21 +151,17 @@ void RemoveTrayIcon() {
 
 void TaskbarCreated() {
     if (!settings.disableNavigation) return;
-    std::lock_guard<std::mutex> hold(trayLock);
     if (TrayIconData.hWnd) TryTrayIcon();
 }
 
 void RetryTrayIcon() {
-    if (trayTriesLeft.load(std::memory_order_relaxed) == 0 ||
-        ticksToTrayTry.fetch_sub(1, std::memory_order_relaxed) > 1)
-        return;
-    std::lock_guard<std::mutex> hold(trayLock);
-    const int left = trayTriesLeft.load(std::memory_order_relaxed);
+    if (trayTriesLeft == 0 || ticksToTrayTry-- > 1) return;
+    const int left = trayTriesLeft;
     if (left == 0 || !settings.disableNavigation) return;
     if (PutTrayIcon()) {
-        trayTriesLeft.store(0, std::memory_order_relaxed);
+        trayTriesLeft = 0;
         return;
     }
-    ticksToTrayTry.store(TicksBetweenTrayTries, std::memory_order_relaxed);
-    trayTriesLeft.store(left - 1, std::memory_order_relaxed);
+    ticksToTrayTry = TicksBetweenTrayTries;
+    trayTriesLeft = left - 1;
 }

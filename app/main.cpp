@@ -53,7 +53,7 @@ void PostQuitToThread(plat::Handle thread, std::uint32_t threadId) {
 constexpr std::uint32_t WorkerStopMs = 5000;
 
 // Ends a worker thread and waits for it, serving the messages sent to this thread meanwhile:
-// an apply in the closing settings dialog repaints the pager, which only this thread can do.
+// a settings dialog about to show asks this thread for its copy of the record.
 // Returns false when the thread is still running after the bounded wait; whatever it may
 // still touch must then be left alone.
 bool StopThread(plat::Handle thread, std::uint32_t threadId) {
@@ -177,7 +177,7 @@ void LoadSettingsAndState(int* initialX, int* initialY) {
     if (initialY) *initialY = p.y;
 }
 
-void PLAT_CALLBACK StartPollTimer() {
+void StartPollTimer() {
     plat::SetWindowPos(PagerWindow(), plat::HWND_TOPMOST, 0, 0, 0, 0,
                        plat::SWP_NOMOVE | plat::SWP_NOSIZE);
     if (plat::SetTimer(PagerWindow(), PollTimerId, PollTimerMs, nullptr) == 0) {
@@ -185,7 +185,7 @@ void PLAT_CALLBACK StartPollTimer() {
                           plat::MB_ICONWARNING);
         plat::PostQuitMessage(ExitStartRefused);
     }
-    if (!settings.minimizeTolvo) RestorePagerPosition();
+    if (!settings.collapsePager) RestorePagerPosition();
 }
 
 int ParmenaMain(plat::Hinstance inst) {
@@ -281,7 +281,7 @@ int ParmenaMain(plat::Hinstance inst) {
                           "Two button mouse detected.\r\nMiddle button features unavailable.",
                           "Too few buttons", plat::MB_ICONINFORMATION);
         settings.disableMiddleButton = 1;
-        WriteDword(settingsKeys.preferences, "Disable middle button", 1);
+        WriteDword(settingsKeys.preferences, setting_name::disableMiddleButton, 1);
     }
     if (!settings.disableMiddleButton) InstallMouseHook();
     if (settings.resetAtStart) ApplyRememberedPositions();
@@ -299,8 +299,8 @@ int ParmenaMain(plat::Hinstance inst) {
     DestroyCommandWindow();
     if (settings.disableNavigation) RemoveTrayIcon();
     if (!StopWorkerThreads()) return exitCode;  // a dialog that will not close still uses all below
-    // Only now: a settings dialog left open when the pager was destroyed from outside still
-    // edits the middle-button entries inside the block until the dialog thread has ended.
+    // Only now: a settings dialog left open when the pager was destroyed from outside holds the
+    // block's mutex until the dialog thread has ended.
     ReleaseHookBlock();
     plat::SetUnhandledExceptionFilter(nullptr);
 

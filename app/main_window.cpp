@@ -235,8 +235,11 @@ plat::LResult PLAT_CALLBACK MainWindowProc(plat::Hwnd w, std::uint32_t msg, plat
         case MsgHookMoveWindow:
             HookMoveWindow(reinterpret_cast<plat::Hwnd>(wp), MouseX(lp), MouseY(lp));
             return 0;
-        case MsgApplyGrid:
-            ApplyGrid(static_cast<int>(wp), static_cast<int>(lp));
+        case MsgSettingsCopy:
+            FillSettingsEdit(*reinterpret_cast<SettingsEdit*>(lp));
+            return 1;
+        case MsgSettingsApplied:
+            ApplySettingsEdit(*reinterpret_cast<const SettingsEdit*>(lp));
             return 0;
         case MsgHookMenu:
             HookMenu(w, static_cast<int>(static_cast<plat::LParam>(wp)), static_cast<int>(lp));

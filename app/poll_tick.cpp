@@ -15,7 +15,7 @@ void PollTick() {
     if (PagerExpanded() && !pager.pagerDrag.active) CheckPagerLeave();
     if (!PagerExpanded() && settings.switchAtBorders && EdgeSwitch()) return;
     if (settings.followActive) FollowActive();
-    if (!settings.minimizeTolvo || PagerExpanded()) {
+    if (!settings.collapsePager || PagerExpanded()) {
         plat::Hdc dc = plat::GetDC(PagerWindow());
         if (dc) {
             PaintPager(dc, true);

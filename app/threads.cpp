@@ -1,14 +1,14 @@
 // The dialog thread (about and settings dialogs) and the move thread (late moves of windows
 // that were hung during a switch), and the settings dialog run with its application.
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "app/app.h"
 #include "config/hookblock.h"
 #include "config/settings.h"
 #include "config/shortcuts.h"
-#include "core/compress.h"
-#include "core/desktop.h"
 #include "core/movebatch.h"
 #include "core/pending.h"
 #include "core/switching.h"
@@ -78,87 +78,35 @@ void TakeRequest(MoveRequest* request) {
         Forget(heldMoves.end() - 1, false);
 }
 
-void ShowAbout(plat::StartRoutine start, plat::Handle done) {
+void ShowAbout(plat::Handle done) {
     aboutDialogOpen.store(true, std::memory_order_relaxed);
-    plat::ShowAboutDlg(start);
+    plat::ShowAboutDlg();
     if (done) plat::SetEvent(done);
     aboutDialogOpen.store(false, std::memory_order_relaxed);
 }
 
-// The values an apply compares against.
-struct SettingsSnapshot {
-    std::int32_t disableMiddleButton;
-    std::int32_t disableNavigation;
-    std::int32_t switchHotkeys;
-    std::int32_t disableShell;
-    std::int32_t minimizeTolvo;
-    std::int32_t shellHotkeyModif;
-    std::int32_t shellHotkeyKey;
-    std::int32_t navigationModifiers;
-};
+// The main thread may be in a switch; a copy is all it is asked for meanwhile.
+constexpr std::uint32_t CopyTimeoutMs = 10000;
+constexpr std::uint32_t ApplyPollMs = 100;
 
-SettingsSnapshot TakeSnapshot() {
-    return {settings.disableMiddleButton, settings.disableNavigation, settings.switchHotkeys,
-            settings.disableShell,        settings.minimizeTolvo,     settings.shellHotkeyModif,
-            settings.shellHotkeyKey,      settings.navigationModifiers};
+bool TakeCopy(SettingsEdit& edit) {
+    std::uintptr_t answered = 0;
+    return plat::SendMessageTimeout(PagerWindow(), MsgSettingsCopy, 0,
+                                    reinterpret_cast<plat::LParam>(&edit), plat::SMTO_NORMAL,
+                                    CopyTimeoutMs, &answered) != 0 &&
+           answered != 0;
 }
 
-void PostToPager(std::uint32_t msg, plat::WParam wp) {
-    plat::PostMessage(PagerWindow(), msg, wp, 0);
-}
-
-// The grid chosen in the dialog takes effect at once, on the main thread: a switch from this
-// thread could run beside one of the main thread's.
-void PostGrid() {
-    const std::int32_t columns = settings.xResolution, rows = settings.yResolution;
-    // A cell index must fit one byte; anything else keeps the grid in force.
-    if (columns < 1 || columns > 256 || rows < 1 || rows > 256) return;
-    plat::PostMessage(PagerWindow(), MsgApplyGrid, static_cast<plat::WParam>(columns), rows);
-}
-
-void ApplySettings(const SettingsSnapshot& old) {
-    const bool middleOff = settings.disableMiddleButton != 0;
-    if (old.disableMiddleButton && !middleOff) InstallMouseHook();
-    if (!old.disableMiddleButton && middleOff) RemoveMouseHook();
-
-    const bool navOff = settings.disableNavigation != 0;
-    if (old.disableNavigation && !navOff) {
-        plat::ShowWindow(PagerWindow(), plat::SW_SHOW);
-        RemoveTrayIcon();
-        if (settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 1);
-    } else if (!old.disableNavigation && navOff) {
-        plat::ShowWindow(PagerWindow(), plat::SW_HIDE);
-        AddTrayIcon();
-        if (settings.switchHotkeys) PostToPager(MsgDesktopHotkeys, 0);
-    } else if (!navOff) {
-        // Registered afresh: what the old keys, or a set that failed part way, left goes first.
-        const bool otherKeys = NavigationModifierIndex(settings.navigationModifiers) !=
-                               NavigationModifierIndex(old.navigationModifiers);
-        if (old.switchHotkeys && !settings.switchHotkeys)
-            PostToPager(MsgDesktopHotkeys, 0);
-        else if (settings.switchHotkeys && (otherKeys || !old.switchHotkeys))
-            PostToPager(MsgDesktopHotkeys, 2);
-    }
-
-    const bool shellOff = settings.disableShell != 0;
-    if (old.disableShell && !shellOff)
-        PostToPager(MsgShellHotkey, 1);
-    else if (!old.disableShell && shellOff)
-        PostToPager(MsgShellHotkey, 0);
-    else if (!shellOff && (settings.shellHotkeyModif != old.shellHotkeyModif ||
-                           settings.shellHotkeyKey != old.shellHotkeyKey))
-        PostToPager(MsgShellHotkey, 2);
-
-    if (old.minimizeTolvo && !settings.minimizeTolvo) RestorePagerPosition();
-    if (!old.minimizeTolvo && settings.minimizeTolvo) SetPagerExpanded(true);
-    PostGrid();
-
-    SaveSettings();
-    // Forced rather than by zeroing the width: the main thread may be switching meanwhile.
-    CheckDisplaySize(true);
-    plat::InvalidateRect(PagerWindow(), nullptr, 1);
-    plat::UpdateWindow(PagerWindow());
-    CompressDesktop(true);
+// Posted, so that the main thread takes it between its other work, never inside a switch;
+// waited for, since the save publishes the hook block under the mutex this thread holds and a
+// dialog shown again starts from what is in force.
+void HandOver(SettingsEdit& edit) {
+    const plat::Hwnd pager = PagerWindow();
+    if (!plat::PostMessage(pager, MsgSettingsApplied, 0, reinterpret_cast<plat::LParam>(&edit)))
+        return;
+    // A pager destroyed before it took the message never will.
+    while (plat::WaitForSingleObject(edit.applied, ApplyPollMs) == plat::WAIT_TIMEOUT)
+        if (!plat::IsWindow(pager)) return;
 }
 
 }  // namespace
@@ -171,10 +119,10 @@ std::uint32_t PLAT_CALLBACK DialogThreadMain(void*) {
                 RunSettingsDialog(static_cast<std::uint32_t>(m.wParam));
                 break;
             case MsgShowStartupAbout:
-                ShowAbout(StartPollTimer, reinterpret_cast<plat::Handle>(m.lParam));
+                ShowAbout(reinterpret_cast<plat::Handle>(m.lParam));
                 break;
             case MsgShowAbout:
-                ShowAbout(nullptr, nullptr);
+                ShowAbout(nullptr);
                 break;
             default:
                 break;
@@ -241,24 +189,22 @@ void PLAT_CALLBACK MoveDone(plat::Hwnd, std::uint32_t, std::uintptr_t id, plat::
 }
 
 void RunSettingsDialog(std::uint32_t requested) {
-    SettingsSnapshot snapshot = TakeSnapshot();
     const int page = static_cast<int>(requested) - 1;
-
     if (plat::WaitForSingleObject(hookMutex, 500) == plat::WAIT_TIMEOUT) return;
-    // The program's own count, never the block's: any process can write that one.
-    settings.programEntryCount = OwnedProgramEntryCount();
     settingsDialogOpen.store(true, std::memory_order_relaxed);
 
-    for (;;) {
-        std::uintptr_t moveFuncs = plat::GetMoveFuncs();
-        std::uintptr_t clickFuncs = plat::GetClickFuncs();
-        int result = plat::ShowPrefDlg(&settings, clickFuncs, moveFuncs, page, &shortcutStore);
-        if (result == 0) break;
-        ApplySettings(snapshot);
-        // The next apply compares with what is now in force, so nothing is applied twice.
-        snapshot = TakeSnapshot();
-        if (result == 1) break;
+    const std::unique_ptr<SettingsEdit> edit(new (std::nothrow) SettingsEdit{});
+    if (edit) edit->applied = plat::CreateEvent(nullptr, 0, 0, nullptr);
+    // Each showing starts from what is in force, so nothing is applied twice.
+    while (edit && edit->applied && TakeCopy(*edit)) {
+        const std::uintptr_t moveFuncs = plat::GetMoveFuncs();
+        const std::uintptr_t clickFuncs = plat::GetClickFuncs();
+        const int result = plat::ShowPrefDlg(&edit->chosen, clickFuncs, moveFuncs, page, &shortcutStore);
+        if (result == PrefDialogCancelled) break;
+        HandOver(*edit);
+        if (result == PrefDialogApplied) break;
     }
+    if (edit && edit->applied) plat::CloseHandle(edit->applied);
 
     settingsDialogOpen.store(false, std::memory_order_relaxed);
     plat::ReleaseMutex(hookMutex);

@@ -39,26 +39,26 @@ void LoadDefaultEntry(plat::Hkey k, MiddleButtonEntry& e) {
     static const std::int32_t drags[4] = {202, 203, 206, 204};
     char name[32];
     for (int j = 0; j < 4; ++j) {
-        std::snprintf(name, sizeof name, "DefClick%i", j);
+        std::snprintf(name, sizeof name, list_value::DefaultClick, j);
         e.click[j] = ReadDword(k, name, clicks[j]);
     }
     for (int j = 0; j < 4; ++j) {
-        std::snprintf(name, sizeof name, "DefDrag%i", j);
+        std::snprintf(name, sizeof name, list_value::DefaultDrag, j);
         e.drag[j] = ReadDword(k, name, drags[j]);
     }
-    e.transmit = ReadDword(k, "DefTransmit", 0);
+    e.transmit = ReadDword(k, list_value::DefaultTransmit, 0);
 }
 
 void LoadProgramEntry(plat::Hkey k, int i, MiddleButtonEntry& e) {
     char name[48];
-    std::snprintf(name, sizeof name, "PS%iName", i);
+    std::snprintf(name, sizeof name, list_value::ProgramName, i);
     ReadBytes(k, name, e.name, sizeof e.name);  // a missing or too long name stays empty
-    std::snprintf(name, sizeof name, "PS%iTransmit", i);
+    std::snprintf(name, sizeof name, list_value::ProgramTransmit, i);
     e.transmit = ReadDword(k, name, -1);
     for (int j = 0; j < 4; ++j) {
-        std::snprintf(name, sizeof name, "PS%iClick%i", i, j);
+        std::snprintf(name, sizeof name, list_value::ProgramClick, i, j);
         e.click[j] = ReadDword(k, name, -1);
-        std::snprintf(name, sizeof name, "PS%iDrag%i", i, j);
+        std::snprintf(name, sizeof name, list_value::ProgramDrag, i, j);
         e.drag[j] = ReadDword(k, name, -1);
     }
 }
@@ -96,7 +96,7 @@ bool CreateHookBlock(bool* inUse) {
     plat::Hkey k = settingsKeys.middleButton;
     ownDefault = MiddleButtonEntry{};
     LoadDefaultEntry(k, ownDefault);
-    ownCount = ClampProgramEntryCount(ReadDword(k, "ProgSpecCount", 0));
+    ownCount = ClampProgramEntryCount(ReadDword(k, list_value::ProgramCount, 0));
     for (int i = 0; i < MaxProgramEntries; ++i) ownPrograms[i] = MiddleButtonEntry{};
     for (int i = 0; i < ownCount; ++i) LoadProgramEntry(k, i, ownPrograms[i]);
     ownHookHandle = 0;

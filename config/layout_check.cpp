@@ -24,60 +24,20 @@ PARM_AT(MiddleButtonEntry, transmit, 160);
 #if UINTPTR_MAX == 0xFFFFFFFFu
 
 PARM_AT(Settings, pagerWindow, 0);
-PARM_AT(Settings, disableNavigation, 4);
-PARM_AT(Settings, disableMiddleButton, 8);
-PARM_AT(Settings, disableShell, 12);
-PARM_AT(Settings, corner, 16);
-PARM_AT(Settings, xResolution, 20);
-PARM_AT(Settings, yResolution, 24);
-PARM_AT(Settings, hideProgramManager, 28);
-PARM_AT(Settings, followActive, 32);
-PARM_AT(Settings, switchAtBorders, 36);
-PARM_AT(Settings, onlyWhenButtonDown, 40);
-PARM_AT(Settings, switchHotkeys, 44);
-PARM_AT(Settings, enableTopmost, 48);
-PARM_AT(Settings, rescaleOnExit, 52);
-PARM_AT(Settings, minimizeTolvo, 56);
-PARM_AT(Settings, navMouseSwitch, 60);
-PARM_AT(Settings, navMouseDrag, 64);
-PARM_AT(Settings, navMouseDragDD, 68);
-PARM_AT(Settings, navMouseMenu, 72);
-PARM_AT(Settings, navMouseMove, 76);
-PARM_AT(Settings, background, 80);
-PARM_AT(Settings, grid, 84);
-PARM_AT(Settings, window, 88);
-PARM_AT(Settings, windowFrame, 92);
-PARM_AT(Settings, windowCaption, 96);
-PARM_AT(Settings, windowText, 100);
+// Every setting at the offset its row gives.
+#define PARM_SETTING_AT(key, name, field, kind, def, lo, hi, offset32) \
+    PARM_AT(Settings, field, offset32);
+PARMENA_SETTINGS(PARM_SETTING_AT)
+#undef PARM_SETTING_AT
 PARM_AT(Settings, font, 104);
-PARM_AT(Settings, resetAtStart, 164);
 PARM_AT(Settings, positionList, 168);
 PARM_AT(Settings, defaultMiddleEntry, 180);
 PARM_AT(Settings, programEntries, 184);
 PARM_AT(Settings, programEntryCount, 188);
-PARM_AT(Settings, shellHotkeyModif, 192);
-PARM_AT(Settings, shellHotkeyKey, 196);
-PARM_AT(Settings, xSize, 200);
-PARM_AT(Settings, ySize, 204);
 PARM_AT(Settings, pagerFont, 208);
-PARM_AT(Settings, navigationModifiers, 212);
 static_assert(sizeof(Settings) == 216, "Settings size");
 
-// The font fields, 104 to 163 of the record, are one LOGFONTA.
-PARM_AT(plat::LogFont, lfHeight, 0);
-PARM_AT(plat::LogFont, lfWidth, 4);
-PARM_AT(plat::LogFont, lfEscapement, 8);
-PARM_AT(plat::LogFont, lfOrientation, 12);
-PARM_AT(plat::LogFont, lfWeight, 16);
-PARM_AT(plat::LogFont, lfItalic, 20);
-PARM_AT(plat::LogFont, lfUnderline, 21);
-PARM_AT(plat::LogFont, lfStrikeOut, 22);
-PARM_AT(plat::LogFont, lfCharSet, 23);
-PARM_AT(plat::LogFont, lfOutPrecision, 24);
-PARM_AT(plat::LogFont, lfClipPrecision, 25);
-PARM_AT(plat::LogFont, lfQuality, 26);
-PARM_AT(plat::LogFont, lfPitchAndFamily, 27);
-PARM_AT(plat::LogFont, lfFaceName, 28);
+// The font fields, 104 to 163 of the record (their rows above), are one LOGFONTA.
 static_assert(sizeof(plat::LogFont) == 60, "LOGFONTA size");
 
 PARM_AT(WindowPositionEntry, next, 0);

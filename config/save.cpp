@@ -69,10 +69,32 @@ void Report(const SaveRun& run) {
     plat::MessageBox(nullptr, text, "Settings not saved", plat::MB_ICONERROR);
 }
 
-void WriteColor(SaveRun& run, const char* name, std::uint32_t color) {
-    char text[9];
-    FormatColor(text, color);
-    PutString(run, name, text);
+void SaveSetting(SaveRun& run, const SettingInfo& s) {
+    switch (s.kind) {
+        case SettingKind::PagerSize: return;  // the pager's own
+        case SettingKind::RunOnlyFlag: PutDword(run, s.name, SwitchHotkeysToSave()); return;
+        case SettingKind::Color: {
+            char text[9];
+            FormatColor(text, static_cast<std::uint32_t>(SettingValue(settings, s)));
+            PutString(run, s.name, text);
+            return;
+        }
+        case SettingKind::FaceName: {
+            const char* field = reinterpret_cast<const char*>(&settings) + s.offset;
+            char face[sizeof settings.font.lfFaceName + 1];
+            std::snprintf(face, sizeof face, "%.*s", static_cast<int>(s.size), field);
+            PutString(run, s.name, face);
+            return;
+        }
+        default: PutDword(run, s.name, SettingValue(settings, s)); return;
+    }
+}
+
+// Every setting of one key, in the table's order.
+void SaveKey(SaveRun& run, SettingKey key) {
+    Use(run, SettingsKeyName(key));
+    for (const SettingInfo& s : SettingTable)
+        if (s.key == key) SaveSetting(run, s);
 }
 
 // Entries before their count, and the count only once every entry went in: a save cut short
@@ -82,13 +104,13 @@ void SaveMiddleButton(SaveRun& run) {
     const MiddleButtonEntry* entries = settings.programEntries;
     // Without the block there is nothing to save, and the stored values must survive.
     if (!def || !entries) return;
-    Use(run, "Middle Button");
+    Use(run, MiddleButtonKeyName);
     char name[48];
-    PutDword(run, "DefTransmit", def->transmit);
+    PutDword(run, list_value::DefaultTransmit, def->transmit);
     for (int j = 0; j < 4; ++j) {
-        std::snprintf(name, sizeof name, "DefClick%i", j);
+        std::snprintf(name, sizeof name, list_value::DefaultClick, j);
         PutDword(run, name, def->click[j]);
-        std::snprintf(name, sizeof name, "DefDrag%i", j);
+        std::snprintf(name, sizeof name, list_value::DefaultDrag, j);
         PutDword(run, name, def->drag[j]);
     }
 
@@ -101,34 +123,33 @@ void SaveMiddleButton(SaveRun& run) {
         char text[sizeof e.name + 1];
         std::snprintf(text, sizeof text, "%.*s",
                       static_cast<int>(BoundedNameLength(e.name, sizeof e.name)), e.name);
-        std::snprintf(name, sizeof name, "PS%iName", i);
+        std::snprintf(name, sizeof name, list_value::ProgramName, i);
         all = PutString(run, name, text) && all;
-        std::snprintf(name, sizeof name, "PS%iTransmit", i);
+        std::snprintf(name, sizeof name, list_value::ProgramTransmit, i);
         all = PutDword(run, name, e.transmit) && all;
         for (int j = 0; j < 4; ++j) {
-            std::snprintf(name, sizeof name, "PS%iClick%i", i, j);
+            std::snprintf(name, sizeof name, list_value::ProgramClick, i, j);
             all = PutDword(run, name, e.click[j]) && all;
-            std::snprintf(name, sizeof name, "PS%iDrag%i", i, j);
+            std::snprintf(name, sizeof name, list_value::ProgramDrag, i, j);
             all = PutDword(run, name, e.drag[j]) && all;
         }
     }
-    if (all) PutDword(run, "ProgSpecCount", count);
+    if (all) PutDword(run, list_value::ProgramCount, count);
     PublishMiddleButtonEntries();
 }
 
 void SavePositionList(SaveRun& run) {
-    Use(run, "Window Positions");
-    PutDword(run, "ResetAtStart", settings.resetAtStart);
+    SaveKey(run, SettingKey::WindowPositions);
     char name[32];
     int n = 0;
     bool all = true;
     for (const WindowPositionEntry* e = settings.positionList.next; e; e = e->next, ++n) {
-        std::snprintf(name, sizeof name, "Pos%iName", n);
+        std::snprintf(name, sizeof name, list_value::PositionName, n);
         all = PutString(run, name, e->name ? e->name : "") && all;
-        std::snprintf(name, sizeof name, "Pos%iPos", n);
+        std::snprintf(name, sizeof name, list_value::PositionWord, n);
         all = PutDword(run, name, static_cast<std::int32_t>(e->position)) && all;
     }
-    if (all) PutDword(run, "Count", n);
+    if (all) PutDword(run, list_value::PositionCount, n);
 }
 
 }  // namespace
@@ -139,61 +160,11 @@ bool SaveSettings() {
     if (font) ReplacePagerFont(font);
 
     SaveRun run;
-    Use(run, "Preferences");
-    PutDword(run, "Disable navigation", settings.disableNavigation);
-    PutDword(run, "Disable middle button", settings.disableMiddleButton);
-    PutDword(run, "Disable shell", settings.disableShell);
-    PutDword(run, "Switch hotkeys", SwitchHotkeysToSave());
-    PutDword(run, "Enable topmost", settings.enableTopmost);
-    PutDword(run, "Rescale On Exit", settings.rescaleOnExit);
-    PutDword(run, "HideProgramManager", settings.hideProgramManager);
-    PutDword(run, "Follow active", settings.followActive);
-    PutDword(run, "Switch at borders", settings.switchAtBorders);
-    PutDword(run, "Only when button down", settings.onlyWhenButtonDown);
-    PutDword(run, "MinimizeTolvo", settings.minimizeTolvo);
-    PutDword(run, "NavMouseSwitch", settings.navMouseSwitch);
-    PutDword(run, "NavMouseDrag", settings.navMouseDrag);
-    PutDword(run, "NavMouseDragDD", settings.navMouseDragDD);
-    PutDword(run, "NavMouseMenu", settings.navMouseMenu);
-    PutDword(run, "NavMouseMove", settings.navMouseMove);
-    PutDword(run, "Corner", settings.corner);
-    PutDword(run, "XResolution", settings.xResolution);
-    PutDword(run, "YResolution", settings.yResolution);
-
-    Use(run, "Colors");
-    WriteColor(run, "Background", settings.background);
-    WriteColor(run, "Grid", settings.grid);
-    WriteColor(run, "Window", settings.window);
-    WriteColor(run, "WindowFrame", settings.windowFrame);
-    WriteColor(run, "WindowCaption", settings.windowCaption);
-    WriteColor(run, "WindowText", settings.windowText);
-
-    Use(run, "Font");
-    const plat::LogFont& f = settings.font;
-    PutDword(run, "Height", f.lfHeight);
-    PutDword(run, "Width", f.lfWidth);
-    PutDword(run, "Escapement", f.lfEscapement);
-    PutDword(run, "Orientation", f.lfOrientation);
-    PutDword(run, "Weight", f.lfWeight);
-    PutDword(run, "Italic", f.lfItalic);
-    PutDword(run, "Underline", f.lfUnderline);
-    PutDword(run, "StrikeOut", f.lfStrikeOut);
-    PutDword(run, "CharSet", f.lfCharSet);
-    PutDword(run, "OutPrecision", f.lfOutPrecision);
-    PutDword(run, "ClipPrecision", f.lfClipPrecision);
-    PutDword(run, "Quality", f.lfQuality);
-    PutDword(run, "PitchAndFamily", f.lfPitchAndFamily);
-    char face[sizeof f.lfFaceName + 1];
-    std::snprintf(face, sizeof face, "%.*s", static_cast<int>(sizeof f.lfFaceName), f.lfFaceName);
-    PutString(run, "FaceName", face);
-
+    SaveKey(run, SettingKey::Preferences);
+    SaveKey(run, SettingKey::Colors);
+    SaveKey(run, SettingKey::Font);
     SaveMiddleButton(run);
     SavePositionList(run);
-
-    Use(run, "Preferences");
-    PutDword(run, "ShellHotkey Modif", settings.shellHotkeyModif);
-    PutDword(run, "ShellHotkey Key", settings.shellHotkeyKey);
-    PutDword(run, "Navigation modifiers", settings.navigationModifiers);
     if (run.key) plat::RegCloseKey(run.key);
 
     if (settings.pagerWindow) {

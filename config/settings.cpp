@@ -4,9 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <new>
-#include <vector>
 
 #include "config/shortcuts.h"
 #include "platform/gdi.h"
@@ -20,11 +18,6 @@ std::atomic<bool> aboutDialogOpen{false};
 
 namespace {
 
-constexpr int DefaultResolution = 3;
-constexpr int MaxResolution = 256;  // a cell index must fit one byte
-
-const char RootPath[] = "Software\\Orvanne\\Parmena";
-
 plat::Hkey CreateKey(plat::Hkey parent, const char* path) {
     plat::Hkey key = nullptr;
     if (!parent) return nullptr;
@@ -34,50 +27,52 @@ plat::Hkey CreateKey(plat::Hkey parent, const char* path) {
     return key;
 }
 
-int GridSize(std::int32_t v) {
-    return (v >= 1 && v <= MaxResolution) ? v : DefaultResolution;
-}
-
-std::uint8_t ReadByteField(plat::Hkey key, const char* name, std::uint8_t current) {
-    return static_cast<std::uint8_t>(ReadDword(key, name, current) & 0xFF);
-}
-
-std::int32_t LowByte(std::int32_t v) { return v & 0xFF; }
-
-void LoadColor(const char* name, std::uint32_t* field) {
-    char text[30];
-    if (ReadBytes(settingsKeys.colors, name, text, sizeof text)) ParseColor(text, field);
-}
-
-void LoadFont() {
-    plat::Hkey k = settingsKeys.font;
-    plat::LogFont& f = settings.font;
-    f.lfHeight = ReadDword(k, "Height", f.lfHeight);
-    f.lfWidth = ReadDword(k, "Width", f.lfWidth);
-    f.lfEscapement = ReadDword(k, "Escapement", f.lfEscapement);
-    f.lfOrientation = ReadDword(k, "Orientation", f.lfOrientation);
-    f.lfWeight = ReadDword(k, "Weight", f.lfWeight);
-    f.lfItalic = ReadByteField(k, "Italic", f.lfItalic);
-    f.lfUnderline = ReadByteField(k, "Underline", f.lfUnderline);
-    f.lfStrikeOut = ReadByteField(k, "StrikeOut", f.lfStrikeOut);
-    f.lfCharSet = ReadByteField(k, "CharSet", f.lfCharSet);
-    f.lfOutPrecision = ReadByteField(k, "OutPrecision", f.lfOutPrecision);
-    f.lfClipPrecision = ReadByteField(k, "ClipPrecision", f.lfClipPrecision);
-    f.lfQuality = ReadByteField(k, "Quality", f.lfQuality);
-    f.lfPitchAndFamily = ReadByteField(k, "PitchAndFamily", f.lfPitchAndFamily);
-
-    // A face name longer than the field cannot name an installed font; a truncated one
-    // would silently pick some other face, so the system face stays.
-    char face[80];
-    if (ReadBytes(k, "FaceName", face, sizeof face) && std::strlen(face) < sizeof f.lfFaceName)
-        std::memcpy(f.lfFaceName, face, std::strlen(face) + 1);
+// One setting from its key into the record. The colours and the font hold the system's
+// values already, which a stored value replaces.
+void LoadSetting(const SettingInfo& s) {
+    const plat::Hkey k = SettingsKeyOf(s.key);
+    const std::int32_t current = SettingValue(settings, s);
+    std::int32_t v = 0;
+    switch (s.kind) {
+        case SettingKind::Int:
+        case SettingKind::PagerSize:
+        case SettingKind::RunOnlyFlag: v = ReadDword(k, s.name, s.defaultValue); break;
+        case SettingKind::LowByte: v = ReadDword(k, s.name, s.defaultValue) & 0xFF; break;
+        case SettingKind::Grid:
+            v = ReadDword(k, s.name, s.defaultValue);
+            if (!IsGridSize(v)) v = s.defaultValue;
+            break;
+        case SettingKind::ShellKey:
+            v = ReadDword(k, s.name, s.defaultValue);
+            if (v < 0 || v >= ShellHotkeyKeyCount) v = s.defaultValue;
+            break;
+        case SettingKind::Modifiers: v = NavigationModifierIndex(ReadDword(k, s.name, 0)); break;
+        case SettingKind::Color: {
+            std::uint32_t color = plat::GetSysColor(s.defaultValue);
+            char text[30];
+            if (ReadBytes(k, s.name, text, sizeof text)) ParseColor(text, &color);
+            v = static_cast<std::int32_t>(color);
+            break;
+        }
+        case SettingKind::FontInt: v = ReadDword(k, s.name, current); break;
+        case SettingKind::FontByte: v = ReadDword(k, s.name, current) & 0xFF; break;
+        case SettingKind::FaceName: {
+            // A face name longer than the field cannot name an installed font; a truncated one
+            // would silently pick some other face, so the system face stays.
+            char* field = reinterpret_cast<char*>(&settings) + s.offset;
+            char face[80];
+            if (ReadBytes(k, s.name, face, sizeof face) && std::strlen(face) < s.size)
+                std::memcpy(field, face, std::strlen(face) + 1);
+            return;
+        }
+    }
+    SetSettingValue(settings, s, v);
 }
 
 void LoadPositionList() {
     plat::Hkey k = settingsKeys.windowPositions;
-    settings.resetAtStart = ReadDword(k, "ResetAtStart", 0);
     FreePositionList();
-    std::int32_t count = ReadDword(k, "Count", 0);
+    std::int32_t count = ReadDword(k, list_value::PositionCount, 0);
     WindowPositionEntry* tail = &settings.positionList;
     std::int32_t gap = 0;
     std::int32_t loaded = 0;
@@ -85,13 +80,13 @@ void LoadPositionList() {
          ++i) {
         char valueName[32];
         char name[MaxPositionNameLength + 1];
-        std::snprintf(valueName, sizeof valueName, "Pos%iName", static_cast<int>(i));
+        std::snprintf(valueName, sizeof valueName, list_value::PositionName, static_cast<int>(i));
         if (!ReadBytes(k, valueName, name, sizeof name)) {
             ++gap;
             continue;
         }
         gap = 0;
-        std::snprintf(valueName, sizeof valueName, "Pos%iPos", static_cast<int>(i));
+        std::snprintf(valueName, sizeof valueName, list_value::PositionWord, static_cast<int>(i));
         WindowPositionEntry* e =
             NewPositionEntry(name, static_cast<std::uint32_t>(ReadDword(k, valueName, 0)));
         if (!e) break;
@@ -101,17 +96,11 @@ void LoadPositionList() {
     }
 }
 
-// Painters hold the font between Acquire and Release; a replaced font waits here until
-// the last of them lets go.
-std::mutex fontLock;
-int fontUsers = 0;
-std::vector<plat::Hgdi> retiredFonts;
-
 }  // namespace
 
 plat::Hkey CreateSettingsKey(const char* subKey, long* error) {
     char path[128];
-    std::snprintf(path, sizeof path, "%s\\%s", RootPath, subKey);
+    std::snprintf(path, sizeof path, "%s\\%s", SettingsRootPath, subKey);
     plat::Hkey key = nullptr;
     long rc = plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, path, 0, "",
                                     plat::REG_OPTION_NON_VOLATILE, plat::KEY_ALL_ACCESS, nullptr,
@@ -120,6 +109,16 @@ plat::Hkey CreateSettingsKey(const char* subKey, long* error) {
     if (error) *error = rc;
     return key;
 }
+
+namespace {
+// By SettingKey.
+plat::Hkey SettingsKeys::* const SettingKeyHandles[] = {&SettingsKeys::preferences, &SettingsKeys::colors,
+                                                      &SettingsKeys::font, &SettingsKeys::windowPositions};
+const char* const SettingKeyNames[] = {PreferencesKeyName, ColorsKeyName, FontKeyName, WindowPositionsKeyName};
+}  // namespace
+
+plat::Hkey SettingsKeyOf(SettingKey key) { return settingsKeys.*SettingKeyHandles[static_cast<int>(key)]; }
+const char* SettingsKeyName(SettingKey key) { return SettingKeyNames[static_cast<int>(key)]; }
 
 std::int32_t ReadDword(plat::Hkey key, const char* name, std::int32_t def) {
     if (!key) return def;
@@ -167,12 +166,12 @@ constexpr long ErrorKeyDeleted = 1018;
 // The sub-key a handle of SettingsKeys was opened for, or null for any other handle.
 const char* SettingsSubKey(plat::Hkey key) {
     if (!key) return nullptr;
-    if (key == settingsKeys.preferences) return "Preferences";
-    if (key == settingsKeys.colors) return "Colors";
-    if (key == settingsKeys.font) return "Font";
-    if (key == settingsKeys.windowPositions) return "Window Positions";
-    if (key == settingsKeys.middleButton) return "Middle Button";
-    if (key == settingsKeys.userShortcuts) return "Shortcuts";
+    if (key == settingsKeys.preferences) return PreferencesKeyName;
+    if (key == settingsKeys.colors) return ColorsKeyName;
+    if (key == settingsKeys.font) return FontKeyName;
+    if (key == settingsKeys.windowPositions) return WindowPositionsKeyName;
+    if (key == settingsKeys.middleButton) return MiddleButtonKeyName;
+    if (key == settingsKeys.userShortcuts) return ShortcutsKeyName;
     return nullptr;
 }
 
@@ -278,90 +277,26 @@ void FreePositionList() {
     }
 }
 
-plat::Hgdi AcquirePagerFont() {
-    std::lock_guard<std::mutex> hold(fontLock);
-    ++fontUsers;
-    return settings.pagerFont;
-}
-
-void ReleasePagerFont() {
-    std::vector<plat::Hgdi> dead;
-    {
-        std::lock_guard<std::mutex> hold(fontLock);
-        if (fontUsers > 0) --fontUsers;
-        if (fontUsers == 0) dead.swap(retiredFonts);
-    }
-    for (plat::Hgdi f : dead) plat::DeleteObject(f);
-}
-
 void ReplacePagerFont(plat::Hgdi newFont) {
-    plat::Hgdi dead = nullptr;
-    {
-        std::lock_guard<std::mutex> hold(fontLock);
-        plat::Hgdi old = settings.pagerFont;
-        settings.pagerFont = newFont;
-        if (old && old != newFont) {
-            if (fontUsers == 0)
-                dead = old;
-            else
-                retiredFonts.push_back(old);
-        }
-    }
-    if (dead) plat::DeleteObject(dead);
+    const plat::Hgdi old = settings.pagerFont;
+    settings.pagerFont = newFont;
+    if (old && old != newFont) plat::DeleteObject(old);
 }
 
 void LoadSettings() {
-    settingsKeys.root = CreateKey(plat::HKEY_CURRENT_USER, RootPath);
-    settingsKeys.preferences = CreateKey(settingsKeys.root, "Preferences");
-    settingsKeys.colors = CreateKey(settingsKeys.root, "Colors");
-    settingsKeys.font = CreateKey(settingsKeys.root, "Font");
-    settingsKeys.windowPositions = CreateKey(settingsKeys.root, "Window Positions");
-    settingsKeys.middleButton = CreateKey(settingsKeys.root, "Middle Button");
-    settingsKeys.userShortcuts = CreateKey(settingsKeys.root, "Shortcuts");
-    settingsKeys.machineShortcuts =
-        CreateKey(plat::HKEY_LOCAL_MACHINE, "Software\\Orvanne\\Parmena\\Shortcuts");
+    settingsKeys.root = CreateKey(plat::HKEY_CURRENT_USER, SettingsRootPath);
+    settingsKeys.preferences = CreateKey(settingsKeys.root, PreferencesKeyName);
+    settingsKeys.colors = CreateKey(settingsKeys.root, ColorsKeyName);
+    settingsKeys.font = CreateKey(settingsKeys.root, FontKeyName);
+    settingsKeys.windowPositions = CreateKey(settingsKeys.root, WindowPositionsKeyName);
+    settingsKeys.middleButton = CreateKey(settingsKeys.root, MiddleButtonKeyName);
+    settingsKeys.userShortcuts = CreateKey(settingsKeys.root, ShortcutsKeyName);
+    settingsKeys.machineShortcuts = CreateKey(plat::HKEY_LOCAL_MACHINE, ShortcutsPath);
 
-    plat::Hkey p = settingsKeys.preferences;
-    settings.disableNavigation = ReadDword(p, "Disable navigation", 0);
-    settings.disableMiddleButton = ReadDword(p, "Disable middle button", 0);
-    settings.disableShell = ReadDword(p, "Disable shell", 0);
-    settings.switchHotkeys = ReadDword(p, "Switch hotkeys", 1);
-    settings.enableTopmost = ReadDword(p, "Enable topmost", 1);
-    settings.rescaleOnExit = ReadDword(p, "Rescale On Exit", 1);
-    settings.xResolution = GridSize(ReadDword(p, "XResolution", DefaultResolution));
-    settings.yResolution = GridSize(ReadDword(p, "YResolution", DefaultResolution));
-    settings.corner = ReadDword(p, "Corner", 2);
-    settings.xSize = ReadDword(p, "XSize", 192);
-    settings.ySize = ReadDword(p, "YSize", 144);
-    settings.followActive = LowByte(ReadDword(p, "Follow active", 1));
-    settings.switchAtBorders = LowByte(ReadDword(p, "Switch at borders", 1));
-    settings.onlyWhenButtonDown = LowByte(ReadDword(p, "Only when button down", 1));
-    settings.hideProgramManager = ReadDword(p, "HideProgramManager", 1);
-    settings.minimizeTolvo = ReadDword(p, "MinimizeTolvo", 1);
-    settings.navMouseSwitch = ReadDword(p, "NavMouseSwitch", 1);
-    settings.navMouseDrag = ReadDword(p, "NavMouseDrag", 4);
-    settings.navMouseDragDD = ReadDword(p, "NavMouseDragDD", 0);
-    settings.navMouseMenu = ReadDword(p, "NavMouseMenu", 2);
-    settings.navMouseMove = ReadDword(p, "NavMouseMove", 6);
-
-    // The system's colours and font, which stored values below replace
-    settings.background = plat::GetSysColor(plat::COLOR_BACKGROUND);
-    settings.grid = plat::GetSysColor(plat::COLOR_WINDOWFRAME);
-    settings.window = plat::GetSysColor(plat::COLOR_WINDOW);
-    settings.windowFrame = plat::GetSysColor(plat::COLOR_WINDOWFRAME);
-    settings.windowCaption = plat::GetSysColor(plat::COLOR_ACTIVECAPTION);
-    settings.windowText = plat::GetSysColor(plat::COLOR_CAPTIONTEXT);
+    // The system's font, whose fields stored values replace one by one
     plat::SystemParametersInfo(plat::SPI_GETICONTITLELOGFONT, sizeof(plat::LogFont),
                                 &settings.font, 0);
-
-    LoadColor("Background", &settings.background);
-    LoadColor("Grid", &settings.grid);
-    LoadColor("Window", &settings.window);
-    LoadColor("WindowFrame", &settings.windowFrame);
-    LoadColor("WindowCaption", &settings.windowCaption);
-    LoadColor("WindowText", &settings.windowText);
-
-    LoadFont();
+    for (const SettingInfo& s : SettingTable) LoadSetting(s);
     ReplacePagerFont(plat::CreateFontIndirect(&settings.font));
 
     LoadPositionList();
@@ -369,12 +304,6 @@ void LoadSettings() {
     // Shortcuts, machine-wide first so per-user ones end up in front
     LoadShortcuts(settingsKeys.machineShortcuts, 1);
     LoadShortcuts(settingsKeys.userShortcuts, 0);
-
-    settings.shellHotkeyModif = ReadDword(p, "ShellHotkey Modif", 6);
-    settings.shellHotkeyKey = ReadDword(p, "ShellHotkey Key", 0);
-    if (settings.shellHotkeyKey < 0 || settings.shellHotkeyKey >= ShellHotkeyKeyCount)
-        settings.shellHotkeyKey = 0;
-    settings.navigationModifiers = NavigationModifierIndex(ReadDword(p, "Navigation modifiers", 0));
 }
 
 void ReleaseSettings() {
@@ -392,25 +321,25 @@ void ReleaseSettings() {
 }
 
 namespace {
-// Written on the main thread when a registration fails, read by the save on the dialog thread.
-std::atomic<bool> switchHotkeysRunOnly{false};
-std::atomic<std::int32_t> switchHotkeysStored{0};
+// The main thread's: a failed registration sets them, the save reads them.
+bool switchHotkeysRunOnly = false;
+std::int32_t switchHotkeysStored = 0;
 }  // namespace
 
 void SwitchHotkeysOffForRun() {
-    if (!switchHotkeysRunOnly.load()) switchHotkeysStored.store(settings.switchHotkeys);
-    switchHotkeysRunOnly.store(true);
+    if (!switchHotkeysRunOnly) switchHotkeysStored = settings.switchHotkeys;
+    switchHotkeysRunOnly = true;
     settings.switchHotkeys = 0;
 }
 
 std::int32_t SwitchHotkeysToSave() {
-    if (switchHotkeysRunOnly.load() && settings.switchHotkeys == 0) return switchHotkeysStored.load();
-    switchHotkeysRunOnly.store(false);
+    if (switchHotkeysRunOnly && settings.switchHotkeys == 0) return switchHotkeysStored;
+    switchHotkeysRunOnly = false;
     return settings.switchHotkeys;
 }
 
 void ResetSettings() {
     ReleaseSettings();
     settings = Settings{};
-    switchHotkeysRunOnly.store(false);
+    switchHotkeysRunOnly = false;
 }

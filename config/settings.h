@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
+#include "config/settings_table.h"
 #include "platform/types.h"
 
 // One remembered window; also the list head inside Settings.
@@ -18,50 +20,76 @@ constexpr std::uint32_t MinimizeOnSwitch = 1u << 17;
 
 struct MiddleButtonEntry;
 
-// Field names follow the registry value they hold.
+// The layout the dialog library has always known; PARMENA_SETTINGS gives each setting's field
+// its registry value.
 struct Settings {
     plat::Hwnd pagerWindow;
-    std::int32_t disableNavigation;    // "Disable navigation"
-    std::int32_t disableMiddleButton;  // "Disable middle button"
-    std::int32_t disableShell;         // "Disable shell"
-    std::int32_t corner;               // "Corner"
-    std::int32_t xResolution;          // "XResolution"
-    std::int32_t yResolution;          // "YResolution"
-    std::int32_t hideProgramManager;   // "HideProgramManager"
-    std::int32_t followActive;         // "Follow active" (low byte at load)
-    std::int32_t switchAtBorders;      // "Switch at borders" (low byte at load)
-    std::int32_t onlyWhenButtonDown;   // "Only when button down" (low byte at load)
-    std::int32_t switchHotkeys;        // "Switch hotkeys"
-    std::int32_t enableTopmost;        // "Enable topmost"
-    std::int32_t rescaleOnExit;        // "Rescale On Exit"
-    std::int32_t minimizeTolvo;        // "MinimizeTolvo"
-    std::int32_t navMouseSwitch;       // "NavMouseSwitch"
-    std::int32_t navMouseDrag;         // "NavMouseDrag"
-    std::int32_t navMouseDragDD;       // "NavMouseDragDD"
-    std::int32_t navMouseMenu;         // "NavMouseMenu"
-    std::int32_t navMouseMove;         // "NavMouseMove"
-    std::uint32_t background;          // "Background"
-    std::uint32_t grid;                // "Grid"
-    std::uint32_t window;              // "Window"
-    std::uint32_t windowFrame;         // "WindowFrame"
-    std::uint32_t windowCaption;       // "WindowCaption"
-    std::uint32_t windowText;          // "WindowText"
-    plat::LogFont font;               // "Height" ... "FaceName"
-    std::int32_t resetAtStart;         // "ResetAtStart"
+    std::int32_t disableNavigation, disableMiddleButton, disableShell, corner;
+    std::int32_t xResolution, yResolution, hideProgramManager;
+    std::int32_t followActive, switchAtBorders, onlyWhenButtonDown;  // low byte at load
+    std::int32_t switchHotkeys, enableTopmost, rescaleOnExit;
+    std::int32_t collapsePager;  // "MinimizeTolvo": the pager collapses when the mouse leaves
+    std::int32_t navMouseSwitch, navMouseDrag, navMouseDragDD, navMouseMenu, navMouseMove;
+    std::uint32_t background, grid, window, windowFrame, windowCaption, windowText;
+    plat::LogFont font;
+    std::int32_t resetAtStart;
     WindowPositionEntry positionList;  // sentinel; positionList.next is the first entry
     MiddleButtonEntry* defaultMiddleEntry;
     MiddleButtonEntry* programEntries;
     std::int32_t programEntryCount;
-    std::int32_t shellHotkeyModif;     // "ShellHotkey Modif"
-    std::int32_t shellHotkeyKey;       // "ShellHotkey Key"
-    std::int32_t xSize;                // "XSize"
-    std::int32_t ySize;                // "YSize"
+    std::int32_t shellHotkeyModif, shellHotkeyKey, xSize, ySize;
     plat::Hgdi pagerFont;
     // Added after every field the dialog library has always known, so that none of them moves.
-    std::int32_t navigationModifiers;  // "Navigation modifiers": index into NavigationModifierTable
+    std::int32_t navigationModifiers;  // index into NavigationModifierTable
 };
 
 extern Settings settings;
+
+// One row of PARMENA_SETTINGS, with where its field lies in the record.
+struct SettingInfo {
+    SettingKey key;
+    const char* name;
+    SettingKind kind;
+    std::int32_t defaultValue;
+    std::int32_t dialogMin, dialogMax;
+    std::size_t offset, size;
+};
+#define PARMENA_SETTING_INFO(key, name, field, kind, def, lo, hi, offset32)                      \
+    SettingInfo{SettingKey::key, name, SettingKind::kind, def, lo, hi, offsetof(Settings, field), \
+                sizeof(static_cast<Settings*>(nullptr)->field)},
+inline constexpr SettingInfo SettingTable[] = {PARMENA_SETTINGS(PARMENA_SETTING_INFO)};
+#undef PARMENA_SETTING_INFO
+
+// The row of the field at offset in the record (offsetof(Settings, field)).
+constexpr const SettingInfo& SettingAt(std::size_t offset) {
+    for (const SettingInfo& s : SettingTable)
+        if (s.offset == offset) return s;
+    return SettingTable[0];  // a constant expression with an unknown field is caught by its user
+}
+
+// Inline: the dialog library uses them too. A byte field reads zero-extended.
+inline std::int32_t SettingValue(const Settings& record, const SettingInfo& s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(&record) + s.offset;
+    if (s.size == 1) return *p;
+    std::int32_t v = 0;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void SetSettingValue(Settings& record, const SettingInfo& s, std::int32_t value) {
+    auto* p = reinterpret_cast<unsigned char*>(&record) + s.offset;
+    if (s.size == 1)
+        *p = static_cast<unsigned char>(value);
+    else
+        std::memcpy(p, &value, sizeof value);
+}
+inline bool SettingDiffers(const Settings& a, const Settings& b, const SettingInfo& s) {
+    return std::memcmp(reinterpret_cast<const unsigned char*>(&a) + s.offset,
+                       reinterpret_cast<const unsigned char*>(&b) + s.offset, s.size) != 0;
+}
+inline void CopySetting(Settings& to, const Settings& from, const SettingInfo& s) {
+    std::memcpy(reinterpret_cast<unsigned char*>(&to) + s.offset,
+                reinterpret_cast<const unsigned char*>(&from) + s.offset, s.size);
+}
 
 // Set on the dialog thread while the dialog library shows the settings or the about dialog;
 // the main thread then refuses to close and greys both menu items. Relaxed: plain flags, on
@@ -87,6 +115,9 @@ struct SettingsKeys {
     plat::Hkey machineShortcuts;
 };
 extern SettingsKeys settingsKeys;
+// The kept handle of a setting's key, and the key's name below the settings root.
+plat::Hkey SettingsKeyOf(SettingKey key);
+const char* SettingsKeyName(SettingKey key);
 
 // Virtual keys of the shell hotkey, indexed by "ShellHotkey Key".
 constexpr int ShellHotkeyKeyCount = 40;
@@ -138,7 +169,8 @@ void ParseColor(const char* text, std::uint32_t* color);
 void FormatColor(char* buf, std::uint32_t color);
 
 // Writes the record, the middle-button entries and the position list back, re-creates the
-// pager font and repaints the pager (dialog thread, hook mutex held). The keys are created
+// pager font and repaints the pager (main thread, with the hook mutex held for it by the
+// settings run on the dialog thread). The keys are created
 // afresh for each save, so one deleted while the program runs comes back. A save that could
 // not write everything says so in one message box; false then.
 bool SaveSettings();
@@ -164,9 +196,6 @@ void ReleaseSettings();
 // ReleaseSettings, then every field cleared: the record as at program start.
 void ResetSettings();
 
-// Font exchange shared by painting (main thread) and the settings save (dialog thread).
-// Painting takes the font with AcquirePagerFont and gives it back with ReleasePagerFont;
-// ReplacePagerFont deletes the old font only once no painter holds it.
-plat::Hgdi AcquirePagerFont();
-void ReleasePagerFont();
+// Puts a new pager font in force and deletes the old one; the main thread alone paints and
+// replaces it.
 void ReplacePagerFont(plat::Hgdi newFont);

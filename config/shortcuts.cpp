@@ -6,6 +6,7 @@
 #include <mutex>
 #include <new>
 
+#include "config/protocol.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/window.h"
@@ -15,7 +16,6 @@ ShortcutStore shortcutStore = {nullptr,        AddShortcut,    RemoveShortcut,
 
 namespace {
 
-const char WritePath[] = "SOFTWARE\\Orvanne\\Parmena\\Shortcuts";
 const char WriteError[] = "Error writing shortcut information to registry!";
 
 constexpr std::size_t NameField = sizeof(Shortcut::name);
@@ -155,7 +155,7 @@ void PLAT_CALLBACK SaveShortcut(Shortcut* node) {
     bool ok = false;
     plat::Hkey root = RootKey(node->root);
     plat::Hkey key = nullptr;
-    if (root && plat::RegOpenKeyEx(root, WritePath, 0, plat::KEY_WRITE, &key) == plat::ERROR_SUCCESS) {
+    if (root && plat::RegOpenKeyEx(root, ShortcutsPath, 0, plat::KEY_WRITE, &key) == plat::ERROR_SUCCESS) {
         // The dialog library writes these fields; never read past them.
         char name[NameField + 1];
         std::snprintf(name, sizeof name, "%.*s", static_cast<int>(NameField), node->name);
@@ -176,7 +176,7 @@ void PLAT_CALLBACK DeleteShortcut(Shortcut* node) {
     if (!node) return;
     plat::Hkey root = RootKey(node->root);
     plat::Hkey key = nullptr;
-    if (!root || plat::RegOpenKeyEx(root, WritePath, 0, plat::KEY_WRITE, &key) != plat::ERROR_SUCCESS)
+    if (!root || plat::RegOpenKeyEx(root, ShortcutsPath, 0, plat::KEY_WRITE, &key) != plat::ERROR_SUCCESS)
         return;
     char name[NameField + 1];
     std::snprintf(name, sizeof name, "%.*s", static_cast<int>(NameField), node->name);

@@ -1,7 +1,6 @@
 #include "core/compress.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -19,10 +18,6 @@
 #include "platform/window.h"
 
 namespace {
-
-// The dialog thread and the main thread may both ask for a compress; the flag makes the
-// test and the set one step, so exactly one of them runs and the other's request is dropped.
-std::atomic_flag compressGate = ATOMIC_FLAG_INIT;
 
 // A maximized window lies this far above and left of its monitor's work area.
 constexpr int MaximizedFrame = 4;
@@ -113,24 +108,10 @@ plat::Bool PLAT_CALLBACK PlanRememberedOf(plat::Hwnd w, plat::LParam data) {
     return 1;
 }
 
-// Takes the gate; with time allowed, waits for the other holder while serving the messages
-// it may send to this thread.
-bool TakeCompressGate(std::uint32_t waitMs) {
-    for (std::uint32_t waited = 0; compressGate.test_and_set(); ++waited) {
-        if (waited >= waitMs) return false;
-        plat::MsgWaitForMultipleObjects(0, nullptr, 0, 1, plat::QS_SENDMESSAGE);
-        plat::Msg m;
-        plat::PeekMessage(&m, nullptr, 0, 0, plat::PM_REMOVE | plat::PM_QS_SENDMESSAGE);
-    }
-    return true;
-}
-
-void Fold(FoldSet which, std::uint32_t waitMs) {
-    if (!TakeCompressGate(waitMs)) return;
-    if (desktop.compressBusy) {
-        compressGate.clear();
-        return;
-    }
+// Only the main thread compresses; a request made inside a compress (by a window answering
+// its questions) is dropped.
+void Fold(FoldSet which) {
+    if (desktop.compressBusy) return;
     desktop.compressBusy = 1;
     {
         SwitchingScope marked;
@@ -144,18 +125,15 @@ void Fold(FoldSet which, std::uint32_t waitMs) {
         PushFolds(std::move(plan));
     }
     desktop.compressBusy = 0;
-    compressGate.clear();
 }
 
 }  // namespace
 
-void CompressDesktop(bool onlyKept, std::uint32_t waitMs) {
-    Fold(onlyKept ? FoldSet::Kept : FoldSet::All, waitMs);
-}
+void CompressDesktop(bool onlyKept) { Fold(onlyKept ? FoldSet::Kept : FoldSet::All); }
 
-void FoldWindowsAbovePager(std::uint32_t waitMs) { Fold(FoldSet::AbovePager, waitMs); }
+void FoldWindowsAbovePager() { Fold(FoldSet::AbovePager); }
 
-void FoldWindowsIntoGrid(std::uint32_t waitMs) { Fold(FoldSet::IntoGrid, waitMs); }
+void FoldWindowsIntoGrid() { Fold(FoldSet::IntoGrid); }
 
 FoldResult FoldIntoGrid(const plat::Rect& r) {
     const std::int64_t sw = desktop.screenWidth, sh = desktop.screenHeight;

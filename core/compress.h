@@ -7,15 +7,14 @@
 
 // Folds the windows onto the screen: every one (onlyKept false) or those kept in place. This
 // covers the windows above the pager too, since a window can rise above it while off-screen.
-// When another thread's compress is running, the request is dropped, unless waitMs allows
-// waiting (serving sent messages meanwhile) for that one to end, as the fold at exit must.
-void CompressDesktop(bool onlyKept, std::uint32_t waitMs = 0);
+// Main thread only; asked for inside a running compress, it does nothing.
+void CompressDesktop(bool onlyKept);
 // Folds only the windows above the pager: they take no part in switches, so going back to
 // desktop (0,0) at exit does not bring them home.
-void FoldWindowsAbovePager(std::uint32_t waitMs);
+void FoldWindowsAbovePager();
 // Brings every window whose centre lies outside the grid onto the nearest desktop inside it:
 // after the grid has shrunk, and at the end of a run that does not fold.
-void FoldWindowsIntoGrid(std::uint32_t waitMs = 0);
+void FoldWindowsIntoGrid();
 // The whole-desktop steps that bring r's centre into the grid, and r moved by them.
 FoldResult FoldIntoGrid(const plat::Rect& r);
 void ApplyRememberedPositions();

@@ -105,7 +105,7 @@ void ResetDesktopState() {
     desktop.columns = desktop.rows = 0;
     desktop.currentColumn = desktop.currentRow = 0;
     desktop.switching.store(0, std::memory_order_relaxed);
-    desktop.edgeSwitching.store(0, std::memory_order_relaxed);
+    desktop.edgeSwitching = 0;
     desktop.compressBusy = 0;
     desktop.lastForeground = nullptr;
 }

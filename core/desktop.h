@@ -42,12 +42,13 @@ struct DesktopState {
     std::int32_t rows;
     std::int32_t currentColumn;
     std::int32_t currentRow;
-    // Set while a batch of window moves runs, on whichever thread moves; the poll tick does
-    // nothing meanwhile. Relaxed, like edgeSwitching: a hint that publishes no other data.
+    // Set while a batch of window moves runs; the poll tick does nothing meanwhile. Atomic
+    // (relaxed, a hint that publishes no other data) for the fold of a crash on another
+    // thread, which waits for the main thread's batch to land.
     std::atomic<std::uint8_t> switching;
     // Set while the poll tick's edge switch runs; a switch then leaves the foreground alone.
-    std::atomic<std::uint8_t> edgeSwitching;
-    std::uint8_t compressBusy;  // touched only while holding the compress gate
+    std::uint8_t edgeSwitching;
+    std::uint8_t compressBusy;  // a compress runs; one asked for inside it is dropped
     plat::Hwnd lastForeground;
 };
 extern DesktopState desktop;

@@ -9,8 +9,8 @@
 #include "platform/window.h"
 
 // Marks a batch of moves in progress for the poll tick and the close guard. Counted, because a
-// compress on the dialog thread may overlap a switch on the main thread: the first to end must
-// not clear the mark of the other.
+// batch asked for while another waits for a window's answer runs inside it: the inner one must
+// not clear the mark of the outer.
 struct SwitchingScope {
     SwitchingScope() { desktop.switching.fetch_add(1, std::memory_order_relaxed); }
     ~SwitchingScope() { desktop.switching.fetch_sub(1, std::memory_order_relaxed); }

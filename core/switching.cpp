@@ -302,7 +302,7 @@ bool ShiftWindowsGrowing(int* dx, int* dy, const StepGrowth& grow, plat::Hwnd ca
         desktop.lastForeground = carried;
         return true;
     }
-    if (settings.enableTopmost && !desktop.edgeSwitching.load(std::memory_order_relaxed))
+    if (settings.enableTopmost && !desktop.edgeSwitching)
         ActivateTopWindowOnScreen(true);
     return true;
 }

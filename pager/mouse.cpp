@@ -274,7 +274,7 @@ void TrackPagerMouse(int x, int y) {
 
 void BeginPagerDrag(int x, int y) {
     // A pager that collapses into its corner cannot be moved.
-    if (settings.minimizeTolvo) return;
+    if (settings.collapsePager) return;
     PagerDrag& d = pager.pagerDrag;
     plat::Point p{x, y};
     plat::ClientToScreen(PagerWindow(), &p);
@@ -308,8 +308,8 @@ void EndPagerDrag() {
     d.previousCapture = nullptr;
     plat::Rect r{0, 0, 0, 0};
     if (plat::GetWindowRect(PagerWindow(), &r)) {
-        WriteDword(settingsKeys.preferences, "XPos", r.left);
-        WriteDword(settingsKeys.preferences, "YPos", r.top);
+        WriteDword(settingsKeys.preferences, PagerXPosName, r.left);
+        WriteDword(settingsKeys.preferences, PagerYPosName, r.top);
     }
     d.active = false;
 }

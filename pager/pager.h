@@ -1,6 +1,5 @@
 // The pager window: placement, drawing and mouse handling.
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -30,7 +29,7 @@ struct PagerDrag {
 };
 
 struct PagerState {
-    std::atomic<bool> expanded;           // the dialog thread sets it too; see PagerExpanded
+    bool expanded;
     std::vector<SnapshotEntry> snapshot;  // topmost first
     plat::Rect miniatureRect;             // client rectangle of the last full drawing
     WindowDrag windowDrag;
@@ -39,8 +38,8 @@ struct PagerState {
 extern PagerState pager;
 
 // Relaxed: the flag publishes no other data, and the next poll tick acts on whatever it reads.
-inline bool PagerExpanded() { return pager.expanded.load(std::memory_order_relaxed); }
-inline void SetPagerExpanded(bool on) { pager.expanded.store(on, std::memory_order_relaxed); }
+inline bool PagerExpanded() { return pager.expanded; }
+inline void SetPagerExpanded(bool on) { pager.expanded = on; }
 
 // The pager window handle; the settings record holds it, since the dialog library reads it there.
 inline plat::Hwnd PagerWindow() { return settings.pagerWindow; }

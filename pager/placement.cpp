@@ -141,8 +141,8 @@ void PlacePagerAtCorner() {
 
 void RestorePagerPosition() {
     PlacePagerAtCorner();
-    const int x = ReadDword(settingsKeys.preferences, "XPos", NoSavedPosition);
-    const int y = ReadDword(settingsKeys.preferences, "YPos", NoSavedPosition);
+    const int x = ReadDword(settingsKeys.preferences, PagerXPosName, NoSavedPosition);
+    const int y = ReadDword(settingsKeys.preferences, PagerYPosName, NoSavedPosition);
     if (x == NoSavedPosition || y == NoSavedPosition) return;
     if (!MeetsScreen(x, y, FullSize(settings.xSize), FullSize(settings.ySize))) return;
     MovePagerTo(x, y);
@@ -173,7 +173,7 @@ void CheckDisplaySize(bool force) {
         return;
     }
 
-    if (settings.minimizeTolvo) {
+    if (settings.collapsePager) {
         const plat::Point p = CollapsedPosition();
         MovePagerTo(p.x, p.y);
         return;
@@ -201,7 +201,7 @@ bool TakeDeferredDisplayChange() {
 
 void ExpandPager(bool takeForeground) {
     if (PagerExpanded()) return;
-    if (settings.minimizeTolvo) PlacePagerAtCorner();
+    if (settings.collapsePager) PlacePagerAtCorner();
     SetPagerExpanded(true);
     pager.windowDrag.window = nullptr;
     if (takeForeground) plat::SetForegroundWindow(PagerWindow());
@@ -220,7 +220,7 @@ void CheckPagerLeave() {
         return;
 
     SetPagerExpanded(false);
-    if (settings.minimizeTolvo) {
+    if (settings.collapsePager) {
         // Memory only: a size the user gave the pager survives until the next expansion.
         const int dpi = PagerDpi();
         settings.xSize = UnscaleFromDpi(r.right - r.left, dpi);
@@ -245,18 +245,18 @@ void RememberPagerSize() {
     const int dpi = PagerDpi();
     settings.xSize = UnscaleFromDpi(r.right - r.left, dpi);
     settings.ySize = UnscaleFromDpi(r.bottom - r.top, dpi);
-    WriteDword(settingsKeys.preferences, "XSize", settings.xSize);
-    WriteDword(settingsKeys.preferences, "YSize", settings.ySize);
-    if (settings.minimizeTolvo == 0) {
-        WriteDword(settingsKeys.preferences, "XPos", r.left);
-        WriteDword(settingsKeys.preferences, "YPos", r.top);
+    WriteDword(settingsKeys.preferences, setting_name::xSize, settings.xSize);
+    WriteDword(settingsKeys.preferences, setting_name::ySize, settings.ySize);
+    if (settings.collapsePager == 0) {
+        WriteDword(settingsKeys.preferences, PagerXPosName, r.left);
+        WriteDword(settingsKeys.preferences, PagerYPosName, r.top);
     }
 }
 
 void PagerDpiChanged(const plat::Rect* suggested) {
     // The monitors' DPI is part of the measure; the geometry itself may be unchanged.
     CheckDisplaySize(true);
-    if (settings.minimizeTolvo) {
+    if (settings.collapsePager) {
         if (PagerExpanded()) {
             PlacePagerAtCorner();
         } else {

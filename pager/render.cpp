@@ -201,7 +201,7 @@ plat::Hgdi CreateScaledFont() {
 
 void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     const OwnedGdi scaled(CreateScaledFont());
-    plat::Hgdi font = scaled.get() ? scaled.get() : AcquirePagerFont();
+    const plat::Hgdi font = scaled.get() ? scaled.get() : settings.pagerFont;
     const bool checkPending = AnyMovePending();
     // Bottom first, so that upper windows cover lower ones.
     for (auto w = zorder.rbegin(); w != zorder.rend(); ++w) {
@@ -210,7 +210,6 @@ void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
             continue;
         DrawWindow(mem, g, *w, t, font, checkPending);
     }
-    if (!scaled.get()) ReleasePagerFont();
 }
 
 void DrawGrid(plat::Hdc mem, const Geometry& g) {
@@ -311,7 +310,7 @@ void PaintPager(plat::Hdc target, bool onlyIfChanged) {
     const Selection drawnOn(mem, bitmap.get());
     plat::SetBkMode(mem, plat::TRANSPARENT);
 
-    if (!PagerExpanded() && settings.minimizeTolvo) {
+    if (!PagerExpanded() && settings.collapsePager) {
         plat::FillRect(mem, &r, tools.buttonFace.get());
     } else {
         plat::FillRect(mem, &r, tools.background.get());

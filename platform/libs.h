@@ -4,8 +4,6 @@
 
 namespace plat {
 
-using StartRoutine = void(PLAT_CALLBACK*)();
-
 // Loads both libraries and resolves their entry points. On failure returns false and
 // names the missing library or function in `what` (at least 128 bytes).
 bool LoadCompanionLibraries(char* what, std::size_t whatSize);
@@ -17,6 +15,6 @@ std::uintptr_t GetMoveFuncs();
 
 int ShowPrefDlg(void* settings, std::uintptr_t clickFuncs, std::uintptr_t moveFuncs, int page,
                 void* shortcutStore);
-void ShowAboutDlg(StartRoutine start);
+void ShowAboutDlg();
 
 }  // namespace plat

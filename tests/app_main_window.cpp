@@ -246,10 +246,12 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileADialogIsOpen) {
         pref.Wait();
         return 0;
     });
-    sim::OnShowAbout([&](plat::StartRoutine start) {
-        if (!start) about.Wait();
+    std::atomic<bool> running{false};  // the start-up box is not held
+    sim::OnShowAbout([&] {
+        if (running) about.Wait();
     });
     Run();
+    running = true;
     program.Command(CmdSettings);
     ASSERT_TRUE(sim::WaitFor([] { return settingsDialogOpen != 0; }));
     program.Command(CmdClose);

@@ -123,20 +123,39 @@ TEST_F(AppTest, EndOfRunDuringASwitchLeavesEveryWindowHome) {
     onProbe = nullptr;
 }
 
-// A dialog-thread compress that overlaps a main-thread switch must leave the switch marked,
-// or a close arriving then would fold beside the switch's batch.
-TEST_F(AppTest, CompressOnAnotherThreadKeepsASwitchMarked) {
-    std::atomic<int> markAfterCompress{-1};
+// The dialog's OK comes while a switch waits for a window's answer: the main thread applies
+// it after the switch, never inside it.
+TEST_F(AppTest, SettingsAppliedDuringASwitchWaitForIt) {
+    Gate ok;
+    sim::OnShowPref([&](void* record, int, void*) {
+        ok.Wait();
+        static_cast<Settings*>(record)->disableShell = 1;
+        return 1;
+    });
+    std::atomic<int> switchingThen{0}, shellThen{-1};
     probed = false;
     onProbe = [&] {
-        CompressDesktop(true);
-        markAfterCompress = desktop.switching;
+        ok.Open();
+        sim::WaitFor([] {
+            for (const sim::PostRecord& p : sim::Posts())
+                if (p.message == MsgSettingsApplied) return true;
+            return false;
+        });
+        plat::Sleep(5);  // room for an apply that would not wait
+        switchingThen = desktop.switching;
+        shellThen = settings.disableShell;
     };
     ProbedWindow probedWindow;
     Run();
+    program.Command(CmdSettings);
+    ASSERT_TRUE(sim::WaitFor([] { return settingsDialogOpen.load(); }));
     Press(plat::VK_RIGHT);
-    EXPECT_NE(markAfterCompress, 0);
-    EXPECT_EQ(desktop.switching, 0);
+    ASSERT_TRUE(sim::WaitFor([] { return !settingsDialogOpen; }));
+    ASSERT_TRUE(program.Barrier());
+    EXPECT_NE(switchingThen, 0);
+    EXPECT_EQ(shellThen, 0);
+    EXPECT_EQ(settings.disableShell, 1);
+    EXPECT_EQ(desktop.currentColumn, 1);
     onProbe = nullptr;
 }
 

@@ -22,6 +22,7 @@ protected:
         steps_ = std::move(steps);
         sim::OnShowPref([this](void* record, int page, void* store) {
             showings_.push_back({record, page, store});
+            shownRecord = static_cast<Settings*>(record);
             const std::size_t i = showings_.size() - 1;
             const int result = i < steps_.size() ? steps_[i]() : 0;
             ++shown_;
@@ -47,6 +48,10 @@ protected:
         return out;
     }
 
+    // The record the dialog edits in the step that runs.
+    static Settings& Rec() { return *shownRecord; }
+    static inline Settings* shownRecord = nullptr;
+
     std::vector<std::function<int()>> steps_;
     std::vector<Showing> showings_;  // written on the dialog thread, read once it is idle
     std::atomic<std::size_t> shown_{0};
@@ -58,7 +63,8 @@ TEST_F(SettingsRunTest, MenuChoicePassesTheRecordThePageAndTheStore) {
     OpenSettings();
     OpenSettings(4);
     ASSERT_EQ(showings_.size(), 2u);
-    EXPECT_EQ(showings_[0].record, &settings);
+    // The dialog edits a copy; the program's record changes only on the main thread.
+    EXPECT_NE(showings_[0].record, &settings);
     EXPECT_EQ(showings_[0].store, &shortcutStore);
     EXPECT_EQ(showings_[0].page, -1);
     EXPECT_EQ(showings_[1].page, 3);
@@ -75,7 +81,7 @@ TEST_F(SettingsRunTest, MutexHeldElsewhereDropsTheRequest) {
     Run();
     sim::HoldNamedMutex(HookMutexName, true);
     std::atomic<bool> aboutShown{false};
-    sim::OnShowAbout([&](plat::StartRoutine) { aboutShown = true; });
+    sim::OnShowAbout([&] { aboutShown = true; });
     program.Command(CmdSettings);
     program.Command(CmdAbout);  // served only after the settings request has given up
     ASSERT_TRUE(sim::WaitFor([&] { return aboutShown.load(); }));
@@ -89,8 +95,8 @@ TEST_F(SettingsRunTest, MutexHeldElsewhereDropsTheRequest) {
 
 TEST_F(SettingsRunTest, CancelAppliesAndSavesNothing) {
     Script({[] {
-        settings.disableShell = 1;
-        settings.minimizeTolvo = 0;
+        Rec().disableShell = 1;
+        Rec().collapsePager = 0;
         return 0;
     }});
     Run();
@@ -98,17 +104,16 @@ TEST_F(SettingsRunTest, CancelAppliesAndSavesNothing) {
     EXPECT_TRUE(PagerPosts(MsgShellHotkey).empty());
     EXPECT_FALSE(sim::GetValue("HKCU", Pref, "Disable shell").exists);
     EXPECT_EQ(HotkeyIds(sim::Hotkeys()), (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 5}));
-    settings.disableShell = 0;  // as it was: shutdown removes the shell hotkey
     EXPECT_EQ(program.Close(), ExitRan);
 }
 
 TEST_F(SettingsRunTest, NavigationOffAndOnSwapsPagerAndTrayIcon) {
     Script({[] {
-                settings.disableNavigation = 1;
+                Rec().disableNavigation = 1;
                 return 1;
             },
             [] {
-                settings.disableNavigation = 0;
+                Rec().disableNavigation = 0;
                 return 1;
             }});
     Run();
@@ -130,8 +135,8 @@ TEST_F(SettingsRunTest, NavigationOffAndOnSwapsPagerAndTrayIcon) {
 
 TEST_F(SettingsRunTest, NavigationOnWithHotkeysOffPostsNoHotkeyChange) {
     Script({[] {
-        settings.disableNavigation = 1;
-        settings.switchHotkeys = 0;
+        Rec().disableNavigation = 1;
+        Rec().switchHotkeys = 0;
         return 1;
     }});
     Run();
@@ -143,17 +148,17 @@ TEST_F(SettingsRunTest, NavigationOnWithHotkeysOffPostsNoHotkeyChange) {
 
 TEST_F(SettingsRunTest, ShellHotkeyChanges) {
     Script({[] {
-                settings.shellHotkeyKey = 14;  // A
-                settings.shellHotkeyModif = 1;  // Shift
+                Rec().shellHotkeyKey = 14;  // A
+                Rec().shellHotkeyModif = 1;  // Shift
                 return 1;
             },
             [] {
-                settings.shellHotkeyKey = 2;
-                settings.disableShell = 1;
+                Rec().shellHotkeyKey = 2;
+                Rec().disableShell = 1;
                 return 1;
             },
             [] {
-                settings.disableShell = 0;
+                Rec().disableShell = 0;
                 return 1;
             }});
     Run();
@@ -172,12 +177,12 @@ TEST_F(SettingsRunTest, ShellHotkeyChanges) {
 TEST_F(SettingsRunTest, GridTakesEffectAndASmallerOneKeepsTheScreenInside) {
     const plat::Hwnd home = AddWindow("Home", {10, 10, 60, 60});
     Script({[] {
-                settings.xResolution = 4;
-                settings.yResolution = 2;
+                Rec().xResolution = 4;
+                Rec().yResolution = 2;
                 return 1;
             },
             [] {
-                settings.xResolution = 2;
+                Rec().xResolution = 2;
                 return 1;
             }});
     Run();
@@ -199,15 +204,15 @@ TEST_F(SettingsRunTest, ShowAgainAppliesEachChangeOnce) {
     plat::Hwnd kept = AddWindow("Clock", {1024 + 10, 10, 1024 + 60, 60});
     plat::Hwnd other = AddWindow("Other", {1024 + 10, 100, 1024 + 60, 160});
     Script({[] {
-                settings.disableMiddleButton = 1;
+                Rec().disableMiddleButton = 1;
                 return 2;
             },
             [&] {
                 // An entry added while the dialog is open, as the library does.
-                plat::SendMessage(settings.pagerWindow, MsgPositionList, 0,
+                plat::SendMessage(Rec().pagerWindow, MsgPositionList, 0,
                                    reinterpret_cast<plat::LParam>(
                                        sim::AddListBox({{"Clock", KeepInPlace}})));
-                settings.switchHotkeys = 0;
+                Rec().switchHotkeys = 0;
                 return 2;
             },
             [] { return 1; }});
@@ -233,11 +238,11 @@ TEST_F(SettingsRunTest, ValuesWrittenIntoTheBlockFromOutsideChangeNothingOfOurs)
                  "\"PS1Name\"=\"shell\"\n");
     std::vector<std::int32_t> seen;  // the count each showing of the dialog was given
     Script({[&] {
-                seen.push_back(settings.programEntryCount);
+                seen.push_back(Rec().programEntryCount);
                 return 1;
             },
             [&] {
-                seen.push_back(settings.programEntryCount);
+                seen.push_back(Rec().programEntryCount);
                 return 1;
             }});
     Run();

@@ -27,10 +27,10 @@ protected:
         return out;
     }
     // One showing of the settings dialog that changes the record and applies.
-    void ChangeSettings(std::function<void()> change) {
+    void ChangeSettings(std::function<void(Settings&)> change) {
         std::atomic<bool> shown{false};
-        sim::OnShowPref([&](void*, int, void*) {
-            change();
+        sim::OnShowPref([&](void* record, int, void*) {
+            change(*static_cast<Settings*>(record));
             shown = true;
             return 1;
         });
@@ -126,9 +126,9 @@ TEST_F(TaskbarKeysTest, KeysTakenAtStartAreReplacedByTheChosenOnes) {
     EXPECT_EQ(DesktopModifiers(), std::vector<std::uint32_t>(3, CtrlAlt));
 
     // The dialog ticks "Switch hotkeys" again when other keys are chosen.
-    ChangeSettings([] {
-        settings.navigationModifiers = 1;
-        settings.switchHotkeys = 1;
+    ChangeSettings([](Settings& r) {
+        r.navigationModifiers = 1;
+        r.switchHotkeys = 1;
     });
     EXPECT_EQ(DesktopModifiers(), std::vector<std::uint32_t>(4, AltWin));
     EXPECT_EQ(sim::GetValue("HKCU", Pref, "Navigation modifiers").AsDword(), 1u);
@@ -137,7 +137,7 @@ TEST_F(TaskbarKeysTest, KeysTakenAtStartAreReplacedByTheChosenOnes) {
     EXPECT_EQ(sim::WindowRect(a).left, 10 - 1024);
     EXPECT_FALSE(sim::PressHotkey(CtrlAlt, plat::VK_UP));  // the old keys are free again
 
-    ChangeSettings([] { settings.navigationModifiers = 2; });
+    ChangeSettings([](Settings& r) { r.navigationModifiers = 2; });
     EXPECT_EQ(DesktopModifiers(), std::vector<std::uint32_t>(4, CtrlAlt | plat::MOD_WIN));
     EXPECT_EQ(program.Close(), ExitRan);
     EXPECT_EQ(sim::MessageBoxes().size(), 1u);

@@ -83,7 +83,7 @@ inline void ExpectSameRecord(const Settings& a, const Settings& b) {
     EXPECT_EQ(a.switchHotkeys, b.switchHotkeys);
     EXPECT_EQ(a.enableTopmost, b.enableTopmost);
     EXPECT_EQ(a.rescaleOnExit, b.rescaleOnExit);
-    EXPECT_EQ(a.minimizeTolvo, b.minimizeTolvo);
+    EXPECT_EQ(a.collapsePager, b.collapsePager);
     EXPECT_EQ(a.navMouseSwitch, b.navMouseSwitch);
     EXPECT_EQ(a.navMouseDrag, b.navMouseDrag);
     EXPECT_EQ(a.navMouseDragDD, b.navMouseDragDD);

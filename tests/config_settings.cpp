@@ -1,9 +1,7 @@
-// Settings load: defaults, registry encodings, hostile values, the font exchange.
-#include <atomic>
+// Settings load: the settings table, defaults, registry encodings, hostile values.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "config_fixture.h"
 #include "pager/pager.h"
@@ -71,7 +69,7 @@ TEST_F(SettingsLoad, FirstStartCreatesEveryKeyAndTakesDefaults) {
         {"Switch hotkeys", 1, settings.switchHotkeys},
         {"Enable topmost", 1, settings.enableTopmost},
         {"Rescale On Exit", 1, settings.rescaleOnExit},
-        {"MinimizeTolvo", 1, settings.minimizeTolvo},
+        {"MinimizeTolvo", 1, settings.collapsePager},
         {"HideProgramManager", 1, settings.hideProgramManager},
         {"NavMouseSwitch", 1, settings.navMouseSwitch},
         {"NavMouseDrag", 4, settings.navMouseDrag},
@@ -97,6 +95,18 @@ TEST_F(SettingsLoad, FirstStartCreatesEveryKeyAndTakesDefaults) {
     EXPECT_EQ(shortcutStore.head, nullptr);
     // Loading only reads: nothing is written on a first start.
     EXPECT_TRUE(sim::ValueNames("HKCU", Pref).empty());
+}
+
+// A row copied without its edit would load two values into one field, or one value twice.
+TEST(SettingTable, EachRowHasAValueAndAFieldOfItsOwn) {
+    for (const SettingInfo& a : SettingTable) {
+        EXPECT_LE(a.offset + a.size, sizeof(Settings)) << a.name;
+        for (const SettingInfo& b : SettingTable) {
+            if (&a == &b) continue;
+            EXPECT_FALSE(a.key == b.key && std::strcmp(a.name, b.name) == 0) << a.name;
+            EXPECT_FALSE(a.offset < b.offset + b.size && b.offset < a.offset + a.size) << a.name << " " << b.name;
+        }
+    }
 }
 
 TEST_F(SettingsLoad, DeniedMachineKeyStillLoadsUserShortcuts) {
@@ -493,56 +503,6 @@ TEST_F(RegistryHelpers, DwordRoundTripAndStringLength) {
     WriteString(nullptr, "text", "x");  // null key: nothing happens
     WriteDword(nullptr, "neg", 1);
     EXPECT_EQ(ReadDword(key, "neg", 0), -5);
-}
-
-// Painting holds the font; a save replacing it must not delete it under the painter.
-TEST_F(SettingsLoad, ReplacedFontLivesUntilTheLastPainterLetsGo) {
-    Load();
-    const int base = sim::LiveGdiObjects();
-    plat::Hgdi first = AcquirePagerFont();
-    EXPECT_EQ(first, settings.pagerFont);
-    plat::Hgdi second = plat::CreateFontIndirect(&settings.font);
-    ReplacePagerFont(second);
-    plat::Hgdi nested = AcquirePagerFont();
-    EXPECT_EQ(nested, second);
-    plat::Hgdi third = plat::CreateFontIndirect(&settings.font);
-    ReplacePagerFont(third);
-    EXPECT_EQ(settings.pagerFont, third);
-    EXPECT_EQ(sim::LiveGdiObjects(), base + 2);  // both replaced fonts still alive
-    ReleasePagerFont();
-    EXPECT_EQ(sim::LiveGdiObjects(), base + 2);
-    ReleasePagerFont();
-    EXPECT_EQ(sim::LiveGdiObjects(), base);
-    ReleasePagerFont();  // unbalanced release does not underflow
-    plat::Hgdi fourth = plat::CreateFontIndirect(&settings.font);
-    ReplacePagerFont(fourth);  // nobody paints: old one goes at once
-    EXPECT_EQ(sim::LiveGdiObjects(), base);
-    EXPECT_EQ(sim::GdiViolations(), 0);
-}
-
-TEST_F(SettingsLoad, FontExchangeUnderConcurrentPainting) {
-    Load();
-    const int base = sim::LiveGdiObjects();
-    std::atomic<bool> stop{false};
-    std::atomic<int> nulls{0};
-    std::thread painter([&] {
-        plat::Hdc dc = plat::CreateCompatibleDC(nullptr);
-        while (!stop) {
-            plat::Hgdi f = AcquirePagerFont();
-            if (!f) ++nulls;
-            plat::Hgdi old = plat::SelectObject(dc, f);
-            plat::TextOut(dc, 0, 0, "x", 1);
-            plat::SelectObject(dc, old);
-            ReleasePagerFont();
-        }
-        plat::DeleteDC(dc);
-    });
-    for (int i = 0; i < 300; ++i) ReplacePagerFont(plat::CreateFontIndirect(&settings.font));
-    stop = true;
-    painter.join();
-    EXPECT_EQ(nulls, 0);
-    EXPECT_EQ(sim::GdiViolations(), 0);
-    EXPECT_EQ(sim::LiveGdiObjects(), base);
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ protected:
         settings.switchAtBorders = 1;
         settings.onlyWhenButtonDown = 0;
         settings.followActive = 0;
-        settings.minimizeTolvo = 1;
+        settings.collapsePager = 1;
     }
     bool EdgeFires(int x, int y) {
         desktop.currentColumn = desktop.currentRow = 1;
@@ -332,7 +332,7 @@ protected:
         Displays::SetUp();
         settings.xSize = 192;
         settings.ySize = 144;
-        settings.minimizeTolvo = 1;
+        settings.collapsePager = 1;
     }
 };
 

@@ -21,7 +21,7 @@ protected:
         settings.switchAtBorders = 1;
         settings.onlyWhenButtonDown = 1;
         settings.followActive = 0;
-        settings.minimizeTolvo = 1;
+        settings.collapsePager = 1;
         sim::SetKeyDown(plat::VK_LBUTTON, true);
         sim::SetKeyDown(plat::VK_RBUTTON, true);
         sim::SetCursor(500, 400);
@@ -128,7 +128,7 @@ TEST_F(Poll, ExpandedPagerBlocksEdges) {
 }
 
 TEST_F(Poll, LeavingThePagerLetsTheSameTickSwitch) {
-    settings.minimizeTolvo = 0;  // the pager keeps its size; nothing but the state changes
+    settings.collapsePager = 0;  // the pager keeps its size; nothing but the state changes
     pager.expanded = true;
     EXPECT_TRUE(EdgeFires(1, 1, 0, 400));
     EXPECT_FALSE(pager.expanded);
@@ -136,7 +136,7 @@ TEST_F(Poll, LeavingThePagerLetsTheSameTickSwitch) {
 
 TEST_F(Poll, TickDoesNothingWhileSwitching) {
     plat::Hwnd w = Add("w", Rect{100, 100, 200, 200});
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     desktop.switching = 1;
     pager.expanded = true;  // cursor is outside the pager
     EXPECT_FALSE(EdgeFires(1, 1, 0, 400));
@@ -150,14 +150,14 @@ TEST_F(Poll, RepaintOnlyWhenThePagerIsShown) {
     Add("w", Rect{100, 100, 200, 200});
     PollTick();  // collapsed with MinimizeTolvo: nothing to draw
     EXPECT_TRUE(sim::DrawCalls().empty());
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     PollTick();
     EXPECT_FALSE(sim::DrawCalls().empty());
     EXPECT_EQ(sim::LiveDCs(), 0);
 }
 
 TEST_F(Poll, EdgeSwitchEndsTheTick) {
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     settings.followActive = 1;
     plat::Hwnd other = Add("other", Rect{1100, 100, 1200, 200});  // desktop (2, 0) from (1, 0)
     sim::SetForeground(other);

@@ -43,38 +43,41 @@ TEST(PrefFields, NumbersAcceptTheRangeOrTheUnchangedStoredValue) {
 TEST(PrefFields, TextLengthsNameFieldAndRange) {
     prefs::Edit edit{};
     edit.record.xResolution = edit.record.yResolution = 3;
-    std::string message;
-    EXPECT_FALSE(prefs::PutPosition(&edit, -1, std::string(1024, 'a'), "1", "1", false, false, &message));
-    EXPECT_EQ(message, "Window name must be 1 to 1023 characters long.");
-    EXPECT_TRUE(prefs::PutPosition(&edit, -1, std::string(1023, 'a'), "1", "1", false, false, &message));
+    prefs::Refusal refusal;
+    EXPECT_FALSE(prefs::PutPosition(&edit, -1, std::string(1024, 'a'), "1", "1", false, false, &refusal));
+    EXPECT_EQ(refusal.message, "Window name must be 1 to 1023 characters long.");
+    EXPECT_TRUE(prefs::PutPosition(&edit, -1, std::string(1023, 'a'), "1", "1", false, false, &refusal));
 
     const std::int32_t acts[4] = {-1, -1, -1, -1};
-    EXPECT_FALSE(prefs::PutProgram(&edit, -1, std::string(128, 'p'), acts, acts, -1, &message));
-    EXPECT_EQ(message, "Program name must be 1 to 127 characters long.");
-    EXPECT_TRUE(prefs::PutProgram(&edit, -1, std::string(127, 'p'), acts, acts, -1, &message));
+    EXPECT_FALSE(prefs::PutProgram(&edit, -1, std::string(128, 'p'), acts, acts, -1, &refusal));
+    EXPECT_EQ(refusal.message, "Program name must be 1 to 127 characters long.");
+    EXPECT_TRUE(prefs::PutProgram(&edit, -1, std::string(127, 'p'), acts, acts, -1, &refusal));
     EXPECT_EQ(prefs::EntryName(edit.programs[0]), std::string(127, 'p'));
 
-    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, std::string(32, 's'), "x", "", 0, &message));
-    EXPECT_EQ(message, "Shortcut name must be 1 to 31 characters long.");
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, std::string(32, 's'), "x", "", 0, &refusal));
+    EXPECT_EQ(refusal.message, "Shortcut name must be 1 to 31 characters long.");
     // Eleven characters of three bytes each: too long for the field, and the message says why.
     std::string cjk;
     for (int i = 0; i < 11; ++i) cjk += "語";
-    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, cjk, "x", "", 0, &message));
-    EXPECT_EQ(message, "Shortcut name is too long: it may take 31 bytes, and each character beyond "
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, cjk, "x", "", 0, &refusal));
+    EXPECT_EQ(refusal.message, "Shortcut name is too long: it may take 31 bytes, and each character beyond "
                        "plain ASCII takes two to four of them.");
-    EXPECT_TRUE(prefs::PutShortcut(&edit, -1, cjk.substr(0, 30), "x", "", 0, &message));
+    EXPECT_TRUE(prefs::PutShortcut(&edit, -1, cjk.substr(0, 30), "x", "", 0, &refusal));
     ASSERT_EQ(edit.shortcuts.size(), 1u);
     prefs::RemoveShortcutEdit(&edit, 0);
-    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "", "", 0, &message));
-    EXPECT_EQ(message, "Command must be 1 to 511 characters long.");
-    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "x", std::string(512, 'd'), 0, &message));
-    EXPECT_EQ(message, "Directory must be at most 511 characters long.");
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "", "", 0, &refusal));
+    EXPECT_EQ(refusal.message, "Command must be 1 to 511 characters long.");
+    EXPECT_EQ(refusal.field, prefs::EntryField::Command);
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "x", std::string(512, 'd'), 0, &refusal));
+    EXPECT_EQ(refusal.message, "Directory must be at most 511 characters long.");
     // The stored value splits directory and command at the first "|".
-    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "notepad.exe", "C:\\a|b", 0, &message));
-    EXPECT_EQ(message, "Directory must not contain \"|\".");
-    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "two words", "x", "", 0, &message));
-    EXPECT_TRUE(prefs::PutShortcut(&edit, -1, std::string(31, 's'), "x", "", 0, &message));
-    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, std::string(31, 'S'), "y", "", 0, &message));
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "ed", "notepad.exe", "C:\\a|b", 0, &refusal));
+    EXPECT_EQ(refusal.message, "Directory must not contain \"|\".");
+    EXPECT_EQ(refusal.field, prefs::EntryField::Directory);
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, "two words", "x", "", 0, &refusal));
+    EXPECT_EQ(refusal.field, prefs::EntryField::Name);
+    EXPECT_TRUE(prefs::PutShortcut(&edit, -1, std::string(31, 's'), "x", "", 0, &refusal));
+    EXPECT_FALSE(prefs::PutShortcut(&edit, -1, std::string(31, 'S'), "y", "", 0, &refusal));
     EXPECT_EQ(edit.shortcuts.size(), 1u);
 }
 
@@ -82,18 +85,20 @@ TEST(PrefFields, PositionCellsCountFromOneWithinTheGrid) {
     prefs::Edit edit{};
     edit.record.xResolution = 4;
     edit.record.yResolution = 2;
-    std::string message;
-    EXPECT_FALSE(prefs::PutPosition(&edit, -1, "Calc*", "5", "1", false, false, &message));
-    EXPECT_EQ(message, "Column must be a whole number from 1 to 4.");
-    EXPECT_FALSE(prefs::PutPosition(&edit, -1, "Calc*", "1", "3", false, false, &message));
-    EXPECT_EQ(message, "Row must be a whole number from 1 to 2.");
-    ASSERT_TRUE(prefs::PutPosition(&edit, -1, "Calc*", "4", "2", true, false, &message));
+    prefs::Refusal refusal;
+    EXPECT_FALSE(prefs::PutPosition(&edit, -1, "Calc*", "5", "1", false, false, &refusal));
+    EXPECT_EQ(refusal.message, "Column must be a whole number from 1 to 4.");
+    EXPECT_EQ(refusal.field, prefs::EntryField::Column);
+    EXPECT_FALSE(prefs::PutPosition(&edit, -1, "Calc*", "1", "3", false, false, &refusal));
+    EXPECT_EQ(refusal.message, "Row must be a whole number from 1 to 2.");
+    EXPECT_EQ(refusal.field, prefs::EntryField::Row);
+    ASSERT_TRUE(prefs::PutPosition(&edit, -1, "Calc*", "4", "2", true, false, &refusal));
     EXPECT_EQ(edit.positions[0].position, 0x0103u | KeepInPlace);
 
     // A stored cell outside today's grid, and bits the dialog does not know, survive an edit
     // of the flags alone.
     edit.positions[0].position = 0x0409u | KeepInPlace | 0x100000u;
-    ASSERT_TRUE(prefs::PutPosition(&edit, 0, "Calc*", "10", "5", false, true, &message));
+    ASSERT_TRUE(prefs::PutPosition(&edit, 0, "Calc*", "10", "5", false, true, &refusal));
     EXPECT_EQ(edit.positions[0].position, 0x0409u | MinimizeOnSwitch | 0x100000u);
 }
 
@@ -202,11 +207,11 @@ TEST_F(PrefEditTest, NothingReachesTheRecordBeforeCommitAndStoredOddValuesSurviv
     edit.record.yResolution = 2;
     edit.record.navigationModifiers = 2;
     edit.defaultEntry.click[0] = 105;
-    std::string message;
+    prefs::Refusal refusal;
     const std::int32_t acts[4] = {-1, -1, -1, -1};
-    ASSERT_TRUE(prefs::PutProgram(&edit, -1, "other.exe", acts, acts, -1, &message));
-    ASSERT_TRUE(prefs::PutPosition(&edit, -1, "Mail*", "1", "1", false, false, &message));
-    ASSERT_TRUE(prefs::PutShortcut(&edit, -1, "calc", "calc.exe", "", 0, &message));
+    ASSERT_TRUE(prefs::PutProgram(&edit, -1, "other.exe", acts, acts, -1, &refusal));
+    ASSERT_TRUE(prefs::PutPosition(&edit, -1, "Mail*", "1", "1", false, false, &refusal));
+    ASSERT_TRUE(prefs::PutShortcut(&edit, -1, "calc", "calc.exe", "", 0, &refusal));
     prefs::RemoveShortcutEdit(&edit, 0);
 
     // Cancel: nothing above was written anywhere.
@@ -270,21 +275,21 @@ TEST_F(PrefEditTest, ShortcutEditsReachListAndRegistryThroughTheStore) {
     prefs::BeginEdit(settings, &shortcutStore, false, &edit);
     ASSERT_EQ(edit.shortcuts.size(), 3u);
     ASSERT_EQ(edit.machineShortcuts.size(), 1u);
-    std::string message;
+    prefs::Refusal refusal;
     auto at = [&](const char* name) {
         for (std::size_t i = 0; i < edit.shortcuts.size(); ++i)
             if (edit.shortcuts[i].name == name) return static_cast<int>(i);
         return -1;
     };
     // Rename "old" to "new", then reuse the freed name for another command; drop "ed".
-    ASSERT_TRUE(prefs::PutShortcut(&edit, at("old"), "new", "old.exe", "C:\\", 1, &message));
-    ASSERT_TRUE(prefs::PutShortcut(&edit, -1, "old", "other.exe", "%windir%", 2, &message));
+    ASSERT_TRUE(prefs::PutShortcut(&edit, at("old"), "new", "old.exe", "C:\\", 1, &refusal));
+    ASSERT_TRUE(prefs::PutShortcut(&edit, -1, "old", "other.exe", "%windir%", 2, &refusal));
     prefs::RemoveShortcutEdit(&edit, at("ed"));
     // The same texts again are no change.
-    ASSERT_TRUE(prefs::PutShortcut(&edit, at("keep"), "keep", "k.exe", "", 0, &message));
+    ASSERT_TRUE(prefs::PutShortcut(&edit, at("keep"), "keep", "k.exe", "", 0, &refusal));
     EXPECT_FALSE(edit.shortcuts[static_cast<std::size_t>(at("keep"))].changed);
     // A machine-wide name may be shadowed by a per-user one.
-    ASSERT_TRUE(prefs::PutShortcut(&edit, -1, "site", "mine.exe", "", 0, &message));
+    ASSERT_TRUE(prefs::PutShortcut(&edit, -1, "site", "mine.exe", "", 0, &refusal));
 
     prefs::Commit(edit, &settings, &shortcutStore);
     EXPECT_EQ(StoredShortcut("ed"), "<none>");
@@ -304,12 +309,12 @@ TEST_F(PrefEditTest, ProgramEntriesStopAtTheBlocksCapacity) {
     prefs::Edit edit;
     prefs::BeginEdit(settings, &shortcutStore, false, &edit);
     EXPECT_EQ(edit.programs.size(), 1024u);
-    std::string message;
+    prefs::Refusal refusal;
     const std::int32_t acts[4] = {-1, -1, -1, -1};
-    EXPECT_FALSE(prefs::PutProgram(&edit, -1, "one.more", acts, acts, -1, &message));
-    EXPECT_EQ(message, "There can be at most 1024 program entries.");
+    EXPECT_FALSE(prefs::PutProgram(&edit, -1, "one.more", acts, acts, -1, &refusal));
+    EXPECT_EQ(refusal.message, "There can be at most 1024 program entries.");
     prefs::RemoveProgram(&edit, 0);
-    EXPECT_TRUE(prefs::PutProgram(&edit, -1, "one.more", acts, acts, -1, &message));
+    EXPECT_TRUE(prefs::PutProgram(&edit, -1, "one.more", acts, acts, -1, &refusal));
     prefs::Commit(edit, &settings, &shortcutStore);
     EXPECT_EQ(settings.programEntryCount, 1024);
     EXPECT_STREQ(settings.programEntries[1023].name, "one.more");

@@ -262,7 +262,7 @@ TEST_F(Mouse, EnteringTheAsleepPagerForgetsTheDrag) {
     const plat::Hwnd w = Add({0, 0, 500, 338});
     BeginWindowDrag(30, 20);
     pager.expanded = false;
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     TrackPagerMouse(40, 25);
     EXPECT_TRUE(pager.expanded);
     EXPECT_EQ(pager.windowDrag.window, nullptr);
@@ -280,7 +280,7 @@ TEST_F(Mouse, PagerCannotBeDraggedWhileItCollapses) {
 }
 
 TEST_F(Mouse, PagerDragMovesWithTheMouseAndSavesWhereItEnds) {
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     RestorePagerPosition();  // (836, -4), client origin (840, 0)
     const plat::Hwnd holder = Add({0, 0, 10, 10});
     plat::SetCapture(holder);
@@ -312,7 +312,7 @@ TEST_F(Mouse, PagerDragMovesWithTheMouseAndSavesWhereItEnds) {
 // Activating another window mid-drag (a hotkey switch, Alt+Tab) takes the capture away and
 // the release with it; the pager must not go on following the pointer.
 TEST_F(Mouse, PagerDragEndsWhenItsCaptureIsTakenAway) {
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     RestorePagerPosition();  // (836, -4), client origin (840, 0)
     DispatchPagerButton(6, 10, 10);
     TrackPagerMouse(30, 25);
@@ -391,7 +391,7 @@ TEST_F(Mouse, DisabledGesturesNeitherRunNorEndOnRelease) {
 }
 
 TEST_F(Mouse, OneGestureRunsEveryActionThatNamesIt) {
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     const plat::Hwnd w = Add({0, 0, 500, 338});
     settings.navMouseSwitch = 5;
     settings.navMouseDrag = 5;

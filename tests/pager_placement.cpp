@@ -175,7 +175,7 @@ TEST_F(Placement, DisplayChangeCollapsesIntoTheNewCorner) {
 // A pager still showing 8 x 8 pixels on a monitor stays; one that does not is pulled onto
 // the nearest monitor by the shortest way.
 TEST_F(Placement, DisplayChangeKeepsThePagerOnAMonitor) {
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     sim::Screen small = sim::GetScreen();
     small.width = 800;
     small.height = 600;
@@ -190,7 +190,7 @@ TEST_F(Placement, DisplayChangeKeepsThePagerOnAMonitor) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.left);
         StartPager();
-        settings.minimizeTolvo = 0;
+        settings.collapsePager = 0;
         plat::SetWindowPos(PagerWindow(), nullptr, c.left, c.top, 192, 144, plat::SWP_NOZORDER);
         sim::ClearMoves();
         sim::SetScreen(small);
@@ -225,7 +225,7 @@ TEST_F(Placement, ExpansionRestoresFullSizeOnlyWhenCollapsing) {
 
     // Without collapsing, entering over the border only wakes the pager.
     StartPager();
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     ExpandPager(false);
     EXPECT_TRUE(pager.expanded);
     EXPECT_TRUE(PagerMoves().empty());
@@ -291,7 +291,7 @@ TEST_F(Placement, CollapseReturnsAWindowBeingDragged) {
 }
 
 TEST_F(Placement, LeavingWithoutCollapseKeepsSizeAndDrag) {
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     const plat::Hwnd w = sim::AddWindow({"Editor", "TestApp", {100, 50, 400, 300}});
     RestorePagerPosition();
     ExpandPager(false);
@@ -350,7 +350,7 @@ TEST_F(Placement, NoLeaveCheckWhileThisThreadHoldsTheCapture) {
 }
 
 TEST_F(Placement, ResizeRecordsPositionOnlyWithoutCollapsing) {
-    settings.minimizeTolvo = 0;
+    settings.collapsePager = 0;
     plat::SetWindowPos(PagerWindow(), nullptr, 300, 200, 250, 170, plat::SWP_NOZORDER);
     RememberPagerSize();
     EXPECT_EQ(settings.xSize, 250);

@@ -396,7 +396,7 @@ TEST_F(Render, EachStateDrawsItsLayersOnly) {
         {"collapsed shows only the button face", collapse, 1, ButtonFace, {0, 0, 1, 1}, 0, any,
          false, [&] { EXPECT_EQ(pager.miniatureRect.right, drawn.right); }},  // kept from the last full drawing
         {"without collapsing a sleeping pager is still drawn in full",
-         [&] { collapse(); settings.minimizeTolvo = 0; }, -1, 0, any, 1, any, true, nullptr},
+         [&] { collapse(); settings.collapsePager = 0; }, -1, 0, any, 1, any, true, nullptr},
         {"zero rows show only the background", [] { desktop.rows = 0; }, 1, Background, any, 0,
          any, false, nullptr},
         // The settings apply zeroes the width just before it re-measures.
@@ -406,7 +406,7 @@ TEST_F(Render, EachStateDrawsItsLayersOnly) {
          [] {
              desktop.screenWidth = 0;
              pager.expanded = false;
-             settings.minimizeTolvo = 0;
+             settings.collapsePager = 0;
          },
          -1, 0, any, 1, any, true, [] { EXPECT_EQ(desktop.screenWidth, 1024); }},
         {"a single desktop has no grid lines",

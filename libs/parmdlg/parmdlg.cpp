@@ -29,13 +29,11 @@ namespace {
 HINSTANCE module = nullptr;
 
 constexpr int PageCount = 6;
-constexpr int ApplyAndShowAgain = 2;
 constexpr UINT MsgCenterSheet = WM_APP;
 const int PageTemplates[PageCount] = {IDD_PAGE_GENERAL, IDD_PAGE_DESKTOPS, IDD_PAGE_PAGER,
                                       IDD_PAGE_WINDOWS, IDD_PAGE_COMMAND,  IDD_PAGE_MIDDLE};
 const char Caption[] = "Parmena Settings";
 const char GuideName[] = "parmena.html";
-const char PreferencesPath[] = "Software\\Orvanne\\Parmena\\Preferences";
 
 struct Session {
     Settings* record;
@@ -46,7 +44,7 @@ struct Session {
     char exePath[3 * MAX_PATH + 1];  // UTF-8
     bool created[PageCount];
     bool filling;  // controls are being set, not edited by the user
-    int result;
+    PrefDialogResult result;
     int currentPage;
     HBRUSH swatches[6];
     WORD shownHotkey;
@@ -269,7 +267,7 @@ void SendPositions(HWND owner) {
         if (at >= 0) SendMessageA(box, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(p.position));
     }
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(pager, WM_USER + 1, 0, reinterpret_cast<LPARAM>(box), SMTO_NORMAL, 10000, &answer))
+    if (!SendMessageTimeoutA(pager, MsgPositionList, 0, reinterpret_cast<LPARAM>(box), SMTO_NORMAL, 10000, &answer))
         Warn(owner, "Parmena did not answer; the remembered windows were not changed.");
     DestroyWindow(box);
 }
@@ -285,9 +283,11 @@ void SavePagerSize(HWND owner) {
                              nullptr, &k, nullptr);
     if (r == ERROR_SUCCESS) {
         const DWORD x = static_cast<DWORD>(chosen.xSize), y = static_cast<DWORD>(chosen.ySize);
-        r = RegSetValueExW(k, L"XSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&x), sizeof x);
+        r = RegSetValueExW(k, Wide(setting_name::xSize).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&x),
+                           sizeof x);
         if (r == ERROR_SUCCESS)
-            r = RegSetValueExW(k, L"YSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&y), sizeof y);
+            r = RegSetValueExW(k, Wide(setting_name::ySize).c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&y), sizeof y);
         RegCloseKey(k);
     }
     if (r != ERROR_SUCCESS) Warn(owner, "Parmena could not store the pager's full size in the registry.");
@@ -303,137 +303,138 @@ void CommitSession(HWND owner) {
 
 // ---------------------------------------------------------------- entry dialogs
 
-struct EntryDialog {
-    int index;  // -1 adds
-};
-
 void Focus(HWND dlg, int id) {
     HWND c = GetDlgItem(dlg, id);
     SetFocus(c);
     SendMessageA(c, EM_SETSEL, 0, -1);
 }
 
-int EntryIndex(HWND dlg) { return reinterpret_cast<EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER))->index; }
+// The control that holds each field an entry dialog may refuse.
+struct FieldControl {
+    prefs::EntryField field;
+    int control;
+};
 
-// An entry the library refused: the dialog stays open on the field the message names.
-INT_PTR Refuse(HWND dlg, const std::string& message, int field) {
-    Warn(dlg, message);
-    Focus(dlg, field);
+// One kind of entry dialog: init fills the controls for entry `index` (-1 adds); store hands
+// what they hold to the library, which refuses a field or takes the entry.
+struct EntryKind {
+    void (*init)(HWND dlg, prefs::Edit& edit, int index);
+    bool (*store)(HWND dlg, prefs::Edit& edit, int index, prefs::Refusal* refusal);
+    FieldControl fields[3];  // the first is the one a refusal of any other field goes to
+};
+
+struct EntryDialog {
+    const EntryKind* kind;
+    int index;
+};
+
+INT_PTR CALLBACK EntryProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrA(dlg, DWLP_USER, lp);
+        const auto* d = reinterpret_cast<const EntryDialog*>(lp);
+        d->kind->init(dlg, session->edit, d->index);
+        return TRUE;
+    }
+    if (msg != WM_COMMAND) return FALSE;
+    if (LOWORD(wp) == IDCANCEL) {
+        EndDialog(dlg, IDCANCEL);
+        return TRUE;
+    }
+    if (LOWORD(wp) != IDOK) return FALSE;
+    const auto* d = reinterpret_cast<const EntryDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    prefs::Refusal refusal;
+    if (d->kind->store(dlg, session->edit, d->index, &refusal)) {
+        EndDialog(dlg, IDOK);
+        return TRUE;
+    }
+    // The dialog stays open on the field refused.
+    Warn(dlg, refusal.message);
+    int control = d->kind->fields[0].control;
+    for (const FieldControl& f : d->kind->fields)
+        if (f.control && f.field == refusal.field) control = f.control;
+    Focus(dlg, control);
     return TRUE;
 }
 
-bool Cancelled(HWND dlg, UINT msg, WPARAM wp) {
-    if (msg != WM_COMMAND || LOWORD(wp) != IDCANCEL) return false;
-    EndDialog(dlg, IDCANCEL);
-    return true;
+void InitPosition(HWND dlg, prefs::Edit& edit, int index) {
+    SendDlgItemMessageA(dlg, IDC_PE_NAME, EM_LIMITTEXT, prefs::MaxPatternLength + 1, 0);
+    if (index >= 0) {
+        const prefs::PositionEdit& p = edit.positions[static_cast<std::size_t>(index)];
+        SetText(dlg, IDC_PE_NAME, p.name);
+        SetNumber(dlg, IDC_PE_COLUMN, prefs::PositionColumn(p));
+        SetNumber(dlg, IDC_PE_ROW, prefs::PositionRow(p));
+        SetCheck(dlg, IDC_PE_KEEP, (p.position & KeepInPlace) != 0);
+        SetCheck(dlg, IDC_PE_MINIMIZE, (p.position & MinimizeOnSwitch) != 0);
+    } else {
+        SetNumber(dlg, IDC_PE_COLUMN, 1);
+        SetNumber(dlg, IDC_PE_ROW, 1);
+    }
 }
 
-INT_PTR CALLBACK PositionProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    prefs::Edit& edit = session->edit;
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, DWLP_USER, lp);
-        const int index = reinterpret_cast<EntryDialog*>(lp)->index;
-        SendDlgItemMessageA(dlg, IDC_PE_NAME, EM_LIMITTEXT, prefs::MaxPatternLength + 1, 0);
-        if (index >= 0) {
-            const prefs::PositionEdit& p = edit.positions[static_cast<std::size_t>(index)];
-            SetText(dlg, IDC_PE_NAME, p.name);
-            SetNumber(dlg, IDC_PE_COLUMN, prefs::PositionColumn(p));
-            SetNumber(dlg, IDC_PE_ROW, prefs::PositionRow(p));
-            SetCheck(dlg, IDC_PE_KEEP, (p.position & KeepInPlace) != 0);
-            SetCheck(dlg, IDC_PE_MINIMIZE, (p.position & MinimizeOnSwitch) != 0);
-        } else {
-            SetNumber(dlg, IDC_PE_COLUMN, 1);
-            SetNumber(dlg, IDC_PE_ROW, 1);
-        }
-        return TRUE;
-    }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = EntryIndex(dlg);
-        std::string message;
-        if (!prefs::PutPosition(&edit, index, TextOf(dlg, IDC_PE_NAME), TextOf(dlg, IDC_PE_COLUMN),
-                                TextOf(dlg, IDC_PE_ROW), Checked(dlg, IDC_PE_KEEP),
-                                Checked(dlg, IDC_PE_MINIMIZE), &message))
-            return Refuse(dlg, message, message.rfind("Column", 0) == 0 ? IDC_PE_COLUMN
-                                        : message.rfind("Row", 0) == 0  ? IDC_PE_ROW
-                                                                        : IDC_PE_NAME);
-        EndDialog(dlg, IDOK);
-        return TRUE;
-    }
-    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
+bool StorePosition(HWND dlg, prefs::Edit& edit, int index, prefs::Refusal* refusal) {
+    return prefs::PutPosition(&edit, index, TextOf(dlg, IDC_PE_NAME), TextOf(dlg, IDC_PE_COLUMN),
+                              TextOf(dlg, IDC_PE_ROW), Checked(dlg, IDC_PE_KEEP),
+                              Checked(dlg, IDC_PE_MINIMIZE), refusal);
 }
 
-INT_PTR CALLBACK ShortcutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    prefs::Edit& edit = session->edit;
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, DWLP_USER, lp);
-        const int index = reinterpret_cast<EntryDialog*>(lp)->index;
-        SendDlgItemMessageA(dlg, IDC_SE_NAME, EM_LIMITTEXT, prefs::MaxShortcutNameLength + 1, 0);
-        SendDlgItemMessageA(dlg, IDC_SE_COMMAND, EM_LIMITTEXT, prefs::MaxShortcutTextLength + 1, 0);
-        SendDlgItemMessageA(dlg, IDC_SE_DIRECTORY, EM_LIMITTEXT, prefs::MaxShortcutTextLength + 1, 0);
-        std::int32_t show = 0;
-        if (index >= 0) {
-            const prefs::ShortcutEdit& s = edit.shortcuts[static_cast<std::size_t>(index)];
-            SetText(dlg, IDC_SE_NAME, s.name);
-            SetText(dlg, IDC_SE_COMMAND, s.command);
-            SetText(dlg, IDC_SE_DIRECTORY, s.directory);
-            show = s.show;
-        }
-        FillCombo(dlg, IDC_SE_SHOW, prefs::ShowChoices(), show);
-        return TRUE;
+void InitShortcut(HWND dlg, prefs::Edit& edit, int index) {
+    SendDlgItemMessageA(dlg, IDC_SE_NAME, EM_LIMITTEXT, prefs::MaxShortcutNameLength + 1, 0);
+    SendDlgItemMessageA(dlg, IDC_SE_COMMAND, EM_LIMITTEXT, prefs::MaxShortcutTextLength + 1, 0);
+    SendDlgItemMessageA(dlg, IDC_SE_DIRECTORY, EM_LIMITTEXT, prefs::MaxShortcutTextLength + 1, 0);
+    std::int32_t show = 0;
+    if (index >= 0) {
+        const prefs::ShortcutEdit& s = edit.shortcuts[static_cast<std::size_t>(index)];
+        SetText(dlg, IDC_SE_NAME, s.name);
+        SetText(dlg, IDC_SE_COMMAND, s.command);
+        SetText(dlg, IDC_SE_DIRECTORY, s.directory);
+        show = s.show;
     }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = EntryIndex(dlg);
-        std::string message;
-        if (!prefs::PutShortcut(&edit, index, TextOf(dlg, IDC_SE_NAME), TextOf(dlg, IDC_SE_COMMAND),
-                                TextOf(dlg, IDC_SE_DIRECTORY), ComboValue(dlg, IDC_SE_SHOW, 0), &message))
-            return Refuse(dlg, message, message.rfind("Command", 0) == 0     ? IDC_SE_COMMAND
-                                        : message.rfind("Directory", 0) == 0 ? IDC_SE_DIRECTORY
-                                                                             : IDC_SE_NAME);
-        EndDialog(dlg, IDOK);
-        return TRUE;
-    }
-    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
+    FillCombo(dlg, IDC_SE_SHOW, prefs::ShowChoices(), show);
 }
 
-INT_PTR CALLBACK ProgramProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    prefs::Edit& edit = session->edit;
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, DWLP_USER, lp);
-        const int index = reinterpret_cast<EntryDialog*>(lp)->index;
-        SendDlgItemMessageA(dlg, IDC_PR_NAME, EM_LIMITTEXT, prefs::MaxProgramNameLength + 1, 0);
-        MiddleButtonEntry e{"", {-1, -1, -1, -1}, {-1, -1, -1, -1}, -1};
-        if (index >= 0) e = edit.programs[static_cast<std::size_t>(index)];
-        SetText(dlg, IDC_PR_NAME, prefs::EntryName(e));
-        const auto clicks = prefs::ActionChoices(session->clicks, true);
-        const auto drags = prefs::ActionChoices(session->drags, true);
-        for (int j = 0; j < 4; ++j) {
-            FillCombo(dlg, IDC_PR_CLICK0 + j, clicks, e.click[j]);
-            FillCombo(dlg, IDC_PR_DRAG0 + j, drags, e.drag[j]);
-        }
-        FillCombo(dlg, IDC_PR_TRANSMIT, prefs::TransmitChoices(true), e.transmit);
-        return TRUE;
-    }
-    if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-        const int index = EntryIndex(dlg);
-        std::int32_t click[4], drag[4];
-        for (int j = 0; j < 4; ++j) {
-            click[j] = ComboValue(dlg, IDC_PR_CLICK0 + j, prefs::UseDefault);
-            drag[j] = ComboValue(dlg, IDC_PR_DRAG0 + j, prefs::UseDefault);
-        }
-        std::string message;
-        if (!prefs::PutProgram(&edit, index, TextOf(dlg, IDC_PR_NAME), click, drag,
-                               ComboValue(dlg, IDC_PR_TRANSMIT, prefs::UseDefault), &message))
-            return Refuse(dlg, message, IDC_PR_NAME);
-        EndDialog(dlg, IDOK);
-        return TRUE;
-    }
-    return Cancelled(dlg, msg, wp) ? TRUE : FALSE;
+bool StoreShortcut(HWND dlg, prefs::Edit& edit, int index, prefs::Refusal* refusal) {
+    return prefs::PutShortcut(&edit, index, TextOf(dlg, IDC_SE_NAME), TextOf(dlg, IDC_SE_COMMAND),
+                              TextOf(dlg, IDC_SE_DIRECTORY), ComboValue(dlg, IDC_SE_SHOW, 0), refusal);
 }
+
+void InitProgram(HWND dlg, prefs::Edit& edit, int index) {
+    SendDlgItemMessageA(dlg, IDC_PR_NAME, EM_LIMITTEXT, prefs::MaxProgramNameLength + 1, 0);
+    MiddleButtonEntry e{"", {-1, -1, -1, -1}, {-1, -1, -1, -1}, -1};
+    if (index >= 0) e = edit.programs[static_cast<std::size_t>(index)];
+    SetText(dlg, IDC_PR_NAME, prefs::EntryName(e));
+    const auto clicks = prefs::ActionChoices(session->clicks, true);
+    const auto drags = prefs::ActionChoices(session->drags, true);
+    for (int j = 0; j < 4; ++j) {
+        FillCombo(dlg, IDC_PR_CLICK0 + j, clicks, e.click[j]);
+        FillCombo(dlg, IDC_PR_DRAG0 + j, drags, e.drag[j]);
+    }
+    FillCombo(dlg, IDC_PR_TRANSMIT, prefs::TransmitChoices(true), e.transmit);
+}
+
+bool StoreProgram(HWND dlg, prefs::Edit& edit, int index, prefs::Refusal* refusal) {
+    std::int32_t click[4], drag[4];
+    for (int j = 0; j < 4; ++j) {
+        click[j] = ComboValue(dlg, IDC_PR_CLICK0 + j, prefs::UseDefault);
+        drag[j] = ComboValue(dlg, IDC_PR_DRAG0 + j, prefs::UseDefault);
+    }
+    return prefs::PutProgram(&edit, index, TextOf(dlg, IDC_PR_NAME), click, drag,
+                             ComboValue(dlg, IDC_PR_TRANSMIT, prefs::UseDefault), refusal);
+}
+
+const EntryKind PositionEntry{InitPosition, StorePosition,
+                              {{prefs::EntryField::Name, IDC_PE_NAME},
+                               {prefs::EntryField::Column, IDC_PE_COLUMN},
+                               {prefs::EntryField::Row, IDC_PE_ROW}}};
+const EntryKind ShortcutEntry{InitShortcut, StoreShortcut,
+                              {{prefs::EntryField::Name, IDC_SE_NAME},
+                               {prefs::EntryField::Command, IDC_SE_COMMAND},
+                               {prefs::EntryField::Directory, IDC_SE_DIRECTORY}}};
+const EntryKind ProgramEntry{InitProgram, StoreProgram, {{prefs::EntryField::Name, IDC_PR_NAME}}};
 
 // Runs an entry dialog; true when the entry changed.
-bool RunEntry(HWND page, int templ, DLGPROC proc, int index) {
-    EntryDialog d{index};
-    return DialogBoxParamW(module, MAKEINTRESOURCEW(templ), page, proc, reinterpret_cast<LPARAM>(&d)) == IDOK;
+bool RunEntry(HWND page, int templ, const EntryKind& kind, int index) {
+    EntryDialog d{&kind, index};
+    return DialogBoxParamW(module, MAKEINTRESOURCEW(templ), page, EntryProc, reinterpret_cast<LPARAM>(&d)) == IDOK;
 }
 
 // ---------------------------------------------------------------- pages
@@ -516,21 +517,36 @@ void InitDesktops(HWND dlg) {
     EnableWindow(GetDlgItem(dlg, IDC_ONLY_BUTTON), Checked(dlg, IDC_SWITCH_BORDERS));
 }
 
+// A typed number of the record, in the range the settings table gives the dialog.
+struct NumberField {
+    int control;
+    const char* label;
+    std::size_t offset;  // offsetof(Settings, field)
+};
+const NumberField GridFields[2] = {{IDC_COLUMNS, "Columns", offsetof(Settings, xResolution)},
+                                   {IDC_ROWS, "Rows", offsetof(Settings, yResolution)}};
+const NumberField PagerSizeFields[2] = {{IDC_XSIZE, "Width", offsetof(Settings, xSize)},
+                                        {IDC_YSIZE, "Height", offsetof(Settings, ySize)}};
+
+// Both fields or neither: a refusal leaves the record as it was and names the control.
+bool StoreNumbers(HWND dlg, const NumberField (&fields)[2], std::string* message, int* focus) {
+    Settings& r = session->edit.record;
+    std::int32_t values[2];
+    for (int i = 0; i < 2; ++i) {
+        const SettingInfo& s = SettingAt(fields[i].offset);
+        if (!prefs::ParseNumber(TextOf(dlg, fields[i].control), fields[i].label, s.dialogMin, s.dialogMax,
+                                SettingValue(r, s), &values[i], message)) {
+            *focus = fields[i].control;
+            return false;
+        }
+    }
+    for (int i = 0; i < 2; ++i) SetSettingValue(r, SettingAt(fields[i].offset), values[i]);
+    return true;
+}
+
 bool StoreDesktops(HWND dlg, std::string* message, int* focus) {
     Settings& r = session->edit.record;
-    std::int32_t columns = r.xResolution, rows = r.yResolution;
-    if (!prefs::ParseNumber(TextOf(dlg, IDC_COLUMNS), "Columns", prefs::MinGrid, prefs::MaxGrid, r.xResolution,
-                            &columns, message)) {
-        *focus = IDC_COLUMNS;
-        return false;
-    }
-    if (!prefs::ParseNumber(TextOf(dlg, IDC_ROWS), "Rows", prefs::MinGrid, prefs::MaxGrid, r.yResolution, &rows,
-                            message)) {
-        *focus = IDC_ROWS;
-        return false;
-    }
-    r.xResolution = columns;
-    r.yResolution = rows;
+    if (!StoreNumbers(dlg, GridFields, message, focus)) return false;
     StoreFlag(dlg, IDC_SWITCH_HOTKEYS, &r.switchHotkeys);
     r.navigationModifiers = ComboValue(dlg, IDC_NAV_MODIFIERS, r.navigationModifiers);
     StoreFlag(dlg, IDC_SWITCH_BORDERS, &r.switchAtBorders);
@@ -556,7 +572,7 @@ void InitPager(HWND dlg) {
     if (r.corner >= 1 && r.corner <= 4) SetCheck(dlg, IDC_CORNER1 + r.corner - 1, true);
     SetNumber(dlg, IDC_XSIZE, r.xSize);
     SetNumber(dlg, IDC_YSIZE, r.ySize);
-    SetCheck(dlg, IDC_MINIMIZE, r.minimizeTolvo);
+    SetCheck(dlg, IDC_MINIMIZE, r.collapsePager);
     SetCheck(dlg, IDC_HIDE_PM, r.hideProgramManager);
     SetText(dlg, IDC_FONT_NAME, FontText(r.font));
     for (int i = 0; i < 5; ++i) FillCombo(dlg, IDC_GESTURE0 + i, prefs::GestureChoices(), r.*GestureFields[i]);
@@ -564,22 +580,10 @@ void InitPager(HWND dlg) {
 
 bool StorePager(HWND dlg, std::string* message, int* focus) {
     Settings& r = session->edit.record;
-    std::int32_t width = r.xSize, height = r.ySize;
-    if (!prefs::ParseNumber(TextOf(dlg, IDC_XSIZE), "Width", prefs::MinPagerSize, prefs::MaxPagerSize, r.xSize,
-                            &width, message)) {
-        *focus = IDC_XSIZE;
-        return false;
-    }
-    if (!prefs::ParseNumber(TextOf(dlg, IDC_YSIZE), "Height", prefs::MinPagerSize, prefs::MaxPagerSize, r.ySize,
-                            &height, message)) {
-        *focus = IDC_YSIZE;
-        return false;
-    }
-    r.xSize = width;
-    r.ySize = height;
+    if (!StoreNumbers(dlg, PagerSizeFields, message, focus)) return false;
     for (int i = 0; i < 4; ++i)
         if (Checked(dlg, IDC_CORNER1 + i) && r.corner != i + 1) r.corner = i + 1;
-    StoreFlag(dlg, IDC_MINIMIZE, &r.minimizeTolvo);
+    StoreFlag(dlg, IDC_MINIMIZE, &r.collapsePager);
     StoreFlag(dlg, IDC_HIDE_PM, &r.hideProgramManager);
     for (int i = 0; i < 5; ++i) r.*GestureFields[i] = ComboValue(dlg, IDC_GESTURE0 + i, r.*GestureFields[i]);
     return true;
@@ -648,23 +652,25 @@ bool StoreWindows(HWND dlg, std::string*, int*) {
 }
 
 // The add, edit and remove buttons under an entry list: count() is the list's length, fill()
-// redraws it with a row selected, remove() drops a row.
+// redraws it with a row selected, drop() removes a row.
 struct ListButtons {
     int list, add, edit, remove, templ;
-    DLGPROC proc;
+    const EntryKind* kind;
+    int (*count)();
+    void (*fill)(HWND dlg, int row);
+    void (*drop)(int row);
 };
-template <class Count, class Fill, class Remove>
-bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b, Count count, Fill fill, Remove remove) {
+bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b) {
     if (code != BN_CLICKED) return false;
     const int sel = SelectedRow(dlg, b.list);
     bool changed = true;
-    if (id == b.add && RunEntry(dlg, b.templ, b.proc, -1)) {
-        fill(count() - 1);
-    } else if (id == b.edit && sel >= 0 && RunEntry(dlg, b.templ, b.proc, sel)) {
-        fill(sel);
+    if (id == b.add && RunEntry(dlg, b.templ, *b.kind, -1)) {
+        b.fill(dlg, b.count() - 1);
+    } else if (id == b.edit && sel >= 0 && RunEntry(dlg, b.templ, *b.kind, sel)) {
+        b.fill(dlg, sel);
     } else if (id == b.remove && sel >= 0) {
-        remove(sel);
-        fill(sel < count() ? sel : sel - 1);
+        b.drop(sel);
+        b.fill(dlg, sel < b.count() ? sel : sel - 1);
     } else {
         changed = false;
     }
@@ -672,13 +678,11 @@ bool CommandList(HWND dlg, WORD id, WORD code, const ListButtons& b, Count count
     return id == b.add || id == b.edit || id == b.remove;
 }
 
-bool CommandWindows(HWND dlg, WORD id, WORD code) {
-    return CommandList(
-        dlg, id, code, {IDC_POS_LIST, IDC_POS_ADD, IDC_POS_EDIT, IDC_POS_REMOVE, IDD_POSITION, PositionProc},
-        [] { return static_cast<int>(session->edit.positions.size()); },
-        [&](int row) { FillPositions(dlg, row); },
-        [](int row) { prefs::RemovePosition(&session->edit, row); });
-}
+const ListButtons PositionButtons{IDC_POS_LIST, IDC_POS_ADD, IDC_POS_EDIT, IDC_POS_REMOVE, IDD_POSITION,
+                                  &PositionEntry, [] { return static_cast<int>(session->edit.positions.size()); },
+                                  FillPositions, [](int row) { prefs::RemovePosition(&session->edit, row); }};
+
+bool CommandWindows(HWND dlg, WORD id, WORD code) { return CommandList(dlg, id, code, PositionButtons); }
 
 void InitCommand(HWND dlg) {
     const Settings& r = session->edit.record;
@@ -708,14 +712,13 @@ bool StoreCommand(HWND dlg, std::string* message, int* focus) {
     return true;
 }
 
-bool CommandCommand(HWND dlg, WORD id, WORD code) {
-    std::vector<prefs::ShortcutEdit>& list = session->edit.shortcuts;
-    return CommandList(
-        dlg, id, code, {IDC_SC_LIST, IDC_SC_ADD, IDC_SC_EDIT, IDC_SC_REMOVE, IDD_SHORTCUT, ShortcutProc},
-        [&] { return static_cast<int>(list.size()); },
-        [&](int row) { FillShortcuts(dlg, IDC_SC_LIST, list, row); },
-        [](int row) { prefs::RemoveShortcutEdit(&session->edit, row); });
-}
+const ListButtons ShortcutButtons{
+    IDC_SC_LIST, IDC_SC_ADD, IDC_SC_EDIT, IDC_SC_REMOVE, IDD_SHORTCUT, &ShortcutEntry,
+    [] { return static_cast<int>(session->edit.shortcuts.size()); },
+    [](HWND dlg, int row) { FillShortcuts(dlg, IDC_SC_LIST, session->edit.shortcuts, row); },
+    [](int row) { prefs::RemoveShortcutEdit(&session->edit, row); }};
+
+bool CommandCommand(HWND dlg, WORD id, WORD code) { return CommandList(dlg, id, code, ShortcutButtons); }
 
 void InitMiddle(HWND dlg) {
     const prefs::Edit& edit = session->edit;
@@ -752,13 +755,11 @@ bool StoreMiddle(HWND dlg, std::string*, int*) {
     return true;
 }
 
-bool CommandMiddle(HWND dlg, WORD id, WORD code) {
-    return CommandList(
-        dlg, id, code, {IDC_PROG_LIST, IDC_PROG_ADD, IDC_PROG_EDIT, IDC_PROG_REMOVE, IDD_PROGRAM, ProgramProc},
-        [] { return static_cast<int>(session->edit.programs.size()); },
-        [&](int row) { FillPrograms(dlg, row); },
-        [](int row) { prefs::RemoveProgram(&session->edit, row); });
-}
+const ListButtons ProgramButtons{IDC_PROG_LIST, IDC_PROG_ADD, IDC_PROG_EDIT, IDC_PROG_REMOVE, IDD_PROGRAM,
+                                 &ProgramEntry, [] { return static_cast<int>(session->edit.programs.size()); },
+                                 FillPrograms, [](int row) { prefs::RemoveProgram(&session->edit, row); }};
+
+bool CommandMiddle(HWND dlg, WORD id, WORD code) { return CommandList(dlg, id, code, ProgramButtons); }
 
 struct PageOps {
     void (*init)(HWND);
@@ -817,9 +818,9 @@ INT_PTR OnNotify(HWND page, const NMHDR* h, LPARAM lp) {
             if (index == LastCreatedPage()) {
                 CommitSession(page);
                 if (reinterpret_cast<const PSHNOTIFY*>(lp)->lParam) {
-                    session->result = 1;
+                    session->result = PrefDialogApplied;
                 } else {
-                    session->result = ApplyAndShowAgain;
+                    session->result = PrefDialogApplyAndShowAgain;
                     reopenPage = session->currentPage;
                     PostMessageA(GetParent(page), WM_COMMAND, IDCANCEL, 0);
                 }
@@ -988,12 +989,12 @@ extern "C" int WINAPI ShowPrefDlg(void* settingsRecord, DWORD_PTR clickFuncs, DW
     // A sheet that could not be created applied nothing.
     if (shown < 0) {
         reopenPage = -1;
-        return 0;
+        return PrefDialogCancelled;
     }
-    if (s.result != ApplyAndShowAgain) reopenPage = -1;
+    if (s.result != PrefDialogApplyAndShowAgain) reopenPage = -1;
     return s.result;
 }
 
-extern "C" void WINAPI ShowAboutDlg(ParmStartRoutine) {
+extern "C" void WINAPI ShowAboutDlg(void*) {
     DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutProc, 0);
 }

@@ -31,8 +31,14 @@ std::string Printf(const char* fmt, ...) {
     return buf;
 }
 
+bool Refuse(Refusal* refusal, EntryField field) {
+    refusal->field = field;
+    return false;
+}
+
+// The cells a remembered position can name: those of the grid, within what a byte holds.
 int GridLimit(std::int32_t cells) {
-    return std::max(1, std::min<std::int32_t>(cells, MaxCellIndex + 1));
+    return std::max(MinGridSize, std::min<std::int32_t>(cells, MaxGridSize));
 }
 
 }  // namespace
@@ -77,45 +83,10 @@ bool PositionsChanged(const Edit& edit, const Settings& record) {
 }
 
 void Commit(const Edit& edit, Settings* record, ShortcutStore* store) {
-    // Field by field: the copy's pointers and handles are stale by now.
-    const Settings& c = edit.record;
-    const Settings& o = edit.original;
+    // Setting by setting: the copy's pointers and handles are stale by now.
+    for (const SettingInfo& s : SettingTable)
+        if (SettingDiffers(edit.record, edit.original, s)) CopySetting(*record, edit.record, s);
     Settings& r = *record;
-#define PARMENA_PUT(field) \
-    if (c.field != o.field) r.field = c.field
-    PARMENA_PUT(disableNavigation);
-    PARMENA_PUT(disableMiddleButton);
-    PARMENA_PUT(disableShell);
-    PARMENA_PUT(corner);
-    PARMENA_PUT(xResolution);
-    PARMENA_PUT(yResolution);
-    PARMENA_PUT(hideProgramManager);
-    PARMENA_PUT(followActive);
-    PARMENA_PUT(switchAtBorders);
-    PARMENA_PUT(onlyWhenButtonDown);
-    PARMENA_PUT(switchHotkeys);
-    PARMENA_PUT(enableTopmost);
-    PARMENA_PUT(rescaleOnExit);
-    PARMENA_PUT(minimizeTolvo);
-    PARMENA_PUT(navMouseSwitch);
-    PARMENA_PUT(navMouseDrag);
-    PARMENA_PUT(navMouseDragDD);
-    PARMENA_PUT(navMouseMenu);
-    PARMENA_PUT(navMouseMove);
-    PARMENA_PUT(background);
-    PARMENA_PUT(grid);
-    PARMENA_PUT(window);
-    PARMENA_PUT(windowFrame);
-    PARMENA_PUT(windowCaption);
-    PARMENA_PUT(windowText);
-    PARMENA_PUT(resetAtStart);
-    PARMENA_PUT(shellHotkeyModif);
-    PARMENA_PUT(shellHotkeyKey);
-    PARMENA_PUT(xSize);
-    PARMENA_PUT(ySize);
-    PARMENA_PUT(navigationModifiers);
-#undef PARMENA_PUT
-    if (std::memcmp(&c.font, &o.font, sizeof c.font) != 0) r.font = c.font;
 
     if (edit.haveMiddleButton && r.defaultMiddleEntry && r.programEntries) {
         *r.defaultMiddleEntry = edit.defaultEntry;
@@ -252,16 +223,18 @@ bool ParseHotkey(std::uint16_t word, std::uint16_t shownWord, std::int32_t* modi
 }
 
 bool PutPosition(Edit* edit, int index, const std::string& name, const std::string& column,
-                 const std::string& row, bool keep, bool minimize, std::string* message) {
+                 const std::string& row, bool keep, bool minimize, Refusal* refusal) {
     const PositionEdit* old =
         index >= 0 && index < static_cast<int>(edit->positions.size()) ? &edit->positions[index] : nullptr;
-    if (!CheckLength(name, "Window name", 1, MaxPatternLength, message)) return false;
+    if (!CheckLength(name, "Window name", 1, MaxPatternLength, &refusal->message))
+        return Refuse(refusal, EntryField::Name);
     std::int32_t c = 0, r = 0;
     // Counted from 1 on screen, from 0 in the position word.
     const std::int32_t oldColumn = old ? PositionColumn(*old) : 0, oldRow = old ? PositionRow(*old) : 0;
-    if (!ParseNumber(column, "Column", 1, GridLimit(edit->record.xResolution), oldColumn, &c, message) ||
-        !ParseNumber(row, "Row", 1, GridLimit(edit->record.yResolution), oldRow, &r, message))
-        return false;
+    if (!ParseNumber(column, "Column", 1, GridLimit(edit->record.xResolution), oldColumn, &c, &refusal->message))
+        return Refuse(refusal, EntryField::Column);
+    if (!ParseNumber(row, "Row", 1, GridLimit(edit->record.yResolution), oldRow, &r, &refusal->message))
+        return Refuse(refusal, EntryField::Row);
     std::uint32_t word = old ? old->position & ~(0xFFFFu | KeepInPlace | MinimizeOnSwitch) : 0;
     word |= static_cast<std::uint32_t>(c - 1) | static_cast<std::uint32_t>(r - 1) << 8;
     if (keep) word |= KeepInPlace;
@@ -282,26 +255,28 @@ int PositionColumn(const PositionEdit& p) { return static_cast<int>(p.position &
 int PositionRow(const PositionEdit& p) { return static_cast<int>((p.position >> 8) & 0xFF) + 1; }
 
 bool PutShortcut(Edit* edit, int index, const std::string& name, const std::string& command,
-                 const std::string& directory, std::int32_t show, std::string* message) {
+                 const std::string& directory, std::int32_t show, Refusal* refusal) {
     const bool exists = index >= 0 && index < static_cast<int>(edit->shortcuts.size());
-    if (!CheckLength(name, "Shortcut name", 1, MaxShortcutNameLength, message) ||
-        !CheckLength(command, "Command", 1, MaxShortcutTextLength, message) ||
-        !CheckLength(directory, "Directory", 0, MaxShortcutTextLength, message))
-        return false;
+    if (!CheckLength(name, "Shortcut name", 1, MaxShortcutNameLength, &refusal->message))
+        return Refuse(refusal, EntryField::Name);
+    if (!CheckLength(command, "Command", 1, MaxShortcutTextLength, &refusal->message))
+        return Refuse(refusal, EntryField::Command);
+    if (!CheckLength(directory, "Directory", 0, MaxShortcutTextLength, &refusal->message))
+        return Refuse(refusal, EntryField::Directory);
     // The stored value puts a "|" between directory and command and splits at the first one.
     if (directory.find('|') != std::string::npos) {
-        *message = "Directory must not contain \"|\".";
-        return false;
+        refusal->message = "Directory must not contain \"|\".";
+        return Refuse(refusal, EntryField::Directory);
     }
     // The command window takes the first word as the name.
     if (name.find_first_of(" \t") != std::string::npos) {
-        *message = "Shortcut name must be one word without spaces.";
-        return false;
+        refusal->message = "Shortcut name must be one word without spaces.";
+        return Refuse(refusal, EntryField::Name);
     }
     for (std::size_t i = 0; i < edit->shortcuts.size(); ++i)
         if (static_cast<int>(i) != index && SameNoCase(edit->shortcuts[i].name, name)) {
-            *message = "A shortcut named \"" + edit->shortcuts[i].name + "\" already exists.";
-            return false;
+            refusal->message = "A shortcut named \"" + edit->shortcuts[i].name + "\" already exists.";
+            return Refuse(refusal, EntryField::Name);
         }
     if (exists) {
         ShortcutEdit& s = edit->shortcuts[index];
@@ -326,17 +301,18 @@ void RemoveShortcutEdit(Edit* edit, int index) {
 }
 
 bool PutProgram(Edit* edit, int index, const std::string& name, const std::int32_t click[4],
-                const std::int32_t drag[4], std::int32_t transmit, std::string* message) {
+                const std::int32_t drag[4], std::int32_t transmit, Refusal* refusal) {
     const bool exists = index >= 0 && index < static_cast<int>(edit->programs.size());
     if (!exists && edit->programs.size() >= static_cast<std::size_t>(MaxProgramEntries)) {
-        *message = Printf("There can be at most %d program entries.", MaxProgramEntries);
-        return false;
+        refusal->message = Printf("There can be at most %d program entries.", MaxProgramEntries);
+        return Refuse(refusal, EntryField::Name);
     }
-    if (!CheckLength(name, "Program name", 1, MaxProgramNameLength, message)) return false;
+    if (!CheckLength(name, "Program name", 1, MaxProgramNameLength, &refusal->message))
+        return Refuse(refusal, EntryField::Name);
     for (std::size_t i = 0; i < edit->programs.size(); ++i)
         if (static_cast<int>(i) != index && SameNoCase(EntryName(edit->programs[i]), name)) {
-            *message = "The program \"" + name + "\" already has an entry.";
-            return false;
+            refusal->message = "The program \"" + name + "\" already has an entry.";
+            return Refuse(refusal, EntryField::Name);
         }
     MiddleButtonEntry e{};
     std::memcpy(e.name, name.c_str(), name.size() + 1);

@@ -2,6 +2,7 @@
 // the conversions between those copies and the texts and choices the pages show, the checks
 // with the messages the user sees, and writing the copies back on OK or Apply.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,14 +17,12 @@ namespace prefs {
 
 // Ranges the dialog accepts. Stored values outside them are kept as long as the user does not
 // change the field.
-constexpr int MinGrid = 1, MaxGrid = 16;
-constexpr int MinPagerSize = 9, MaxPagerSize = 4096;
+constexpr int MinGrid = SettingAt(offsetof(Settings, xResolution)).dialogMin;
+constexpr int MaxGrid = SettingAt(offsetof(Settings, xResolution)).dialogMax;
 constexpr int MaxPatternLength = 1023;
 constexpr int MaxProgramNameLength = 127;
 constexpr int MaxShortcutNameLength = 31;
 constexpr int MaxShortcutTextLength = 511;
-// Remembered cells are a byte each.
-constexpr int MaxCellIndex = 255;
 // The action value meaning "use the default entry's action".
 constexpr std::int32_t UseDefault = -1;
 
@@ -107,22 +106,28 @@ std::uint16_t HotkeyWord(std::int32_t modif, std::int32_t keyIndex);
 bool ParseHotkey(std::uint16_t word, std::uint16_t shownWord, std::int32_t* modif,
                  std::int32_t* keyIndex, std::string* message);
 
-// ---- list entries: each check returns false with a message; index -1 adds
+// ---- list entries: each check returns false with the field it refuses; index -1 adds
+
+enum class EntryField { None, Name, Column, Row, Command, Directory };
+struct Refusal {
+    EntryField field = EntryField::None;
+    std::string message;  // names the field, for the user
+};
 
 bool PutPosition(Edit* edit, int index, const std::string& name, const std::string& column,
-                 const std::string& row, bool keep, bool minimize, std::string* message);
+                 const std::string& row, bool keep, bool minimize, Refusal* refusal);
 void RemovePosition(Edit* edit, int index);
 // Column and row as shown (counted from 1).
 int PositionColumn(const PositionEdit& p);
 int PositionRow(const PositionEdit& p);
 
 bool PutShortcut(Edit* edit, int index, const std::string& name, const std::string& command,
-                 const std::string& directory, std::int32_t show, std::string* message);
+                 const std::string& directory, std::int32_t show, Refusal* refusal);
 void RemoveShortcutEdit(Edit* edit, int index);
 
 // actions: four clicks, four drags, transmit.
 bool PutProgram(Edit* edit, int index, const std::string& name, const std::int32_t click[4],
-                const std::int32_t drag[4], std::int32_t transmit, std::string* message);
+                const std::int32_t drag[4], std::int32_t transmit, Refusal* refusal);
 void RemoveProgram(Edit* edit, int index);
 
 std::string EntryName(const MiddleButtonEntry& e);

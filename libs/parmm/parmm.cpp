@@ -7,6 +7,8 @@
 // thread: window moves are asynchronous, switches and the menu are posted to the program.
 
 // The portable block layout comes before <windows.h>, whose macros would rewrite its names.
+#include "config/protocol.h"
+#include "config/settings_table.h"
 #include "libs/parmm/actions.h"
 #include "libs/parmm/gesture.h"
 #include "platform/text.h"
@@ -32,11 +34,6 @@ static_assert(parmm::HitError == HTERROR && parmm::HitTransparent == HTTRANSPARE
 namespace {
 
 using namespace parmm;
-
-// The program's pager window takes these (its private messages).
-constexpr UINT MsgHookSwitch = WM_USER + 43;      // wParam, lParam: desktop steps right, down
-constexpr UINT MsgHookMoveWindow = WM_USER + 44;  // wParam: window; lParam: packed desktop steps
-constexpr UINT MsgHookMenu = WM_USER + 45;        // wParam, lParam: screen point
 
 // From the hook to the gesture thread.
 constexpr UINT MsgPress = WM_APP + 1, MsgMove = WM_APP + 2, MsgRelease = WM_APP + 3;
@@ -129,7 +126,7 @@ struct Gesture {
     int takenX = 0, takenY = 0;
     Box placed{0, 0, 0, 0};  // where the drag last put the window
 };
-Gesture g;
+Gesture gesture;  // the one under way; only the gesture thread touches it
 
 Pt ParamsPoint(WPARAM wp, LPARAM lp) {
     return Pt{static_cast<std::int32_t>(static_cast<std::intptr_t>(wp)), static_cast<std::int32_t>(lp)};
@@ -238,77 +235,78 @@ void Post(UINT msg, WPARAM wp, LPARAM lp) {
     if (pager) PostMessageA(pager, msg, wp, lp);
 }
 
-// "XResolution" and "YResolution" desktops, "XSize" by "YSize" pager, as the program stores them.
+// The grid and the pager's full size as the program stores them.
 struct Grid {
-    int columns = 3, rows = 3, pagerW = 192, pagerH = 144;
+    int columns = setting_default::xResolution, rows = setting_default::yResolution;
+    int pagerW = setting_default::xSize, pagerH = setting_default::ySize;
 };
 Grid ReadGrid() {
     Grid grid;
     HKEY k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Orvanne\\Parmena\\Preferences", 0, KEY_READ, &k) != ERROR_SUCCESS)
-        return grid;
-    auto read = [&](const char* name, int* out) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, PreferencesPath, 0, KEY_READ, &k) != ERROR_SUCCESS) return grid;
+    auto read = [&](const char* name, int* out, bool gridSize) {
         DWORD v = 0, type = 0, size = sizeof v;
         if (RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) == ERROR_SUCCESS &&
-            type == REG_DWORD && size == sizeof v && static_cast<int>(v) > 0)
+            type == REG_DWORD && size == sizeof v && static_cast<int>(v) > 0 &&
+            (!gridSize || IsGridSize(static_cast<int>(v))))
             *out = static_cast<int>(v);
     };
-    read("XResolution", &grid.columns);
-    read("YResolution", &grid.rows);
-    read("XSize", &grid.pagerW);
-    read("YSize", &grid.pagerH);
+    read(setting_name::xResolution, &grid.columns, true);
+    read(setting_name::yResolution, &grid.rows, true);
+    read(setting_name::xSize, &grid.pagerW, false);
+    read(setting_name::ySize, &grid.pagerH, false);
     RegCloseKey(k);
     return grid;
 }
 
 void OnPress(Pt p) {
-    g = Gesture{};
-    g.active = true;
-    g.press = p;
+    gesture = Gesture{};
+    gesture.active = true;
+    gesture.press = p;
     RefreshEntries(block, blockMutex, false);
     HWND under = WindowFromPoint(POINT{p.x, p.y});
     HWND top = under ? GetAncestor(under, GA_ROOT) : nullptr;
     if (IsDesktopWindow(top)) {
-        g.slot = SlotDesktop;
+        gesture.slot = SlotDesktop;
     } else {
-        g.window = top;
-        g.slot = SlotOfWindow(top, p, &g.hit);
+        gesture.window = top;
+        gesture.slot = SlotOfWindow(top, p, &gesture.hit);
     }
     int index = -1;
-    if (g.window) {
+    if (gesture.window) {
         char path[3 * MAX_PATH + 1];
-        ProgramOf(g.window, path, sizeof path);
+        ProgramOf(gesture.window, path, sizeof path);
         index = FindProgramEntry(entries, path);
     }
-    g.plan = PlanFor(entries, index, g.slot);
+    gesture.plan = PlanFor(entries, index, gesture.slot);
     // The program's own pager keeps its middle button; so does a program set to pass it on.
-    if (PassesEverything(g.plan) || (g.window && g.window == pager)) {
-        g.passing = true;
+    if (PassesEverything(gesture.plan) || (gesture.window && gesture.window == pager)) {
+        gesture.passing = true;
         PassPressOn(p, false);
     }
 }
 
 void BeginDrag() {
-    g.dragging = true;
+    gesture.dragging = true;
     RECT r{};
-    if (g.window) GetWindowRect(g.window, &r);
-    g.start = BoxOf(r);
-    g.placed = g.start;
-    switch (g.plan.drag) {
+    if (gesture.window) GetWindowRect(gesture.window, &r);
+    gesture.start = BoxOf(r);
+    gesture.placed = gesture.start;
+    switch (gesture.plan.drag) {
         case DragPass:
             // The press comes late but where it happened; the pointer goes on from here.
-            g.passing = true;
-            PassPressOn(g.press, true);
+            gesture.passing = true;
+            PassPressOn(gesture.press, true);
             break;
         case DragResize:
-            g.edges = ResizeEdges(g.hit, g.start, g.press);
+            gesture.edges = ResizeEdges(gesture.hit, gesture.start, gesture.press);
             break;
         case DragByDesktops:
         case DragScroll: {
             const Grid grid = ReadGrid();
-            const bool onPager = g.plan.drag == DragScroll;
-            g.unitX = StepUnit(onPager ? grid.pagerW : GetSystemMetrics(SM_CXSCREEN), grid.columns);
-            g.unitY = StepUnit(onPager ? grid.pagerH : GetSystemMetrics(SM_CYSCREEN), grid.rows);
+            const bool onPager = gesture.plan.drag == DragScroll;
+            gesture.unitX = StepUnit(onPager ? grid.pagerW : GetSystemMetrics(SM_CXSCREEN), grid.columns);
+            gesture.unitY = StepUnit(onPager ? grid.pagerH : GetSystemMetrics(SM_CYSCREEN), grid.rows);
             break;
         }
         default:
@@ -319,35 +317,35 @@ void BeginDrag() {
 // Asks for the window at `b`, unless the drag already did: a request repeated after the window
 // got there would land after any later move of it by someone else.
 void PlaceWindow(const Box& b, bool sizeToo) {
-    if (b.left == g.placed.left && b.top == g.placed.top && b.right == g.placed.right && b.bottom == g.placed.bottom)
+    if (b.left == gesture.placed.left && b.top == gesture.placed.top && b.right == gesture.placed.right && b.bottom == gesture.placed.bottom)
         return;
-    g.placed = b;
+    gesture.placed = b;
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS | (sizeToo ? 0 : SWP_NOSIZE);
-    SetWindowPos(g.window, nullptr, b.left, b.top, b.right - b.left, b.bottom - b.top, flags);
+    SetWindowPos(gesture.window, nullptr, b.left, b.top, b.right - b.left, b.bottom - b.top, flags);
 }
 
 void FollowDrag(Pt p) {
-    const std::int64_t dx = static_cast<std::int64_t>(p.x) - g.press.x;
-    const std::int64_t dy = static_cast<std::int64_t>(p.y) - g.press.y;
-    if (!g.window && g.plan.drag != DragByDesktops && g.plan.drag != DragScroll) return;
-    switch (g.plan.drag) {
+    const std::int64_t dx = static_cast<std::int64_t>(p.x) - gesture.press.x;
+    const std::int64_t dy = static_cast<std::int64_t>(p.y) - gesture.press.y;
+    if (!gesture.window && gesture.plan.drag != DragByDesktops && gesture.plan.drag != DragScroll) return;
+    switch (gesture.plan.drag) {
         case DragMove:
         case DragHorizontal:
-            PlaceWindow(Moved(g.start, dx, g.plan.drag == DragMove ? dy : 0), false);
+            PlaceWindow(Moved(gesture.start, dx, gesture.plan.drag == DragMove ? dy : 0), false);
             return;
         case DragResize:
-            PlaceWindow(Resized(g.start, g.edges, dx, dy, GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)),
+            PlaceWindow(Resized(gesture.start, gesture.edges, dx, dy, GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)),
                         true);
             return;
         case DragByDesktops:
         case DragScroll: {
-            const int sx = StepsOwed(dx, g.unitX, g.takenX), sy = StepsOwed(dy, g.unitY, g.takenY);
+            const int sx = StepsOwed(dx, gesture.unitX, gesture.takenX), sy = StepsOwed(dy, gesture.unitY, gesture.takenY);
             if (!sx && !sy) return;
-            g.takenX += sx;
-            g.takenY += sy;
+            gesture.takenX += sx;
+            gesture.takenY += sy;
             // A window travels with the drag; on the desktop, and when scrolling, the view does.
-            if (g.window && g.plan.drag == DragByDesktops)
-                Post(MsgHookMoveWindow, reinterpret_cast<WPARAM>(g.window), static_cast<LPARAM>(PackSteps(sx, sy)));
+            if (gesture.window && gesture.plan.drag == DragByDesktops)
+                Post(MsgHookMoveWindow, reinterpret_cast<WPARAM>(gesture.window), static_cast<LPARAM>(PackSteps(sx, sy)));
             else
                 Post(MsgHookSwitch, static_cast<WPARAM>(static_cast<std::intptr_t>(sx)), static_cast<LPARAM>(sy));
             return;
@@ -358,19 +356,19 @@ void FollowDrag(Pt p) {
 }
 
 void OnMove(Pt p) {
-    if (!g.active || g.passing) return;
-    if (!g.dragging) {
-        if (!IsDrag(g.press, p, GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG))) return;
+    if (!gesture.active || gesture.passing) return;
+    if (!gesture.dragging) {
+        if (!IsDrag(gesture.press, p, GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG))) return;
         BeginDrag();
-        if (g.passing) return;
+        if (gesture.passing) return;
     }
     FollowDrag(p);
 }
 
 void Click() {
-    HWND w = g.window;
+    HWND w = gesture.window;
     const UINT still = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;
-    switch (g.plan.click) {
+    switch (gesture.plan.click) {
         case ClickToBack:
             if (w) SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, still);
             break;
@@ -388,30 +386,30 @@ void Click() {
             if (w) PostMessageA(w, WM_SYSCOMMAND, IsZoomed(w) ? SC_RESTORE : SC_MAXIMIZE, 0);
             break;
         case ClickMenu:
-            Post(MsgHookMenu, static_cast<WPARAM>(static_cast<std::intptr_t>(g.press.x)),
-                 static_cast<LPARAM>(g.press.y));
+            Post(MsgHookMenu, static_cast<WPARAM>(static_cast<std::intptr_t>(gesture.press.x)),
+                 static_cast<LPARAM>(gesture.press.y));
             break;
         default:
             break;
     }
-    if (g.plan.click == ClickPass || g.plan.transmit) {
-        PassPressOn(g.press, false);
-        PassReleaseOn(g.press);
+    if (gesture.plan.click == ClickPass || gesture.plan.transmit) {
+        PassPressOn(gesture.press, false);
+        PassReleaseOn(gesture.press);
     }
 }
 
 void OnRelease(Pt p) {
-    if (!g.active) return;
-    if (g.passing) {
+    if (!gesture.active) return;
+    if (gesture.passing) {
         PassReleaseOn(p);
     } else {
         OnMove(p);
-        if (g.passing)
+        if (gesture.passing)
             PassReleaseOn(p);
-        else if (!g.dragging)
+        else if (!gesture.dragging)
             Click();
     }
-    g = Gesture{};
+    gesture = Gesture{};
 }
 
 // Moves queued behind this one make it stale: only the newest position matters.
@@ -428,7 +426,7 @@ DWORD WINAPI GestureThreadMain(void* param) {
     block = inst->block;
     blockMutex = inst->mutex;
     pager = PagerOf(inst->block);
-    g = Gesture{};
+    gesture = Gesture{};
     MSG m;
     PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);
     SetEvent(inst->hookReady);

@@ -254,7 +254,7 @@ std::vector<HookCall> HookCalls();
 void SetLibrariesMissing(bool missing);
 // Called on the dialog thread in place of the real dialogs. Defaults: about returns at once,
 // preferences returns 0.
-void OnShowAbout(std::function<void(plat::StartRoutine)> handler);
+void OnShowAbout(std::function<void()> handler);
 void OnShowPref(std::function<int(void* settings, int page, void* shortcutStore)> handler);
 
 // ---- Controls owned by the dialog library or the system ----

@@ -333,7 +333,7 @@ struct State {
     int shellExecuteResult = 33;
     std::vector<sim::HookCall> hookCalls;
     bool librariesMissing = false;
-    std::function<void(StartRoutine)> onAbout;
+    std::function<void()> onAbout;
     std::function<int(void*, int, void*)> onPref;
 };
 

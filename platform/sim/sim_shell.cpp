@@ -155,15 +155,15 @@ int ShowPrefDlg(void* settings, std::uintptr_t, std::uintptr_t, int page, void* 
     return handler(settings, page, shortcutStore);
 }
 
-void ShowAboutDlg(StartRoutine start) {
-    std::function<void(StartRoutine)> handler;
+void ShowAboutDlg() {
+    std::function<void()> handler;
     {
         Lock lk(Mu());
         handler = S().onAbout;
     }
     if (!handler) return;
     InDialog dialog;
-    handler(start);
+    handler();
 }
 
 }  // namespace plat
@@ -220,7 +220,7 @@ void SetLibrariesMissing(bool missing) {
     S().librariesMissing = missing;
 }
 
-void OnShowAbout(std::function<void(plat::StartRoutine)> handler) {
+void OnShowAbout(std::function<void()> handler) {
     Lock lk(Mu());
     S().onAbout = std::move(handler);
 }

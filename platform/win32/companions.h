@@ -1,13 +1,7 @@
 // Entry points of the companion libraries, exported undecorated (see libs/*/*.def). The
 // program resolves them (libs.cpp) and each library defines its own, both from this header.
 #pragma once
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/sdk.h"
 
 extern "C" {
 // parmm.dll: installs the low-level mouse hook for the calling thread's desktop and remembers
@@ -20,14 +14,13 @@ DWORD_PTR WINAPI GetClickFuncs(void);
 DWORD_PTR WINAPI GetMoveFuncs(void);
 
 // parmdlg.dll
-typedef void(WINAPI* ParmStartRoutine)(void);
 // Modal settings dialog over the program's Settings record. Returns 0 when cancelled,
 // 1 to apply and finish; any other value asks the program to apply and show it again.
 int WINAPI ShowPrefDlg(void* settings, DWORD_PTR clickFuncs, DWORD_PTR moveFuncs, int page,
                        void* shortcutStore);
-// Modal about box; returns when it is closed. The start routine is not called here: it
-// belongs to the program's main thread.
-void WINAPI ShowAboutDlg(ParmStartRoutine start);
+// Modal about box; returns when it is closed. The argument is reserved and null: it keeps the
+// export's calling convention for a library or program of an earlier version.
+void WINAPI ShowAboutDlg(void* reserved);
 }
 
 using SetMBHookProc = decltype(&SetMBHook);

@@ -122,8 +122,8 @@ int ShowPrefDlg(void* settings, std::uintptr_t clickFuncs, std::uintptr_t moveFu
     return entries.showPref(settings, clickFuncs, moveFuncs, page, shortcutStore);
 }
 
-void ShowAboutDlg(StartRoutine start) {
-    if (entries.showAbout) entries.showAbout(w32::AsProc<ParmStartRoutine>(start));
+void ShowAboutDlg() {
+    if (entries.showAbout) entries.showAbout(nullptr);
 }
 
 }  // namespace plat

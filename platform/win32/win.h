@@ -11,13 +11,7 @@
 #include "platform/types.h"
 #include "platform/window.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/sdk.h"
 // Included here, before the names below are undefined: its macros would come back otherwise.
 #include <shellapi.h>
 
