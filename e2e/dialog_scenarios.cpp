@@ -67,7 +67,7 @@ std::string OpenSettings(Parmena& p, HWND* sheet) {
 
 void ClickAt(int x, int y) {
     MoveMouseTo(x, y);
-    Sleep(50);
+    CursorSettledAt(POINT{x, y});
     MouseButton(false, true);
     MouseButton(false, false);
 }

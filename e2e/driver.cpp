@@ -77,11 +77,12 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "move") == 0) return RunInjectMove(argc, argv);
     if (std::strcmp(mode, "unicode") == 0) return RunUnicodeOnly();
     if (std::strcmp(mode, "speed") == 0) return RunGroupAlone(SpeedScenarioNames(), RunSpeedScenarios);
+    if (std::strcmp(mode, "dialog") == 0) return RunGroupAlone(DialogScenarioNames(), RunDialogScenarios);
     if (std::strcmp(mode, "mbutton") == 0) return RunGroupAlone(MbuttonScenarioNames(), RunMbuttonScenarios, true);
     if (std::strcmp(mode, "touch") == 0) return RunTouch(argc, argv);
     if (std::strcmp(mode, "takealong") == 0) return RunTakeAlongOnly();
     if (std::strcmp(mode, "installed") == 0) return RunInstalledStart(argc > 4 ? argv[4] : "msi_installed_starts");
     if (std::strcmp(mode, "uninstall") == 0) return RunUninstallWhileRunning(argc > 4 ? argv[4] : nullptr);
-    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode|speed|mbutton|takealong [app folder] [screenshot folder]\n");
+    std::fprintf(stderr, "usage: parmdriver run|demo|bench|soak|exit|unicode|speed|mbutton|dialog|takealong [app folder] [screenshot folder]\n");
     return 2;
 }

@@ -183,6 +183,10 @@ extern std::atomic<HWND> logoffOnProbe;
 extern std::atomic<DWORD> sleepAfterDragIconReply;
 void MoveMouseTo(int x, int y);
 void MouseButton(bool right, bool down);
+// Wine leaves the X pointer where SendInput found the cursor; a window that appears or grows
+// under it can put the cursor back there, even after a SetCursorPos. Warps the pointer to `p`
+// until it has stayed there, so that a press that follows lands there.
+bool CursorSettledAt(POINT p);
 INPUT Key(WORD vk, bool up);  // one key event for SendInput
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);

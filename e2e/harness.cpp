@@ -749,6 +749,19 @@ void MoveMouseTo(int x, int y) {
     Mark("mouse to (%d,%d)", x, y);
 }
 
+// Warps the pointer to `p` (moving the X pointer along) until it has stayed there for 150 ms.
+bool CursorSettledAt(POINT p) {
+    DWORD since = GetTickCount();
+    SetCursorPos(p.x, p.y);
+    return WaitFor(3000, [&] {
+        POINT c{};
+        if (GetCursorPos(&c) && c.x == p.x && c.y == p.y) return GetTickCount() - since >= 150;
+        SetCursorPos(p.x, p.y);
+        since = GetTickCount();
+        return false;
+    });
+}
+
 void MouseButton(bool right, bool down) {
     INPUT in{};
     in.type = INPUT_MOUSE;

@@ -85,19 +85,6 @@ POINT TitleBarPoint(HWND w, int fromLeft) {
     return POINT{r.left + fromLeft, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
 }
 
-// Warps the pointer to `p` (moving the X pointer along) until it has stayed there for 200 ms.
-bool CursorSettledAt(POINT p) {
-    DWORD since = GetTickCount();
-    SetCursorPos(p.x, p.y);
-    return WaitFor(3000, [&] {
-        POINT c{};
-        if (GetCursorPos(&c) && c.x == p.x && c.y == p.y) return GetTickCount() - since >= 200;
-        SetCursorPos(p.x, p.y);
-        since = GetTickCount();
-        return false;
-    });
-}
-
 const POINT OnDesktop = {560, 350};  // no window covers it, and the menu fits below it
 
 // ---------------------------------------------------------------- a window that counts
