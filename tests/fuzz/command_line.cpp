@@ -2,6 +2,7 @@
 // splitting and expansion stay within their buffers, and an expanded path with spaces stays
 // one file.
 #include "launcher/command_window.h"
+#include "platform/text.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -39,8 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!run.hasDirectory || fuzz::Terminated(run.directory, sizeof run.directory));
     }
     // A variable's value with spaces is one file however many spaces it holds. The node keeps
-    // at most 511 characters of the command.
-    const std::string kept = suffix.substr(0, sizeof(Shortcut::command) - 1 - 3);
+    // at most 511 bytes of the command, cut before a character (the suffix is any bytes).
+    const std::size_t room = sizeof(Shortcut::command) - 1 - 3;
+    const std::string kept = suffix.substr(0, Utf8CutLength(suffix.c_str(), suffix.size(), room));
     if (!path.empty() && PrepareCommand("p", &run)) {
         FUZZ_CHECK(std::string(run.file) == path + kept);
         FUZZ_CHECK(!run.hasParams);
