@@ -96,6 +96,7 @@ void HungNoYank(Parmena& p, WindowThread& hung) {
 
 constexpr int FastWindows = 100;
 constexpr int FastPresses = 5;
+constexpr int FastPairs = 5;  // one pair in six or seven runs over 1.5 on a busy machine
 
 // Ctrl+Alt held while the arrow is pressed `times` times, as fast as input can be sent (a few
 // milliseconds in all, well within 50).
@@ -115,7 +116,7 @@ void TapArrow(WORD vk, int times) {
 
 // On a 9x1 grid with 100 windows, five quick presses of Ctrl+Alt+Right take no longer to land
 // than one and a half single switches, and land exactly five desktops on. Single switches and
-// five presses take turns, three of each, and the median of the three pairs' ratios counts:
+// five presses take turns, five of each, and the median of the five pairs' ratios counts:
 // under Wine one batch of the same windows can take half as long again as the one before it,
 // while presses that are not taken together cost two switches or more every time.
 void FastPressesOneSwitch(Parmena& p, const std::vector<TestWindow*>& ws) {
@@ -125,7 +126,7 @@ void FastPressesOneSwitch(Parmena& p, const std::vector<TestWindow*>& ws) {
     for (TestWindow* t : ws) all.push_back(t->hwnd);
     const std::vector<RECT> base = Rects(all);
     std::vector<double> ratios;
-    for (int i = 0; i < 3 && o.Ok(); ++i) {
+    for (int i = 0; i < FastPairs && o.Ok(); ++i) {
         o.Expect(SettleAnchor(p.pager));
         const Timing one = Timed("one switch", ws, -W, [] { SendHotkey(VK_RIGHT); }, false);
         if (!o.Check(one.last >= 0, "a single Ctrl+Alt+Right did not bring every window one desktop on")) break;
@@ -145,7 +146,9 @@ void FastPressesOneSwitch(Parmena& p, const std::vector<TestWindow*>& ws) {
     }
     if (o.Ok()) {
         std::sort(ratios.begin(), ratios.end());
-        o.Check(ratios[1] <= 1.5, "five presses took %.2f times one switch (median of 3 pairs), more than 1.5", ratios[1]);
+        const double median = ratios[ratios.size() / 2];
+        o.Check(median <= 1.5, "five presses took %.2f times one switch (median of %d pairs), more than 1.5", median,
+                FastPairs);
     }
     Report("fast_presses_one_switch", o);
 }
