@@ -1,7 +1,8 @@
 // Figures only: time from the start of a switch to the first and the last window's arrival, for
 // Parmena's Ctrl+Alt+arrow and for a bare deferred batch of the same windows from a second
-// process, interleaved so that both see the same Wine; with freshly hung windows too; and the
-// processor share of an idle Parmena. Nothing here passes or fails on speed.
+// process, interleaved so that both see the same Wine; each size back to back and again with the
+// repaint settled before each start; with freshly hung windows too; and the processor share of an
+// idle Parmena. Nothing here passes or fails on speed.
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -15,7 +16,7 @@ namespace e2e {
 namespace {
 
 constexpr int Reps = 20;          // out-and-back pairs per measurement
-constexpr int BigReps = 6;        // the same with 1000 windows, whose switches take seconds
+constexpr int BigReps = 10;       // the same with 1000 windows, whose switches take seconds
 constexpr int BigThreads = 10;    // the 1000 windows belong to this many threads
 constexpr int HungReps = 12;      // the same with hung windows, which wait for their late moves
 constexpr DWORD StallMs = 1000;   // a fresh hang: the system does not yet report it
@@ -46,6 +47,17 @@ double Ms(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
     return double(b.QuadPart - a.QuadPart) * 1000.0 / double(freq.QuadPart);
 }
 
+// Set while a comparison lets the windows finish repainting before each measured start.
+bool settleFirst = false;
+constexpr DWORD SettleMs = 200;
+
+// What a hand leaves between two presses: every window has painted what the last move uncovered
+// (UpdateWindow waits for each window's thread to paint), and Wine has had a moment to catch up.
+void SettleRepaint(const std::vector<TestWindow*>& ws) {
+    for (TestWindow* t : ws) UpdateWindow(t->hwnd);
+    Sleep(SettleMs);
+}
+
 }  // namespace
 
 // The first arrival is where the batch begins, so what comes before it is the mover's own time,
@@ -63,6 +75,7 @@ Timing Timed(const char* what, const std::vector<TestWindow*>& ws, const std::fu
         t->arrived.store(0, std::memory_order_relaxed);
         t->watching.store(1, std::memory_order_release);
     }
+    if (settleFirst) SettleRepaint(ws);
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     trigger();
@@ -227,9 +240,10 @@ void ReportNoiseFloor(const std::string& what, const std::vector<Timing>& again,
 // the same repetition and direction: a way back, which uncovers windows, costs Wine more than the
 // way out. With hung windows, their thread stops answering just before each switch and each
 // batch; Parmena's late moves of them are awaited before the next measurement, and the batches
-// move the responsive windows only.
+// move the responsive windows only. Settled: each start waits until the windows have repainted.
 void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThread* hung, int reps,
-             const char* note = "") {
+             const char* note = "", bool settled = false) {
+    settleFirst = settled && !hung;
     const int W = GetSystemMetrics(SM_CXSCREEN);
     std::vector<HWND> hs;
     if (hung)
@@ -273,6 +287,7 @@ void Compare(Parmena& p, Mover& m, const std::vector<TestWindow*>& ws, WindowThr
     Report(what, parmena, bare, "bare batch");
     if (!hung) ReportNoiseFloor(what, bareAgain, bare);
     if (hung) Report(what, parmena, bareWaited, Format("bare batch after a %ld ms wait", ProbeWaitMs));
+    settleFirst = false;
 }
 
 // Measured by the runner from /proc: under Wine, GetProcessTimes of another process returns the
@@ -569,6 +584,7 @@ int RunBench() {
         }
         if (rc) break;
         Compare(p, mover, ws, nullptr, n > 300 ? BigReps : Reps);
+        Compare(p, mover, ws, nullptr, n > 300 ? BigReps : Reps, ", repaint settled before each start", true);
         if (n == 100 || n == 1000) BareVariants(mover, p.pager, ws, n > 300 ? BigReps : Reps);
         for (int k : {1, 5}) {
             if (n != 100 || !extras) break;

@@ -394,6 +394,15 @@ TEST_F(Switching, OneWindowOfEachThreadIsAskedForAll) {
     EXPECT_EQ(probesSeen, 1);
     EXPECT_EQ(sim::BatchCount(), 1);
     for (std::size_t i = 0; i < ws.size(); ++i) EXPECT_EQ(MovesOf(ws[i]).size(), 1u) << i;
+    // The threads kept from the first walk group the windows alike, without reading them again;
+    // a window that comes later is read once.
+    const int reads = sim::WindowThreadReads();
+    ws.push_back(Add("later", Rect{500, 0, 550, 50}));
+    probesSeen = 0;
+    EXPECT_TRUE(ShiftWindows(1, 0));
+    EXPECT_EQ(probesSeen, 1);
+    EXPECT_EQ(sim::WindowThreadReads() - reads, 1);
+    for (std::size_t i = 0; i < ws.size(); ++i) EXPECT_EQ(MovesOf(ws[i]).size(), i < 4 ? 2u : 1u) << i;
 }
 
 // ---- Windows that change their place in the Z-order during the switch ----

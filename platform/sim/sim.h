@@ -125,6 +125,7 @@ struct MoveRecord {
 };
 std::vector<MoveRecord> Moves();
 int BatchCount();                          // EndDeferWindowPos calls so far
+int WindowThreadReads();                   // GetWindowThreadProcessId calls so far
 void ClearMoves();
 struct ShowRecord {
     Hwnd window;

@@ -276,6 +276,7 @@ struct State {
     std::map<std::string, WindowClass> classes;  // by lower-case name
     std::map<std::uintptr_t, Batch> batches;
     int batchCount = 0;
+    int threadReads = 0;  // GetWindowThreadProcessId calls
     std::vector<sim::MoveRecord> moves;
     std::vector<sim::ShowRecord> shows;
     std::vector<Hwnd> foregroundRequests;

@@ -345,6 +345,7 @@ Bool ClientToScreen(Hwnd w, Point* p) {
 
 std::uint32_t GetWindowThreadProcessId(Hwnd w, std::uint32_t* processId) {
     Lock lk(Mu());
+    ++S().threadReads;
     Window* x = Win(w);
     if (!x) {
         if (processId) *processId = 0;
@@ -982,6 +983,11 @@ std::vector<MoveRecord> Moves() {
 int BatchCount() {
     Lock lk(Mu());
     return S().batchCount;
+}
+
+int WindowThreadReads() {
+    Lock lk(Mu());
+    return S().threadReads;
 }
 
 void ClearMoves() {
