@@ -10,6 +10,7 @@
 struct SnapshotEntry {
     plat::Hwnd window;
     plat::Rect rect;
+    bool shown;  // visible, not minimized, not cloaked: drawn in the miniature
 };
 
 struct WindowDrag {

@@ -204,12 +204,9 @@ void DrawWindows(plat::Hdc mem, const Geometry& g, const Tools& t) {
     const plat::Hgdi font = scaled.get() ? scaled.get() : settings.pagerFont;
     const bool checkPending = AnyMovePending();
     // Bottom first, so that upper windows cover lower ones.
-    for (auto w = zorder.rbegin(); w != zorder.rend(); ++w) {
-        if (*w == PagerWindow() || !plat::IsWindowVisible(*w) || plat::IsIconic(*w) ||
-            IsCloaked(*w))
-            continue;
-        DrawWindow(mem, g, *w, t, font, checkPending);
-    }
+    for (auto e = pager.snapshot.rbegin(); e != pager.snapshot.rend(); ++e)
+        if (e->shown && e->window != PagerWindow())
+            DrawWindow(mem, g, e->window, t, font, checkPending);
 }
 
 void DrawGrid(plat::Hdc mem, const Geometry& g) {
@@ -261,15 +258,25 @@ void DrawCurrentOutline(plat::Hdc mem, const Geometry& g) {
     if (g.cy < g.rows - 1) line(x0, y1, x1, y1);
 }
 
+// What the miniature shows of a window. A window hidden or cloaked where it stands changes
+// nothing else that could be seen, and one style read answers for shown and minimized.
+SnapshotEntry ReadEntry(plat::Hwnd w) {
+    SnapshotEntry e{w, {0, 0, 0, 0}, false};
+    plat::GetWindowRect(w, &e.rect);
+    const auto style = static_cast<std::uint32_t>(plat::GetWindowLongPtr(w, plat::GWL_STYLE));
+    e.shown = (style & plat::WS_VISIBLE) && !(style & plat::WS_MINIMIZE) && !IsCloaked(w);
+    return e;
+}
+
 bool SnapshotMatches() {
     ReadTopLevelWindows(zorder);
     if (zorder.size() != pager.snapshot.size()) return false;
     for (std::size_t i = 0; i < zorder.size(); ++i) {
-        const SnapshotEntry& e = pager.snapshot[i];
-        if (e.window != zorder[i]) return false;
-        plat::Rect r{0, 0, 0, 0};
-        plat::GetWindowRect(zorder[i], &r);
-        if (std::memcmp(&r, &e.rect, sizeof r) != 0) return false;
+        const SnapshotEntry& was = pager.snapshot[i];
+        if (was.window != zorder[i]) return false;
+        const SnapshotEntry now = ReadEntry(zorder[i]);
+        if (std::memcmp(&now.rect, &was.rect, sizeof now.rect) != 0 || now.shown != was.shown)
+            return false;
     }
     return true;
 }
@@ -278,12 +285,7 @@ bool SnapshotMatches() {
 void RebuildSnapshot() {
     ReadTopLevelWindows(zorder);
     pager.snapshot.resize(zorder.size());
-    for (std::size_t i = 0; i < zorder.size(); ++i) {
-        SnapshotEntry& e = pager.snapshot[i];
-        e.window = zorder[i];
-        e.rect = plat::Rect{0, 0, 0, 0};
-        plat::GetWindowRect(e.window, &e.rect);
-    }
+    for (std::size_t i = 0; i < zorder.size(); ++i) pager.snapshot[i] = ReadEntry(zorder[i]);
 }
 
 }  // namespace

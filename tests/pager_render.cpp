@@ -499,6 +499,20 @@ TEST_F(Render, TimerRefreshDrawsOnlyAfterAWindowChanged) {
     sim::ClearDrawCalls();
     Draw(true);
     EXPECT_TRUE(sim::DrawCalls().empty());
+
+    // Hidden or cloaked where it stands: gone from the next drawing, and back when shown again.
+    const std::vector<std::string> both{"Editor - renamed", "New"};
+    for (const auto& [what, set] : std::vector<std::pair<const char*, void (*)(plat::Hwnd, bool)>>{
+             {"hidden", [](plat::Hwnd w, bool on) { sim::SetVisible(w, !on); }},
+             {"cloaked", [](plat::Hwnd w, bool on) { sim::SetCloaked(w, on); }}}) {
+        for (const bool on : {true, false}) {
+            set(editor, on);
+            sim::ClearDrawCalls();
+            Draw(true);
+            EXPECT_EQ(Calls("BitBlt").size(), 1u) << what << on;
+            EXPECT_EQ(Titles(), on ? std::vector<std::string>{"New"} : both) << what << on;
+        }
+    }
 }
 
 }  // namespace
