@@ -78,9 +78,7 @@ void PLAT_CALLBACK ProbeAnswered(plat::Hwnd w, std::uint32_t, std::uintptr_t dat
     if (!p->notAwaited[index]) --p->outstanding;
 }
 
-// Whether a window answers is its thread's affair: one window of each thread is asked, and its
-// answer stands for all of that thread's windows. A thread that owns many windows would
-// otherwise answer them one after another while the switch waits.
+// The window's thread: kept from the last walk, or read and kept for the next.
 std::uint32_t ThreadOf(Probe& p, plat::Hwnd w) {
     if (!p.threadsSeen) return plat::GetWindowThreadProcessId(w, nullptr);
     const KnownThread key{w, 0};
@@ -92,6 +90,9 @@ std::uint32_t ThreadOf(Probe& p, plat::Hwnd w) {
     return thread;
 }
 
+// Whether a window answers is its thread's affair: one window of each thread is asked, and its
+// answer stands for all of that thread's windows. A thread that owns many windows would
+// otherwise answer them one after another while the switch waits.
 void Ask(Probe& p, std::size_t i) {
     const plat::Hwnd w = p.candidates[i].window;
     const std::uint32_t thread = ThreadOf(p, w);

@@ -53,8 +53,8 @@ struct MemoryDc {
     plat::Hdc dc;
 };
 
-// The Z-order as the snapshot last read it, topmost first: the drawing shows the windows the
-// snapshot holds, and a tick finding no change allocates nothing.
+// The Z-order as last read, topmost first; kept so that a tick finding no change allocates
+// nothing.
 std::vector<plat::Hwnd> zorder;
 
 // Far outside any pager bitmap, yet safe for 16-bit GDI coordinates.
